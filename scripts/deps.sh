@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the agent and its tests need. Idempotent: it only
+# asks apt when something is missing.
+set -euo pipefail
+
+BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
+  libasio-dev nlohmann-json3-dev libicu-dev libavahi-client-dev
+  libx11-dev libxtst-dev libxi-dev libxkbcommon-dev libcurl4-openssl-dev libssl-dev
+  qt6-base-dev libgl-dev)
+RUN_PKGS=(lsof procps iproute2 xdg-utils)
+TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
+  xvfb xauth x11-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
+  openssl shellcheck systemd clang libclang-rt-14-dev imagemagick)
+
+want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
+[ "${1:-}" = "--test" ] && want+=("${TEST_PKGS[@]}")
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,10 @@
+#include "app/Shutdown.h"
+
+#include <cstdlib>
+
+namespace tarsel {
+
+void setupSignalHandler() {}
+void cleanupAndExit() { std::exit(0); }
+
+}  // namespace tarsel

@@ -1,0 +1,69 @@
+#include "config/Pin.h"
+
+#include <cstdio>
+
+#include "runtime/Files.h"
+#include "runtime/Json.h"
+#include "runtime/Log.h"
+#include "runtime/SecureRandom.h"
+#include "runtime/Unicode.h"
+
+namespace tarsel {
+namespace {
+
+std::optional<std::string> loadStoredPIN(const std::string& configPath) {
+    auto file = files::readAll(configPath);
+    if (!file.ok) {
+        logLine("⚠️ [Config] Failed to load config: " + file.error);
+        return std::nullopt;
+    }
+    auto doc = parseJsonDocument(file.data);
+    if (!doc.value) {
+        logLine("⚠️ [Config] Failed to load config: " + doc.error);
+        return std::nullopt;
+    }
+    const Json& v = *doc.value;
+    if (!v.is_object() || !v.contains("pin") || !v["pin"].is_string()) return std::nullopt;
+    std::string pin = v["pin"].get<std::string>();
+    if (!isValidStoredPIN(pin)) return std::nullopt;
+    return pin;
+}
+
+}  // namespace
+
+bool isValidStoredPIN(const std::string& pin) {
+    return unicode::isValidUtf8(pin) && unicode::graphemeCount(pin) == 6 &&
+           unicode::allNumeric(pin);
+}
+
+std::string generatePIN() {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%06u", secureRandomBelow(1000000));
+    return buf;
+}
+
+std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
+                            const std::string& configPath) {
+    if (!arguments.empty()) {
+        logLine("🔑 [Static PIN Mode] Using custom PIN from command-line");
+        return arguments.front();
+    }
+    if (files::exists(configPath)) {
+        if (auto pin = loadStoredPIN(configPath)) {
+            logLine("🔑 [Config] Loaded existing PIN from config");
+            return *pin;
+        }
+    }
+    std::string pin = generatePIN();
+    Json config = {{"pin", pin}, {"version", "1.0"}};
+    std::string error;
+    // Atomic and private: a crash mid-write must not lose the PIN, and only the
+    // user may read it.
+    if (files::writeAtomic(configPath, toCompactJson(config), 0600, &error))
+        logLine("🎲 [Config] Generated and saved new PIN (6 digits)");
+    else
+        logLine("⚠️ [Config] Failed to save PIN: " + error);
+    return pin;
+}
+
+}  // namespace tarsel

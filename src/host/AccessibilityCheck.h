@@ -1,0 +1,9 @@
+#pragma once
+
+namespace tarsel {
+
+void checkAccessibilityPermission();
+void openAccessibilitySettings();
+void forceResetAccessibilityPermission();
+
+}  // namespace tarsel

@@ -1,0 +1,51 @@
+#pragma once
+// One remote endpoint's connection: its datagrams in order, one at a time, and
+// its commands in order on the user-initiated pool.
+#include <asio/ip/udp.hpp>
+#include <asio/strand.hpp>
+#include <asio/thread_pool.hpp>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "net/ReceiveLoop.h"
+
+namespace tarsel {
+
+class UdpServer;
+
+class Connection : public ConnectionIO, public std::enable_shared_from_this<Connection> {
+public:
+    Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoint endpoint,
+               ConnectionContext context, std::size_t maxQueued);
+
+    void enqueue(std::string datagram);
+    double lastActive() const { return lastActive_.load(); }
+
+    std::string send(std::string_view text) override;
+    void cancel() override;
+    void cancelAfter(double seconds) override;
+    void submitCommand(std::function<void()> task) override;
+
+private:
+    void handleNext();
+
+    std::shared_ptr<UdpServer> server_;
+    asio::ip::udp::endpoint endpoint_;
+    ConnectionContext context_;
+    std::size_t maxQueued_;
+    asio::strand<asio::thread_pool::executor_type> receiveStrand_;
+    asio::strand<asio::thread_pool::executor_type> commandStrand_;
+    std::mutex mutex_;
+    std::deque<std::string> queue_;
+    bool handling_ = false;
+    bool stopped_ = false;
+    std::atomic<double> lastActive_;
+};
+
+// The address of an endpoint as the protocol, the lockout and the logs use it.
+std::string getRemoteIP(const asio::ip::udp::endpoint& endpoint);
+
+}  // namespace tarsel

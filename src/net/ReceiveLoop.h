@@ -1,0 +1,35 @@
+#pragma once
+// One datagram of one connection: decode, discovery, lockout, JSON, PIN, type.
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarsel {
+
+struct ConnectionContext {
+    std::string remoteIP;
+    std::string computerName;
+};
+
+// What the loop needs of its connection.
+class ConnectionIO {
+public:
+    virtual ~ConnectionIO() = default;
+    // Sends one datagram; returns "" on success, else the error's description.
+    virtual std::string send(std::string_view text) = 0;
+    virtual void cancel() = 0;
+    virtual void cancelAfter(double seconds) = 0;
+    // Runs a command off the connection, after the commands it sent before.
+    virtual void submitCommand(std::function<void()> task) = 0;
+};
+
+enum class LoopOutcome { Continue, Stop };
+
+// `content` is empty when the receive carried no data; `networkError` is set
+// when the receive failed.
+LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
+                           const std::optional<std::string_view>& content,
+                           const std::optional<std::string>& networkError = std::nullopt);
+
+}  // namespace tarsel

@@ -1,0 +1,57 @@
+#include "net/Server.h"
+
+#include "app/Globals.h"
+#include "host/PortCleanup.h"
+#include "net/LocalAddress.h"
+#include "net/UdpServer.h"
+#include "platform/Platform.h"
+#include "runtime/Log.h"
+
+namespace tarsel {
+namespace {
+
+std::string computerName() {
+    std::string name = app().host.computerName ? app().host.computerName() : "";
+    return name.empty() ? "Mac" : name;
+}
+
+void printBanner() {
+    auto& g = globals();
+    const std::string rule(40, '=');
+    logLine("\n" + rule);
+    logLine("       🚀 맥 서버가 실행되었습니다");
+    logLine(rule);
+    logLine("📡 내 IP 주소: " + getCurrentIP());
+    logLine("🔒 접속 PIN : [ " + g.serverPIN + " ] (6 digits)");
+    logLine("📂 데이터 경로: " + g.appSupportDir);
+    logLine(rule);
+    logLine("👉 아이폰 앱에서 위 PIN 번호를 입력하세요.");
+    logLine(rule + "\n");
+}
+
+}  // namespace
+
+void startServer() {
+    auto& g = globals();
+    killProcessOnPort(g.port);
+    std::string name = computerName();
+    startNetworkPathMonitoring();
+    printBanner();
+    std::shared_ptr<UdpServer> listener;
+    try {
+        listener = std::make_shared<UdpServer>(g.port, name);
+    } catch (const std::exception&) {
+        logLine("❌ 리스너 생성 실패");
+        return;
+    }
+    g.activeListener = listener;
+    std::string error = listener->start();
+    g.bonjourService = app().advertiser->publish("local.", "_tarsel._udp.", name, g.port);
+    logLine("📡 [mDNS] _tarsel._udp 광고 시작 (" + name + ":" + std::to_string(g.port) + ")");
+    if (error.empty())
+        logLine("✅ 서버 리스너 대기 중 (포트 3000)");
+    else
+        logLine("❌ 서버 시작 실패: " + error);
+}
+
+}  // namespace tarsel

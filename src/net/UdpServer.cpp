@@ -1,0 +1,121 @@
+#include "net/UdpServer.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "net/Connection.h"
+#include "net/SecurityGuard.h"
+#include "runtime/Clock.h"
+#include "runtime/Queues.h"
+
+namespace tarsel {
+
+using asio::ip::udp;
+
+UdpServer::UdpServer(uint16_t port, std::string computerName)
+    : UdpServer(port, std::move(computerName), Limits{}) {}
+
+UdpServer::UdpServer(uint16_t port, std::string computerName, Limits limits)
+    : port_(port),
+      computerName_(std::move(computerName)),
+      limits_(limits),
+      socket_(Queues::global().get_executor()),
+      buffer_(65536) {}
+
+UdpServer::~UdpServer() { cancel(); }
+
+std::string UdpServer::start() {
+    asio::error_code ec;
+    socket_.open(udp::v4(), ec);
+    if (!ec) socket_.set_option(udp::socket::reuse_address(true), ec);
+    if (!ec) socket_.bind(udp::endpoint(udp::v4(), port_), ec);
+    if (ec) return ec.message();
+    receiveNext();
+    scheduleSweep();
+    return "";
+}
+
+void UdpServer::cancel() {
+    if (cancelled_.exchange(true)) return;
+    asio::error_code ec;
+    socket_.close(ec);
+    std::lock_guard lock(tableMutex_);
+    table_.clear();
+}
+
+std::size_t UdpServer::connectionCount() const {
+    std::lock_guard lock(tableMutex_);
+    return table_.size();
+}
+
+void UdpServer::receiveNext() {
+    if (cancelled_) return;
+    socket_.async_receive_from(
+        asio::buffer(buffer_), sender_,
+        [self = shared_from_this()](const asio::error_code& ec, std::size_t n) {
+            if (ec == asio::error::operation_aborted || self->cancelled_) return;
+            if (!ec) self->deliver(self->sender_, std::string(self->buffer_.data(), n));
+            self->receiveNext();
+        });
+}
+
+void UdpServer::deliver(const udp::endpoint& from, std::string datagram) {
+    if (auto connection = connectionFor(from)) connection->enqueue(std::move(datagram));
+}
+
+std::shared_ptr<Connection> UdpServer::connectionFor(const udp::endpoint& from) {
+    std::lock_guard lock(tableMutex_);
+    if (cancelled_) return nullptr;
+    auto it = table_.find(from);
+    if (it != table_.end()) return it->second;
+    if (table_.size() >= limits_.maxConnections) makeRoom();
+    auto connection = std::make_shared<Connection>(
+        shared_from_this(), from, ConnectionContext{getRemoteIP(from), computerName_},
+        limits_.maxQueuedPerConnection);
+    table_.emplace(from, connection);
+    return connection;
+}
+
+void UdpServer::forget(const udp::endpoint& from, const Connection* which) {
+    std::lock_guard lock(tableMutex_);
+    auto it = table_.find(from);
+    if (it != table_.end() && it->second.get() == which) table_.erase(it);
+}
+
+// Full table: forget the least recently active eighth. Their endpoints simply
+// get fresh connections when they speak again.
+void UdpServer::makeRoom() {
+    std::vector<std::pair<double, udp::endpoint>> byAge;
+    byAge.reserve(table_.size());
+    for (auto& [ep, c] : table_) byAge.emplace_back(c->lastActive(), ep);
+    std::size_t drop = std::max<std::size_t>(1, table_.size() / 8);
+    std::nth_element(byAge.begin(), byAge.begin() + static_cast<long>(drop - 1), byAge.end(),
+                     [](auto& a, auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < drop; ++i) table_.erase(byAge[i].second);
+}
+
+void UdpServer::evictIdle() {
+    double cutoff = Clock::system().monotonic() - limits_.idleSeconds;
+    std::lock_guard lock(tableMutex_);
+    std::erase_if(table_, [&](auto& e) { return e.second->lastActive() < cutoff; });
+}
+
+void UdpServer::scheduleSweep() {
+    std::weak_ptr<UdpServer> weak = weak_from_this();
+    dispatchAfter(Queues::global().get_executor(), Seconds(30), [weak] {
+        auto self = weak.lock();
+        if (!self || self->cancelled_) return;
+        self->evictIdle();
+        SecurityGuard::shared().sweep();
+        self->scheduleSweep();
+    });
+}
+
+std::string UdpServer::sendTo(const udp::endpoint& to, std::string_view data) {
+    asio::error_code ec;
+    std::lock_guard lock(sendMutex_);
+    socket_.send_to(asio::buffer(data.data(), data.size()), to, 0, ec);
+    return ec ? ec.message() : "";
+}
+
+}  // namespace tarsel

@@ -1,0 +1,60 @@
+#pragma once
+// One IPv4 UDP socket standing in for a listener with one connection per
+// remote endpoint. A connection handles its datagrams one at a time in arrival
+// order; once closed, the endpoint's next datagram makes a fresh connection.
+#include <asio/ip/udp.hpp>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "net/ReceiveLoop.h"
+
+namespace tarsel {
+
+class Connection;
+
+class UdpServer : public std::enable_shared_from_this<UdpServer> {
+public:
+    struct Limits {
+        std::size_t maxConnections = 4096;  // idle ones are forgotten first
+        double idleSeconds = 120.0;         // a quiet endpoint is forgotten after this
+        std::size_t maxQueuedPerConnection = 256;
+    };
+
+    UdpServer(uint16_t port, std::string computerName);
+    UdpServer(uint16_t port, std::string computerName, Limits limits);
+    ~UdpServer();
+
+    // Binds and starts receiving; "" on success, else the error's description.
+    std::string start();
+    void cancel();
+    std::size_t connectionCount() const;
+
+private:
+    friend class Connection;
+    void receiveNext();
+    void deliver(const asio::ip::udp::endpoint& from, std::string datagram);
+    std::shared_ptr<Connection> connectionFor(const asio::ip::udp::endpoint& from);
+    void forget(const asio::ip::udp::endpoint& from, const Connection* which);
+    void makeRoom();
+    void evictIdle();
+    void scheduleSweep();
+    std::string sendTo(const asio::ip::udp::endpoint& to, std::string_view data);
+
+    uint16_t port_;
+    std::string computerName_;
+    Limits limits_;
+    asio::ip::udp::socket socket_;
+    asio::ip::udp::endpoint sender_;
+    std::vector<char> buffer_;
+    std::mutex sendMutex_;
+    mutable std::mutex tableMutex_;
+    std::map<asio::ip::udp::endpoint, std::shared_ptr<Connection>> table_;
+    std::atomic<bool> cancelled_{false};
+};
+
+}  // namespace tarsel

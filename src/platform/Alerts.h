@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace tarsel {
+
+struct AlertSpec {
+    std::string message;
+    std::string informative;
+    std::vector<std::string> buttons;
+    bool warning = false;
+};
+
+// Modal alerts, on the main thread. Returns 1000 + index of the chosen button,
+// or another value when dismissed.
+class Alerts {
+public:
+    virtual ~Alerts() = default;
+    virtual int runModal(const AlertSpec& alert) = 0;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,39 @@
+#pragma once
+// Facts of the machine the agent runs on: tool paths, directories, names.
+// A backend fills them; the core never spells a platform path itself.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarsel {
+
+struct HostConstants {
+    std::string homeDir;
+    std::string tempDir;
+    std::string executablePath;  // empty when unknown
+    std::string websiteHost;     // maker's website, "host" or "host:port"
+
+    std::string lsofPath;
+    std::string killPath;
+    std::string launchctlPath;  // empty where launchd does not exist
+    std::string tccutilPath;
+    std::string openPath;
+    std::string shasumPath;
+    std::string hdiutilPath;
+    std::string cpPath;
+    std::string codesignPath;
+    std::string spctlPath;
+    std::string staplerPath;
+    std::string bashPath;
+    std::string installPath;  // where the application bundle is installed
+
+    std::function<std::string()> computerName;  // empty when the system has none
+    // IPv4 address of one interface ("" when it has none), interface candidates
+    // in order of preference, and every address of the host.
+    std::function<std::optional<std::string>(const std::string&)> interfaceAddress;
+    std::function<std::vector<std::string>()> preferredInterfaces;
+    std::function<std::vector<std::string>()> hostAddresses;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,24 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarsel {
+
+struct MenuItem {
+    std::string title;
+    bool enabled = true;
+    bool separator = false;
+    std::string keyEquivalent;
+    std::function<void()> action;
+};
+
+// The menu-bar/tray item. show() replaces the whole menu; main thread only.
+class StatusItem {
+public:
+    virtual ~StatusItem() = default;
+    virtual bool install() = 0;  // false when the desktop has no tray
+    virtual void show(const std::vector<MenuItem>& menu) = 0;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,8 @@
+#pragma once
+#include "platform/Host.h"
+
+namespace tarsel {
+
+HostConstants linuxHostConstants();
+
+}  // namespace tarsel

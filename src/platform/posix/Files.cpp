@@ -1,0 +1,101 @@
+#include "runtime/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace tarsel::files {
+namespace {
+
+void setError(std::string* error, const std::string& what) {
+    if (error) *error = what + ": " + std::strerror(errno);
+}
+
+bool writeAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void syncDirectory(const std::string& dir) {
+    int fd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+}  // namespace
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+bool createDirectories(const std::string& path, std::string* error) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (ec && error) *error = ec.message();
+    return !ec && std::filesystem::is_directory(path, ec);
+}
+
+ReadResult readAll(const std::string& path) {
+    ReadResult r;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        r.error = std::string("The file couldn't be opened: ") + std::strerror(errno);
+        return r;
+    }
+    char buf[65536];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n > 0) r.data.append(buf, static_cast<size_t>(n));
+        else if (n < 0 && errno == EINTR) continue;
+        else if (n < 0) {
+            r.error = std::string("The file couldn't be read: ") + std::strerror(errno);
+            close(fd);
+            return r;
+        } else break;
+    }
+    close(fd);
+    r.ok = true;
+    return r;
+}
+
+bool writeAtomic(const std::string& path, const std::string& data, int mode, std::string* error,
+                 const std::string& tmpSuffix) {
+    std::string tmp = path + tmpSuffix;
+    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0) return setError(error, "open " + tmp), false;
+    fchmod(fd, static_cast<mode_t>(mode));
+    bool ok = writeAll(fd, data) && fsync(fd) == 0;
+    if (!ok) setError(error, "write " + tmp);
+    close(fd);
+    if (!ok) return false;
+    if (rename(tmp.c_str(), path.c_str()) != 0) return setError(error, "rename " + tmp), false;
+    syncDirectory(parentOf(path));
+    return true;
+}
+
+std::string join(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    if (dir.back() == '/') return dir + name;
+    return dir + "/" + name;
+}
+
+std::string parentOf(const std::string& path) {
+    auto pos = path.find_last_of('/');
+    if (pos == std::string::npos) return ".";
+    return pos == 0 ? "/" : path.substr(0, pos);
+}
+
+}  // namespace tarsel::files

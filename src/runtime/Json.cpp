@@ -1,0 +1,61 @@
+#include "runtime/Json.h"
+
+#include <cmath>
+
+namespace tarsel {
+namespace {
+
+// Depth of the deepest array/object, ignoring brackets inside strings.
+int maxDepth(std::string_view text) {
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') inString = false;
+            continue;
+        }
+        if (c == '"') inString = true;
+        else if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
+        else if (c == ']' || c == '}') --depth;
+        if (deepest > kMaxJsonDepth) break;
+    }
+    return deepest;
+}
+
+}  // namespace
+
+JsonResult parseJsonDocument(std::string_view text) {
+    if (maxDepth(text) > kMaxJsonDepth) return {std::nullopt, "JSON nesting is too deep"};
+    try {
+        Json value = Json::parse(text.begin(), text.end());
+        if (!value.is_object() && !value.is_array())
+            return {std::nullopt, "JSON text did not start with array or object"};
+        return {std::move(value), {}};
+    } catch (const Json::exception& e) {
+        return {std::nullopt, e.what()};
+    }
+}
+
+std::string toCompactJson(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::optional<long long> jsonInteger(const Json& value) {
+    if (value.is_number_integer()) {
+        if (value.is_number_unsigned() &&
+            value.get<unsigned long long>() > static_cast<unsigned long long>(LLONG_MAX))
+            return std::nullopt;
+        return value.get<long long>();
+    }
+    if (value.is_number_float()) {
+        double d = value.get<double>();
+        if (!std::isfinite(d) || std::trunc(d) != d) return std::nullopt;
+        if (d < -9.2233720368547758e18 || d >= 9.2233720368547758e18) return std::nullopt;
+        return static_cast<long long>(d);
+    }
+    return std::nullopt;
+}
+
+}  // namespace tarsel

@@ -1,0 +1,33 @@
+#pragma once
+// Child processes without a shell. Implemented by the platform layer.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarsel {
+
+struct ProcessResult {
+    bool started = false;
+    std::string startError;  // description when it could not be started
+    int status = -1;         // exit status (128 + signal when killed)
+    std::string output;      // what was captured, per the options
+};
+
+struct ProcessOptions {
+    bool captureStdout = true;
+    bool mergeStderr = false;   // stderr into the same capture (runTool)
+    bool discardStderr = true;  // otherwise inherited
+    bool inheritStdout = false; // child writes where the agent writes
+};
+
+// Starts `path` with `args`, waits for it and reads its output to the end.
+ProcessResult runProcess(const std::string& path, const std::vector<std::string>& args,
+                         const ProcessOptions& options = {});
+
+// Starts a process in its own session that outlives the agent; returns its pid.
+std::optional<int> spawnDetached(const std::string& path, const std::vector<std::string>& args,
+                                 const std::string& logPath);
+
+int currentProcessId();
+
+}  // namespace tarsel

@@ -1,0 +1,63 @@
+#pragma once
+// Dispatch's queues on Asio: two global concurrent pools (default and
+// user-initiated quality of service) and serial queues as strands on them.
+#include <asio/post.hpp>
+#include <asio/steady_timer.hpp>
+#include <asio/strand.hpp>
+#include <asio/thread_pool.hpp>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+
+namespace tarsel {
+
+using Task = std::function<void()>;
+using Seconds = std::chrono::duration<double>;
+
+class Queues {
+public:
+    static asio::thread_pool& global();         // default quality of service
+    static asio::thread_pool& userInitiated();  // commands, self-update job
+};
+
+// Runs `task` on `executor` after `delay`, without holding a thread meanwhile.
+template <class Executor>
+void dispatchAfter(const Executor& executor, Seconds delay, Task task) {
+    auto timer = std::make_shared<asio::steady_timer>(
+        executor, std::chrono::duration_cast<std::chrono::steady_clock::duration>(delay));
+    timer->async_wait([timer, task = std::move(task)](const asio::error_code& ec) {
+        if (!ec) task();
+    });
+}
+
+class SerialQueue {
+public:
+    SerialQueue(std::string label, asio::thread_pool& pool)
+        : label_(std::move(label)), strand_(asio::make_strand(pool)) {}
+
+    const std::string& label() const { return label_; }
+    bool isCurrent() const { return strand_.running_in_this_thread(); }
+
+    void async(Task task) { asio::post(strand_, std::move(task)); }
+    void after(Seconds delay, Task task) { dispatchAfter(strand_, delay, std::move(task)); }
+
+    // Runs `fn` on the queue and waits for its result; inline when already on it.
+    template <class Fn>
+    auto sync(Fn fn) -> decltype(fn()) {
+        if (isCurrent()) return fn();
+        std::packaged_task<decltype(fn())()> job(std::move(fn));
+        auto result = job.get_future();
+        asio::post(strand_, [&job] { job(); });
+        return result.get();
+    }
+
+    asio::strand<asio::thread_pool::executor_type>& executor() { return strand_; }
+
+private:
+    std::string label_;
+    asio::strand<asio::thread_pool::executor_type> strand_;
+};
+
+}  // namespace tarsel

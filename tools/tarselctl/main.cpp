@@ -1,0 +1,171 @@
+// tarselctl: talks to a Tarsel agent the way the phone does.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "UdpClient.h"
+
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tarselctl [--port N] [--timeout S] [--broadcast] COMMAND HOST [ARGS]\n"
+    "  scan HOST                        discovery reply\n"
+    "  ping HOST --pin PIN              prints pong\n"
+    "  send HOST --pin PIN TYPE [--dx N --dy N --val N]\n"
+    "  text HOST --pin PIN TEXT         pastes TEXT\n"
+    "  sync HOST --pin PIN FILE         uploads a layout ({\"3x3\":[...],...})\n"
+    "  fetch HOST --pin PIN [--raw]     prints the stored layout\n"
+    "exit status: 0 ok, 1 no answer in time, 2 invalid PIN, 64 usage\n";
+
+struct Options {
+    std::string command, host, pin;
+    std::vector<std::string> positional;
+    std::map<std::string, long long> numbers;  // --dx --dy --val
+    int port = 3000;
+    double timeout = 2.0;
+    bool broadcast = false, raw = false;
+};
+
+[[noreturn]] void usage(const std::string& why) {
+    if (!why.empty()) std::fprintf(stderr, "tarselctl: %s\n", why.c_str());
+    std::fputs(kUsage, stderr);
+    std::exit(64);
+}
+
+std::string take(int& i, int argc, char** argv) {
+    if (i + 1 >= argc) usage(std::string("missing value for ") + argv[i]);
+    return argv[++i];
+}
+
+long long number(const std::string& text) {
+    try {
+        size_t used = 0;
+        long long v = std::stoll(text, &used);
+        if (used == text.size()) return v;
+    } catch (...) {
+    }
+    usage("not a whole number: " + text);
+}
+
+Options parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--pin") o.pin = take(i, argc, argv);
+        else if (a == "--port") o.port = static_cast<int>(number(take(i, argc, argv)));
+        else if (a == "--timeout") o.timeout = std::atof(take(i, argc, argv).c_str());
+        else if (a == "--broadcast") o.broadcast = true;
+        else if (a == "--raw") o.raw = true;
+        else if (a == "--dx" || a == "--dy" || a == "--val")
+            o.numbers[a.substr(2)] = number(take(i, argc, argv));
+        else if (a == "-h" || a == "--help") usage("");
+        else o.positional.push_back(a);
+    }
+    if (o.positional.size() < 2) usage("");
+    o.command = o.positional[0];
+    o.host = o.positional[1];
+    o.positional.erase(o.positional.begin(), o.positional.begin() + 2);
+    return o;
+}
+
+json request(const Options& o, const std::string& type) {
+    if (o.pin.empty()) usage(o.command + " needs --pin");
+    return {{"pin", o.pin}, {"type", type}};
+}
+
+int fail(const std::string& message, int status) {
+    std::fprintf(stderr, "tarselctl: %s\n", message.c_str());
+    return status;
+}
+
+bool isInvalidPin(const std::string& reply) { return reply == R"({"error":"invalid_pin"})"; }
+
+// Sends; where the agent answers only a wrong PIN, a short wait tells it apart.
+int sendQuiet(tarselctl::UdpClient& c, const Options& o, const json& body) {
+    if (!c.send(body.dump())) return fail(c.error(), 1);
+    if (auto reply = c.receive(std::min(o.timeout, 0.3)); reply && isInvalidPin(*reply))
+        return fail("invalid PIN", 2);
+    std::puts("sent");
+    return 0;
+}
+
+int scan(tarselctl::UdpClient& c, const Options& o) {
+    if (!c.send("scan")) return fail(c.error(), 1);
+    auto reply = c.receive(o.timeout);
+    if (!reply) return fail("no discovery reply within the timeout", 1);
+    std::puts(reply->c_str());
+    return 0;
+}
+
+int ping(tarselctl::UdpClient& c, const Options& o) {
+    if (!c.send(request(o, "ping").dump())) return fail(c.error(), 1);
+    auto reply = c.receive(o.timeout);
+    if (!reply) return fail("no answer within the timeout", 1);
+    if (isInvalidPin(*reply)) return fail("invalid PIN", 2);
+    std::puts(reply->c_str());
+    return 0;
+}
+
+int fetch(tarselctl::UdpClient& c, const Options& o) {
+    if (!c.send(request(o, "fetch_shortcuts").dump())) return fail(c.error(), 1);
+    json layout = json::object();
+    int chunks = 0;
+    // Chunks carry no count: collect until the agent has been quiet a while.
+    for (double wait = o.timeout; auto reply = c.receive(wait); wait = std::min(o.timeout, 0.5)) {
+        if (isInvalidPin(*reply)) return fail("invalid PIN", 2);
+        ++chunks;
+        if (o.raw) std::puts(reply->c_str());
+        json chunk = json::parse(*reply, nullptr, false);
+        if (chunk.is_object() && chunk.contains("shortcuts_db") && chunk["shortcuts_db"].is_object())
+            layout.update(chunk["shortcuts_db"]);
+    }
+    if (!o.raw) std::puts(layout.dump().c_str());
+    if (chunks == 0) std::fprintf(stderr, "tarselctl: no shortcuts stored (or no answer)\n");
+    return 0;
+}
+
+int sync(tarselctl::UdpClient& c, const Options& o) {
+    if (o.positional.empty()) usage("sync needs a FILE");
+    std::ifstream in(o.positional[0]);
+    if (!in) return fail("cannot read " + o.positional[0], 64);
+    std::stringstream text;
+    text << in.rdbuf();
+    json layout = json::parse(text.str(), nullptr, false);
+    if (!layout.is_object()) return fail(o.positional[0] + " is not a JSON object", 64);
+    json body = request(o, "sync_shortcuts");
+    for (auto& [section, items] : layout.items()) body[section] = items;
+    return sendQuiet(c, o, body);
+}
+
+int run(const Options& o) {
+    tarselctl::UdpClient client(o.host, o.port, o.broadcast);
+    if (!client.ok()) return fail(client.error(), 64);
+    if (o.command == "scan") return scan(client, o);
+    if (o.command == "ping") return ping(client, o);
+    if (o.command == "fetch") return fetch(client, o);
+    if (o.command == "sync") return sync(client, o);
+    if (o.command == "text") {
+        if (o.positional.empty()) usage("text needs TEXT");
+        json body = request(o, "text");
+        body["text"] = o.positional[0];
+        return sendQuiet(client, o, body);
+    }
+    if (o.command == "send") {
+        if (o.positional.empty()) usage("send needs TYPE");
+        json body = request(o, o.positional[0]);
+        for (auto& [k, v] : o.numbers) body[k] = v;
+        return sendQuiet(client, o, body);
+    }
+    usage("unknown command " + o.command);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return run(parse(argc, argv)); }
