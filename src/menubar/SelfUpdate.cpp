@@ -1,0 +1,7 @@
+#include "menubar/SelfUpdate.h"
+
+namespace tarsel {
+
+void performSelfUpdate(StatusBarController&) {}
+
+}  // namespace tarsel
