@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "LogCapture.h"
+#include "app/Globals.h"
+#include "net/ReceiveLoop.h"
+#include "net/SecurityGuard.h"
+
+namespace tarsel {
+namespace {
+
+struct FakeConnection : ConnectionIO {
+    std::vector<std::string> sent;
+    int cancels = 0;
+    double cancelDelay = -1;
+    int commands = 0;
+    std::string send(std::string_view text) override {
+        sent.emplace_back(text);
+        return "";
+    }
+    void cancel() override { ++cancels; }
+    void cancelAfter(double s) override { cancelDelay = s; }
+    void submitCommand(std::function<void()>) override { ++commands; }
+};
+
+class ReceiveLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto& g = globals();
+        g.serverPIN = "135790";
+        g.currentIP = "192.168.0.10";
+        if (!g.ipQueue) g.ipQueue = std::make_unique<SerialQueue>("ip", Queues::global());
+        ctx.remoteIP = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ctx.computerName = "Desk";
+    }
+    LoopOutcome feed(std::string_view text) { return handleDatagram(ctx, io, text); }
+
+    ConnectionContext ctx;
+    FakeConnection io;
+    testing::LogCapture log;
+};
+
+TEST_F(ReceiveLoopTest, ScanIsAnsweredEvenWhenLockedOutAndClosesLater) {
+    for (int i = 0; i < 10; ++i) SecurityGuard::shared().registerFailure(ctx.remoteIP);
+    EXPECT_EQ(feed(" scan\n"), LoopOutcome::Stop);
+    EXPECT_EQ(io.sent, std::vector<std::string>{"device_info:Desk|192.168.0.10|mac|135790|1.0.16"});
+    EXPECT_EQ(io.cancelDelay, 0.1);
+    EXPECT_EQ(io.cancels, 0);
+    // Anything else from the locked address closes at once, silently.
+    log.clear();
+    EXPECT_EQ(feed(R"({"pin":"135790","type":"ping"})"), LoopOutcome::Stop);
+    EXPECT_EQ(io.cancels, 1);
+    EXPECT_EQ(io.sent.size(), 1u);
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(ReceiveLoopTest, WrongPinsAreCountedAndAnswered) {
+    for (const char* bad : {R"({"type":"ping"})", R"({"pin":135790,"type":"ping"})",
+                            R"({"pin":"000000","type":"ping"})"}) {
+        log.clear();
+        EXPECT_EQ(feed(bad), LoopOutcome::Continue);
+        ASSERT_EQ(log.lines().size(), 2u);
+        EXPECT_EQ(log.lines()[1], "⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
+    }
+    EXPECT_EQ(io.sent, std::vector<std::string>(3, R"({"error":"invalid_pin"})"));
+    EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP " + ctx.remoteIP + " 인증 실패 (3/10)");
+}
+
+TEST_F(ReceiveLoopTest, RightPinClearsFailuresAndRecordsTheClient) {
+    feed(R"({"pin":"x"})");
+    EXPECT_EQ(feed(R"({"pin":"135790"})"), LoopOutcome::Continue);  // no type: silent
+    EXPECT_EQ(globals().connectedClient->ip, ctx.remoteIP);
+    log.clear();
+    feed(R"({"pin":"y"})");
+    EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP " + ctx.remoteIP + " 인증 실패 (1/10)");
+    feed(R"({"pin":"135790","type":"ping"})");
+    EXPECT_EQ(io.sent.back(), "pong");
+}
+
+TEST_F(ReceiveLoopTest, MalformedInputNeverCrashesAndKeepsItsOutcome) {
+    EXPECT_EQ(feed(""), LoopOutcome::Stop);
+    EXPECT_EQ(feed(std::string("\xc3\x28", 2)), LoopOutcome::Stop);
+    EXPECT_EQ(io.cancels, 2);
+    log.clear();
+    EXPECT_EQ(feed("42"), LoopOutcome::Continue);
+    EXPECT_EQ(feed(std::string(100000, '[')), LoopOutcome::Continue);
+    EXPECT_EQ(feed(R"({"pin":)"), LoopOutcome::Continue);
+    auto lines = log.lines();
+    ASSERT_EQ(lines.size(), 3u);
+    for (auto& l : lines) EXPECT_EQ(l.rfind("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): ", 0), 0u);
+    log.clear();
+    EXPECT_EQ(feed(R"([1,2])"), LoopOutcome::Continue);  // array: silent, not counted
+    EXPECT_EQ(feed(R"({"pin":"135790","type":7})"), LoopOutcome::Continue);
+    EXPECT_EQ(feed(R"({"pin":"135790","type":"text","text":5})"), LoopOutcome::Continue);
+    EXPECT_TRUE(log.lines().empty());
+    EXPECT_EQ(io.commands, 0);
+}
+
+TEST_F(ReceiveLoopTest, CommandsAndTextAreHandedOver) {
+    feed(R"({"pin":"135790","type":"copy"})");
+    feed(R"({"pin":"135790","type":"text","text":"안녕"})");
+    feed(R"({"pin":"135790","type":"text","text":""})");
+    EXPECT_EQ(io.commands, 2);
+    EXPECT_TRUE(io.sent.empty());
+}
+
+}  // namespace
+}  // namespace tarsel

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "LogCapture.h"
+#include "net/SecurityGuard.h"
+
+namespace tarsel {
+namespace {
+
+struct GuardTest : ::testing::Test {
+    ManualClock clock;
+    SecurityGuard guard{clock};
+    testing::LogCapture log;
+
+    void fail(const std::string& ip, int times) {
+        for (int i = 0; i < times; ++i) guard.registerFailure(ip);
+    }
+};
+
+TEST_F(GuardTest, TenthFailureWithinWindowLocksForFiveMinutes) {
+    fail("10.0.0.1", 9);
+    EXPECT_FALSE(guard.isLocked("10.0.0.1"));
+    log.clear();
+    guard.registerFailure("10.0.0.1");
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                               "⚠️ [Security] IP 10.0.0.1 인증 실패 (10/10)",
+                               "⛔️ [Security] IP 10.0.0.1 차단됨 (5분간 접속 불가)"}));
+    EXPECT_TRUE(guard.isLocked("10.0.0.1"));
+    EXPECT_FALSE(guard.isLocked("10.0.0.2"));  // addresses are independent
+    clock.advance(299.9);
+    EXPECT_TRUE(guard.isLocked("10.0.0.1"));
+    log.clear();
+    clock.advance(0.1);  // exactly at the end the lockout is over
+    EXPECT_FALSE(guard.isLocked("10.0.0.1"));
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"🔓 [Security] IP 10.0.0.1 잠금 해제됨"});
+    EXPECT_FALSE(guard.isLocked("10.0.0.1"));
+    log.clear();
+    guard.registerFailure("10.0.0.1");  // starts again from nothing
+    EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP 10.0.0.1 인증 실패 (1/10)");
+}
+
+TEST_F(GuardTest, FailuresAgeOutAndResetClearsThem) {
+    fail("a", 9);
+    clock.advance(30.0);  // exactly 30 s old no longer counts
+    log.clear();
+    guard.registerFailure("a");
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"⚠️ [Security] IP a 인증 실패 (1/10)"});
+    fail("b", 9);
+    guard.reset("b");
+    log.clear();
+    guard.registerFailure("b");
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"⚠️ [Security] IP b 인증 실패 (1/10)"});
+}
+
+TEST_F(GuardTest, ResetDoesNotLiftALockoutButAWallClockJumpDoes) {
+    fail("c", 10);
+    guard.reset("c");
+    EXPECT_TRUE(guard.isLocked("c"));
+    clock.setWall(clock.now() + 300.0);
+    EXPECT_FALSE(guard.isLocked("c"));
+}
+
+TEST(GuardBounds, SpoofedFloodsStayWithinCapacityAndAgeOut) {
+    testing::LogCapture quiet;
+    ManualClock clock;
+    SecurityGuard guard(clock, 64);
+    for (int i = 0; i < 1000; ++i) guard.registerFailure("ip" + std::to_string(i));
+    EXPECT_LE(guard.trackedAddresses(), 64u);
+    // A locked address is kept while counting ones make room.
+    for (int i = 0; i < 10; ++i) guard.registerFailure("attacker");
+    for (int i = 0; i < 200; ++i) guard.registerFailure("more" + std::to_string(i));
+    EXPECT_TRUE(guard.isLocked("attacker"));
+    clock.advance(301);
+    guard.sweep();
+    EXPECT_EQ(guard.trackedAddresses(), 0u);
+}
+
+}  // namespace
+}  // namespace tarsel
