@@ -1,0 +1,114 @@
+"""The agent over real UDP on 127.0.0.1:3000 under the record backend."""
+import json
+import subprocess
+import time
+
+from tarsel_harness import CTL, PIN, READY, Agent, Phone
+
+INVALID = '{"error":"invalid_pin"}'
+
+
+def test_start_up_banner_and_advertisement(agent):
+    lines = agent.lines()
+    assert lines[0] == "🔑 [Static PIN Mode] Using custom PIN from command-line"
+    assert "🔒 접속 PIN : [ 246810 ] (6 digits)" in lines
+    assert any(l.startswith("📡 [mDNS] _tarsel._udp 광고 시작 (") and l.endswith(":3000)")
+               for l in lines)
+    ad = agent.effects("advertise")
+    assert len(ad) == 1
+    assert ad[0]["type"] == "_tarsel._udp." and ad[0]["domain"] == "local."
+    assert ad[0]["port"] == 3000 and ad[0]["name"]
+
+
+def test_discovery_ping_and_invalid_pin(agent, phone):
+    phone.send("  scan\n")
+    reply = phone.recv()
+    prefix, fields = reply.split(":", 1)
+    assert prefix == "device_info"
+    parts = fields.split("|")
+    assert parts[-3:] == ["mac", PIN, "1.0.16"]
+    phone.request("ping")
+    assert phone.recv() is None  # the scan closed this connection's loop...
+    time.sleep(0.15)
+    phone.request("ping")        # ...and the next datagram opens a fresh one
+    assert phone.recv() == "pong"
+    phone.request("ping", pin="999999")
+    assert phone.recv() == INVALID
+    phone.send({"pin": int(PIN), "type": "ping"})
+    assert phone.recv() == INVALID
+
+
+def test_lockout_after_ten_failures_still_answers_discovery(agent, phone):
+    for _ in range(10):
+        phone.request("ping", pin="000000")
+        assert phone.recv() == INVALID
+    agent.wait_for("⛔️ [Security] IP 127.0.0.1 차단됨 (5분간 접속 불가)")
+    phone.request("ping")  # locked: silence, connection closed
+    assert phone.recv(0.5) is None
+    other = Phone()
+    other.request("ping")  # same address, other port: still locked
+    assert other.recv(0.5) is None
+    other.send('{"type":"scan"}')
+    assert other.recv().startswith("device_info:")
+    other.close()
+
+
+def test_endpoints_are_independent_and_broken_datagrams_reopen(agent):
+    a, b = Phone(), Phone()
+    a.send(b"\xff\xfe")  # invalid UTF-8 closes a's connection without a word
+    b.request("ping")
+    assert b.recv() == "pong"
+    time.sleep(0.05)
+    a.request("ping")
+    assert a.recv() == "pong"
+    a.send("[1,2,3]")
+    a.send("not json")
+    a.request("ping")
+    assert a.recv() == "pong"
+    assert any(l.startswith("⚠️  JSON 파싱 실패 (127.0.0.1): ") for l in agent.lines())
+    assert not any("인증 실패" in l for l in agent.lines())
+    a.close(), b.close()
+
+
+def test_hostile_datagrams_do_not_hurt_other_phones(agent, phone):
+    hostile = Phone()
+    payloads = [b"\x00" * 65507, b"[" * 60000, b"{" * 10 + b"}" * 10, b'"str"', b"1e999",
+                json.dumps({"pin": PIN, "type": ["x"], "dx": {"a": 1}}).encode(),
+                json.dumps({"pin": PIN, "type": "move", "dx": 1e300, "dy": "x"}).encode()]
+    for p in payloads * 20:
+        hostile.sock.sendto(p, ("127.0.0.1", 3000))
+    phone.request("ping")
+    assert phone.recv(3.0) == "pong"
+    assert agent.proc.poll() is None
+    hostile.close()
+
+
+def test_tarselctl_scan_and_ping(agent):
+    out = subprocess.run([str(CTL), "scan", "127.0.0.1"], capture_output=True, text=True)
+    assert out.returncode == 0 and out.stdout.startswith("device_info:")
+    out = subprocess.run([str(CTL), "ping", "127.0.0.1", "--pin", PIN], capture_output=True,
+                         text=True)
+    assert out.returncode == 0 and out.stdout.strip() == "pong"
+    out = subprocess.run([str(CTL), "ping", "127.0.0.1", "--pin", "1"], capture_output=True,
+                         text=True)
+    assert out.returncode == 2 and "invalid PIN" in out.stderr
+    out = subprocess.run([str(CTL), "ping", "127.0.0.1", "--pin", PIN, "--port", "3999",
+                          "--timeout", "0.3"], capture_output=True, text=True)
+    assert out.returncode == 1
+
+
+def test_pin_from_config_survives_restart(tmp_path):
+    first = Agent(args=(), home=tmp_path)
+    first.wait_for(READY)
+    first.stop()
+    config = json.loads((tmp_path / "Library/Application Support/TarselServer/config.json")
+                        .read_text())
+    assert len(config["pin"]) == 6 and config["version"] == "1.0"
+    second = Agent(args=(), home=tmp_path)
+    second.wait_for(READY)
+    assert "🔑 [Config] Loaded existing PIN from config" in second.lines()[0]
+    p = Phone()
+    p.request("ping", pin=config["pin"])
+    assert p.recv() == "pong"
+    p.close()
+    second.stop()
