@@ -1,12 +1,184 @@
 #include "menubar/StatusBarController.h"
 
+#include <thread>
+
+#include "app/Globals.h"
+#include "app/Shutdown.h"
+#include "menubar/MenuModel.h"
+#include "menubar/SelfUpdate.h"
+#include "menubar/UpdateCheck.h"
+#include "menubar/Url.h"
+#include "menubar/VersionCompare.h"
+#include "net/Discovery.h"
+#include "net/LocalAddress.h"
+#include "platform/Platform.h"
+#include "runtime/Log.h"
+#include "runtime/Queues.h"
+
 namespace tarsel {
+namespace {
+
+constexpr double kRefreshSeconds = 5.0;
+constexpr double kFirstCheckDelaySeconds = 1.5;
+constexpr double kCheckTimeoutSeconds = 8.0;
+
+}  // namespace
 
 StatusBarController& StatusBarController::shared() {
-    static StatusBarController* controller = new StatusBarController();
+    static StatusBarController* controller =
+        new StatusBarController(globals().serverVersion, app().host.websiteHost, L10n::current());
     return *controller;
 }
 
-void StatusBarController::install() {}
+StatusBarController::StatusBarController(std::string version, const std::string& host, L10n texts)
+    : appVersion(std::move(version)),
+      websiteURL("https://" + host),
+      versionCheckURL(websiteURL + "/version.json"),
+      strings(std::move(texts)),
+      websiteHost_(host) {}
+
+void StatusBarController::install() {
+    statusItemInstalled = app().statusItem->install();
+    rebuildMenu();
+    scheduleRefresh();
+    refreshTimerStarted = true;
+    std::weak_ptr<int> alive = alive_;
+    dispatchAfter(Queues::global().get_executor(), Seconds(kFirstCheckDelaySeconds), [this, alive] {
+        if (!alive.expired()) checkForUpdates(false);
+    });
+}
+
+// A repeating timer made of one-shot ones; it is never stopped.
+void StatusBarController::scheduleRefresh() {
+    std::weak_ptr<int> alive = alive_;
+    app().mainLoop->postAfter(Seconds(kRefreshSeconds), [this, alive] {
+        if (alive.expired()) return;
+        rebuildMenu();
+        scheduleRefresh();
+    });
+}
+
+void StatusBarController::rebuildMenu() {
+    MenuInputs in;
+    if (auto client = getActiveClient()) in.clientIP = client->ip;
+    in.currentIP = getCurrentIP();
+    in.pin = globals().serverPIN;
+    in.appVersion = appVersion;
+    in.updateState = updateState;
+    in.latestVersion = latestVersion;
+    in.checkedOnce = lastCheckedAt.has_value();
+
+    std::weak_ptr<int> alive = alive_;
+    std::vector<MenuItem> items;
+    for (const MenuEntry& entry : buildMenuModel(in, strings)) {
+        MenuItem item{entry.title, entry.enabled, entry.separator, entry.keyEquivalent, {}};
+        MenuAction action = entry.action;
+        if (action != MenuAction::none) {
+            item.action = [this, alive, action] {
+                if (alive.expired()) return;
+                switch (action) {
+                    case MenuAction::performSelfUpdate:
+                        performSelfUpdate();
+                        break;
+                    case MenuAction::manualCheckForUpdates:
+                        manualCheckForUpdates();
+                        break;
+                    case MenuAction::openWebsite:
+                        openWebsite();
+                        break;
+                    case MenuAction::quit:
+                        quit();
+                    case MenuAction::none:
+                        break;
+                }
+            };
+        }
+        items.push_back(std::move(item));
+    }
+    if (app().statusItem) app().statusItem->show(items);
+}
+
+void StatusBarController::setUpdateState(UpdateState state) {
+    std::weak_ptr<int> alive = alive_;
+    app().mainLoop->post([this, alive, state] {
+        if (alive.expired()) return;
+        updateState = state;
+        rebuildMenu();
+    });
+}
+
+int StatusBarController::compareVersions(const std::string& a, const std::string& b) {
+    return compareVersionStrings(a, b);
+}
+
+std::string StatusBarController::defaultDownloadPage() const {
+    return "https://" + websiteHost_ + "/downloads.html";
+}
+
+// The transfer blocks its own thread, as a URL-loading thread would; only the
+// results touch the controller, on the main loop.
+void StatusBarController::checkForUpdates(bool userInitiated) {
+    if (!parseURL(versionCheckURL)) return;
+    std::weak_ptr<int> alive = alive_;
+    std::thread([this, alive, userInitiated, url = versionCheckURL,
+                 fallback = defaultDownloadPage()] {
+        HttpResponse response = app().http->get(url, kCheckTimeoutSeconds);
+        if (alive.expired()) return;
+        if (!response.ok) {
+            logLine("⚠️ 업데이트 체크 실패: " + response.error);
+            return;
+        }
+        std::optional<ManifestInfo> info = parseManifest(response.body, fallback);
+        if (!info) {
+            logLine("⚠️ version.json 파싱 실패");
+            return;
+        }
+        app().mainLoop->post([this, alive, userInitiated, info = *info] {
+            if (alive.expired()) return;
+            latestVersion = info.latest;
+            downloadURL = info.downloadURL;
+            dmgDirectURL = info.dmgURL;
+            expectedSHA256 = info.sha256;
+            lastCheckedAt = globals().clock->now();
+            rebuildMenu();
+            if (userInitiated) showUpdateAlert(appVersion, info.latest);
+            logLine("✅ 업데이트 체크 완료: 현재 " + appVersion + ", 최신 " + info.latest);
+        });
+    }).detach();
+}
+
+void StatusBarController::showUpdateAlert(const std::string& current, const std::string& latest) {
+    if (compareVersions(latest, current) < 1) {
+        app().alerts->runModal(
+            {"최신 버전입니다", "현재 버전 " + current + " 이 최신입니다.", {"확인"}});
+        return;
+    }
+    int answer = app().alerts->runModal(
+        {"새 버전 " + latest + " 사용 가능",
+         "현재 버전: " + current + "\n새 버전 다운로드 페이지를 여시겠습니까?",
+         {"다운로드 페이지 열기", "나중에"}});
+    if (answer == 1000) openDownloadPage();
+}
+
+void StatusBarController::openDownloadPage() {
+    std::string url = downloadURL && parseURL(*downloadURL) ? *downloadURL : defaultDownloadPage();
+    app().workspace->openURL(url);
+}
+
+void StatusBarController::manualCheckForUpdates() {
+    checkForUpdates(true);
+}
+
+void StatusBarController::openWebsite() {
+    if (parseURL(websiteURL)) app().workspace->openURL(websiteURL);
+}
+
+void StatusBarController::performSelfUpdate() {
+    tarsel::performSelfUpdate(*this);
+}
+
+void StatusBarController::quit() {
+    cleanupAndExit();
+}
 
 }  // namespace tarsel

@@ -1,0 +1,60 @@
+#include "menubar/MenuModel.h"
+
+#include "menubar/VersionCompare.h"
+
+namespace tarsel {
+namespace {
+
+MenuEntry label(std::string title) {
+    return {std::move(title), false, false, "", MenuAction::none};
+}
+MenuEntry separator() {
+    return {"", false, true, "", MenuAction::none};
+}
+MenuEntry command(std::string title, MenuAction action, std::string key = "") {
+    return {std::move(title), true, false, std::move(key), action};
+}
+
+std::optional<MenuEntry> updateLine(const MenuInputs& in, const L10n& s) {
+    switch (in.updateState) {
+        case UpdateState::downloading:
+            return label(s.updDownloading);
+        case UpdateState::verifying:
+            return label(s.updVerifying);
+        case UpdateState::installing:
+            return label(s.updInstalling);
+        case UpdateState::idle:
+        case UpdateState::failed:
+            break;
+    }
+    if (in.latestVersion && compareVersionStrings(*in.latestVersion, in.appVersion) >= 1)
+        return command(s.newVersionAvailable + " (v" + *in.latestVersion + ")",
+                       MenuAction::performSelfUpdate);
+    if (in.checkedOnce) return label(s.upToDate);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
+    std::vector<MenuEntry> menu;
+    if (in.clientIP) {
+        menu.push_back(label(s.connected));
+        menu.push_back(label("    iPhone (" + *in.clientIP + ")"));
+    } else {
+        menu.push_back(label(s.waiting));
+    }
+    menu.push_back(separator());
+    menu.push_back(label(s.macIP + ":  " + in.currentIP));
+    menu.push_back(label(s.pin + ":  " + in.pin));
+    menu.push_back(separator());
+    menu.push_back(label(s.appName + " v" + in.appVersion));
+    if (auto line = updateLine(in, s)) menu.push_back(*line);
+    menu.push_back(command(s.checkForUpdates, MenuAction::manualCheckForUpdates));
+    menu.push_back(command(s.openWebsite, MenuAction::openWebsite));
+    menu.push_back(separator());
+    menu.push_back(command(s.quit, MenuAction::quit, "q"));
+    return menu;
+}
+
+}  // namespace tarsel

@@ -1,0 +1,34 @@
+#pragma once
+// The menu as plain data, built from a snapshot of the controller's state.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "menubar/L10n.h"
+#include "menubar/UpdateState.h"
+
+namespace tarsel {
+
+enum class MenuAction { none, performSelfUpdate, manualCheckForUpdates, openWebsite, quit };
+
+struct MenuEntry {
+    std::string title;
+    bool enabled = false;
+    bool separator = false;
+    std::string keyEquivalent;
+    MenuAction action = MenuAction::none;
+};
+
+struct MenuInputs {
+    std::optional<std::string> clientIP;  // the active phone, if any
+    std::string currentIP;
+    std::string pin;
+    std::string appVersion;
+    UpdateState updateState = UpdateState::idle;
+    std::optional<std::string> latestVersion;
+    bool checkedOnce = false;  // a check has succeeded
+};
+
+std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& strings);
+
+}  // namespace tarsel
