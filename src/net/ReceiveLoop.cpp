@@ -5,6 +5,7 @@
 #include "net/CommandHandOver.h"
 #include "net/Discovery.h"
 #include "net/LocalAddress.h"
+#include "net/ReplyLimiter.h"
 #include "net/SecurityGuard.h"
 #include "runtime/Json.h"
 #include "runtime/Log.h"
@@ -20,7 +21,8 @@ constexpr std::string_view kInvalidPin = R"({"error":"invalid_pin"})";
 
 void answerScan(const ConnectionContext& ctx, ConnectionIO& io) {
     auto& g = globals();
-    io.send(discoveryReply(ctx.computerName, getCurrentIP(), g.serverPIN, g.serverVersion));
+    if (ReplyLimiter::shared().allow(ctx.remoteIP))
+        io.send(discoveryReply(ctx.computerName, getCurrentIP(), g.serverPIN, g.serverVersion));
     io.cancelAfter(0.1);
 }
 

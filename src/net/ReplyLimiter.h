@@ -1,0 +1,43 @@
+#pragma once
+// Caps discovery replies per source address and in total. A reply is larger
+// than the "scan" that asks for it, so an unlimited responder would amplify
+// spoofed traffic; a real phone scans a few times a second at most.
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "runtime/Clock.h"
+
+namespace tarsel {
+
+class ReplyLimiter {
+public:
+    struct Rates {
+        double perAddress = 5.0;  // replies per second, sustained
+        double perAddressBurst = 10.0;
+        double total = 200.0;
+        double totalBurst = 400.0;
+        std::size_t maxAddresses = 4096;
+    };
+
+    static ReplyLimiter& shared();
+    explicit ReplyLimiter(const Clock& clock = Clock::system()) : ReplyLimiter(clock, Rates{}) {}
+    ReplyLimiter(const Clock& clock, Rates rates);
+
+    bool allow(const std::string& address);
+
+private:
+    struct Bucket {
+        double tokens;
+        double updated;
+    };
+    static bool take(Bucket& b, double now, double rate, double burst);
+
+    const Clock& clock_;
+    const Rates rates_;
+    std::mutex mutex_;
+    Bucket total_;
+    std::unordered_map<std::string, Bucket> perAddress_;
+};
+
+}  // namespace tarsel
