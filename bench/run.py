@@ -1,0 +1,323 @@
+#!/usr/bin/env python3
+"""Benchmarks the agent on loopback under the record backend, each figure beside
+its baseline. Prints a table and writes bench/results/bench-<time>.json.
+
+Usage: bench/run.sh [--build DIR] [--quick]
+  --quick  skips the 60 s idle measurement and the wait for flooded entries to age out
+"""
+import argparse
+import datetime
+import json
+import os
+import pathlib
+import platform
+import shutil
+import signal
+import statistics
+import subprocess
+import tempfile
+import threading
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parents[1]
+PIN = "246810"
+READY = "✅ 서버 리스너 대기 중 (포트 3000)"
+TICK = os.sysconf("SC_CLK_TCK")
+MOVED, LEFT_DOWN = 5, 1
+COPY_CODE, COMMAND = 8, 0x100000
+
+
+class Agent:
+    """The agent under the record backend, its log drained by a thread."""
+
+    def __init__(self, build, home=None):
+        self.home = pathlib.Path(home or tempfile.mkdtemp(prefix="tarsel-bench-"))
+        self.record = self.home / "effects.jsonl"
+        env = dict(os.environ, HOME=str(self.home), TARSEL_BACKEND="record",
+                   TARSEL_RECORD=str(self.record), TARSEL_WEBSITE_HOST="127.0.0.1:9")
+        env.pop("DISPLAY", None)
+        self.ready_at = None
+        self.ready = threading.Event()
+        self.started = time.monotonic()
+        self.proc = subprocess.Popen([str(build / "tarsel-server"), PIN], env=env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.log = open(self.home / "agent.log", "wb")
+        self.reader = threading.Thread(target=self._drain, daemon=True)
+        self.reader.start()
+        if not self.ready.wait(30):
+            self.stop()
+            raise RuntimeError(f"agent never became ready; see {self.home / 'agent.log'}")
+
+    def _drain(self):
+        for line in self.proc.stdout:
+            if self.ready_at is None and READY.encode() in line:
+                self.ready_at = time.monotonic()
+                self.ready.set()
+            self.log.write(line)
+
+    def cpu_seconds(self):
+        fields = pathlib.Path(f"/proc/{self.proc.pid}/stat").read_text().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / TICK  # utime + stime
+
+    def rss_kb(self):
+        for line in pathlib.Path(f"/proc/{self.proc.pid}/status").read_text().splitlines():
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+        return 0
+
+    def effects(self, since):
+        out = []
+        with open(self.record, encoding="utf-8") as f:
+            for line in f:
+                e = json.loads(line)
+                if e["t"] >= since:
+                    out.append(e)
+        return out
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.reader.join(5)
+        self.log.close()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
+def bench_tool(build, *args):
+    out = subprocess.run([str(build / "tarsel-bench"), *map(str, args)], check=True,
+                         capture_output=True, text=True, timeout=600)
+    return json.loads(out.stdout)
+
+
+def pct(values, p):
+    if not values:
+        return None
+    values = sorted(values)
+    return values[int(p * (len(values) - 1))]
+
+
+def move_delta(k):
+    a, b = 1 + (k // 2) % 40, 1 + (k // 2) % 31
+    return (a, b) if k % 2 == 0 else (-a, -b)
+
+
+def match_moves(sends, effects, home):
+    """Pairs move datagrams with pointer effects by the delta each one applied."""
+    moves = [s for s in sends if s[1] == "move"]
+    expected = [move_delta(k) for k in range(len(moves))]
+    x, y = home
+    matched, out_of_order, j = [], 0, 0
+    used = set()
+    for e in effects:
+        d = (round((e["x"] - x) / 1.5), round((e["y"] - y) / 1.5))
+        x, y = e["x"], e["y"]
+        k = next((k for k in range(j, min(j + 400, len(moves))) if expected[k] == d
+                  and k not in used), None)
+        if k is None:
+            k = next((k for k in range(max(0, j - 400), j) if expected[k] == d
+                      and k not in used), None)
+            if k is None:
+                continue
+            out_of_order += 1
+        else:
+            j = k + 1
+        used.add(k)
+        matched.append((moves[k], e["t"]))
+    return matched, out_of_order
+
+
+def match_in_order(sends, effects, category):
+    ours = [s for s in sends if s[1] == category]
+    return list(zip(ours, (e["t"] for e in effects)))
+
+
+def stream_figures(agent, build, kind, rate, seconds):
+    home = pointer_home(agent)
+    cpu0, t0 = agent.cpu_seconds(), time.monotonic()
+    result = bench_tool(build, "stream", "--kind", kind, "--rate", rate, "--seconds", seconds,
+                        "--pin", PIN)
+    cpu1, t1 = agent.cpu_seconds(), time.monotonic()
+    sends = result["sends"]
+    time.sleep(1.0)  # the last clicks and key holds
+    effects = agent.effects(sends[0][2] - 0.001)
+    moved = [e for e in effects if e["op"] == "mouse" and e["type"] == MOVED]
+    matched, out_of_order = match_moves(sends, moved, home)
+    by_category = {"move": matched}
+    if kind == "mixed":
+        clicks = [e for e in effects if e["op"] == "mouse" and e["type"] == LEFT_DOWN]
+        keys = [e for e in effects if e["op"] == "key" and e["code"] == COPY_CODE and e["down"]]
+        by_category["click"] = match_in_order(sends, clicks, "click")
+        by_category["key"] = match_in_order(sends, keys, "key")
+        texts = {e["text"]: e["t"] for e in effects if e["op"] == "clipboard"}
+        by_category["text"] = [(s, texts[f"t{s[0]}"]) for s in sends
+                               if s[1] == "text" and f"t{s[0]}" in texts]
+    everything = [m for ms in by_category.values() for m in ms]
+    # Out of order: an effect recorded before the effect of a datagram sent earlier.
+    latest, inversions = -1.0, 0
+    for send, t in sorted(everything, key=lambda m: m[0][0]):
+        if t < latest:
+            inversions += 1
+        latest = max(latest, t)
+    def lat(ms):
+        us = [(t - s[2]) * 1e6 for s, t in ms]
+        return {"p50_us": pct(us, .5), "p99_us": pct(us, .99), "max_us": max(us, default=None),
+                "count": len(us)}
+    return {"sent": len(sends), "effects": len(everything), "lost": len(sends) - len(everything),
+            "out_of_order": max(out_of_order, inversions),
+            "latency": lat(everything),
+            "by_category": {k: lat(v) for k, v in by_category.items()},
+            "cpu_percent": 100 * (cpu1 - cpu0) / (t1 - t0), "seconds": t1 - t0}
+
+
+def pointer_home(agent):
+    moved = [e for e in agent.effects(0) if e["op"] == "mouse"]
+    return (moved[-1]["x"], moved[-1]["y"]) if moved else (500.0, 400.0)
+
+
+def startup(build, runs=5):
+    ready, floor = [], []
+    for _ in range(runs):
+        t0 = time.monotonic()
+        subprocess.run(["/bin/true"], check=True)
+        floor.append((time.monotonic() - t0) * 1e3)
+        a = Agent(build)
+        ready.append((a.ready_at - a.started) * 1e3)
+        a.stop()
+    return {"agent_ms": statistics.median(ready), "agent_max_ms": max(ready),
+            "exec_floor_ms": statistics.median(floor), "runs": runs}
+
+
+def floods(agent, build):
+    out = {}
+    plans = [
+        ("endpoints", ["--count", 100000, "--ports-per-address", 4]),
+        ("wrongpin", ["--rate", 20000, "--seconds", 5, "--addresses", 10000]),
+        ("scan", ["--rate", 20000, "--seconds", 5, "--addresses", 1000]),
+    ]
+    for kind, args in plans:
+        before = agent.rss_kb()
+        r = bench_tool(build, "flood", "--kind", kind, "--pin", PIN, *args)
+        time.sleep(0.5)
+        r["rss_before_kb"], r["rss_after_kb"] = before, agent.rss_kb()
+        out[kind] = r
+    return out
+
+
+def machine():
+    cpu = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo")
+                if l.startswith("model name")), platform.processor())
+    mem = next(l.split()[1] for l in open("/proc/meminfo") if l.startswith("MemTotal"))
+    return {"cpu": cpu, "cores": os.cpu_count(), "memory_gb": round(int(mem) / 2**20, 1),
+            "kernel": platform.release(), "load_before": os.getloadavg()}
+
+
+def fmt(v, unit=""):
+    if v is None:
+        return "–"
+    if isinstance(v, float):
+        v = f"{v:.3g}" if abs(v) < 100 else f"{v:.0f}"
+    return f"{v}{unit}"
+
+
+def row(name, agent, baseline, target, met, unit=""):
+    ratio = (agent / baseline if isinstance(agent, (int, float)) and
+             isinstance(baseline, (int, float)) and baseline else None)
+    return [name, fmt(agent, unit), fmt(baseline, unit), fmt(ratio, "×") if ratio else "–",
+            target, "yes" if met else "NO"]
+
+
+def table(r):
+    rows = []
+    rtt = r["rtt"]
+    for p, limit in (("p50_us", 1.5), ("p99_us", 3.0)):
+        a, b = rtt["agent"].get(p), rtt["echo"].get(p)
+        rows.append(row(f"round trip {p[:3]}", a, b, f"≤ {limit}× echo",
+                        a is not None and a <= limit * b, " µs"))
+    rows.append(row("round trip max", rtt["agent"].get("max_us"), rtt["echo"].get("max_us"), "–",
+                    True, " µs"))
+    floor = rtt["echo"]["p50_us"] / 2
+    for name in ("moves", "mixed"):
+        s = r[name]
+        lat = s["latency"]
+        rows.append(row(f"{name}: datagram→effect p50", lat["p50_us"], floor, "< 100 µs",
+                        lat["p50_us"] is not None and lat["p50_us"] < 100, " µs"))
+        rows.append(row(f"{name}: datagram→effect p99", lat["p99_us"], floor, "< 1000 µs",
+                        lat["p99_us"] is not None and lat["p99_us"] < 1000, " µs"))
+        rows.append(row(f"{name}: lost / out of order", f"{s['lost']} / {s['out_of_order']}",
+                        None, "0 / 0", s["lost"] == 0 and s["out_of_order"] == 0))
+    rows.append(row("CPU at 1,000 moves/s", r["moves"]["cpu_percent"], 20.0, "< 3 %",
+                    r["moves"]["cpu_percent"] < 3, " %"))
+    if "idle_cpu_percent" in r:
+        rows.append(row("CPU idle (60 s)", r["idle_cpu_percent"], None, "< 0.1 %",
+                        r["idle_cpu_percent"] < 0.1, " %"))
+    rows.append(row("RSS after start", r["rss_start_kb"] / 1024, None, "< 20 MB",
+                    r["rss_start_kb"] < 20 * 1024, " MB"))
+    for kind, f in r["floods"].items():
+        grow = (f["rss_after_kb"] - f["rss_before_kb"]) / 1024
+        rows.append(row(f"flood {kind}: RSS growth", grow, None, "a few MB", grow < 8, " MB"))
+        rows.append(row(f"flood {kind}: phone ping p99", f["probe"].get("p99_us"),
+                        rtt["agent"].get("p99_us"), "< 5000 µs",
+                        (f["probe"].get("p99_us") or 1e9) < 5000, " µs"))
+        if kind == "scan":
+            amp = f["reply_bytes"] / max(1, f["request_bytes"])
+            rows.append(row("scan flood: reply/request bytes", amp, None, "capped", amp < 1))
+    if "rss_aged_kb" in r:
+        rows.append(row("RSS after flooded entries age out", r["rss_aged_kb"] / 1024,
+                        r["rss_start_kb"] / 1024, "≈ after start",
+                        r["rss_aged_kb"] < r["rss_start_kb"] + 4096, " MB"))
+    st = r["startup"]
+    rows.append(row("start-up: exec → ready", st["agent_ms"], st["exec_floor_ms"], "–", True,
+                    " ms"))
+    head = ["figure", "agent", "baseline", "ratio", "target", "met"]
+    widths = [max(len(str(x[i])) for x in rows + [head]) for i in range(len(head))]
+    lines = ["| " + " | ".join(str(c).ljust(w) for c, w in zip(x, widths)) + " |"
+             for x in [head] + rows]
+    lines.insert(1, "|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    return "\n".join(lines)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--build", default=os.environ.get("TARSEL_BUILD_DIR", ROOT / "build"))
+    ap.add_argument("--quick", action="store_true")
+    opts = ap.parse_args()
+    build = pathlib.Path(opts.build).resolve()
+    r = {"machine": machine(), "when": datetime.datetime.now().isoformat(timespec="seconds")}
+    r["startup"] = startup(build)
+    agent = Agent(build)
+    try:
+        time.sleep(2)
+        r["rss_start_kb"] = agent.rss_kb()
+        if not opts.quick:
+            c0, t0 = agent.cpu_seconds(), time.monotonic()
+            time.sleep(60)
+            r["idle_cpu_percent"] = 100 * (agent.cpu_seconds() - c0) / (time.monotonic() - t0)
+        r["rtt"] = bench_tool(build, "rtt", "--count", 10000, "--pin", PIN)
+        r["moves"] = stream_figures(agent, build, "move", 1000, 10)
+        r["mixed"] = stream_figures(agent, build, "mixed", 1000, 10)
+        r["rss_before_floods_kb"] = agent.rss_kb()
+        r["floods"] = floods(agent, build)
+        if not opts.quick:
+            time.sleep(165)  # idle endpoints go after 120 s, swept every 30 s
+            r["rss_aged_kb"] = agent.rss_kb()
+    finally:
+        agent.stop()
+    r["machine"]["load_after"] = os.getloadavg()
+    r["table"] = table(r)
+    out = ROOT / "bench" / "results"
+    out.mkdir(parents=True, exist_ok=True)
+    path = out / f"bench-{datetime.datetime.now():%Y%m%d-%H%M%S}.json"
+    path.write_text(json.dumps(r, indent=1, ensure_ascii=False))
+    m = r["machine"]
+    print(f"{m['cpu']}, {m['cores']} cores, {m['memory_gb']} GB, Linux {m['kernel']}; "
+          f"load {m['load_before'][0]:.2f} before, {m['load_after'][0]:.2f} after")
+    print(r["table"])
+    print(f"wrote {path}")
+
+
+if __name__ == "__main__":
+    main()
