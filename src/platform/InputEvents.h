@@ -2,6 +2,7 @@
 // Synthetic keyboard and mouse events in the macOS vocabulary (virtual key
 // codes, CGEventFlags masks, CGEventType values); a backend translates them.
 #include <cstdint>
+#include <vector>
 
 namespace tarsel {
 
@@ -10,14 +11,27 @@ struct Point {
     double y = 0;
 };
 
+// Keys pressed around one key, in press order (released in reverse).
+struct KeySequence {
+    std::vector<uint16_t> modifierKeys;
+    uint16_t key = 0;
+};
+
 class InputEvents {
-public:
+  public:
     virtual ~InputEvents() = default;
+    // `flags` are exactly the modifiers the event carries.
     virtual void postKey(uint16_t keyCode, bool down, uint64_t flags) = 0;
+    // `clickState` 0 means "not set"; `clearFlags` clears the modifier flags.
     virtual void postMouse(int eventType, Point location, int button, int64_t clickState,
                            bool clearFlags) = 0;
-    virtual void postScroll(int32_t pixels) = 0;
+    virtual void postScroll(int32_t pixels) = 0;  // positive scrolls up
     virtual Point pointerLocation() = 0;
+    // The platform's screenshot chord: whole screen, or an area selection.
+    // macOS: Command-Shift-3 and Command-Shift-4.
+    virtual KeySequence screenshotKeys(bool area) {
+        return {{55, 56}, area ? uint16_t{21} : uint16_t{20}};
+    }
 };
 
 }  // namespace tarsel

@@ -1,0 +1,28 @@
+#pragma once
+// The mouse queue's state and the arithmetic of moves, clicks and scrolls.
+#include <cstdint>
+
+#include "platform/InputEvents.h"
+
+namespace tarsel::KeyMapProcessor {
+
+struct MouseState {
+    bool isMouseHeld = false;
+    int64_t clickCount = 1;
+    double lastClickTime = 0.0;  // seconds since 1970
+    Point lastClickLocation{0, 0};
+};
+
+// Counts a left click at `at` and `now` into the series; returns its click state.
+int64_t registerLeftClick(MouseState& state, double now, Point at);
+Point moveTarget(Point from, int64_t dx, int64_t dy);
+// Half of dy toward zero, clamped into the signed 32-bit wheel range.
+int32_t wheelAmount(int64_t dy);
+
+// CGEventType values.
+namespace eventType {
+inline constexpr int leftDown = 1, leftUp = 2, rightDown = 3, rightUp = 4, moved = 5,
+                     leftDragged = 6, otherDown = 25, otherUp = 26;
+}
+
+}  // namespace tarsel::KeyMapProcessor

@@ -1,0 +1,29 @@
+#pragma once
+// The agent's AppleScript sources carried out with their Linux equivalents
+// (see docs/LINUX_INPUT.md); unknown sources are ignored. The programs run on
+// a queue of their own, in order, so the main loop never waits for them.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Scripts.h"
+
+namespace tarsel {
+
+class X11Desktop;
+class Workspace;
+
+class LinuxScripts : public Scripts {
+  public:
+    LinuxScripts(std::shared_ptr<X11Desktop> desktop, Workspace* workspace,
+                 std::function<void()> overview)
+        : desktop_(std::move(desktop)), workspace_(workspace), overview_(std::move(overview)) {}
+    void run(const std::string& source) override;
+
+  private:
+    std::shared_ptr<X11Desktop> desktop_;
+    Workspace* workspace_;
+    std::function<void()> overview_;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,31 @@
+#include "platform/record/RecordInput.h"
+
+namespace tarsel {
+
+void RecordInput::postKey(uint16_t keyCode, bool down, uint64_t flags) {
+    recorder_->write("key", {{"code", keyCode}, {"down", down}, {"flags", flags}});
+}
+
+void RecordInput::postMouse(int eventType, Point location, int button, int64_t clickState,
+                            bool /*clearFlags*/) {
+    {
+        std::lock_guard lock(mutex_);
+        pointer_ = location;
+    }
+    recorder_->write("mouse", {{"type", eventType},
+                               {"x", location.x},
+                               {"y", location.y},
+                               {"button", button},
+                               {"clickState", clickState}});
+}
+
+void RecordInput::postScroll(int32_t pixels) {
+    recorder_->write("scroll", {{"amount", pixels}});
+}
+
+Point RecordInput::pointerLocation() {
+    std::lock_guard lock(mutex_);
+    return pointer_;
+}
+
+}  // namespace tarsel

@@ -1,0 +1,119 @@
+"""Commands, mouse and text over real UDP, observed through the record backend."""
+import time
+
+import pytest
+
+from tarsel_harness import READY, Agent
+
+CMD, SHIFT = 0x100000, 0x20000
+
+
+@pytest.fixture
+def front_agent(tmp_path):
+    front = tmp_path / "frontmost"
+    a = Agent(env={"TARSEL_RECORD_FRONTMOST": str(front)})
+    a.wait_for(READY)
+    a.front = front
+    yield a
+    a.stop()
+
+
+def keys(agent, count):
+    return [(e["code"], e["down"], e["flags"]) for e in agent.wait_effects("key", count)]
+
+
+def test_chord_number_and_fall_through(agent, phone):
+    phone.request("cmd+shift+a")
+    assert keys(agent, 2) == [(0, True, CMD | SHIFT), (0, False, CMD | SHIFT)]
+    phone.request("12")
+    assert keys(agent, 4)[2:] == [(12, True, 0), (12, False, 0)]
+    phone.request("Hello World")
+    assert keys(agent, 6)[4:] == [(9, True, CMD), (9, False, CMD)]
+    assert [e["text"] for e in agent.effects("clipboard")] == ["Hello World"]
+    agent.wait_for("📝 텍스트 입력: Hello World")
+
+
+def test_text_request_pastes_korean_and_emoji_without_a_log_line(agent, phone):
+    text = "안녕하세요 🇰🇷 ✌🏽\n다음 줄"
+    phone.request("text", text=text)
+    phone.request("text", text="")        # empty: nothing at all
+    phone.request("text", text=42)        # not a string: nothing at all
+    phone.request("text", text="둘째")
+    assert keys(agent, 4) == [(9, True, CMD), (9, False, CMD)] * 2
+    assert [e["text"] for e in agent.effects("clipboard")] == [text, "둘째"]
+    assert "텍스트 입력" not in agent.log()
+    # The second clipboard write waits for the first paste's key-up.
+    ops = [(e["op"], e.get("down")) for e in agent.effects() if e["op"] in ("key", "clipboard")]
+    assert ops == [("clipboard", None), ("key", True), ("key", False)] * 2
+
+
+def test_double_click_drag_and_ordered_move_then_click(agent, phone):
+    phone.request("click")
+    phone.request("click")
+    clicks = agent.wait_effects("mouse", 4)
+    assert [(m["type"], m["clickState"]) for m in clicks] == [(1, 1), (2, 1), (1, 2), (2, 2)]
+    assert all((m["x"], m["y"]) == (500, 400) for m in clicks)
+
+    phone.request("mouse_down")
+    phone.request("move", dx=10, dy=-4)
+    phone.request("mouse_up")
+    phone.request("move", dx=1, dy=1)
+    phone.request("right_click")       # must land where the moves left the pointer
+    moves = agent.wait_effects("mouse", 11)[4:]
+    assert [(m["type"], m["x"], m["y"]) for m in moves] == [
+        (1, 500, 400), (6, 515, 394), (2, 515, 394), (5, 516.5, 395.5),
+        (3, 516.5, 395.5), (4, 516.5, 395.5)]
+    assert moves[4]["button"] == 1 and moves[4]["clickState"] == 1
+
+
+def test_scroll_values_and_out_of_range_scroll(agent, phone):
+    phone.request("scroll", dy=-7)
+    phone.request("scroll", dy=100)
+    phone.request("scroll", dy=2**62)
+    phone.request("scroll", dy=-(2**63))
+    phone.request("scroll", dx=5)
+    amounts = [e["amount"] for e in agent.wait_effects("scroll", 3)]
+    assert amounts == [-3, 2**31 - 1, -(2**31)]
+    assert keys(agent, 2) == [(126, True, 0), (126, False, 0)]
+    phone.request("ping")
+    assert phone.recv() == "pong"
+
+
+def test_front_most_application_chooses_playback_keys(front_agent, phone):
+    front_agent.front.write_text("org.videolan.VLC\n")
+    phone.request("fullscreen")
+    phone.request("play")
+    assert keys(front_agent, 4) == [(3, True, CMD), (3, False, CMD), (49, True, 0), (49, False, 0)]
+    front_agent.front.write_text("")
+    phone.request("fullscreen")
+    phone.request("play")
+    assert keys(front_agent, 6)[4:] == [(3, True, 0), (3, False, 0)]
+    assert [m["type"] for m in front_agent.wait_effects("mouse", 2)] == [1, 2]
+
+
+def test_system_actions_are_recorded(agent, phone):
+    for name in ("vol_down", "desktop", "mission_control", "taskmgr", "finder", "screenshot_part"):
+        phone.request(name)
+    scripts = [e["source"] for e in agent.wait_effects("script", 2)]
+    assert scripts == ["set volume output volume (output volume of (get volume settings) - 5)",
+                       'tell application "System Events" to key code 103']
+    opens = [e["args"] for e in agent.wait_effects("open", 2)]
+    assert opens == [["-a", "Mission Control"], ["-b", "com.apple.ActivityMonitor"]]
+    assert agent.wait_effects("launch", 1)[0]["name"] == "Finder"
+    assert [(k[0], k[1]) for k in keys(agent, 6)] == [
+        (55, True), (56, True), (21, True), (21, False), (56, False), (55, False)]
+    agent.wait_for("📂 Opening Finder")
+    agent.wait_for("⚡️ System Command: Mission Control")
+
+
+def test_burst_of_key_commands_arrives_whole_and_in_order(agent, phone):
+    names = [chr(ord("a") + i % 26) for i in range(200)]
+    for name in names:
+        phone.request(name)
+        time.sleep(0.004)  # about one second for the burst, gentle on the socket buffer
+    events = agent.wait_effects("key", 400, timeout=30)
+    downs = [e["code"] for e in events if e["down"]]
+    table = {"a": 0, "b": 11, "c": 8, "d": 2, "e": 14, "f": 3, "g": 5, "h": 4, "i": 34, "j": 38,
+             "k": 40, "l": 37, "m": 46, "n": 45, "o": 31, "p": 35, "q": 12, "r": 15, "s": 1,
+             "t": 17, "u": 32, "v": 9, "w": 13, "x": 7, "y": 16, "z": 6}
+    assert downs == [table[n] for n in names]

@@ -1,0 +1,147 @@
+"""The real X11 backend under Xvfb: XTest events observed by xev, the
+clipboard read back with xclip."""
+import os
+import re
+import shutil
+import subprocess
+import time
+
+import pytest
+
+from tarsel_harness import CTL, PIN, READY, Agent, Phone, require
+
+TOOLS = ("Xvfb", "xev", "xdotool", "xclip")
+
+
+def wait_until(predicate, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.05)
+    return predicate()
+
+
+@pytest.fixture
+def display():
+    missing = [t for t in TOOLS if not shutil.which(t)]
+    require(not missing, "X test tools: " + ", ".join(missing))
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp"], pass_fds=(write,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as f:
+        number = f.readline().strip()
+    require(number.isdigit(), "a running Xvfb")
+    yield ":" + number
+    server.terminate()
+    server.wait()
+
+
+class Xev:
+    """An xev window under the pointer: with no window manager the keyboard
+    focus follows the pointer, so it sees every key and button."""
+
+    def __init__(self, env, tmp_path):
+        self.path = tmp_path / "xev.log"
+        self.out = open(self.path, "w")
+        self.proc = subprocess.Popen(["xev", "-geometry", "600x500+0+0", "-event", "keyboard",
+                                      "-event", "button", "-event", "mouse"],
+                                     stdout=self.out, env=env)
+
+    def text(self):
+        return self.path.read_text(errors="replace")
+
+    def keys(self):
+        """(event, state, keysym name) of every key event so far."""
+        pattern = re.compile(r"(KeyPress|KeyRelease) event.*?state (0x[0-9a-f]+), keycode \d+ "
+                             r"\(keysym 0x[0-9a-f]+, (\w+)\)", re.S)
+        return [(m[0], int(m[1], 16), m[2]) for m in pattern.findall(self.text())]
+
+    def buttons(self):
+        return re.findall(r"(ButtonPress|ButtonRelease) event.*?button (\d+)", self.text(), re.S)
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait()
+        self.out.close()
+
+
+@pytest.fixture
+def desktop(display, tmp_path):
+    env = dict(os.environ, DISPLAY=display)
+    xev = Xev(env, tmp_path)
+    assert wait_until(lambda: "MapNotify" in xev.text() or xev.proc.poll() is not None or
+                      subprocess.run(["xdotool", "search", "--name", "Event Tester"], env=env,
+                                     capture_output=True).returncode == 0)
+    subprocess.run(["xdotool", "mousemove", "100", "100"], env=env, check=True)
+    agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb"}, backend="x11")
+    agent.wait_for(READY, timeout=20)
+    yield env, xev, agent
+    agent.stop()
+    xev.stop()
+
+
+def pointer(env):
+    out = subprocess.run(["xdotool", "getmouselocation"], env=env, capture_output=True,
+                         text=True).stdout
+    return tuple(int(v) for v in re.findall(r"[xy]:(\d+)", out))
+
+
+def ctl(*args):
+    return subprocess.run([str(CTL), *args], capture_output=True, text=True, timeout=10)
+
+
+SHIFT, CONTROL = 0x1, 0x4
+
+
+def test_combination_arrives_with_keysym_and_modifiers(desktop):
+    env, xev, _ = desktop
+    assert ctl("send", "127.0.0.1", "--pin", PIN, "cmd+shift+a").returncode == 0
+    presses = wait_until(lambda: [k for k in xev.keys() if k[2] == "A"])
+    assert presses, xev.text()[-2000:]
+    assert presses[0][0] == "KeyPress"
+    assert presses[0][1] & (SHIFT | CONTROL) == SHIFT | CONTROL  # Command became Control
+    # Every key, modifiers included, is released again.
+    wait_until(lambda: len([k for k in xev.keys() if k[0] == "KeyRelease"]) >= 3)
+    names = [k[2] for k in xev.keys()]
+    for name in ("Control_L", "Shift_L", "A"):
+        assert names.count(name) >= 1
+    pressed = sum(1 for k in xev.keys() if k[0] == "KeyPress")
+    released = sum(1 for k in xev.keys() if k[0] == "KeyRelease")
+    assert pressed == released
+
+
+def test_pointer_moves_by_the_scaled_amount_and_clicks(desktop):
+    env, xev, _ = desktop
+    phone = Phone()
+    try:
+        phone.request("move", dx=10, dy=-4)
+        assert wait_until(lambda: pointer(env) == (115, 94)), pointer(env)
+        phone.request("move", dx=1, dy=1)   # 1.5 px: the half pixel is kept...
+        phone.request("move", dx=1, dy=1)   # ...and the second move makes it whole
+        assert wait_until(lambda: pointer(env) == (118, 97)), pointer(env)
+        phone.request("click")
+        phone.request("right_click")
+        assert wait_until(lambda: len(xev.buttons()) >= 4), xev.text()[-2000:]
+        assert xev.buttons()[:4] == [("ButtonPress", "1"), ("ButtonRelease", "1"),
+                                     ("ButtonPress", "3"), ("ButtonRelease", "3")]
+    finally:
+        phone.close()
+
+
+def test_text_is_left_on_the_clipboard_and_pasted(desktop):
+    env, xev, _ = desktop
+    text = "안녕하세요, 세계 🌏"
+    assert ctl("text", "127.0.0.1", "--pin", PIN, text).returncode == 0
+
+    def clipboard():
+        r = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=env,
+                           capture_output=True, timeout=5)
+        return r.stdout.decode("utf-8", "replace") if r.returncode == 0 else ""
+
+    assert wait_until(lambda: clipboard() == text), clipboard()
+    pastes = wait_until(lambda: [k for k in xev.keys() if k[2] == "v" and k[0] == "KeyPress"])
+    assert pastes and pastes[0][1] & CONTROL

@@ -1,0 +1,233 @@
+#pragma once
+// Fake input, clipboard, workspace, scripts and main loop that write every
+// effect into one journal, installed as the application object.
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/Globals.h"
+#include "platform/Platform.h"
+#include "runtime/Clock.h"
+#include "runtime/Queues.h"
+
+namespace tarsel::testing {
+
+class Journal {
+  public:
+    void add(std::string entry) {
+        {
+            std::lock_guard lock(mutex_);
+            entries_.push_back(std::move(entry));
+        }
+        changed_.notify_all();
+    }
+    // Waits until at least `n` entries exist (or a generous deadline passes).
+    std::vector<std::string> waitFor(std::size_t n) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::seconds(10), [&] { return entries_.size() >= n; });
+        return entries_;
+    }
+    std::vector<std::string> all() {
+        std::lock_guard lock(mutex_);
+        return entries_;
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        entries_.clear();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> entries_;
+};
+
+inline std::string fmt(double v) {
+    std::string s = std::to_string(v);
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.') s.pop_back();
+    return s;
+}
+
+class FakeInput : public InputEvents {
+  public:
+    explicit FakeInput(Journal& j) : journal_(j) {}
+    void postKey(uint16_t code, bool down, uint64_t flags) override {
+        journal_.add(std::string(down ? "down " : "up ") + std::to_string(code) + " " +
+                     std::to_string(flags));
+    }
+    void postMouse(int type, Point p, int button, int64_t clickState, bool clear) override {
+        {
+            std::lock_guard lock(mutex_);
+            at_ = p;
+        }
+        journal_.add("mouse " + std::to_string(type) + " " + fmt(p.x) + "," + fmt(p.y) + " b" +
+                     std::to_string(button) + " c" + std::to_string(clickState) +
+                     (clear ? " clear" : ""));
+    }
+    void postScroll(int32_t pixels) override { journal_.add("scroll " + std::to_string(pixels)); }
+    Point pointerLocation() override {
+        std::lock_guard lock(mutex_);
+        return at_;
+    }
+    void placePointer(Point p) {
+        std::lock_guard lock(mutex_);
+        at_ = p;
+    }
+
+  private:
+    Journal& journal_;
+    std::mutex mutex_;
+    Point at_{500, 400};
+};
+
+class FakeClipboard : public Clipboard {
+  public:
+    explicit FakeClipboard(Journal& j) : journal_(j) {}
+    void setText(const std::string& t) override {
+        text_ = t;
+        journal_.add("clipboard " + t);
+    }
+    std::string text() override { return text_; }
+
+  private:
+    Journal& journal_;
+    std::string text_;
+};
+
+class FakeWorkspace : public Workspace {
+  public:
+    explicit FakeWorkspace(Journal& j) : journal_(j) {}
+    std::string frontmostApplicationId() override {
+        std::lock_guard lock(mutex_);
+        return front_;
+    }
+    void openTool(const std::vector<std::string>& args) override {
+        std::string e = "open";
+        for (auto& a : args) e += " " + a;
+        journal_.add(e);
+    }
+    bool openURL(const std::string& url) override {
+        journal_.add("url " + url);
+        return true;
+    }
+    bool isApplicationInstalled(const std::string& id) override { return installed.count(id) > 0; }
+    void launchApplication(const std::string& name) override { journal_.add("launch " + name); }
+    void setFront(std::string id) {
+        std::lock_guard lock(mutex_);
+        front_ = std::move(id);
+    }
+    std::set<std::string> installed{"com.google.Chrome"};
+
+  private:
+    Journal& journal_;
+    std::mutex mutex_;
+    std::string front_;
+};
+
+class FakeScripts : public Scripts {
+  public:
+    explicit FakeScripts(Journal& j) : journal_(j) {}
+    void run(const std::string& source) override { journal_.add("script " + source); }
+
+  private:
+    Journal& journal_;
+};
+
+// Runs main-thread work at once on the calling thread.
+class InlineMainLoop : public MainLoop {
+  public:
+    void post(std::function<void()> task) override { task(); }
+    void postAfter(std::chrono::duration<double> d, std::function<void()> task) override {
+        dispatchAfter(Queues::global().get_executor(), d, std::move(task));
+    }
+    void run() override {}
+    bool isMainThread() const override { return true; }
+};
+
+struct FakePlatform {
+    Journal journal;
+    FakeInput* input = nullptr;
+    FakeWorkspace* workspace = nullptr;
+    FakeClipboard* clipboard = nullptr;
+    ManualClock clock;
+
+    FakePlatform() {
+        auto p = std::make_unique<Platform>();
+        p->backendName = "fake";
+        p->mainLoop = std::make_unique<InlineMainLoop>();
+        auto in = std::make_unique<FakeInput>(journal);
+        input = in.get();
+        p->input = std::move(in);
+        auto cb = std::make_unique<FakeClipboard>(journal);
+        clipboard = cb.get();
+        p->clipboard = std::move(cb);
+        auto ws = std::make_unique<FakeWorkspace>(journal);
+        workspace = ws.get();
+        p->workspace = std::move(ws);
+        p->scripts = std::make_unique<FakeScripts>(journal);
+        setApp(std::move(p));
+        globals().clock = &clock;
+    }
+    ~FakePlatform() { globals().clock = &Clock::system(); }
+};
+
+}  // namespace tarsel::testing
+
+#include <future>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "input/InputQueues.h"
+
+namespace tarsel::testing {
+
+// One fake application object for the whole binary: the input queues and
+// their timers outlive a single test.
+inline FakePlatform& fakes() {
+    static auto* platform = new FakePlatform();
+    return *platform;
+}
+
+// Waits until both input queues have run everything queued so far and the
+// holds they started have ended, then starts a fresh journal.
+inline void settle() {
+    using KeyMapProcessor::StepQueue;
+    std::promise<void> keys, mouse;
+    KeyMapProcessor::keyQueue().async([&](StepQueue::Done d) {
+        keys.set_value();
+        d();
+    });
+    KeyMapProcessor::mouseQueue().async([&](StepQueue::Done d) {
+        mouse.set_value();
+        d();
+    });
+    keys.get_future().wait();
+    mouse.get_future().wait();
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+}
+
+class InputTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fakes();
+        settle();
+        journal().clear();
+        fakes().workspace->setFront("");
+        fakes().input->placePointer({500, 400});
+        fakes().clock.advance(10);  // no click series carries over between tests
+    }
+    Journal& journal() { return fakes().journal; }
+    // Everything the actions queued so far, once it has all happened.
+    std::vector<std::string> effects() {
+        settle();
+        return journal().all();
+    }
+};
+
+}  // namespace tarsel::testing
