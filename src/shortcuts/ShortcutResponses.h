@@ -4,7 +4,8 @@
 
 namespace tarsel {
 
-// One compact JSON string per stored section, in section-name order.
+// One compact JSON string per stored section, in section-name order (NFC, then
+// code point order). Reads the file afresh each time; problems give a shorter list.
 std::vector<std::string> buildShortcutsResponses();
 
 }  // namespace tarsel

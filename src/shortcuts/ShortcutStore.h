@@ -4,7 +4,8 @@
 namespace tarsel {
 
 // Merges a batch (an object of section name → array of items) into
-// "shortcuts_db.json", section by section.
+// "shortcuts_db.json", section by section. Saves are serialised: two phones
+// syncing at once never lose a batch or share the temporary file.
 void saveShortcutsBatch(const Json& batch);
 
 }  // namespace tarsel

@@ -1,0 +1,65 @@
+#include "shortcuts/ShortcutResponses.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "app/Globals.h"
+#include "runtime/Files.h"
+#include "runtime/Json.h"
+#include "runtime/Log.h"
+#include "runtime/Unicode.h"
+
+namespace tarsel {
+namespace {
+
+std::optional<Json> readDatabase(const std::string& path) {
+    if (!files::exists(path)) return std::nullopt;
+    auto read = files::readAll(path);
+    std::string error = read.error;
+    if (read.ok) {
+        auto doc = parseJsonDocument(read.data);
+        if (doc.value) return std::move(*doc.value);
+        error = doc.error;
+    }
+    logLine("❌ Failed to build shortcuts response: " + error);
+    return std::nullopt;
+}
+
+// Items are counted only where the section holds what the phone stores: objects.
+long long totalCount(const Json& section) {
+    if (!section.is_array()) return 0;
+    bool allObjects = std::all_of(section.begin(), section.end(),
+                                  [](const Json& item) { return item.is_object(); });
+    return allObjects ? static_cast<long long>(section.size()) : 0;
+}
+
+std::optional<std::string> chunkFor(const std::string& name, const Json& section) {
+    Json chunk = Json::object();
+    chunk["type"] = "shortcuts_sync";
+    chunk["shortcuts_db"] = Json::object({{name, section}});
+    chunk["sections"] = Json::array({name});
+    chunk["total_count"] = totalCount(section);
+    try {
+        return chunk.dump(-1, ' ', false, Json::error_handler_t::strict);
+    } catch (const Json::exception&) {
+        return std::nullopt;  // not valid UTF-8: this section is left out
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> buildShortcutsResponses() {
+    auto database = readDatabase(globals().shortcutsDBPath);
+    if (!database || !database->is_object() || database->empty()) return {};
+    std::vector<std::string> names;
+    for (const auto& [name, section] : database->items()) names.push_back(name);
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return unicode::less(a, b);
+    });
+    std::vector<std::string> chunks;
+    for (const auto& name : names)
+        if (auto chunk = chunkFor(name, (*database)[name])) chunks.push_back(std::move(*chunk));
+    return chunks;
+}
+
+}  // namespace tarsel
