@@ -1,0 +1,92 @@
+#include "platform/qt/QtStatusItem.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QScreen>
+#include <QTimer>
+#include <cstdlib>
+#include <string>
+
+#include "platform/qt/KeyboardIcon.h"
+#include "runtime/Log.h"
+
+namespace tarsel {
+namespace {
+
+bool debugOpenMenuRequested() {
+    const char* v = std::getenv("TARSEL_DEBUG_OPEN_MENU");
+    return v && std::string(v) == "1";
+}
+
+// Key equivalents are Command-<key> on a Mac, Control-<key> here.
+QKeySequence shortcutFor(const std::string& key) {
+    return QKeySequence(QString("Ctrl+") + QString::fromStdString(key).toUpper());
+}
+
+}  // namespace
+
+QtStatusItem::QtStatusItem() = default;
+QtStatusItem::~QtStatusItem() = default;
+
+bool QtStatusItem::install() {
+    menu_ = std::make_unique<QMenu>();
+    debugPopupPending_ = debugOpenMenuRequested();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        logLine(
+            "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 "
+            "실행합니다");
+        return false;
+    }
+    tray_ = std::make_unique<QSystemTrayIcon>(keyboardIcon());
+    tray_->setToolTip("Tarsel Server");
+    tray_->setContextMenu(menu_.get());
+    // Many Linux trays send a left click as "Trigger": open the menu there too.
+    QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
+                     });
+    tray_->show();
+    return true;
+}
+
+// One QMenu whose actions are replaced, so a menu that is open stays open
+// through the 5-second refresh.
+void QtStatusItem::show(const std::vector<MenuItem>& menu) {
+    if (!menu_) return;
+    menu_->clear();
+    for (const MenuItem& item : menu) {
+        if (item.separator) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* action = menu_->addAction(QString::fromStdString(item.title));
+        action->setEnabled(item.enabled);
+        if (!item.keyEquivalent.empty()) action->setShortcut(shortcutFor(item.keyEquivalent));
+        if (item.action) {
+            // Queued: the action may rebuild this menu, which deletes the QAction.
+            QObject::connect(action, &QAction::triggered, menu_.get(),
+                             [fn = item.action] { QTimer::singleShot(0, [fn] { fn(); }); });
+        }
+    }
+    if (debugPopupPending_) {
+        debugPopupPending_ = false;
+        QTimer::singleShot(0, [this] { popUpForDebugging(); });
+    }
+}
+
+// Opens the menu below the tray icon, or at the top right of the screen.
+void QtStatusItem::popUpForDebugging() {
+    QPoint at;
+    if (tray_ && tray_->geometry().isValid()) {
+        at = tray_->geometry().bottomLeft();
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        at = QPoint(area.right() - menu_->sizeHint().width(), area.top());
+    }
+    menu_->popup(at);
+    logLine("🔧 [Tray] 메뉴를 열었습니다 (TARSEL_DEBUG_OPEN_MENU)");
+}
+
+}  // namespace tarsel

@@ -1,0 +1,28 @@
+#pragma once
+// The tray item on a Qt desktop: a QSystemTrayIcon with a QMenu. Needs the
+// QApplication of the Qt main loop. Without a system tray it logs one line and
+// the agent keeps running; the menu is still built, so
+// TARSEL_DEBUG_OPEN_MENU=1 can pop it up for inspection.
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <memory>
+
+#include "platform/StatusItem.h"
+
+namespace tarsel {
+
+class QtStatusItem : public StatusItem {
+  public:
+    QtStatusItem();
+    ~QtStatusItem() override;
+    bool install() override;
+    void show(const std::vector<MenuItem>& menu) override;
+
+  private:
+    void popUpForDebugging();
+    std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    bool debugPopupPending_ = false;
+};
+
+}  // namespace tarsel

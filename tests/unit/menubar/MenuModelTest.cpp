@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "menubar/MenuModel.h"
+
+namespace tarsel {
+namespace {
+
+const L10n kEnglish = L10n::english("tarsel.example");
+
+MenuInputs base() {
+    MenuInputs in;
+    in.currentIP = "192.168.1.20";
+    in.pin = "246810";
+    in.appVersion = "1.0.16";
+    return in;
+}
+
+std::vector<std::string> titles(const std::vector<MenuEntry>& menu) {
+    std::vector<std::string> out;
+    for (const auto& e : menu) out.push_back(e.separator ? "---" : e.title);
+    return out;
+}
+
+// The line between the version item and "Check for Updates…", or "" for none.
+std::string updateLine(const MenuInputs& in, const L10n& s = kEnglish) {
+    auto menu = buildMenuModel(in, s);
+    for (size_t i = 0; i + 1 < menu.size(); ++i)
+        if (menu[i].title == s.appName + " v" + in.appVersion)
+            return menu[i + 1].title == s.checkForUpdates ? "" : menu[i + 1].title;
+    return "<no version item>";
+}
+
+TEST(MenuModel, ConnectedPhoneWithNewerVersionReadsLikeTheExample) {
+    MenuInputs in = base();
+    in.clientIP = "192.168.1.33";
+    in.latestVersion = "1.0.17";
+    in.checkedOnce = true;
+    auto menu = buildMenuModel(in, kEnglish);
+    EXPECT_EQ(titles(menu),
+              (std::vector<std::string>{
+                  "✅  Connected", "    iPhone (192.168.1.33)", "---", "Mac IP:  192.168.1.20",
+                  "PIN:  246810", "---", "Tarsel v1.0.16", "🔴  Install New Version (v1.0.17)",
+                  "Check for Updates…", "Open Website (tarsel.example)", "---", "Quit"}));
+    // Only commands are enabled; only Quit has a key equivalent.
+    for (const auto& e : menu) {
+        EXPECT_EQ(e.enabled, e.action != MenuAction::none) << e.title;
+        EXPECT_EQ(e.keyEquivalent, e.action == MenuAction::quit ? "q" : "") << e.title;
+    }
+    EXPECT_EQ(menu[7].action, MenuAction::performSelfUpdate);
+    EXPECT_EQ(menu[8].action, MenuAction::manualCheckForUpdates);
+    EXPECT_EQ(menu[9].action, MenuAction::openWebsite);
+    EXPECT_EQ(menu[11].action, MenuAction::quit);
+}
+
+TEST(MenuModel, WithoutPhoneOnlyTheWaitingLineBeforeTheFirstSeparator) {
+    auto menu = buildMenuModel(base(), kEnglish);
+    EXPECT_EQ(menu[0].title, "⚪️  Waiting…");
+    EXPECT_FALSE(menu[0].enabled);
+    EXPECT_TRUE(menu[1].separator);
+    EXPECT_EQ(menu.size(), 10u);  // no update line before a successful check
+}
+
+TEST(MenuModel, UpdateLineForEveryState) {
+    MenuInputs in = base();
+    EXPECT_EQ(updateLine(in), "");
+    in.latestVersion = "1.0.17";  // known but never checked cannot happen; still shown
+    in.checkedOnce = true;
+    EXPECT_EQ(updateLine(in), "🔴  Install New Version (v1.0.17)");
+
+    in.updateState = UpdateState::downloading;
+    EXPECT_EQ(updateLine(in), "⏳  Downloading…");
+    in.updateState = UpdateState::verifying;
+    EXPECT_EQ(updateLine(in), "🔍  Verifying…");
+    in.updateState = UpdateState::installing;
+    EXPECT_EQ(updateLine(in), "📦  Installing… restarting soon");
+    for (UpdateState busy :
+         {UpdateState::downloading, UpdateState::verifying, UpdateState::installing}) {
+        in.updateState = busy;
+        auto menu = buildMenuModel(in, kEnglish);
+        EXPECT_FALSE(menu[menu.size() - 5].enabled);  // the state line
+        EXPECT_TRUE(menu[menu.size() - 4].enabled);   // Check for Updates… stays enabled
+        EXPECT_TRUE(menu[menu.size() - 3].enabled);   // and the website
+    }
+}
+
+TEST(MenuModel, FailedLooksExactlyLikeIdle) {
+    const std::vector<std::optional<std::string>> latests = {std::nullopt, "1.0.16", "2.0"};
+    for (const auto& latest : latests) {
+        for (bool checked : {false, true}) {
+            MenuInputs idle = base();
+            idle.latestVersion = latest;
+            idle.checkedOnce = checked;
+            MenuInputs failed = idle;
+            failed.updateState = UpdateState::failed;
+            EXPECT_EQ(titles(buildMenuModel(idle, kEnglish)),
+                      titles(buildMenuModel(failed, kEnglish)));
+        }
+    }
+}
+
+TEST(MenuModel, EqualOrOlderVersionsAreUpToDateNumerically) {
+    MenuInputs in = base();
+    in.checkedOnce = true;
+    for (const char* notNewer : {"1.0.16", "1.0.9", "1.0", "v9.0", "1.0.16.0"}) {
+        in.latestVersion = notNewer;
+        EXPECT_EQ(updateLine(in), "✓  Up to date") << notNewer;
+    }
+    in.latestVersion = "1.0.16.1";
+    EXPECT_EQ(updateLine(in), "🔴  Install New Version (v1.0.16.1)");
+}
+
+TEST(MenuModel, KoreanTexts) {
+    L10n ko = L10n::korean("tarsel.example");
+    MenuInputs in = base();
+    in.checkedOnce = true;
+    in.latestVersion = "1.0.16";
+    EXPECT_EQ(titles(buildMenuModel(in, ko)),
+              (std::vector<std::string>{"⚪️  연결 대기 중", "---", "Mac IP:  192.168.1.20",
+                                        "PIN:  246810", "---", "Tarsel v1.0.16", "✓  최신 버전",
+                                        "업데이트 확인…", "웹사이트 열기 (tarsel.example)", "---",
+                                        "종료"}));
+}
+
+}  // namespace
+}  // namespace tarsel
