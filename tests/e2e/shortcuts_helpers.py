@@ -1,7 +1,6 @@
 """Layouts and helpers shared by the shortcut end-to-end tests."""
 import json
-
-from tarsel_harness import PIN
+import time
 
 SAVED = "✅ 단축키 저장 완료: "
 DB_PARTS = ("Library", "Application Support", "TarselServer", "shortcuts_db.json")
@@ -24,8 +23,6 @@ def sync(phone, **sections):
 
 
 def wait_saves(agent, count, timeout=30.0):
-    agent.wait_for(SAVED, timeout)
-    import time
     deadline = time.monotonic() + timeout
     while agent.log().count(SAVED) < count and time.monotonic() < deadline:
         time.sleep(0.05)
@@ -49,5 +46,3 @@ def layout_of(chunks):
         layout.update(chunk["shortcuts_db"])
     return layout
 
-
-__all__ = ["PIN", "SAVED", "db_path", "items", "sync", "wait_saves", "fetch", "layout_of"]

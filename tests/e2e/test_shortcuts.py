@@ -3,8 +3,8 @@ import json
 import subprocess
 import threading
 
-from shortcuts_helpers import PIN, db_path, fetch, items, layout_of, sync, wait_saves
-from tarsel_harness import CTL, Phone, require
+from shortcuts_helpers import db_path, fetch, items, layout_of, sync, wait_saves
+from tarsel_harness import CTL, PIN, Phone, require
 
 MAX_DATAGRAM = 65507
 

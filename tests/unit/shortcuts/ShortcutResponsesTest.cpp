@@ -5,7 +5,6 @@
 
 #include "ShortcutsFixture.h"
 #include "shortcuts/ShortcutResponses.h"
-#include "shortcuts/ShortcutStore.h"
 
 namespace tarsel {
 namespace {
@@ -75,17 +74,6 @@ TEST_F(ResponsesTest, BrokenOrUnreadableFileLogsTheFailure) {
     ASSERT_EQ(lines.size(), 2u);
     for (const auto& l : lines)
         EXPECT_EQ(l.rfind("❌ Failed to build shortcuts response: ", 0), 0u) << l;
-}
-
-TEST_F(ResponsesTest, SavedSectionsComeBackUnchanged) {
-    Json user = Json::parse(R"([{"title":"복사 📋","cmd":"copy","n":3,"on":true,"x":null,
-                                 "sub":{"k":[1,2.5]}}])");
-    saveShortcutsBatch({{"user", user}, {"3x3", Json::array()}});
-    auto chunks = parsedResponses();
-    ASSERT_EQ(chunks.size(), 2u);
-    EXPECT_EQ(chunks[1]["shortcuts_db"]["user"], user);
-    EXPECT_TRUE(chunks[1]["shortcuts_db"]["user"][0]["n"].is_number_integer());
-    EXPECT_EQ(chunks[1]["total_count"], 1);
 }
 
 }  // namespace
