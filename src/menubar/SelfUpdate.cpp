@@ -1,7 +1,68 @@
 #include "menubar/SelfUpdate.h"
 
-namespace tarsel {
+#include <asio/post.hpp>
 
-void performSelfUpdate(StatusBarController&) {}
+#include "menubar/DetachedUpdater.h"
+#include "menubar/SelfUpdateJob.h"
+#include "menubar/StatusBarController.h"
+#include "menubar/TrustedUrl.h"
+#include "platform/Platform.h"
+#include "runtime/Log.h"
+#include "runtime/Queues.h"
+
+namespace tarsel {
+namespace {
+
+constexpr const char* kNoInstaller = "이 플랫폼에서는 자동 설치를 지원하지 않음";
+
+bool isBusy(UpdateState state) {
+    return state != UpdateState::idle && state != UpdateState::failed;
+}
+
+void showFallbackAlert(StatusBarController& controller, const std::string& reason) {
+    controller.updateState = UpdateState::idle;
+    AlertSpec alert;
+    alert.message = "자동 설치를 완료하지 못했습니다";
+    alert.informative =
+        "다운로드 페이지에서 직접 받아 설치할 수 있습니다.\n\n(사유: " + reason + ")";
+    alert.buttons = {"다운로드 페이지 열기", "나중에"};
+    if (app().alerts->runModal(alert) == 1000) controller.openDownloadPage();
+    controller.rebuildMenu();
+}
+
+}  // namespace
+
+bool hasInstaller(const HostConstants& h) {
+    for (const std::string* s : {&h.installPath, &h.shasumPath, &h.hdiutilPath, &h.cpPath,
+                                 &h.codesignPath, &h.spctlPath, &h.staplerPath, &h.bashPath,
+                                 &h.launchctlPath, &h.osascriptPath, &h.xattrPath, &h.openPath})
+        if (s->empty()) return false;
+    return true;
+}
+
+void fallbackToManualDownload(StatusBarController& controller, const std::string& reason) {
+    logLine("⚠️ 자동 업데이트 폴백: " + reason);
+    app().mainLoop->post([&controller, reason] { showFallbackAlert(controller, reason); });
+}
+
+void performSelfUpdate(StatusBarController& controller) {
+    if (isBusy(controller.updateState)) return;
+    // No installer here: say so at once rather than download what cannot be installed.
+    if (!hasInstaller(app().host)) return fallbackToManualDownload(controller, kNoInstaller);
+    if (!controller.dmgDirectURL || controller.dmgDirectURL->empty() || !controller.latestVersion)
+        return fallbackToManualDownload(controller, "자동 설치 정보 없음");
+    if (!isTrustedDownloadAddress(*controller.dmgDirectURL, controller.websiteURL))
+        return fallbackToManualDownload(controller, "신뢰할 수 없는 다운로드 주소");
+    controller.setUpdateState(UpdateState::downloading);
+    // The fields are read here, on the main thread, not by the job.
+    SelfUpdateJob job;
+    job.address = *controller.dmgDirectURL;
+    job.expectedSHA256 = controller.expectedSHA256;
+    job.handOver = [&controller](const std::string& newApp, const std::string& workDir) {
+        launchDetachedUpdater(controller, newApp, workDir);
+    };
+    asio::post(Queues::userInitiated(),
+               [&controller, job = std::move(job)] { runSelfUpdateJob(controller, job); });
+}
 
 }  // namespace tarsel

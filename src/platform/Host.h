@@ -26,7 +26,11 @@ struct HostConstants {
     std::string spctlPath;
     std::string staplerPath;
     std::string bashPath;
-    std::string installPath;  // where the application bundle is installed
+    std::string osascriptPath;  // used by the updater script; empty where it does not exist
+    std::string xattrPath;
+    // Where the application bundle is installed; empty where no installer
+    // exists (then the install item offers the manual download at once).
+    std::string installPath;
 
     std::function<std::string()> computerName;  // empty when the system has none
     // IPv4 address of one interface ("" when it has none), interface candidates

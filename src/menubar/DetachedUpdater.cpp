@@ -1,0 +1,78 @@
+#include "menubar/DetachedUpdater.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/Globals.h"
+#include "menubar/RunTool.h"
+#include "menubar/SelfUpdate.h"
+#include "menubar/StatusBarController.h"
+#include "menubar/UpdaterScript.h"
+#include "net/UdpServer.h"
+#include "platform/Platform.h"
+#include "runtime/Files.h"
+#include "runtime/Log.h"
+#include "runtime/Process.h"
+
+namespace tarsel {
+namespace {
+
+UpdaterScriptTools scriptTools(const HostConstants& h) {
+    return {h.codesignPath, h.launchctlPath, h.osascriptPath, h.cpPath, h.xattrPath, h.openPath};
+}
+
+bool writeScript(const std::string& path, const std::string& text) {
+    if (!files::writeAtomic(path, text, 0755)) return false;
+    std::error_code ec;
+    std::filesystem::permissions(path, std::filesystem::perms(0755),
+                                 std::filesystem::perm_options::replace, ec);
+    return !ec;
+}
+
+// bash -c 'nohup bash "<script>" >/dev/null 2>&1 &': the script runs in the
+// background, immune to hang-ups, and the outer shell returns at once.
+bool startDetached(const std::string& bash, const std::string& scriptPath) {
+    std::string command =
+        "nohup " + shellWord(bash) + " \"" + shellDoubleQuoted(scriptPath) + "\" >/dev/null 2>&1 &";
+    ProcessOptions options;
+    options.captureStdout = false;
+    options.discardStderr = true;
+    ProcessResult r = runProcess(bash, {"-c", command}, options);
+    return r.started && r.status == 0;
+}
+
+}  // namespace
+
+void launchDetachedUpdater(StatusBarController& controller, const std::string& newAppPath,
+                           const std::string& workDir) {
+    const HostConstants& host = app().host;
+    UpdaterScriptValues values;
+    values.parentPid = currentProcessId();
+    values.newApp = newAppPath;
+    values.dest = host.installPath;
+    values.plist = host.homeDir + "/Library/LaunchAgents/com.tarsel.server.plist";
+    values.teamID = controller.teamID;
+    values.selfDir = workDir;
+    std::string scriptPath = workDir + "/updater.sh";
+    if (!writeScript(scriptPath, updaterScript(values, scriptTools(host))))
+        return fallbackToManualDownload(controller, "업데이터 작성 실패");
+
+    StatusBarController::isUpdateRestart = true;
+    if (!startDetached(host.bashPath, scriptPath)) {
+        // The login service was never touched: the agent simply keeps running.
+        StatusBarController::isUpdateRestart = false;
+        return fallbackToManualDownload(controller, "업데이터 실행 실패");
+    }
+    // Only now that the updater runs may the service go down, even if going
+    // down stops this very process.
+    if (app().login) app().login->unload();
+
+    logLine("🚀 업데이터 분리 실행 완료 — 앱 종료");
+    auto& g = globals();
+    if (g.activeListener) g.activeListener->cancel();
+    g.bonjourService.reset();
+    Logger::instance().flush();
+    std::_Exit(0);
+}
+
+}  // namespace tarsel

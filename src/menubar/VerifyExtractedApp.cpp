@@ -1,0 +1,32 @@
+#include "menubar/VerifyExtractedApp.h"
+
+#include "menubar/RunTool.h"
+#include "runtime/Log.h"
+
+namespace tarsel {
+namespace {
+
+bool fails(const std::string& logText) {
+    logLine(logText);
+    return false;
+}
+
+}  // namespace
+
+bool verifyExtractedApp(const std::string& appPath, const std::string& teamID,
+                        const SignatureTools& tools) {
+    if (runTool(tools.codesign, {"--verify", "--deep", "--strict", appPath}).status != 0)
+        return fails("❌ codesign --verify 실패");
+    // Only the printed identity counts: the display mode's status says nothing.
+    auto identity = runTool(tools.codesign, {"-dv", "--verbose=4", appPath});
+    if (identity.output.find("TeamIdentifier=" + teamID) == std::string::npos)
+        return fails("❌ TeamIdentifier 불일치");
+    if (runTool(tools.spctl, {"--assess", "--type", "exec", appPath}).status != 0)
+        return fails("❌ spctl 거부");
+    if (runTool(tools.stapler, {"validate", appPath}).status != 0)
+        return fails("❌ stapler validate 실패");
+    logLine("✅ 보안 검증 통과 (서명·TeamID·spctl·공증)");
+    return true;
+}
+
+}  // namespace tarsel

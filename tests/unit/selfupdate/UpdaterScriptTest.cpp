@@ -1,0 +1,149 @@
+// The updater script's text: its fixed parts, the quoting of what is inserted,
+// and what bash and shellcheck make of it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "StandIns.h"
+#include "menubar/UpdaterScript.h"
+#include "platform/MacHostPaths.h"
+
+namespace tarsel {
+namespace {
+
+using testing::TempDir;
+
+UpdaterScriptTools macTools() {
+    HostConstants h;
+    applyMacHostPaths(h);
+    return {h.codesignPath, h.launchctlPath, h.osascriptPath, h.cpPath, h.xattrPath, h.openPath};
+}
+
+UpdaterScriptValues macValues() {
+    return {4242,
+            "/var/folders/xy/T/tsl_update_0F1E/TarselServer.app",
+            "/Applications/TarselServer.app",
+            "/Users/kim/Library/LaunchAgents/com.tarsel.server.plist",
+            "K7M2XQ9PLA",
+            "/var/folders/xy/T/tsl_update_0F1E"};
+}
+
+void requireTool(const char* path) {
+    if (testing::fs::exists(path)) return;
+    if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true")
+        FAIL() << "missing " << path;
+    GTEST_SKIP() << "missing " << path;
+}
+
+TEST(UpdaterScriptText, HeadAndSixAssignmentsThenTheBody) {
+    std::string s = updaterScript(macValues(), macTools());
+    EXPECT_EQ(s.substr(0, s.find("LOG=")),
+              "#!/bin/bash\nset -u\n"
+              "PARENT_PID=\"4242\"\n"
+              "NEW_APP=\"/var/folders/xy/T/tsl_update_0F1E/TarselServer.app\"\n"
+              "DEST=\"/Applications/TarselServer.app\"\n"
+              "PLIST=\"/Users/kim/Library/LaunchAgents/com.tarsel.server.plist\"\n"
+              "TEAM_ID=\"K7M2XQ9PLA\"\n"
+              "SELF_DIR=\"/var/folders/xy/T/tsl_update_0F1E\"\n");
+    EXPECT_NE(s.find("LOG=\"$HOME/Library/Logs/TarselServer.log\"\n"), std::string::npos);
+}
+
+TEST(UpdaterScriptText, MacCommandsAndKoreanBlocksInOrder) {
+    std::string s = updaterScript(macValues(), macTools());
+    const char* inOrder[] = {
+        "log \"시작 parent=$PARENT_PID new=$NEW_APP\"",
+        "# 교체 직전 보안 재확인 (변조 방어)",
+        "/usr/bin/codesign --verify --deep --strict \"$NEW_APP\" 2>>\"$LOG\"",
+        "/usr/bin/codesign -dv --verbose=4 \"$NEW_APP\" 2>&1 | grep -q "
+        "\"TeamIdentifier=$TEAM_ID\"",
+        "# 부모(현재 서버) 종료 대기 (최대 30초)",
+        "while kill -0 \"$PARENT_PID\" 2>/dev/null; do",
+        "# LaunchAgent 확실히 내림 (멱등)",
+        "/bin/launchctl unload \"$PLIST\" 2>/dev/null || true",
+        "# /Applications 권한 부족 시 GUI 관리자 권한 요청",
+        "[ ! -w \"$DEST\" ] && [ ! -w \"/Applications\" ]",
+        "/usr/bin/osascript -e 'do shell script \"echo ok\" with administrator privileges with "
+        "prompt \"Tarsel 업데이트 설치에 관리자 암호가 필요합니다.\"'",
+        "# 백업 → 원자적 교체 (실패 시 롤백)",
+        "$SUDO mv \"$DEST\" \"$BACKUP\"",
+        "$SUDO /bin/cp -R \"$NEW_APP\" \"$DEST\"",
+        "$SUDO /usr/bin/xattr -dr com.apple.quarantine \"$DEST\" 2>/dev/null || true",
+        "# 교체본 최종 검증 — 깨졌으면 롤백",
+        "/usr/bin/codesign --verify --deep --strict \"$DEST\" 2>>\"$LOG\"",
+        "log \"교체 완료\"",
+        "# 재시작 — LaunchAgent 다시 로드 (RunAtLoad 가 즉시 실행)",
+        "/bin/launchctl load \"$PLIST\" 2>>\"$LOG\"",
+        "/usr/bin/open \"$DEST\"",
+        "log \"업데이트 종료\"",
+    };
+    size_t at = 0;
+    for (const char* part : inOrder) {
+        size_t found = s.find(part, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << part;
+        at = found;
+    }
+}
+
+// Runs the script's assignments in bash and prints what each variable holds.
+std::vector<std::string> assignedValues(const std::string& script) {
+    std::string head = script.substr(0, script.find("LOG="));
+    TempDir dir;
+    testing::writeText(dir / "head.sh", head +
+                                            "printf '%s\\0' \"$NEW_APP\" \"$DEST\" \"$PLIST\" "
+                                            "\"$TEAM_ID\" \"$SELF_DIR\"\n");
+    auto r = runTool("/bin/bash", {(dir / "head.sh").string()});
+    std::vector<std::string> values;
+    for (size_t start = 0, end; (end = r.output.find('\0', start)) != std::string::npos;
+         start = end + 1)
+        values.push_back(r.output.substr(start, end - start));
+    return values;
+}
+
+TEST(UpdaterScriptQuoting, EveryInsertedValueArrivesExactlyAndRunsNothing) {
+    TempDir dir;
+    std::string marker = (dir / "pwned").string();
+    UpdaterScriptValues v = macValues();
+    v.newApp = "/tmp/a\"; touch " + marker + "; \"/TarselServer.app";
+    v.dest = "/Apps/$(touch " + marker + ")/`touch " + marker + "`/Tarsel Server.app";
+    v.plist = "/home/o'brien/$HOME/\\\"/x.plist";
+    v.teamID = "K7M2XQ9PLA\nrm -rf /";
+    v.selfDir = "/tmp/tsl_update_$$ ${PATH} !x";
+    auto values = assignedValues(updaterScript(v, macTools()));
+    EXPECT_EQ(values, (std::vector<std::string>{v.newApp, v.dest, v.plist, v.teamID, v.selfDir}));
+    EXPECT_FALSE(testing::fs::exists(marker));
+}
+
+TEST(UpdaterScriptQuoting, ToolPathsAndInstallFolderStayOneWord) {
+    EXPECT_EQ(shellWord("/usr/bin/codesign"), "/usr/bin/codesign");
+    EXPECT_EQ(shellWord("/opt/my tools/it's"), "'/opt/my tools/it'\\''s'");
+    EXPECT_EQ(shellWord("/x/$(id)"), "'/x/$(id)'");
+    EXPECT_EQ(shellWord(""), "''");
+    UpdaterScriptTools tools = macTools();
+    tools.cp = "/opt/my tools/cp";
+    UpdaterScriptValues v = macValues();
+    v.dest = "/Volumes/My \"Apps\"/TarselServer.app";
+    std::string s = updaterScript(v, tools);
+    EXPECT_NE(s.find("$SUDO '/opt/my tools/cp' -R"), std::string::npos);
+    EXPECT_NE(s.find("[ ! -w \"/Volumes/My \\\"Apps\\\"\" ]"), std::string::npos);
+}
+
+TEST(UpdaterScriptChecks, BashParsesItAndShellcheckFindsNothing) {
+    TempDir dir;
+    UpdaterScriptValues hostile = macValues();
+    hostile.dest = "/Apps/$(id) \"x\"\n'y'/TarselServer.app";
+    hostile.selfDir = "/tmp/`id`/w";
+    for (const auto& values : {macValues(), hostile}) {
+        testing::writeText(dir / "updater.sh", updaterScript(values, macTools()), 0755);
+        auto syntax = runTool("/bin/bash", {"-n", (dir / "updater.sh").string()});
+        EXPECT_EQ(syntax.status, 0) << syntax.output;
+    }
+    requireTool("/usr/bin/shellcheck");
+    for (const auto& values : {macValues(), hostile}) {
+        testing::writeText(dir / "updater.sh", updaterScript(values, macTools()), 0755);
+        auto lint = runTool("/usr/bin/shellcheck", {(dir / "updater.sh").string()});
+        EXPECT_EQ(lint.status, 0) << lint.output;
+    }
+}
+
+}  // namespace
+}  // namespace tarsel
