@@ -1,5 +1,6 @@
 // The one place that chooses a backend.
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -8,9 +9,18 @@
 #include "platform/linux/AvahiAdvertiser.h"
 #include "platform/linux/LinuxHost.h"
 #include "platform/linux/NetlinkPathMonitor.h"
+#include "platform/linux/X11Ports.h"
 #include "platform/record/RecordAdvertiser.h"
+#include "platform/record/RecordClipboard.h"
+#include "platform/record/RecordInput.h"
+#include "platform/record/RecordScripts.h"
+#include "platform/record/RecordWorkspace.h"
 #include "platform/record/Recorder.h"
 #include "runtime/Log.h"
+#ifdef TARSEL_WITH_QT
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtMainLoop.h"
+#endif
 
 namespace tarsel {
 namespace {
@@ -18,6 +28,12 @@ namespace {
 std::string env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
+}
+
+std::optional<std::string> optionalEnv(const char* name) {
+    const char* v = std::getenv(name);
+    if (!v) return std::nullopt;
+    return std::string(v);
 }
 
 std::unique_ptr<Platform> basePlatform(const std::string& name) {
@@ -41,12 +57,30 @@ std::unique_ptr<Platform> record() {
     auto recorder = std::make_shared<Recorder>(env("TARSEL_RECORD"));
     p->mainLoop = std::make_unique<AsioMainLoop>();
     p->advertiser = std::make_unique<RecordAdvertiser>(recorder);
+    p->input = std::make_unique<RecordInput>(recorder);
+    p->clipboard = std::make_unique<RecordClipboard>(recorder);
+    p->workspace = std::make_unique<RecordWorkspace>(recorder, env("TARSEL_RECORD_FRONTMOST"),
+                                                     optionalEnv("TARSEL_RECORD_INSTALLED"));
+    p->scripts = std::make_unique<RecordScripts>(recorder);
     return p;
 }
 
-std::unique_ptr<Platform> x11(int&, char**) {
+// The desktop: Qt's event loop as the main loop, X11 input and desktop ports.
+// Further desktop ports (tray, alerts) are added here.
+std::unique_ptr<Platform> x11(int& argc, char** argv) {
+    initX11Threads();
     auto p = headless();
     p->backendName = "x11";
+#ifdef TARSEL_WITH_QT
+    // XTest needs X11; under Wayland the clipboard goes through XWayland too.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "xcb", 1);
+    p->mainLoop = std::make_unique<QtMainLoop>(argc, argv);
+    p->clipboard = std::make_unique<QtClipboard>();
+#else
+    (void)argc;
+    (void)argv;
+#endif
+    installX11Ports(*p);
     return p;
 }
 
