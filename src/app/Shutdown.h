@@ -2,8 +2,14 @@
 
 namespace tarsel {
 
-// SIGINT and SIGTERM lead to cleanupAndExit(), out of signal context.
+// SIGINT and SIGTERM lead to cleanupAndExit(), run on a thread of its own (out
+// of signal context). Before this call both keep their default action.
 void setupSignalHandler();
+
+// The orderly end: stops the listener, the path monitor and the advertisement,
+// takes the agent out of the service manager unless an update restart is under
+// way, and exits with status 0. Runs once: a second request (a signal while it
+// runs, or Quit) waits for the first to end the process.
 [[noreturn]] void cleanupAndExit();
 
 }  // namespace tarsel

@@ -2,11 +2,12 @@
 
 namespace tarsel {
 
-// Whether synthetic input reaches other applications, and where to fix it.
+// Whether synthetic input reaches other applications, and where the user can
+// fix it. (macOS: the Accessibility privacy list; X11: a display with XTest.)
 class Accessibility {
-public:
+  public:
     virtual ~Accessibility() = default;
-    virtual bool isTrusted() = 0;
+    virtual bool isTrusted() = 0;  // never prompts the user
     virtual void openSettings() = 0;
 };
 

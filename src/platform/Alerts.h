@@ -11,10 +11,14 @@ struct AlertSpec {
     bool warning = false;
 };
 
+// What runModal() answers when the alert was closed without a button, or
+// could not be shown to anyone.
+constexpr int kAlertDismissed = 0;
+
 // Modal alerts, on the main thread. Returns 1000 + index of the chosen button,
-// or another value when dismissed.
+// or kAlertDismissed.
 class Alerts {
-public:
+  public:
     virtual ~Alerts() = default;
     virtual int runModal(const AlertSpec& alert) = 0;
 };

@@ -1,26 +1,21 @@
 // The one place that chooses a backend.
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
 #include "platform/headless/AsioMainLoop.h"
+#include "platform/headless/LogAlerts.h"
 #include "platform/headless/NullPorts.h"
 #include "platform/linux/AvahiAdvertiser.h"
 #include "platform/linux/LinuxHost.h"
 #include "platform/linux/NetlinkPathMonitor.h"
-#include "platform/linux/X11Ports.h"
+#include "platform/linux/SystemdLoginService.h"
+#include "platform/linux/X11Accessibility.h"
+#include "platform/posix/LaunchdLoginService.h"
 #include "platform/record/RecordAdvertiser.h"
-#include "platform/record/RecordClipboard.h"
-#include "platform/record/RecordInput.h"
-#include "platform/record/RecordScripts.h"
-#include "platform/record/RecordWorkspace.h"
+#include "platform/record/RecordHost.h"
 #include "platform/record/Recorder.h"
 #include "runtime/Log.h"
-#ifdef TARSEL_WITH_QT
-#include "platform/qt/QtClipboard.h"
-#include "platform/qt/QtMainLoop.h"
-#endif
 
 namespace tarsel {
 namespace {
@@ -30,10 +25,11 @@ std::string env(const char* name) {
     return v ? v : "";
 }
 
-std::optional<std::string> optionalEnv(const char* name) {
-    const char* v = std::getenv(name);
-    if (!v) return std::nullopt;
-    return std::string(v);
+// launchd where it exists, else a systemd user unit.
+std::unique_ptr<LoginService> loginService(const HostConstants& host) {
+    if (!host.launchctlPath.empty())
+        return std::make_unique<LaunchdLoginService>(host.homeDir, host.launchctlPath);
+    return std::make_unique<SystemdLoginService>(host.homeDir, host.systemctlPath);
 }
 
 std::unique_ptr<Platform> basePlatform(const std::string& name) {
@@ -42,6 +38,7 @@ std::unique_ptr<Platform> basePlatform(const std::string& name) {
     p->host = linuxHostConstants();
     fillNullPorts(*p);
     p->pathMonitor = std::make_unique<NetlinkPathMonitor>();
+    p->login = loginService(p->host);
     return p;
 }
 
@@ -49,6 +46,9 @@ std::unique_ptr<Platform> headless() {
     auto p = basePlatform("headless");
     p->mainLoop = std::make_unique<AsioMainLoop>();
     p->advertiser = std::make_unique<AvahiAdvertiser>();
+    p->accessibility = std::make_unique<X11Accessibility>(p->host.openPath, p->host.executablePath,
+                                                          p->host.websiteHost);
+    p->alerts = std::make_unique<LogAlerts>();
     return p;
 }
 
@@ -57,30 +57,15 @@ std::unique_ptr<Platform> record() {
     auto recorder = std::make_shared<Recorder>(env("TARSEL_RECORD"));
     p->mainLoop = std::make_unique<AsioMainLoop>();
     p->advertiser = std::make_unique<RecordAdvertiser>(recorder);
-    p->input = std::make_unique<RecordInput>(recorder);
-    p->clipboard = std::make_unique<RecordClipboard>(recorder);
-    p->workspace = std::make_unique<RecordWorkspace>(recorder, env("TARSEL_RECORD_FRONTMOST"),
-                                                     optionalEnv("TARSEL_RECORD_INSTALLED"));
-    p->scripts = std::make_unique<RecordScripts>(recorder);
+    p->alerts = std::make_unique<RecordAlerts>(recorder);
+    p->accessibility = std::make_unique<RecordAccessibility>(recorder);
+    p->login = std::make_unique<RecordLoginService>(std::move(p->login), recorder);
     return p;
 }
 
-// The desktop: Qt's event loop as the main loop, X11 input and desktop ports.
-// Further desktop ports (tray, alerts) are added here.
-std::unique_ptr<Platform> x11(int& argc, char** argv) {
-    initX11Threads();
+std::unique_ptr<Platform> x11(int&, char**) {
     auto p = headless();
     p->backendName = "x11";
-#ifdef TARSEL_WITH_QT
-    // XTest needs X11; under Wayland the clipboard goes through XWayland too.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "xcb", 1);
-    p->mainLoop = std::make_unique<QtMainLoop>(argc, argv);
-    p->clipboard = std::make_unique<QtClipboard>();
-#else
-    (void)argc;
-    (void)argv;
-#endif
-    installX11Ports(*p);
     return p;
 }
 

@@ -17,6 +17,7 @@ struct HostConstants {
     std::string lsofPath;
     std::string killPath;
     std::string launchctlPath;  // empty where launchd does not exist
+    std::string systemctlPath;  // empty where systemd does not exist
     std::string tccutilPath;
     std::string openPath;
     std::string shasumPath;

@@ -1,17 +1,31 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace tarsel {
 
-// Start at log-in: the service manager's registration of the agent.
+// Start at log-in: the service manager's registration of the agent (a launchd
+// property list, or a systemd user unit).
 class LoginService {
-public:
+  public:
     virtual ~LoginService() = default;
-    virtual bool isInstalled() = 0;
-    // Writes the registration; on failure returns false with a description.
-    virtual bool install(const std::string& executablePath, std::string* error) = 0;
+
+    // The file whose presence means "registered"; the core never rewrites it.
     virtual std::string registrationPath() = 0;
-    virtual void unload() = 0;  // never waits for the agent's own stop
+    // Writes the registration atomically (plus whatever enables it at log-in),
+    // without loading it. On failure returns false with a description.
+    virtual bool install(const std::string& executablePath, const std::string& logPath,
+                         std::string* error) = 0;
+
+    // The tool and its arguments that take the agent out of the service
+    // manager / put it back; the updater script runs the same commands.
+    // Empty when there is no service manager.
+    virtual std::vector<std::string> unloadCommand() = 0;
+    virtual std::vector<std::string> loadCommand() = 0;
+
+    // Run those commands and wait for the tool, never for the agent's own stop;
+    // the tool's output goes where the agent's output goes.
+    virtual void unload() = 0;
     virtual void load() = 0;
 };
 

@@ -49,9 +49,34 @@ public:
     void show(const std::vector<MenuItem>&) override {}
 };
 
+class NullLoginService : public LoginService {
+public:
+    std::string registrationPath() override { return ""; }  // nothing to register
+    bool install(const std::string&, const std::string&, std::string* error) override {
+        if (error) *error = "no service manager";
+        return false;
+    }
+    std::vector<std::string> unloadCommand() override { return {}; }
+    std::vector<std::string> loadCommand() override { return {}; }
+    void unload() override {}
+    void load() override {}
+};
+
 class NullAlerts : public Alerts {
 public:
-    int runModal(const AlertSpec&) override { return 0; }
+    int runModal(const AlertSpec&) override { return kAlertDismissed; }
+};
+
+class NullHttp : public Http {
+public:
+    HttpResponse get(const std::string&, double) override { return unavailable(); }
+    HttpResponse download(const std::string&, const std::string&, double,
+                          const std::atomic<bool>&) override {
+        return unavailable();
+    }
+
+private:
+    static HttpResponse unavailable() { return {false, 0, "", "HTTP unavailable"}; }
 };
 
 }  // namespace
@@ -64,6 +89,8 @@ void fillNullPorts(Platform& p) {
     p.accessibility = std::make_unique<NullAccessibility>();
     p.statusItem = std::make_unique<NullStatusItem>();
     p.alerts = std::make_unique<NullAlerts>();
+    p.http = std::make_unique<NullHttp>();
+    p.login = std::make_unique<NullLoginService>();
 }
 
 }  // namespace tarsel

@@ -123,6 +123,7 @@ HostConstants linuxHostConstants() {
     h.websiteHost = envOr("TARSEL_WEBSITE_HOST", TARSEL_DEFAULT_WEBSITE_HOST);
     h.lsofPath = firstExisting({"/usr/bin/lsof", "/usr/sbin/lsof"});
     h.killPath = firstExisting({"/bin/kill", "/usr/bin/kill"});
+    h.systemctlPath = firstExisting({"/usr/bin/systemctl", "/bin/systemctl"});
     h.openPath = "/usr/bin/xdg-open";
     h.shasumPath = "/usr/bin/shasum";
     h.cpPath = "/bin/cp";

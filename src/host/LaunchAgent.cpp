@@ -1,0 +1,26 @@
+#include "host/LaunchAgent.h"
+
+#include "host/LaunchAgentPlist.h"
+#include "platform/Platform.h"
+#include "runtime/Files.h"
+#include "runtime/Log.h"
+
+namespace tarsel {
+
+void ensureLaunchAgentInstalled() {
+    auto& login = *app().login;
+    const std::string path = login.registrationPath();
+    if (path.empty() || files::exists(path)) return;  // never rewrite the user's file
+    const auto& host = app().host;
+    const std::string executable =
+        host.executablePath.empty() ? kDefaultExecutablePath : host.executablePath;
+    std::string error;
+    if (!login.install(executable, agentLogPath(host.homeDir), &error)) {
+        logLine("⚠️ LaunchAgent 등록 실패: " + error);
+        return;
+    }
+    logLine("✅ LaunchAgent 등록: " + path);
+    logLine("   → 다음 로그인·재부팅부터 자동 시작됨");
+}
+
+}  // namespace tarsel

@@ -1,0 +1,50 @@
+#include "host/PortCleanup.h"
+
+#include <chrono>
+#include <thread>
+
+#include "host/PortHolders.h"
+#include "platform/Platform.h"
+#include "runtime/Log.h"
+#include "runtime/Process.h"
+#include "runtime/Unicode.h"
+
+namespace tarsel {
+namespace {
+
+void killProcess(const std::string& pid, const std::string& port) {
+    logLine("⚠️  포트 " + port + "를 사용 중인 프로세스 발견: PID " + pid);
+    logLine("🔨 프로세스 " + pid + " 종료 중...");
+    ProcessResult kill = runProcess(app().host.killPath, {"-9", pid});
+    if (!kill.started)
+        logLine("❌ 프로세스 " + pid + " 종료 중 오류: " + kill.startError);
+    else if (kill.status == 0)
+        logLine("✅ 프로세스 " + pid + " 종료 완료");
+    else
+        logLine("⚠️  프로세스 " + pid + " 종료 실패 (권한 부족 가능성)");
+}
+
+}  // namespace
+
+void killProcessOnPort(uint16_t port) {
+    const std::string portText = std::to_string(port);
+    logLine("🔍 포트 " + portText + " 사용 중인 프로세스 확인 중...");
+    // Only UDP sockets bound to the port count: a web server on TCP 3000, or a
+    // browser talking to one, is none of our business.
+    ProcessResult lsof = runProcess(app().host.lsofPath, lsofUdpPortArguments(port));
+    if (!lsof.started) {
+        logLine("⚠️  포트 확인 중 오류 발생: " + lsof.startError);
+        return;
+    }
+    if (!unicode::isValidUtf8(lsof.output)) return;
+    auto pids = udpPortHolders(lsof.output, port, std::to_string(currentProcessId()));
+    if (pids.empty()) {
+        logLine("✅ 포트 " + portText + "는 사용 가능합니다.");
+        return;
+    }
+    for (const auto& pid : pids) killProcess(pid, portText);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let the kernel free the port
+    logLine("✅ 포트 정리 완료\n");
+}
+
+}  // namespace tarsel

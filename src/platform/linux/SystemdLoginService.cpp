@@ -1,0 +1,126 @@
+#include "platform/linux/SystemdLoginService.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/posix/RunInherited.h"
+#include "runtime/Files.h"
+
+namespace tarsel {
+namespace {
+
+bool usablePath(const std::string& path) {
+    return !path.empty() && path.front() == '/' && path.find_first_of("\n\r") == std::string::npos;
+}
+
+// systemd refuses to start a program whose path holds a quote or a backslash.
+bool usableExecutable(const std::string& path) {
+    return usablePath(path) && path.find_first_of("\"'\\") == std::string::npos;
+}
+
+// Specifiers ("%h") are expanded in every value.
+std::string escapePercent(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '%')
+            out += "%%";
+        else
+            out.push_back(c);
+    }
+    return out;
+}
+
+// One double-quoted word of a command line, so spaces stay part of the path.
+std::string quotedWord(const std::string& text) { return "\"" + escapePercent(text) + "\""; }
+
+// Replaces `link` atomically with a symbolic link to `target`.
+bool linkAtomically(const std::string& target, const std::string& link, std::string* error) {
+    const std::string tmp = link + ".tmp-" + std::to_string(getpid());
+    unlink(tmp.c_str());
+    if (symlink(target.c_str(), tmp.c_str()) != 0 || rename(tmp.c_str(), link.c_str()) != 0) {
+        if (error) *error = "link " + link + ": " + std::strerror(errno);
+        unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string systemdUserUnit(const std::string& executablePath, const std::string& logPath) {
+    if (!usableExecutable(executablePath) || !usablePath(logPath)) return "";
+    const std::string log = escapePercent(logPath);
+    return "[Unit]\n"
+           "Description=Tarsel Server (phone remote keyboard and mouse)\n"
+           "After=graphical-session.target\n"
+           "\n"
+           "[Service]\n"
+           "Type=simple\n"
+           "ExecStart=" +
+           quotedWord(executablePath) +
+           "\n"
+           "Restart=always\n"
+           "RestartSec=3\n"
+           "StandardOutput=append:" +
+           log +
+           "\n"
+           "StandardError=append:" +
+           log +
+           "\n"
+           "\n"
+           "[Install]\n"
+           "WantedBy=default.target\n";
+}
+
+SystemdLoginService::SystemdLoginService(std::string homeDir, std::string systemctlPath)
+    : homeDir_(std::move(homeDir)), systemctl_(std::move(systemctlPath)) {}
+
+std::string SystemdLoginService::unitDir() const {
+    return files::join(homeDir_, ".config/systemd/user");
+}
+
+std::string SystemdLoginService::registrationPath() {
+    return files::join(unitDir(), kSystemdUnitName);
+}
+
+bool SystemdLoginService::install(const std::string& executablePath, const std::string& logPath,
+                                  std::string* error) {
+    const std::string unit = systemdUserUnit(executablePath, logPath);
+    if (unit.empty()) {
+        if (error) *error = "systemd cannot start a program from this path (a quote, backslash or line break): " +
+                     executablePath;
+        return false;
+    }
+    // systemd appends to the log but does not make its folder.
+    std::string ignored;
+    files::createDirectories(files::parentOf(logPath), &ignored);
+    const std::string wants = files::join(unitDir(), "default.target.wants");
+    if (!files::createDirectories(wants, error)) return false;
+    const std::string path = registrationPath();
+    if (!files::writeAtomic(path, unit, 0644, error, ".tmp-" + std::to_string(getpid())))
+        return false;
+    return linkAtomically(path, files::join(wants, kSystemdUnitName), error);
+}
+
+std::vector<std::string> SystemdLoginService::unloadCommand() {
+    // --no-block: the stop sends the agent SIGTERM, and the agent is the one
+    // waiting for systemctl.
+    if (systemctl_.empty()) return {};
+    return {systemctl_, "--user", "stop", "--no-block", kSystemdUnitName};
+}
+
+std::vector<std::string> SystemdLoginService::loadCommand() {
+    if (systemctl_.empty()) return {};
+    return {systemctl_, "--user", "start", kSystemdUnitName};
+}
+
+void SystemdLoginService::unload() {
+    runInherited(unloadCommand());
+}
+void SystemdLoginService::load() {
+    runInherited(loadCommand());
+}
+
+}  // namespace tarsel

@@ -1,0 +1,26 @@
+#pragma once
+// X11 has no per-application input permission: synthetic input works when an
+// X display with the XTest extension is reachable. The "settings" are the
+// README's troubleshooting section, opened with xdg-open.
+#include <string>
+
+#include "platform/Accessibility.h"
+
+namespace tarsel {
+
+class X11Accessibility : public Accessibility {
+  public:
+    // `openTool` is xdg-open; `executablePath` locates the README next to the build.
+    X11Accessibility(std::string openTool, std::string executablePath, std::string websiteHost);
+    bool isTrusted() override;
+    void openSettings() override;
+    // What openSettings() opens: the first README found, else the website's help.
+    std::string settingsTarget() const;
+
+  private:
+    std::string openTool_;
+    std::string executablePath_;
+    std::string websiteHost_;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,20 @@
+#pragma once
+// Runs a service-manager tool and waits for it; its output goes where the
+// agent's own output goes.
+#include <string>
+#include <vector>
+
+#include "runtime/Process.h"
+
+namespace tarsel {
+
+inline void runInherited(const std::vector<std::string>& command) {
+    if (command.empty()) return;
+    ProcessOptions options;
+    options.captureStdout = false;
+    options.inheritStdout = true;
+    options.discardStderr = false;
+    runProcess(command.front(), {command.begin() + 1, command.end()}, options);
+}
+
+}  // namespace tarsel

@@ -1,0 +1,73 @@
+"""The input-permission warning, its alert and the three answers, under the
+record backend (TARSEL_RECORD_TRUSTED=0 plays the missing permission)."""
+import time
+
+from tarsel_harness import READY, Agent
+
+WARNING = [
+    "",
+    "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====",
+    "⚠️  키보드/마우스 제어를 사용하려면 권한을 부여하세요:",
+    "⚠️  시스템 설정 → 개인정보 보호 및 보안 → 손쉬운 사용",
+    "⚠️  → TarselServer 항목을 켜기",
+    "⚠️  =====================================",
+    "",
+]
+BUTTONS = ["시스템 설정 열기", "강제 복구", "나중에"]
+
+
+def untrusted(answer=None):
+    env = {"TARSEL_RECORD_TRUSTED": "0"}
+    if answer is not None:
+        env["TARSEL_RECORD_ALERT"] = str(answer)
+    return Agent(env=env)
+
+
+def test_warning_comes_right_after_the_pin_line_and_the_alert_follows():
+    a = untrusted()
+    try:
+        a.wait_for(READY)
+        alert = a.wait_effects("alert", 1)[0]
+        assert a.lines()[1:1 + len(WARNING)] == WARNING
+        assert alert["message"] == "손쉬운 사용 권한이 필요합니다"
+        assert alert["informative"].startswith("Tarsel 서버가 키보드와 마우스를 제어하려면")
+        assert alert["buttons"] == BUTTONS
+        assert a.effects("settings") == []  # dismissed: nothing happens
+        assert a.proc.poll() is None
+    finally:
+        assert a.stop() == 0
+
+
+def test_open_settings_keeps_the_agent_running():
+    a = untrusted(answer=0)
+    try:
+        a.wait_for(READY)
+        assert a.wait_effects("settings", 1) == [{**a.effects("settings")[0],
+                                                   "page": "accessibility"}]
+        assert a.proc.poll() is None
+    finally:
+        assert a.stop() == 0
+
+
+def test_forced_reset_logs_the_tool_failure_opens_settings_and_exits_zero():
+    a = untrusted(answer=1)
+    assert a.proc.wait(10) == 0
+    a.stop()
+    lines = a.lines()
+    start = lines.index("🔧 강제 복구 시작: tccutil reset 실행")
+    assert lines[start + 1].startswith("❌ tccutil 실행 실패: ")
+    assert len(a.effects("settings")) == 1
+    # A direct exit, not the orderly shutdown: the service manager brings it back.
+    assert "🛑 서버 종료 중..." not in lines
+    assert a.effects("login") == []
+
+
+def test_a_trusted_agent_logs_one_line_and_shows_nothing():
+    a = Agent()
+    try:
+        a.wait_for(READY)
+        time.sleep(0.2)
+        assert a.lines()[1] == "✅ 손쉬운 사용 권한: 부여됨"
+        assert a.effects("alert") == []
+    finally:
+        assert a.stop() == 0

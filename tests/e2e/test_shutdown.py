@@ -1,0 +1,57 @@
+"""SIGTERM and SIGINT end the agent through the orderly shutdown."""
+import signal
+import time
+
+import pytest
+
+from tarsel_harness import READY, Agent
+
+SHUTDOWN = ["", "🛑 서버 종료 중...", "✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)", "✅ 정리 완료"]
+
+
+def started():
+    a = Agent()
+    a.wait_for(READY)
+    return a
+
+
+@pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT])
+def test_signal_runs_the_shutdown_and_exits_zero(sig):
+    a = started()
+    assert a.stop(sig) == 0
+    assert a.lines()[-4:] == SHUTDOWN
+    assert a.log().count("🛑 서버 종료 중...") == 1
+    unloads = a.effects("login")
+    assert [u["action"] for u in unloads] == ["unload"]
+    assert unloads[0]["args"][1:] == ["--user", "stop", "--no-block", "tarsel-server.service"]
+
+
+def test_a_second_signal_during_the_shutdown_changes_nothing():
+    a = started()
+    a.proc.send_signal(signal.SIGTERM)
+    a.proc.send_signal(signal.SIGINT)
+    a.proc.send_signal(signal.SIGTERM)
+    assert a.stop() == 0
+    assert a.lines()[-4:] == SHUTDOWN
+    assert a.log().count("🛑 서버 종료 중...") == 1
+    assert len(a.effects("login")) == 1
+
+
+def test_the_port_is_free_again_after_the_shutdown():
+    first = started()
+    assert first.stop() == 0
+    second = started()
+    try:
+        assert "✅ 포트 3000는 사용 가능합니다." in second.lines()
+    finally:
+        assert second.stop() == 0
+
+
+def test_other_signals_keep_their_default_action():
+    a = started()
+    a.proc.send_signal(signal.SIGHUP)
+    deadline = time.monotonic() + 10
+    while a.proc.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.02)
+    assert a.stop() == -signal.SIGHUP
+    assert "🛑 서버 종료 중..." not in a.log()

@@ -1,0 +1,182 @@
+// The start-at-log-in registration: the launchd property list, the systemd
+// user unit, and the "only when missing" rule.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "HostFakes.h"
+#include "LogCapture.h"
+#include "host/LaunchAgent.h"
+#include "host/LaunchAgentPlist.h"
+#include "platform/linux/SystemdLoginService.h"
+#include "platform/posix/LaunchdLoginService.h"
+#include "runtime/Process.h"
+
+namespace tarsel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakePlatform;
+using testing::LogCapture;
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+using testing::writeTool;
+
+constexpr const char* kPython = "/usr/bin/python3";
+
+TEST(LaunchAgentPlist, IsTheFixedFileWithBothPathsInserted) {
+    EXPECT_EQ(launchAgentPlist("/Applications/TarselServer.app/Contents/MacOS/TarselServer",
+                               "/Users/kim/Library/Logs/TarselServer.log"),
+              R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+    <key>Label</key>
+    <string>com.tarsel.server</string>
+    <key>ProgramArguments</key>
+    <array>
+        <string>/Applications/TarselServer.app/Contents/MacOS/TarselServer</string>
+    </array>
+    <key>RunAtLoad</key>
+    <true/>
+    <key>KeepAlive</key>
+    <true/>
+    <key>ProcessType</key>
+    <string>Interactive</string>
+    <key>StandardOutPath</key>
+    <string>/Users/kim/Library/Logs/TarselServer.log</string>
+    <key>StandardErrorPath</key>
+    <string>/Users/kim/Library/Logs/TarselServer.log</string>
+</dict>
+</plist>
+)");
+    EXPECT_EQ(launchAgentPlistPath("/Users/kim"),
+              "/Users/kim/Library/LaunchAgents/com.tarsel.server.plist");
+}
+
+// A real property-list reader must get back exactly the paths that went in.
+TEST(LaunchAgentPlist, SpecialCharactersSurviveARealParser) {
+    REQUIRE_OR_SKIP(fs::exists(kPython), "python3 (plistlib)");
+    TempDir dir;
+    const std::string exe = "/Users/A & B <dev>/Tarsel Server.app/Contents/MacOS/TarselServer";
+    const std::string log = "/Users/김 & 'x'/Library/Logs/TarselServer.log";
+    writeFile(dir / "agent.plist", launchAgentPlist(exe, log));
+    writeFile(dir / "check.py",
+              "import plistlib, sys\n"
+              "d = plistlib.load(open(sys.argv[1], 'rb'))\n"
+              "assert list(d) == ['Label', 'ProgramArguments', 'RunAtLoad', 'KeepAlive',"
+              " 'ProcessType', 'StandardOutPath', 'StandardErrorPath'], list(d)\n"
+              "assert d['Label'] == 'com.tarsel.server' and d['ProcessType'] == 'Interactive'\n"
+              "assert d['RunAtLoad'] is True and d['KeepAlive'] is True\n"
+              "assert d['StandardOutPath'] == d['StandardErrorPath']\n"
+              "print(d['ProgramArguments'][0]); print(d['StandardOutPath'])\n");
+    ProcessOptions options;
+    options.mergeStderr = true;
+    auto result = runProcess(kPython, {dir / "check.py", dir / "agent.plist"}, options);
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(result.output, exe + "\n" + log + "\n");
+}
+
+TEST(LaunchdLoginService, WritesThePlistAndUnloadsByItsPath) {
+    TempDir home;
+    const std::string calls = home / "calls";
+    LaunchdLoginService launchd(home.path,
+                                writeTool(home / "launchctl", "echo \"$@\" >> '" + calls + "'"));
+    std::string error;
+    ASSERT_TRUE(launchd.install("/Apps/T.app/Contents/MacOS/T", home / "log", &error)) << error;
+    const std::string plist = home / "Library/LaunchAgents/com.tarsel.server.plist";
+    EXPECT_EQ(launchd.registrationPath(), plist);
+    EXPECT_EQ(readFile(plist), launchAgentPlist("/Apps/T.app/Contents/MacOS/T", home / "log"));
+    launchd.unload();
+    launchd.load();
+    EXPECT_EQ(readFile(calls), "unload " + plist + "\nload " + plist + "\n");
+}
+
+TEST(SystemdUserUnit, QuotesThePathsAndEscapesSpecifiers) {
+    EXPECT_EQ(systemdUserUnit("/home/a b/100%/tarsel-server", "/home/a b/Library/Logs/T.log"),
+              "[Unit]\n"
+              "Description=Tarsel Server (phone remote keyboard and mouse)\n"
+              "After=graphical-session.target\n"
+              "\n"
+              "[Service]\n"
+              "Type=simple\n"
+              "ExecStart=\"/home/a b/100%%/tarsel-server\"\n"
+              "Restart=always\n"
+              "RestartSec=3\n"
+              "StandardOutput=append:/home/a b/Library/Logs/T.log\n"
+              "StandardError=append:/home/a b/Library/Logs/T.log\n"
+              "\n"
+              "[Install]\n"
+              "WantedBy=default.target\n");
+    // Paths systemd could not use make no unit at all.
+    EXPECT_EQ(systemdUserUnit("/home/o'neil/tarsel-server", "/l"), "");
+    EXPECT_EQ(systemdUserUnit("/a\\b/tarsel-server", "/l"), "");
+    EXPECT_EQ(systemdUserUnit("/bin/true", "/home/x\ny/log"), "");
+    EXPECT_EQ(systemdUserUnit("tarsel-server", "/l"), "");
+}
+
+class EnsureInstalled : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app().host.executablePath = exe;
+        app().login = std::make_unique<SystemdLoginService>(home.path, "/bin/true");
+    }
+    std::string unitPath() const { return home / ".config/systemd/user/tarsel-server.service"; }
+
+    TempDir home{"tarsel home & 100%"};
+    FakePlatform platform{home.path};
+    std::string exe = home / "bin dir/tarsel-server";
+    LogCapture log;
+};
+
+TEST_F(EnsureInstalled, WritesAndEnablesTheUnitOnce) {
+    writeTool(exe, "exit 0");
+    ensureLaunchAgentInstalled();
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"✅ LaunchAgent 등록: " + unitPath(),
+                                                     "   → 다음 로그인·재부팅부터 자동 시작됨"}));
+    EXPECT_EQ(readFile(unitPath()), systemdUserUnit(exe, home / "Library/Logs/TarselServer.log"));
+    const std::string link =
+        home / ".config/systemd/user/default.target.wants/tarsel-server.service";
+    EXPECT_EQ(fs::read_symlink(link).string(), unitPath());
+    EXPECT_TRUE(fs::is_directory(home / "Library/Logs"));  // systemd will not create it
+    for (auto& e : fs::recursive_directory_iterator(home / ".config"))
+        EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
+
+    // systemd itself must accept the file.
+    REQUIRE_OR_SKIP(fs::exists("/usr/bin/systemd-analyze"), "systemd-analyze");
+    fs::create_directories(home / "runtime");
+    fs::permissions(home / "runtime", fs::perms::owner_all);
+    writeTool(home / "verify", "XDG_RUNTIME_DIR='" + home / "runtime" +
+                                   "' exec /usr/bin/systemd-analyze --user verify \"$1\" 2>&1");
+    auto verify = runProcess(home / "verify", {unitPath()});
+    EXPECT_EQ(verify.status, 0) << verify.output;
+    EXPECT_EQ(verify.output, "");
+}
+
+TEST_F(EnsureInstalled, AnExistingFileIsLeftAloneAndNothingIsLogged) {
+    writeFile(unitPath(), "# the user's own edits\n");
+    ensureLaunchAgentInstalled();
+    EXPECT_TRUE(log.lines().empty());
+    EXPECT_EQ(readFile(unitPath()), "# the user's own edits\n");
+    EXPECT_FALSE(fs::exists(home / ".config/systemd/user/default.target.wants"));
+}
+
+TEST_F(EnsureInstalled, AFailureIsLoggedAndLeavesNoFile) {
+    writeFile(home / ".config/systemd/user", "a file where the folder should be");
+    ensureLaunchAgentInstalled();
+    auto lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("⚠️ LaunchAgent 등록 실패: ", 0), 0u) << lines[0];
+
+    app().host.executablePath = home / "it's here/tarsel-server";
+    fs::remove(home / ".config/systemd/user");
+    log.clear();
+    ensureLaunchAgentInstalled();
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].rfind("⚠️ LaunchAgent 등록 실패: ", 0), 0u);
+    EXPECT_FALSE(fs::exists(unitPath()));
+}
+
+}  // namespace
+}  // namespace tarsel
