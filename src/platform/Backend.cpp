@@ -1,5 +1,6 @@
 // The one place that chooses a backend.
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -11,11 +12,21 @@
 #include "platform/linux/NetlinkPathMonitor.h"
 #include "platform/linux/SystemdLoginService.h"
 #include "platform/linux/X11Accessibility.h"
+#include "platform/linux/X11Ports.h"
 #include "platform/posix/LaunchdLoginService.h"
 #include "platform/record/RecordAdvertiser.h"
+#include "platform/record/RecordClipboard.h"
 #include "platform/record/RecordHost.h"
+#include "platform/record/RecordInput.h"
+#include "platform/record/RecordScripts.h"
+#include "platform/record/RecordWorkspace.h"
 #include "platform/record/Recorder.h"
 #include "runtime/Log.h"
+#ifdef TARSEL_WITH_QT
+#include "platform/qt/QtAlerts.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtMainLoop.h"
+#endif
 
 namespace tarsel {
 namespace {
@@ -23,6 +34,12 @@ namespace {
 std::string env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
+}
+
+std::optional<std::string> optionalEnv(const char* name) {
+    const char* v = std::getenv(name);
+    if (!v) return std::nullopt;
+    return std::string(v);
 }
 
 // launchd where it exists, else a systemd user unit.
@@ -60,12 +77,31 @@ std::unique_ptr<Platform> record() {
     p->alerts = std::make_unique<RecordAlerts>(recorder);
     p->accessibility = std::make_unique<RecordAccessibility>(recorder);
     p->login = std::make_unique<RecordLoginService>(std::move(p->login), recorder);
+    p->input = std::make_unique<RecordInput>(recorder);
+    p->clipboard = std::make_unique<RecordClipboard>(recorder);
+    p->workspace = std::make_unique<RecordWorkspace>(recorder, env("TARSEL_RECORD_FRONTMOST"),
+                                                     optionalEnv("TARSEL_RECORD_INSTALLED"));
+    p->scripts = std::make_unique<RecordScripts>(recorder);
     return p;
 }
 
-std::unique_ptr<Platform> x11(int&, char**) {
+// The desktop: Qt's event loop as the main loop, X11 input and desktop ports.
+// Further desktop ports (tray, alerts) are added here.
+std::unique_ptr<Platform> x11(int& argc, char** argv) {
+    initX11Threads();
     auto p = headless();
     p->backendName = "x11";
+#ifdef TARSEL_WITH_QT
+    // XTest needs X11; under Wayland the clipboard goes through XWayland too.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "xcb", 1);
+    p->mainLoop = std::make_unique<QtMainLoop>(argc, argv);
+    p->clipboard = std::make_unique<QtClipboard>();
+    p->alerts = std::make_unique<QtAlerts>();
+#else
+    (void)argc;
+    (void)argv;
+#endif
+    installX11Ports(*p);
     return p;
 }
 
