@@ -8,6 +8,7 @@
 #include "platform/headless/LogAlerts.h"
 #include "platform/headless/NullPorts.h"
 #include "platform/linux/AvahiAdvertiser.h"
+#include "platform/linux/CurlHttp.h"
 #include "platform/linux/LinuxHost.h"
 #include "platform/linux/NetlinkPathMonitor.h"
 #include "platform/linux/SystemdLoginService.h"
@@ -19,6 +20,7 @@
 #include "platform/record/RecordHost.h"
 #include "platform/record/RecordInput.h"
 #include "platform/record/RecordScripts.h"
+#include "platform/record/RecordStatusItem.h"
 #include "platform/record/RecordWorkspace.h"
 #include "platform/record/Recorder.h"
 #include "runtime/Log.h"
@@ -26,6 +28,7 @@
 #include "platform/qt/QtAlerts.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtStatusItem.h"
 #endif
 
 namespace tarsel {
@@ -66,6 +69,7 @@ std::unique_ptr<Platform> headless() {
     p->accessibility = std::make_unique<X11Accessibility>(p->host.openPath, p->host.executablePath,
                                                           p->host.websiteHost);
     p->alerts = std::make_unique<LogAlerts>();
+    p->http = std::make_unique<CurlHttp>();
     return p;
 }
 
@@ -82,6 +86,9 @@ std::unique_ptr<Platform> record() {
     p->workspace = std::make_unique<RecordWorkspace>(recorder, env("TARSEL_RECORD_FRONTMOST"),
                                                      optionalEnv("TARSEL_RECORD_INSTALLED"));
     p->scripts = std::make_unique<RecordScripts>(recorder);
+    p->http = std::make_unique<CurlHttp>();
+    p->statusItem = std::make_unique<RecordStatusItem>(recorder, *p->mainLoop,
+                                                       env("TARSEL_RECORD_ACTIONS"));
     return p;
 }
 
@@ -97,6 +104,7 @@ std::unique_ptr<Platform> x11(int& argc, char** argv) {
     p->mainLoop = std::make_unique<QtMainLoop>(argc, argv);
     p->clipboard = std::make_unique<QtClipboard>();
     p->alerts = std::make_unique<QtAlerts>();
+    p->statusItem = std::make_unique<QtStatusItem>();
 #else
     (void)argc;
     (void)argv;
