@@ -9,7 +9,7 @@ BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libgl-dev)
 RUN_PKGS=(lsof procps iproute2 xdg-utils)
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
-  xvfb xauth x11-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
+  xvfb xauth x11-utils x11-xkb-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
   openssl shellcheck systemd clang libclang-rt-14-dev imagemagick trayer)
 
 want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")

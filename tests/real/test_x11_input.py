@@ -145,3 +145,14 @@ def test_text_is_left_on_the_clipboard_and_pasted(desktop):
     assert wait_until(lambda: clipboard() == text), clipboard()
     pastes = wait_until(lambda: [k for k in xev.keys() if k[2] == "v" and k[0] == "KeyPress"])
     assert pastes and pastes[0][1] & CONTROL
+
+
+def test_letters_follow_the_current_layout(desktop):
+    env, xev, _ = desktop
+    require(shutil.which("setxkbmap"), "setxkbmap (x11-xkb-utils)")
+    # Changed after the agent connected: it must notice the new layout.
+    subprocess.run(["setxkbmap", "de"], env=env, check=True)
+    assert ctl("send", "127.0.0.1", "--pin", PIN, "cmd+z").returncode == 0
+    presses = wait_until(lambda: [k for k in xev.keys() if k[0] == "KeyPress" and k[2] in "yz"])
+    assert presses and presses[0][2] == "z", xev.text()[-2000:]
+    assert presses[0][1] & CONTROL
