@@ -4,6 +4,7 @@
 // are remembered, and a login service that notes its calls in a file.
 #include <atomic>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,7 +31,8 @@ struct Seen {
     std::vector<AlertSpec> alerts;
     std::vector<std::string> openedURLs;
     std::vector<std::string> requests;
-    int alertAnswer = 1001;  // "나중에"
+    int alertAnswer = 1001;             // "나중에"
+    std::shared_future<void> httpGate;  // when set, requests wait for it
 };
 
 class SeenAlerts : public Alerts {
@@ -75,6 +77,7 @@ class RefusingHttp : public Http {
 
   private:
     HttpResponse note(const std::string& url) {
+        if (seen_->httpGate.valid()) seen_->httpGate.wait();
         std::lock_guard lock(seen_->mutex);
         seen_->requests.push_back(url);
         return {false, 0, "", "refused"};
@@ -99,8 +102,10 @@ class NotingLogin : public LoginService {
     std::string events_;
 };
 
+// `http` replaces the refusing stand-in (a real client for the HTTPS tests).
 inline std::shared_ptr<Seen> installTestPlatform(const HostConstants& host,
-                                                 const std::string& eventsPath = "/dev/null") {
+                                                 const std::string& eventsPath = "/dev/null",
+                                                 std::unique_ptr<Http> http = nullptr) {
     auto seen = std::make_shared<Seen>();
     auto p = std::make_unique<Platform>();
     p->backendName = "test";
@@ -109,7 +114,7 @@ inline std::shared_ptr<Seen> installTestPlatform(const HostConstants& host,
     p->mainLoop = std::make_unique<InlineMainLoop>();
     p->alerts = std::make_unique<SeenAlerts>(seen);
     p->workspace = std::make_unique<SeenWorkspace>(seen);
-    p->http = std::make_unique<RefusingHttp>(seen);
+    p->http = http ? std::move(http) : std::make_unique<RefusingHttp>(seen);
     p->login = std::make_unique<NotingLogin>(eventsPath);
     setApp(std::move(p));
     auto& g = globals();
