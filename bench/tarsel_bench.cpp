@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
@@ -145,6 +146,54 @@ Json echoRoundTrips(const std::string& payload, int count) {
     return out;
 }
 
+double threadCpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_THREAD, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The CPU floor of serving a paced stream: a bare echo thread's own CPU time
+// while it answers `rate` datagrams a second.
+Json echoCpu(double rate, double seconds) {
+    int server = udpSocket("127.0.0.1", 0);
+    sockaddr_in self{};
+    socklen_t len = sizeof self;
+    getsockname(server, reinterpret_cast<sockaddr*>(&self), &len);
+    std::atomic<bool> stop{false};
+    double cpu = 0;
+    std::thread echo([&] {
+        double c0 = threadCpuSeconds();
+        char buf[2048];
+        while (!stop) {
+            pollfd p{server, POLLIN, 0};
+            if (poll(&p, 1, 50) <= 0) continue;
+            sockaddr_in from{};
+            socklen_t fl = sizeof from;
+            ssize_t n =
+                recvfrom(server, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fl);
+            if (n > 0)
+                sendto(server, buf, static_cast<std::size_t>(n), 0,
+                       reinterpret_cast<sockaddr*>(&from), fl);
+        }
+        cpu = threadCpuSeconds() - c0;
+    });
+    int fd = udpSocket();
+    const int total = static_cast<int>(rate * seconds);
+    double start = monotonic() + 0.05;
+    for (int i = 0; i < total; ++i) {
+        sleepUntil(start + i / rate);
+        sendTo(fd, self, R"({"type":"move","dx":1,"dy":1})");
+        receive(fd, 0.1);
+    }
+    double elapsed = monotonic() - start;
+    stop = true;
+    echo.join();
+    close(fd);
+    close(server);
+    return {{"cpu_percent", 100 * cpu / elapsed}, {"seconds", elapsed}};
+}
+
 // Move i: pairs (+a, -a) keep the pointer near home, and the deltas identify
 // the order in which the agent applied them.
 std::pair<int, int> moveDelta(int i) {
@@ -281,16 +330,9 @@ Json flood(const Args& a) {
                     requestBytes += payload.size();
                 }
             }
-            for (int fd : fds) {  // drain what came back, without blocking
-                char buf[2048];
-                ssize_t n;
-                while ((n = recv(fd, buf, sizeof buf, MSG_DONTWAIT)) > 0) {
-                    ++replies;
-                    replyBytes += static_cast<std::size_t>(n);
-                }
-            }
         }
         usleep(200000);
+        // Replies wait in each socket's buffer (a few hundred fit) until now.
         for (int fd : fds) {
             char buf[2048];
             ssize_t n;
@@ -326,8 +368,9 @@ Args parse(int argc, char** argv, int from) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fputs(
-            "usage: tarsel-bench rtt|stream|flood [--key value ...]\n"
+            "usage: tarsel-bench rtt|echo-cpu|stream|flood [--key value ...]\n"
             "  rtt    --count N --pin PIN [--port P]   echo floor and agent ping/pong\n"
+            "  echo-cpu --rate R --seconds S          CPU of a bare echo thread\n"
             "  stream --kind move|mixed --rate R --seconds S --pin PIN\n"
             "  flood  --kind endpoints|wrongpin|scan [--count N | --rate R --seconds S"
             " --addresses A] --pin PIN\n",
@@ -342,6 +385,8 @@ int main(int argc, char** argv) {
         std::string payload = ping(a.get("pin", "246810"));
         out = {{"echo", echoRoundTrips(payload, count)},
                {"agent", roundTrips(static_cast<int>(a.num("port", 3000)), payload, count)}};
+    } else if (cmd == "echo-cpu") {
+        out = echoCpu(a.num("rate", 1000), std::min(a.num("seconds", 10), 60.0));
     } else if (cmd == "stream") {
         out = stream(a);
     } else if (cmd == "flood") {

@@ -1,5 +1,6 @@
 #include "net/Connection.h"
 
+#include <asio/defer.hpp>
 #include <asio/post.hpp>
 
 #include "net/UdpServer.h"
@@ -22,7 +23,7 @@ Connection::Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoin
       context_(std::move(context)),
       maxQueued_(maxQueued),
       receiveStrand_(asio::make_strand(Queues::global())),
-      commandStrand_(asio::make_strand(Queues::userInitiated())),
+      commandStrand_(asio::make_strand(Queues::global())),
       lastActive_(Clock::system().monotonic()) {}
 
 void Connection::enqueue(std::string datagram) {
@@ -33,7 +34,9 @@ void Connection::enqueue(std::string datagram) {
     queue_.push_back(std::move(datagram));
     if (handling_) return;
     handling_ = true;
-    asio::post(receiveStrand_, [self = shared_from_this()] { self->handleNext(); });
+    // A continuation of the receive: the same thread handles it as soon as the
+    // receive has been re-armed, without waking another thread.
+    asio::defer(receiveStrand_, [self = shared_from_this()] { self->handleNext(); });
 }
 
 void Connection::handleNext() {
@@ -58,7 +61,7 @@ void Connection::handleNext() {
         return;
     }
     // One datagram per turn, so a busy phone cannot hold a pool thread.
-    asio::post(receiveStrand_, [self = shared_from_this()] { self->handleNext(); });
+    asio::defer(receiveStrand_, [self = shared_from_this()] { self->handleNext(); });
 }
 
 std::string Connection::send(std::string_view text) { return server_->sendTo(endpoint_, text); }
@@ -81,7 +84,7 @@ void Connection::cancelAfter(double seconds) {
 }
 
 void Connection::submitCommand(std::function<void()> task) {
-    asio::post(commandStrand_, [self = shared_from_this(), task = std::move(task)] { task(); });
+    asio::defer(commandStrand_, [self = shared_from_this(), task = std::move(task)] { task(); });
 }
 
 }  // namespace tarsel

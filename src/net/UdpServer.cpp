@@ -6,11 +6,16 @@
 #include "net/Connection.h"
 #include "net/SecurityGuard.h"
 #include "runtime/Clock.h"
+#include "runtime/Memory.h"
 #include "runtime/Queues.h"
 
 namespace tarsel {
 
 using asio::ip::udp;
+
+namespace {
+constexpr int kReceiveBufferBytes = 4 << 20;
+}  // namespace
 
 UdpServer::UdpServer(uint16_t port, std::string computerName)
     : UdpServer(port, std::move(computerName), Limits{}) {}
@@ -28,6 +33,10 @@ std::string UdpServer::start() {
     asio::error_code ec;
     socket_.open(udp::v4(), ec);
     if (!ec) socket_.set_option(udp::socket::reuse_address(true), ec);
+    // Room for a burst: the kernel's small default drops a phone's datagram
+    // behind a few large ones. The kernel caps the value at its own maximum.
+    asio::error_code ignored;
+    if (!ec) socket_.set_option(udp::socket::receive_buffer_size(kReceiveBufferBytes), ignored);
     if (!ec) socket_.bind(udp::endpoint(udp::v4(), port_), ec);
     if (ec) return ec.message();
     receiveNext();
@@ -94,10 +103,10 @@ void UdpServer::makeRoom() {
     for (std::size_t i = 0; i < drop; ++i) table_.erase(byAge[i].second);
 }
 
-void UdpServer::evictIdle() {
+std::size_t UdpServer::evictIdle() {
     double cutoff = Clock::system().monotonic() - limits_.idleSeconds;
     std::lock_guard lock(tableMutex_);
-    std::erase_if(table_, [&](auto& e) { return e.second->lastActive() < cutoff; });
+    return std::erase_if(table_, [&](auto& e) { return e.second->lastActive() < cutoff; });
 }
 
 void UdpServer::scheduleSweep() {
@@ -105,8 +114,12 @@ void UdpServer::scheduleSweep() {
     dispatchAfter(Queues::global().get_executor(), Seconds(30), [weak] {
         auto self = weak.lock();
         if (!self || self->cancelled_) return;
-        self->evictIdle();
-        SecurityGuard::shared().sweep();
+        auto& guard = SecurityGuard::shared();
+        std::size_t tracked = guard.trackedAddresses();
+        std::size_t evicted = self->evictIdle();
+        guard.sweep();
+        // After a flood, give the forgotten entries' memory back.
+        if (evicted > 0 || guard.trackedAddresses() < tracked) releaseFreeMemory();
         self->scheduleSweep();
     });
 }

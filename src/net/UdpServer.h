@@ -41,7 +41,7 @@ private:
     std::shared_ptr<Connection> connectionFor(const asio::ip::udp::endpoint& from);
     void forget(const asio::ip::udp::endpoint& from, const Connection* which);
     void makeRoom();
-    void evictIdle();
+    std::size_t evictIdle();  // how many were forgotten
     void scheduleSweep();
     std::string sendTo(const asio::ip::udp::endpoint& to, std::string_view data);
 

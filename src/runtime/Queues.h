@@ -1,6 +1,7 @@
 #pragma once
 // Dispatch's queues on Asio: two global concurrent pools (default and
 // user-initiated quality of service) and serial queues as strands on them.
+#include <asio/defer.hpp>
 #include <asio/post.hpp>
 #include <asio/steady_timer.hpp>
 #include <asio/strand.hpp>
@@ -40,7 +41,8 @@ public:
     const std::string& label() const { return label_; }
     bool isCurrent() const { return strand_.running_in_this_thread(); }
 
-    void async(Task task) { asio::post(strand_, std::move(task)); }
+    // A continuation when called from the pool: no other thread is woken.
+    void async(Task task) { asio::defer(strand_, std::move(task)); }
     void after(Seconds delay, Task task) { dispatchAfter(strand_, delay, std::move(task)); }
 
     // Runs `fn` on the queue and waits for its result; inline when already on it.

@@ -1,0 +1,150 @@
+"""Floods from many loopback endpoints: the agent's tables stay bounded and the
+real phone on 127.0.0.1 keeps being answered. Bounds are on memory and counts,
+never on time; every loop is bounded."""
+import json
+import os
+import socket
+import time
+
+from tarsel_harness import PIN, Phone
+
+# Sanitizer builds run the same floods, smaller.
+SCALE = float(os.environ.get("TARSEL_FLOOD_SCALE", "1"))
+
+
+def rss_kb(agent):
+    with open(f"/proc/{agent.proc.pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise AssertionError("no VmRSS")
+
+
+def flood_address(n):
+    """Source address n of a flood: 127.A.B.C, never 127.0.0.1 (the phone)."""
+    return f"127.{16 + n // 64516}.{(n // 254) % 254 + 1}.{n % 254 + 1}"
+
+
+def answered(phone, tries=5):
+    """The phone's ping gets its pong; UDP may drop a datagram under a flood."""
+    for _ in range(tries):
+        phone.request("ping")
+        reply = phone.recv(2.0)
+        while reply is not None and reply != "pong":
+            reply = phone.recv(0.5)
+        if reply == "pong":
+            return True
+    return False
+
+
+def send_from(address, payloads, ports=1):
+    """Sends each payload from `ports` fresh sockets bound to `address`."""
+    socks = []
+    for _ in range(ports):
+        s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        s.bind((address, 0))
+        socks.append(s)
+    for s in socks:
+        for p in payloads:
+            s.sendto(p, ("127.0.0.1", 3000))
+    return socks
+
+
+def close_all(socks):
+    for s in socks:
+        s.close()
+
+
+def test_hundred_thousand_endpoints_stay_bounded(agent, phone):
+    # Warm up: the first few thousand connections reach the allocator's working set.
+    for n in range(1000):
+        close_all(send_from(flood_address(n), [b"[0]"], ports=4))
+    assert answered(phone)
+    base = rss_kb(agent)
+    endpoints = int(100_000 * SCALE)
+    for n in range(endpoints // 4):
+        # "[n]" is valid, silent JSON that keeps each endpoint's connection open.
+        close_all(send_from(flood_address(n), [b"[%d]" % n], ports=4))
+        if n % 2500 == 0:
+            assert answered(phone), f"phone unanswered after {4 * n} flood endpoints"
+    assert answered(phone)
+    grown_mb = (rss_kb(agent) - base) / 1024
+    # A table without a cap holds every endpoint (tens of MB here); the cap keeps 4096.
+    assert grown_mb < 24, f"resident memory grew {grown_mb:.1f} MB over {endpoints} endpoints"
+    assert agent.proc.poll() is None
+
+
+def test_wrong_pin_flood_locks_the_flooders_not_the_phone(agent, phone):
+    addresses = int(20_000 * SCALE)  # beyond the lockout table's capacity of 16384
+    base = rss_kb(agent)
+    socks = [send_from(flood_address(n), []) [0] for n in range(min(addresses, 2000))]
+    wrong = [json.dumps({"pin": f"{100000 + i}", "type": "ping"}).encode() for i in range(12)]
+    # Part one: 2000 addresses, twelve wrong PINs each: every one of them is locked.
+    for i in range(12):
+        for s in socks:
+            s.sendto(wrong[i], ("127.0.0.1", 3000))
+        for s in socks:  # drain the invalid-PIN replies
+            s.setblocking(False)
+            try:
+                while s.recv(64):
+                    pass
+            except BlockingIOError:
+                pass
+    assert answered(phone)
+    close_all(socks)
+    # Part two: many more addresses, one wrong PIN each, to fill the table past its cap.
+    for n in range(2000, addresses):
+        close_all(send_from(flood_address(n), [wrong[0]]))
+        if n % 5000 == 0:
+            assert answered(phone)
+    assert answered(phone)
+    log = agent.log()
+    assert f"⛔️ [Security] IP {flood_address(0)} 차단됨 (5분간 접속 불가)" in log
+    assert "⛔️ [Security] IP 127.0.0.1 " not in log
+    grown_mb = (rss_kb(agent) - base) / 1024
+    assert grown_mb < 24, f"resident memory grew {grown_mb:.1f} MB over {addresses} addresses"
+    # A locked flooder is still silenced, the phone still served.
+    locked = send_from(flood_address(1), [json.dumps({"pin": PIN, "type": "ping"}).encode()])
+    assert count_replies(locked) == 0
+    close_all(locked)
+
+
+def count_replies(socks, wait=0.5):
+    got = 0
+    deadline = time.monotonic() + wait
+    for s in socks:
+        s.settimeout(max(0.01, deadline - time.monotonic()))
+        try:
+            while s.recv(2048):
+                got += 1
+        except (socket.timeout, BlockingIOError):
+            pass
+    return got
+
+
+def test_scan_flood_replies_are_capped_and_the_phone_still_answered(agent, phone):
+    # One address asking over and over: a burst of ten, then five a second.
+    # Each scan from a fresh port: a new connection, so only the limiter can refuse it.
+    start = time.monotonic()
+    one = []
+    for _ in range(300):
+        one += send_from(flood_address(7), [b"scan"])
+    got = count_replies(one)
+    elapsed = time.monotonic() - start
+    close_all(one)
+    assert 1 <= got <= 10 + 5 * elapsed + 1, f"{got} replies to 300 scans in {elapsed:.2f} s"
+    # Many addresses: the total is capped too (a burst of 400, then 200 a second).
+    addresses = int(3000 * SCALE)
+    socks = []
+    start = time.monotonic()
+    for n in range(100, 100 + addresses):
+        socks += send_from(flood_address(n), [b"scan"])
+    got = count_replies(socks, wait=1.0)
+    elapsed = time.monotonic() - start
+    close_all(socks)
+    assert got <= 400 + 200 * elapsed + 1, f"{got} replies to {addresses} scans in {elapsed:.2f} s"
+    assert answered(phone)
+    # Once the flood is over the phone's own scan is answered again.
+    time.sleep(2.5)
+    phone.send("scan")
+    assert (phone.recv() or "").startswith("device_info:")

@@ -1,0 +1,34 @@
+// The whole receive path for one datagram: decode, scan test, lockout, JSON,
+// PIN, type dispatch and the command hand-over, under the record backend.
+// Commands run inline, so the dispatcher and the input layer see every input.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "FuzzPlatform.h"
+#include "net/ReceiveLoop.h"
+
+namespace {
+
+struct FakeConnection : tarsel::ConnectionIO {
+    std::size_t bytesSent = 0;
+    std::string send(std::string_view text) override {
+        bytesSent += text.size();
+        return "";
+    }
+    void cancel() override {}
+    void cancelAfter(double) override {}
+    void submitCommand(std::function<void()> task) override { task(); }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    tarsel::fuzz::setUpOnce();
+    // Several addresses, so both the counting and the locked states are reached.
+    tarsel::ConnectionContext ctx{"10.0.0." + std::to_string(size % 4), "Fuzz|Host"};
+    FakeConnection io;
+    std::string_view datagram(reinterpret_cast<const char*>(data), size);
+    tarsel::handleDatagram(ctx, io, datagram);
+    return 0;
+}
