@@ -70,9 +70,9 @@ class Agent:
                 pass
         return total
 
-    def rss_kb(self):
+    def rss_kb(self, field="VmRSS:"):
         for line in pathlib.Path(f"/proc/{self.proc.pid}/status").read_text().splitlines():
-            if line.startswith("VmRSS:"):
+            if line.startswith(field):
                 return int(line.split()[1])
         return 0
 
@@ -248,8 +248,9 @@ def fmt(v, unit=""):
 def row(name, agent, baseline, target, met, unit=""):
     ratio = (agent / baseline if isinstance(agent, (int, float)) and
              isinstance(baseline, (int, float)) and baseline else None)
+    verdict = "–" if target == "–" else ("yes" if met else "NO")
     return [name, fmt(agent, unit), fmt(baseline, unit), fmt(ratio, "×") if ratio else "–",
-            target, "yes" if met else "NO"]
+            target, verdict]
 
 
 def table(r):
@@ -280,6 +281,8 @@ def table(r):
                         r["idle_cpu_percent"] < 0.1, " %"))
     rows.append(row("RSS after start", r["rss_start_kb"] / 1024, None, "< 20 MB",
                     r["rss_start_kb"] < 20 * 1024, " MB"))
+    rows.append(row("  of it private (RssAnon)", r["rss_anon_start_kb"] / 1024, None, "–", True,
+                    " MB"))
     for kind, f in r["floods"].items():
         grow = (f["rss_after_kb"] - f["rss_before_kb"]) / 1024
         rows.append(row(f"flood {kind}: RSS growth", grow, None, "a few MB", grow < 8, " MB"))
@@ -316,6 +319,7 @@ def main():
     try:
         time.sleep(2)
         r["rss_start_kb"] = agent.rss_kb()
+        r["rss_anon_start_kb"] = agent.rss_kb("RssAnon:")  # private; the rest is shared libraries
         if not opts.quick:
             c0, t0 = agent.cpu_seconds(), time.monotonic()
             time.sleep(60)

@@ -5,7 +5,7 @@
 #include <asio/strand.hpp>
 #include <asio/thread_pool.hpp>
 #include <atomic>
-#include <deque>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -39,7 +39,7 @@ private:
     asio::strand<asio::thread_pool::executor_type> receiveStrand_;
     asio::strand<asio::thread_pool::executor_type> commandStrand_;
     std::mutex mutex_;
-    std::deque<std::string> queue_;
+    std::list<std::string> queue_;  // a deque would allocate 600 bytes per idle endpoint
     bool handling_ = false;
     bool stopped_ = false;
     std::atomic<double> lastActive_;

@@ -18,9 +18,11 @@ namespace tarsel::fuzz {
 
 inline void setUpOnce() {
     static const bool done = [] {
-        std::string home =
-            (std::filesystem::temp_directory_path() / ("tarsel-fuzz-" + std::to_string(getpid())))
-                .string();
+        // In memory where possible: the store syncs every save to disk.
+        std::filesystem::path tmp = std::filesystem::exists("/dev/shm")
+                                        ? std::filesystem::path("/dev/shm")
+                                        : std::filesystem::temp_directory_path();
+        std::string home = (tmp / ("tarsel-fuzz-" + std::to_string(getpid()))).string();
         std::filesystem::create_directories(home + "/data");
         setenv("HOME", home.c_str(), 1);
         setenv("TARSEL_BACKEND", "record", 1);
