@@ -1,5 +1,6 @@
 #pragma once
 // The main loop without a display: an io_context run on the main thread.
+#include <atomic>
 #include <asio/executor_work_guard.hpp>
 #include <asio/io_context.hpp>
 #include <thread>
@@ -19,7 +20,7 @@ public:
 private:
     asio::io_context io_;
     asio::executor_work_guard<asio::io_context::executor_type> guard_;
-    std::thread::id mainThread_;
+    std::atomic<std::thread::id> mainThread_;  // set by run(), read from any thread
 };
 
 }  // namespace tarsel
