@@ -3,6 +3,7 @@ real phone on 127.0.0.1 keeps being answered. Bounds are on memory and counts,
 never on time; every loop is bounded."""
 import json
 import os
+import select
 import socket
 import time
 
@@ -10,8 +11,17 @@ import pytest
 
 from tarsel_harness import PIN, Phone
 
-# Sanitizer builds run the same floods, smaller.
+# Sanitizer builds run the same floods, smaller; their allocators keep freed
+# memory in quarantine, so memory bounds mean nothing there.
 SCALE = float(os.environ.get("TARSEL_FLOOD_SCALE", "1"))
+SANITIZED = os.environ.get("TARSEL_SANITIZED") == "1"
+
+
+def assert_grown_below(agent, base_kb, limit_mb, what):
+    if SANITIZED:
+        return
+    grown_mb = (rss_kb(agent) - base_kb) / 1024
+    assert grown_mb < limit_mb, f"resident memory grew {grown_mb:.1f} MB over {what}"
 
 
 def rss_kb(agent, field="VmRSS:"):
@@ -70,32 +80,27 @@ def test_hundred_thousand_endpoints_stay_bounded(agent, phone):
         if n % 2500 == 0:
             assert answered(phone), f"phone unanswered after {4 * n} flood endpoints"
     assert answered(phone)
-    grown_mb = (rss_kb(agent) - base) / 1024
     # A table without a cap holds every endpoint (tens of MB here); the cap keeps 4096.
-    assert grown_mb < 24, f"resident memory grew {grown_mb:.1f} MB over {endpoints} endpoints"
+    assert_grown_below(agent, base, 24, f"{endpoints} endpoints")
     assert agent.proc.poll() is None
 
 
 def test_wrong_pin_flood_locks_the_flooders_not_the_phone(agent, phone):
     addresses = int(20_000 * SCALE)  # beyond the lockout table's capacity of 16384
     base = rss_kb(agent)
-    socks = [send_from(flood_address(n), []) [0] for n in range(min(addresses, 2000))]
+    first = int(2000 * SCALE)
+    socks = [send_from(flood_address(n), [])[0] for n in range(first)]
     wrong = [json.dumps({"pin": f"{100000 + i}", "type": "ping"}).encode() for i in range(12)]
-    # Part one: 2000 addresses, twelve wrong PINs each: every one of them is locked.
+    # Part one: twelve wrong PINs from each of `first` addresses, a round at a
+    # time, each round's replies awaited so the burst fits the socket buffer.
     for i in range(12):
         for s in socks:
             s.sendto(wrong[i], ("127.0.0.1", 3000))
-        for s in socks:  # drain the invalid-PIN replies
-            s.setblocking(False)
-            try:
-                while s.recv(64):
-                    pass
-            except BlockingIOError:
-                pass
+        count_replies(socks, wait=5.0, expect=len(socks) if i < 9 else 0)
     assert answered(phone)
     close_all(socks)
     # Part two: many more addresses, one wrong PIN each, to fill the table past its cap.
-    for n in range(2000, addresses):
+    for n in range(first, addresses):
         close_all(send_from(flood_address(n), [wrong[0]]))
         if n % 5000 == 0:
             assert answered(phone)
@@ -103,12 +108,11 @@ def test_wrong_pin_flood_locks_the_flooders_not_the_phone(agent, phone):
     log = agent.log()
     # UDP may drop some of a burst (more so under sanitizers), so not every
     # flooder reaches ten; most do.
-    locked = [n for n in range(2000) if
+    locked = [n for n in range(first) if
               f"⛔️ [Security] IP {flood_address(n)} 차단됨 (5분간 접속 불가)" in log]
-    assert len(locked) > 100, f"only {len(locked)} of 2000 flooders were locked out"
+    assert len(locked) > first // 2, f"only {len(locked)} of {first} flooders were locked out"
     assert "⛔️ [Security] IP 127.0.0.1 " not in log
-    grown_mb = (rss_kb(agent) - base) / 1024
-    assert grown_mb < 24, f"resident memory grew {grown_mb:.1f} MB over {addresses} addresses"
+    assert_grown_below(agent, base, 24, f"{addresses} addresses")
     # A locked flooder is still silenced, the phone still served.
     locked = send_from(flood_address(locked[0]),
                        [json.dumps({"pin": PIN, "type": "ping"}).encode()])
@@ -116,16 +120,21 @@ def test_wrong_pin_flood_locks_the_flooders_not_the_phone(agent, phone):
     close_all(locked)
 
 
-def count_replies(socks, wait=0.5):
+def count_replies(socks, wait=0.5, expect=None):
+    """Replies that reach `socks` within `wait` seconds (sooner once `expect` came)."""
+    poller = select.poll()
+    by_fd = {s.fileno(): s for s in socks}
+    for fd in by_fd:
+        poller.register(fd, select.POLLIN)
     got = 0
     deadline = time.monotonic() + wait
-    for s in socks:
-        s.settimeout(max(0.01, deadline - time.monotonic()))
-        try:
-            while s.recv(2048):
-                got += 1
-        except (socket.timeout, BlockingIOError):
-            pass
+    while time.monotonic() < deadline and (expect is None or got < expect):
+        for fd, _ in poller.poll(max(1, int((deadline - time.monotonic()) * 1000))):
+            try:
+                while by_fd[fd].recv(2048, socket.MSG_DONTWAIT):
+                    got += 1
+            except BlockingIOError:
+                pass
     return got
 
 
@@ -157,7 +166,7 @@ def test_scan_flood_replies_are_capped_and_the_phone_still_answered(agent, phone
     assert (phone.recv() or "").startswith("device_info:")
 
 
-@pytest.mark.skipif(SCALE < 1, reason="sanitizer allocators do not hand memory back this way")
+@pytest.mark.skipif(SANITIZED or SCALE < 1, reason="sanitizer allocators keep freed memory")
 def test_memory_returns_once_flooded_endpoints_age_out(agent, phone):
     for n in range(1000):
         close_all(send_from(flood_address(n), [b"[0]"], ports=4))
