@@ -72,8 +72,12 @@ TEST_F(DetachedUpdaterTest, ScriptRunsBeforeTheServiceGoesDownThenTheAgentExits)
     waitpid(agent, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    // The detached script carries on after the agent; wait for its last line.
-    for (int i = 0; i < 600 && updaterLog().find("업데이트 종료") == std::string::npos; ++i)
+    // The detached script carries on after the agent; wait for its last line
+    // and for its clean-up, which may come just after that line.
+    auto finished = [&] {
+        return updaterLog().find("업데이트 종료") != std::string::npos && !testing::fs::exists(work);
+    };
+    for (int i = 0; i < 600 && !finished(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::string lines = testing::readText(events);
     // The outer shell had put the script in the background and returned
