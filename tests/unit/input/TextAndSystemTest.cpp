@@ -36,9 +36,15 @@ TEST_F(Text, PastesAndKeysKeepTheOrderTheyWereAskedIn) {
     pasteText("둘째");
     pressKey(36, 0);
     typeText("셋째");
-    EXPECT_EQ(effects(),
-              (V{"clipboard 첫째", pasteDown, pasteUp, "clipboard 둘째", pasteDown, pasteUp,
-                 "down 36 0", "clipboard 셋째", pasteDown, "up 36 0", pasteUp}));
+    V seen = effects();
+    // The Return key's release runs on its own timer, as long as the third
+    // paste's hold; only its place after its own press is fixed.
+    auto up = std::find(seen.begin(), seen.end(), "up 36 0");
+    ASSERT_NE(up, seen.end());
+    EXPECT_LT(std::find(seen.begin(), seen.end(), "down 36 0"), up);
+    seen.erase(up);
+    EXPECT_EQ(seen, (V{"clipboard 첫째", pasteDown, pasteUp, "clipboard 둘째", pasteDown, pasteUp,
+                       "down 36 0", "clipboard 셋째", pasteDown, pasteUp}));
     EXPECT_EQ(log.lines(), V{"📝 텍스트 입력: 셋째"});  // the "text" request logs nothing
 }
 
