@@ -10,6 +10,7 @@ import time
 
 import pytest
 
+import xvfb_display as xvfb
 from tarsel_harness import READY, Agent, Phone, require
 
 OUT = pathlib.Path(__file__).resolve().parents[1] / "out"
@@ -19,31 +20,15 @@ WINDOW = re.compile(r'(0x[0-9a-f]+) "[^"]*": \("tarsel-server" "tarsel-server"\)
                     r'(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s+\+(-?\d+)\+(-?\d+)')
 
 
-def wait_until(predicate, timeout=15.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.05)
-    return predicate()
+# The tray and Qt's menus take longer to appear than plain X events.
+def wait_until(predicate):
+    return xvfb.wait_until(predicate, timeout=15.0)
 
 
 @pytest.fixture
 def display():
-    missing = [t for t in ("Xvfb", "xwininfo", "import", "identify") if not shutil.which(t)]
-    require(not missing, "Xvfb, x11-utils and imagemagick: " + ", ".join(missing))
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp"], pass_fds=(write,),
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as f:
-        number = f.readline().strip()
-    require(number.isdigit(), "a running Xvfb")
-    yield ":" + number
-    server.terminate()
-    server.wait()
+    yield from xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify"),
+                            "Xvfb, x11-utils and imagemagick")
 
 
 def agent_windows(display):

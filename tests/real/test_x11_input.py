@@ -8,36 +8,15 @@ import time
 
 import pytest
 
+from xvfb_display import wait_until, xvfb_display
 from tarsel_harness import CTL, PIN, READY, Agent, Phone, require
 
 TOOLS = ("Xvfb", "xev", "xdotool", "xclip")
 
 
-def wait_until(predicate, timeout=10.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.05)
-    return predicate()
-
-
 @pytest.fixture
 def display():
-    missing = [t for t in TOOLS if not shutil.which(t)]
-    require(not missing, "X test tools: " + ", ".join(missing))
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp"], pass_fds=(write,),
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as f:
-        number = f.readline().strip()
-    require(number.isdigit(), "a running Xvfb")
-    yield ":" + number
-    server.terminate()
-    server.wait()
+    yield from xvfb_display(TOOLS, "X test tools")
 
 
 class Xev:
