@@ -6,7 +6,6 @@ import pathlib
 import re
 import shutil
 import subprocess
-import time
 
 import pytest
 

@@ -4,7 +4,6 @@ import os
 import re
 import shutil
 import subprocess
-import time
 
 import pytest
 
