@@ -68,7 +68,8 @@ void cleanupAndExit() {
     // The service manager answers our own unload with SIGTERM; that request,
     // and any other that comes while this runs, is ignored.
     if (shutdownStarted().exchange(true)) waitForTheExit();
-    logLine("\n🛑 서버 종료 중...");
+    logBlankLine();
+    logLine("🛑 서버 종료 중...");
     stopServices();
     if (!StatusBarController::shared().isUpdateRestart) {
         app().login->unload();

@@ -36,10 +36,12 @@ bool isValidStoredPIN(const std::string& pin) {
            unicode::allNumeric(pin);
 }
 
-std::string generatePIN() {
+std::optional<std::string> generatePIN() {
+    auto draw = secureRandomBelow(1000000);
+    if (!draw) return std::nullopt;
     char buf[8];
-    std::snprintf(buf, sizeof buf, "%06u", secureRandomBelow(1000000));
-    return buf;
+    std::snprintf(buf, sizeof buf, "%06u", *draw);
+    return std::string(buf);
 }
 
 std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
@@ -54,7 +56,12 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
             return *pin;
         }
     }
-    std::string pin = generatePIN();
+    auto generated = generatePIN();
+    if (!generated) {
+        logLine("❌ [Config] 보안 난수를 얻지 못해 PIN을 만들 수 없습니다 (모든 요청 거부)");
+        return "";
+    }
+    const std::string pin = *generated;
     Json config = {{"pin", pin}, {"version", "1.0"}};
     std::string error;
     // Atomic and private: a crash mid-write must not lose the PIN, and only the

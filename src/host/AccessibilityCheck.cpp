@@ -60,11 +60,13 @@ void checkAccessibilityPermission() {
         logLine("✅ 손쉬운 사용 권한: 부여됨");
         return;
     }
-    logLine("\n⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====");
+    logBlankLine();
+    logLine("⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====");
     logLine("⚠️  키보드/마우스 제어를 사용하려면 권한을 부여하세요:");
     logLine("⚠️  시스템 설정 → 개인정보 보호 및 보안 → 손쉬운 사용");
     logLine("⚠️  → TarselServer 항목을 켜기");
-    logLine("⚠️  =====================================\n");
+    logLine("⚠️  =====================================");
+    logBlankLine();
     app().mainLoop->post(showPermissionAlert);
 }
 

@@ -44,7 +44,8 @@ void killProcessOnPort(uint16_t port) {
     }
     for (const auto& pid : pids) killProcess(pid, portText);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let the kernel free the port
-    logLine("✅ 포트 정리 완료\n");
+    logLine("✅ 포트 정리 완료");
+    logBlankLine();
 }
 
 }  // namespace tarsel

@@ -22,9 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string uppercaseUuid() {
+// Nothing without a secure random source: a guessable name in the shared
+// temporary folder could be prepared by another user.
+std::optional<std::string> uppercaseUuid() {
     unsigned char b[16];
-    for (auto& byte : b) byte = static_cast<unsigned char>(secureRandomBelow(256));
+    if (!secureRandomBytes(b, sizeof b)) return std::nullopt;
     b[6] = (b[6] & 0x0f) | 0x40;  // version 4
     b[8] = (b[8] & 0x3f) | 0x80;  // RFC 4122 variant
     char text[37];
@@ -32,7 +34,7 @@ std::string uppercaseUuid() {
                   "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", b[0],
                   b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
                   b[14], b[15]);
-    return text;
+    return std::string(text);
 }
 
 void removeTree(const std::string& path) {
@@ -105,6 +107,7 @@ class Job {
           paths_(newWorkDirectoryPath(host_.tempDir)) {}
 
     void run() {
+        if (paths_.work.empty()) return fallbackToManualDownload(controller_, "다운로드 실패");
         files::createDirectories(paths_.work);
         if (!Download(job_, paths_.dmg).run()) return fail("다운로드 실패");
         if (!integrityHolds()) return fail("파일 무결성 검증 실패");
@@ -153,7 +156,8 @@ class Job {
 }  // namespace
 
 std::string newWorkDirectoryPath(const std::string& tempDir) {
-    return files::join(tempDir, kWorkDirPrefix + uppercaseUuid());
+    auto uuid = uppercaseUuid();
+    return uuid ? files::join(tempDir, kWorkDirPrefix + *uuid) : "";
 }
 
 void runSelfUpdateJob(StatusBarController& controller, const SelfUpdateJob& job) {

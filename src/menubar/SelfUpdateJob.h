@@ -25,7 +25,8 @@ inline constexpr const char* kWorkDirPrefix = "tsl_update_";
 
 void runSelfUpdateJob(StatusBarController& controller, const SelfUpdateJob& job);
 
-// "tsl_update_" and a fresh upper-case UUID, inside `tempDir`.
+// "tsl_update_" and a fresh upper-case UUID, inside `tempDir`; "" without a
+// secure random source.
 std::string newWorkDirectoryPath(const std::string& tempDir);
 
 }  // namespace tarsel

@@ -5,7 +5,7 @@
 #include "net/CommandHandOver.h"
 #include "net/Discovery.h"
 #include "net/LocalAddress.h"
-#include "net/ReplyLimiter.h"
+#include "net/RateLimiter.h"
 #include "net/SecurityGuard.h"
 #include "runtime/Json.h"
 #include "runtime/Log.h"
@@ -21,15 +21,17 @@ constexpr std::string_view kInvalidPin = R"({"error":"invalid_pin"})";
 
 void answerScan(const ConnectionContext& ctx, ConnectionIO& io) {
     auto& g = globals();
-    if (ReplyLimiter::shared().allow(ctx.remoteIP))
+    if (RateLimiter::discoveryReplies().allow(ctx.remoteIP))
         io.send(discoveryReply(ctx.computerName, getCurrentIP(), g.serverPIN, g.serverVersion));
     io.cancelAfter(0.1);
 }
 
+// An empty PIN (none could be made) matches nothing.
 bool pinMatches(const Json& request) {
     auto it = request.find("pin");
-    return it != request.end() && it->is_string() &&
-           it->get_ref<const std::string&>() == globals().serverPIN;
+    const std::string& pin = globals().serverPIN;
+    return !pin.empty() && it != request.end() && it->is_string() &&
+           it->get_ref<const std::string&>() == pin;
 }
 
 void sendShortcuts(ConnectionIO& io) {
@@ -59,8 +61,7 @@ void syncShortcuts(const Json& request) {
         auto it = request.find(key);
         if (it == request.end() || !isArrayOfObjects(*it)) continue;
         batch[key] = *it;
-        logLine(std::string("📦 Detected [") + key + "]: " + std::to_string(it->size()) +
-                " items");
+        logLine(std::string("📦 Detected [") + key + "]: " + std::to_string(it->size()) + " items");
     }
     if (!batch.empty()) saveShortcutsBatch(batch);
 }
@@ -122,7 +123,9 @@ LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
     }
     auto doc = parseJsonDocument(text);
     if (!doc.value) {
-        logLine("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): " + doc.error);
+        // Not counted as a failure, so any host could fill the log at line rate.
+        if (RateLimiter::parseFailureLines().allow(ctx.remoteIP))
+            logLine("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): " + doc.error);
         return LoopOutcome::Continue;
     }
     if (doc.value->is_object()) handleRequest(ctx, io, *doc.value);

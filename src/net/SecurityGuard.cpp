@@ -55,8 +55,9 @@ std::size_t SecurityGuard::trackedAddresses() const {
     return failures_.size() + lockouts_.size();
 }
 
+// Ended lockouts stay until their address's next check, which logs the
+// unlock; only makeRoom drops them, and only when the tables are full.
 void SecurityGuard::sweepLocked(double now) {
-    std::erase_if(lockouts_, [&](const auto& e) { return now >= e.second; });
     std::erase_if(failures_, [&](const auto& e) {
         if (lockouts_.count(e.first)) return false;
         return e.second.empty() || !(now - e.second.back() < window);

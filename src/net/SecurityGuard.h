@@ -11,7 +11,7 @@
 namespace tarsel {
 
 class SecurityGuard {
-public:
+  public:
     static constexpr std::size_t kDefaultCapacity = 16384;
 
     static SecurityGuard& shared();
@@ -22,8 +22,8 @@ public:
     void registerFailure(const std::string& ip);
     void reset(const std::string& ip);
 
-    // Forgets addresses whose failures have aged out and whose lockout has
-    // ended, so spoofed floods cannot grow the tables without limit.
+    // Forgets counting addresses whose failures have aged out, so spoofed
+    // floods cannot grow the tables without limit.
     void sweep();
     std::size_t trackedAddresses() const;
 
@@ -31,7 +31,7 @@ public:
     const double window = 30.0;
     const double lockoutDuration = 300.0;
 
-private:
+  private:
     void sweepLocked(double now);
     void makeRoom(double now);
 

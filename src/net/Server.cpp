@@ -18,7 +18,8 @@ std::string computerName() {
 void printBanner() {
     auto& g = globals();
     const std::string rule(40, '=');
-    logLine("\n" + rule);
+    logBlankLine();
+    logLine(rule);
     logLine("       🚀 맥 서버가 실행되었습니다");
     logLine(rule);
     logLine("📡 내 IP 주소: " + getCurrentIP());
@@ -26,7 +27,8 @@ void printBanner() {
     logLine("📂 데이터 경로: " + g.appSupportDir);
     logLine(rule);
     logLine("👉 아이폰 앱에서 위 PIN 번호를 입력하세요.");
-    logLine(rule + "\n");
+    logLine(rule);
+    logBlankLine();
 }
 
 }  // namespace

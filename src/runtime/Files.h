@@ -15,10 +15,12 @@ struct ReadResult {
 };
 ReadResult readAll(const std::string& path);
 
-// Writes to `path + suffix`, fsyncs it, renames it over `path` and fsyncs the
-// directory: a reader or a crash sees the old file or the new one, never a mix.
+// Writes to a temporary file beside `path`, fsyncs it, renames it over `path`
+// and fsyncs the directory: a reader or a crash sees the old file or the new
+// one, never a mix. The temporary is `path + tmpSuffix`, or a unique name when
+// the suffix is empty; a failed write removes it.
 bool writeAtomic(const std::string& path, const std::string& data, int mode,
-                 std::string* error = nullptr, const std::string& tmpSuffix = ".tmp");
+                 std::string* error = nullptr, const std::string& tmpSuffix = "");
 
 std::string join(const std::string& dir, const std::string& name);
 std::string parentOf(const std::string& path);

@@ -1,5 +1,6 @@
 #include "runtime/Json.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarsel {
@@ -11,17 +12,35 @@ int maxDepth(std::string_view text) {
     bool inString = false, escaped = false;
     for (char c : text) {
         if (inString) {
-            if (escaped) escaped = false;
-            else if (c == '\\') escaped = true;
-            else if (c == '"') inString = false;
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
             continue;
         }
-        if (c == '"') inString = true;
-        else if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
-        else if (c == ']' || c == '}') --depth;
+        if (c == '"')
+            inString = true;
+        else if (c == '[' || c == '{')
+            deepest = std::max(deepest, ++depth);
+        else if (c == ']' || c == '}')
+            --depth;
         if (deepest > kMaxJsonDepth) break;
     }
     return deepest;
+}
+
+// Position and kind only: the parser's own message quotes the input, which
+// may be a stranger's 64 KB or a secret from a file.
+std::string describe(const Json::parse_error& e) {
+    std::string what = e.what();
+    std::string kind;
+    if (auto dash = what.find(" - "); dash != std::string::npos) {
+        kind = what.substr(dash + 3);
+        kind.resize(std::min(kind.find("; last read"), std::size_t{100}));
+    }
+    return "syntax error at byte " + std::to_string(e.byte) + (kind.empty() ? "" : ": " + kind);
 }
 
 }  // namespace
@@ -33,8 +52,10 @@ JsonResult parseJsonDocument(std::string_view text) {
         if (!value.is_object() && !value.is_array())
             return {std::nullopt, "JSON text did not start with array or object"};
         return {std::move(value), {}};
-    } catch (const Json::exception& e) {
-        return {std::nullopt, e.what()};
+    } catch (const Json::parse_error& e) {
+        return {std::nullopt, describe(e)};
+    } catch (const Json::exception&) {
+        return {std::nullopt, "invalid JSON"};
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "runtime/LogText.h"
+
 namespace tarsel {
 
 Logger& Logger::instance() {
@@ -10,12 +12,19 @@ Logger& Logger::instance() {
 }
 
 void Logger::line(std::string_view text) {
+    write(escapeLogText(text));
+}
+
+void Logger::blankLine() {
+    write("");
+}
+
+void Logger::write(std::string whole) {
     std::lock_guard lock(mutex_);
     if (sink_) {
-        sink_(text);
+        sink_(whole);
         return;
     }
-    std::string whole(text);
     whole.push_back('\n');
     std::fwrite(whole.data(), 1, whole.size(), stdout);
     std::fflush(stdout);

@@ -7,8 +7,15 @@ namespace tarsel {
 int LogAlerts::runModal(const AlertSpec& alert) {
     std::string buttons;
     for (const auto& b : alert.buttons) buttons += "[" + b + "] ";
-    logLine("💬 " + alert.message + "\n" + alert.informative + "\n" + buttons +
-            "(화면이 없어 닫힘으로 처리)");
+    logLine("💬 " + alert.message);
+    // The informative text may hold line breaks of its own.
+    for (std::size_t start = 0;;) {
+        const auto end = alert.informative.find('\n', start);
+        logLine(alert.informative.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    logLine(buttons + "(화면이 없어 닫힘으로 처리)");
     return kAlertDismissed;
 }
 

@@ -33,7 +33,9 @@ std::string escapePercent(const std::string& text) {
 }
 
 // One double-quoted word of a command line, so spaces stay part of the path.
-std::string quotedWord(const std::string& text) { return "\"" + escapePercent(text) + "\""; }
+std::string quotedWord(const std::string& text) {
+    return "\"" + escapePercent(text) + "\"";
+}
 
 // Replaces `link` atomically with a symbolic link to `target`.
 bool linkAtomically(const std::string& target, const std::string& link, std::string* error) {
@@ -89,8 +91,11 @@ bool SystemdLoginService::install(const std::string& executablePath, const std::
                                   std::string* error) {
     const std::string unit = systemdUserUnit(executablePath, logPath);
     if (unit.empty()) {
-        if (error) *error = "systemd cannot start a program from this path (a quote, backslash or line break): " +
-                     executablePath;
+        if (error)
+            *error =
+                "systemd cannot start a program from this path (a quote, backslash or line "
+                "break): " +
+                executablePath;
         return false;
     }
     // systemd appends to the log but does not make its folder.
@@ -98,10 +103,13 @@ bool SystemdLoginService::install(const std::string& executablePath, const std::
     files::createDirectories(files::parentOf(logPath), &ignored);
     const std::string wants = files::join(unitDir(), "default.target.wants");
     if (!files::createDirectories(wants, error)) return false;
+    // The link comes first: the unit's presence means "installed", so a unit
+    // written without its link would never be enabled by a later start. A
+    // unit the user disabled (present, unlinked) stays as the user left it.
     const std::string path = registrationPath();
-    if (!files::writeAtomic(path, unit, 0644, error, ".tmp-" + std::to_string(getpid())))
-        return false;
-    return linkAtomically(path, files::join(wants, kSystemdUnitName), error);
+    const std::string link = files::join(wants, kSystemdUnitName);
+    if (!linkAtomically(path, link, error)) return false;
+    return files::writeAtomic(path, unit, 0644, error);
 }
 
 std::vector<std::string> SystemdLoginService::unloadCommand() {

@@ -34,6 +34,18 @@ void syncDirectory(const std::string& dir) {
     }
 }
 
+// A fixed name is truncated; without one, mkstemp picks a name no other
+// writer uses (it creates the file with mode 0600 before anything is in it).
+int openTemporary(const std::string& path, const std::string& tmpSuffix, int mode,
+                  std::string& tmp) {
+    if (!tmpSuffix.empty()) {
+        tmp = path + tmpSuffix;
+        return open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    }
+    tmp = path + ".tmp-XXXXXX";
+    return mkostemp(tmp.data(), O_CLOEXEC);
+}
+
 }  // namespace
 
 bool exists(const std::string& path) {
@@ -58,13 +70,16 @@ ReadResult readAll(const std::string& path) {
     char buf[65536];
     for (;;) {
         ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0) r.data.append(buf, static_cast<size_t>(n));
-        else if (n < 0 && errno == EINTR) continue;
+        if (n > 0)
+            r.data.append(buf, static_cast<size_t>(n));
+        else if (n < 0 && errno == EINTR)
+            continue;
         else if (n < 0) {
             r.error = std::string("The file couldn't be read: ") + std::strerror(errno);
             close(fd);
             return r;
-        } else break;
+        } else
+            break;
     }
     close(fd);
     r.ok = true;
@@ -73,15 +88,18 @@ ReadResult readAll(const std::string& path) {
 
 bool writeAtomic(const std::string& path, const std::string& data, int mode, std::string* error,
                  const std::string& tmpSuffix) {
-    std::string tmp = path + tmpSuffix;
-    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    std::string tmp;
+    int fd = openTemporary(path, tmpSuffix, mode, tmp);
     if (fd < 0) return setError(error, "open " + tmp), false;
-    fchmod(fd, static_cast<mode_t>(mode));
-    bool ok = writeAll(fd, data) && fsync(fd) == 0;
+    bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && writeAll(fd, data) && fsync(fd) == 0;
     if (!ok) setError(error, "write " + tmp);
     close(fd);
-    if (!ok) return false;
-    if (rename(tmp.c_str(), path.c_str()) != 0) return setError(error, "rename " + tmp), false;
+    if (ok && rename(tmp.c_str(), path.c_str()) != 0)
+        ok = (setError(error, "rename " + tmp), false);
+    if (!ok) {
+        unlink(tmp.c_str());  // a failed write leaves nothing behind
+        return false;
+    }
     syncDirectory(parentOf(path));
     return true;
 }

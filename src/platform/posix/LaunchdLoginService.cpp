@@ -19,8 +19,7 @@ bool LaunchdLoginService::install(const std::string& executablePath, const std::
                                   std::string* error) {
     const std::string path = registrationPath();
     if (!files::createDirectories(files::parentOf(path), error)) return false;
-    return files::writeAtomic(path, launchAgentPlist(executablePath, logPath), 0644, error,
-                              ".tmp-" + std::to_string(getpid()));
+    return files::writeAtomic(path, launchAgentPlist(executablePath, logPath), 0644, error);
 }
 
 std::vector<std::string> LaunchdLoginService::unloadCommand() {

@@ -1,28 +1,60 @@
 #include "runtime/SecureRandom.h"
 
+#include <fcntl.h>
 #include <sys/random.h>
+#include <unistd.h>
 
 #include <cerrno>
 
 namespace tarsel {
 namespace {
 
-uint32_t randomWord() {
-    uint32_t v = 0;
-    while (getrandom(&v, sizeof v, 0) != static_cast<ssize_t>(sizeof v) && errno == EINTR) {
+// getrandom blocks only until the kernel's pool is first seeded; EINTR and
+// EAGAIN are worth another try, anything else (ENOSYS, a seccomp EPERM) is not.
+bool fromGetrandom(unsigned char* out, std::size_t size) {
+    std::size_t done = 0;
+    for (int tries = 0; done < size && tries < 100;) {
+        ssize_t n = getrandom(out + done, size - done, 0);
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
+        else if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            ++tries;
+        else
+            return false;
     }
-    return v;
+    return done == size;
+}
+
+bool fromDevice(unsigned char* out, std::size_t size) {
+    int fd = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = read(fd, out + done, size - done);
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
+        else if (!(n < 0 && errno == EINTR))
+            break;
+    }
+    close(fd);
+    return done == size;
 }
 
 }  // namespace
 
-uint32_t secureRandomBelow(uint32_t upperBound) {
+bool secureRandomBytes(void* out, std::size_t size) {
+    auto* bytes = static_cast<unsigned char*>(out);
+    return fromGetrandom(bytes, size) || fromDevice(bytes, size);
+}
+
+std::optional<uint32_t> secureRandomBelow(uint32_t upperBound) {
     if (upperBound == 0) return 0;
     // Rejection sampling keeps the draw uniform.
-    uint32_t limit = UINT32_MAX - UINT32_MAX % upperBound;
-    uint32_t v;
-    do v = randomWord();
-    while (v >= limit);
+    const uint32_t limit = UINT32_MAX - UINT32_MAX % upperBound;
+    uint32_t v = 0;
+    do {
+        if (!secureRandomBytes(&v, sizeof v)) return std::nullopt;
+    } while (v >= limit);
     return v % upperBound;
 }
 

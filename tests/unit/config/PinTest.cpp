@@ -1,10 +1,21 @@
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstddef>
 
 #include <filesystem>
 #include <fstream>
 
 #include "LogCapture.h"
+#include "Require.h"
 #include "config/Pin.h"
 #include "runtime/Files.h"
 #include "runtime/Json.h"
@@ -13,7 +24,7 @@ namespace tarsel {
 namespace {
 
 class PinTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
               ("pin-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
@@ -38,12 +49,14 @@ TEST_F(PinTest, ValidStoredPinsAreSixNumericCharacters) {
     EXPECT_FALSE(isValidStoredPIN("1234567"));
     EXPECT_FALSE(isValidStoredPIN("12a456"));
     EXPECT_FALSE(isValidStoredPIN("12 456"));
-    EXPECT_FALSE(isValidStoredPIN(std::string("12\xff""456")));
+    EXPECT_FALSE(
+        isValidStoredPIN(std::string("12\xff"
+                                     "456")));
 }
 
 TEST_F(PinTest, NewPinsAreSixAsciiDigitsAndSavedPrivately) {
     for (int i = 0; i < 200; ++i) {
-        std::string pin = generatePIN();
+        std::string pin = generatePIN().value();
         ASSERT_EQ(pin.size(), 6u);
         ASSERT_TRUE(std::all_of(pin.begin(), pin.end(), ::isdigit)) << pin;
     }
@@ -54,7 +67,8 @@ TEST_F(PinTest, NewPinsAreSixAsciiDigitsAndSavedPrivately) {
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_FALSE(files::exists(path + ".tmp"));
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"🎲 [Config] Generated and saved new PIN (6 digits)"});
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"🎲 [Config] Generated and saved new PIN (6 digits)"});
     log.clear();
     EXPECT_EQ(loadOrCreatePIN({}, path), pin);
     EXPECT_EQ(log.lines(), std::vector<std::string>{"🔑 [Config] Loaded existing PIN from config"});
@@ -94,12 +108,64 @@ TEST_F(PinTest, ArgumentWinsAndTouchesNoFile) {
               std::vector<std::string>{"🔑 [Static PIN Mode] Using custom PIN from command-line"});
 }
 
-TEST_F(PinTest, UnwritableConfigStillGivesAPin) {
-    std::string unwritable = (dir / "missing-dir" / "config.json").string();
-    std::string pin = loadOrCreatePIN({}, unwritable);
-    EXPECT_EQ(pin.size(), 6u);
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_EQ(log.lines()[0].rfind("⚠️ [Config] Failed to save PIN: ", 0), 0u);
+TEST_F(PinTest, UnwritableConfigStillGivesAPinAndLeavesNoTemporaryFile) {
+    for (const auto& unwritable : {dir / "missing-dir" / "config.json", dir / "a-folder"}) {
+        std::filesystem::create_directories(dir / "a-folder" / "in-the-way");
+        log.clear();
+        EXPECT_EQ(loadOrCreatePIN({}, unwritable.string()).size(), 6u);
+        ASSERT_FALSE(log.lines().empty());
+        EXPECT_EQ(log.lines().back().rfind("⚠️ [Config] Failed to save PIN: ", 0), 0u);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename(), "a-folder");  // the failed rename's file is gone
+}
+
+// In a child: getrandom answers ENOSYS (as under a strict seccomp policy) and,
+// where `noDevice`, /dev is an empty private mount.
+int pinWithoutRandomness(const std::string& configPath, bool noDevice, std::string& pins) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        if (noDevice && (unshare(CLONE_NEWNS) != 0 ||
+                         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                         mount("none", "/dev", "tmpfs", 0, nullptr) != 0))
+            _exit(3);
+        sock_filter filter[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+                                BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_getrandom, 0, 1),
+                                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
+                                BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
+        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+            _exit(4);
+        std::string out;
+        for (int i = 0; i < 3; ++i) out += "[" + loadOrCreatePIN({}, configPath) + "]";
+        if (write(fds[1], out.data(), out.size()) < 0) _exit(5);
+        _exit(0);
+    }
+    close(fds[1]);
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) pins.append(buf, n);
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(PinTest, AFailedRandomSourceNeverMakesAPredictablePin) {
+    std::string pins;
+    ASSERT_EQ(pinWithoutRandomness(path, false, pins), 0);
+    EXPECT_EQ(pins.size(), 24u) << pins;  // the device stands in for getrandom
+    EXPECT_NE(pins, "[000000][000000][000000]");
+    std::filesystem::remove(path);
+    pins.clear();
+    const int status = pinWithoutRandomness(path, true, pins);
+    REQUIRE_OR_SKIP(status != 3, "root, to hide /dev in a private mount namespace");
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(pins, "[][][]");  // no PIN at all, and so nothing any request matches
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 }  // namespace

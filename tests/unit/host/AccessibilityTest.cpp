@@ -14,11 +14,13 @@ using testing::TempDir;
 using testing::writeTool;
 
 const std::vector<std::string> kWarning = {
-    "\n⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====",
+    "",
+    "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====",
     "⚠️  키보드/마우스 제어를 사용하려면 권한을 부여하세요:",
     "⚠️  시스템 설정 → 개인정보 보호 및 보안 → 손쉬운 사용",
     "⚠️  → TarselServer 항목을 켜기",
-    "⚠️  =====================================\n",
+    "⚠️  =====================================",
+    "",
 };
 
 class AccessibilityCheck : public ::testing::Test {

@@ -1,4 +1,5 @@
 #pragma once
+#include "Require.h"
 // Fake ports for the host tests, and small helpers for files and tools.
 #include <chrono>
 #include <cstdlib>
@@ -128,15 +129,5 @@ inline std::vector<std::string> splitLines(const std::string& text) {
     if (!line.empty()) lines.push_back(line);
     return lines;
 }
-
-// Skips a test whose prerequisite is missing; under CI that is a failure.
-#define REQUIRE_OR_SKIP(cond, what)                                          \
-    do {                                                                     \
-        if (!(cond)) {                                                       \
-            const char* ci = std::getenv("CI");                              \
-            if (ci && std::string(ci) == "true") FAIL() << "missing: " what; \
-            GTEST_SKIP() << "missing: " what;                                \
-        }                                                                    \
-    } while (0)
 
 }  // namespace tarsel::testing

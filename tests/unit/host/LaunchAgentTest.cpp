@@ -176,6 +176,19 @@ TEST_F(EnsureInstalled, AFailureIsLoggedAndLeavesNoFile) {
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_EQ(log.lines()[0].rfind("⚠️ LaunchAgent 등록 실패: ", 0), 0u);
     EXPECT_FALSE(fs::exists(unitPath()));
+
+    // A link that cannot be made leaves no unit, so the next start tries again.
+    app().host.executablePath = exe;
+    const auto link = home / ".config/systemd/user/default.target.wants/tarsel-server.service";
+    fs::create_directories(link + "/in the way");
+    log.clear();
+    ensureLaunchAgentInstalled();
+    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_FALSE(fs::exists(unitPath()));
+    fs::remove_all(link);
+    ensureLaunchAgentInstalled();
+    EXPECT_EQ(fs::read_symlink(link).string(), unitPath());
+    EXPECT_TRUE(fs::exists(unitPath()));
 }
 
 }  // namespace

@@ -67,7 +67,8 @@ TEST_F(PortCleanup, EndsEachHolderInOrderAndGoesOnAfterARefusal) {
                                "⚠️  포트 3000를 사용 중인 프로세스 발견: PID 111",
                                "🔨 프로세스 111 종료 중...",
                                "✅ 프로세스 111 종료 완료",
-                               "✅ 포트 정리 완료\n",
+                               "✅ 포트 정리 완료",
+                               "",
                            }));
     EXPECT_EQ(testing::readFile(dir / "kills"), "-9 222\n-9 111\n");
 }
@@ -85,9 +86,9 @@ TEST_F(PortCleanup, ToolsThatCannotStartAreLoggedAndSkipped) {
     app().host.killPath = dir / "no-such-kill";
     killProcessOnPort(3000);
     auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 5u);
+    ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[3].rfind("❌ 프로세스 111 종료 중 오류: ", 0), 0u) << lines[3];
-    EXPECT_EQ(lines[4], "✅ 포트 정리 완료\n");
+    EXPECT_EQ(lines[4], "✅ 포트 정리 완료");
 
     log.clear();
     app().host.lsofPath = dir / "no-such-lsof";

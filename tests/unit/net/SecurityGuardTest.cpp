@@ -71,6 +71,10 @@ TEST(GuardBounds, SpoofedFloodsStayWithinCapacityAndAgeOut) {
     EXPECT_TRUE(guard.isLocked("attacker"));
     clock.advance(301);
     guard.sweep();
+    // The ended lockout waits for its address's next check, which logs the unlock once.
+    quiet.clear();
+    EXPECT_FALSE(guard.isLocked("attacker"));
+    EXPECT_EQ(quiet.lines(), std::vector<std::string>{"🔓 [Security] IP attacker 잠금 해제됨"});
     EXPECT_EQ(guard.trackedAddresses(), 0u);
 }
 

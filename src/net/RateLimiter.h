@@ -1,7 +1,8 @@
 #pragma once
-// Caps discovery replies per source address and in total. A reply is larger
-// than the "scan" that asks for it, so an unlimited responder would amplify
-// spoofed traffic; a real phone scans a few times a second at most.
+// Token buckets per source address and in total. Discovery replies are capped
+// because a reply is larger than the "scan" that asks for it (an unlimited
+// responder would amplify spoofed traffic; a real phone scans a few times a
+// second at most); parse-failure log lines because any host can send them.
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -10,8 +11,8 @@
 
 namespace tarsel {
 
-class ReplyLimiter {
-public:
+class RateLimiter {
+  public:
     struct Rates {
         double perAddress = 5.0;  // replies per second, sustained
         double perAddressBurst = 10.0;
@@ -20,13 +21,14 @@ public:
         std::size_t maxAddresses = 4096;
     };
 
-    static ReplyLimiter& shared();
-    explicit ReplyLimiter(const Clock& clock = Clock::system()) : ReplyLimiter(clock, Rates{}) {}
-    ReplyLimiter(const Clock& clock, Rates rates);
+    static RateLimiter& discoveryReplies();
+    static RateLimiter& parseFailureLines();
+    explicit RateLimiter(const Clock& clock = Clock::system()) : RateLimiter(clock, Rates{}) {}
+    RateLimiter(const Clock& clock, Rates rates);
 
     bool allow(const std::string& address);
 
-private:
+  private:
     struct Bucket {
         double tokens;
         double updated;

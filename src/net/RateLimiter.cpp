@@ -1,18 +1,23 @@
-#include "net/ReplyLimiter.h"
+#include "net/RateLimiter.h"
 
 #include <algorithm>
 
 namespace tarsel {
 
-ReplyLimiter& ReplyLimiter::shared() {
-    static ReplyLimiter* limiter = new ReplyLimiter();
+RateLimiter& RateLimiter::discoveryReplies() {
+    static RateLimiter* limiter = new RateLimiter();
     return *limiter;
 }
 
-ReplyLimiter::ReplyLimiter(const Clock& clock, Rates rates)
+RateLimiter& RateLimiter::parseFailureLines() {
+    static RateLimiter* limiter = new RateLimiter(Clock::system(), {1.0, 5.0, 20.0, 50.0, 4096});
+    return *limiter;
+}
+
+RateLimiter::RateLimiter(const Clock& clock, Rates rates)
     : clock_(clock), rates_(rates), total_{rates.totalBurst, clock.monotonic()} {}
 
-bool ReplyLimiter::take(Bucket& b, double now, double rate, double burst) {
+bool RateLimiter::take(Bucket& b, double now, double rate, double burst) {
     b.tokens = std::min(burst, b.tokens + std::max(0.0, now - b.updated) * rate);
     b.updated = now;
     if (b.tokens < 1.0) return false;
@@ -20,7 +25,7 @@ bool ReplyLimiter::take(Bucket& b, double now, double rate, double burst) {
     return true;
 }
 
-bool ReplyLimiter::allow(const std::string& address) {
+bool RateLimiter::allow(const std::string& address) {
     double now = clock_.monotonic();
     std::lock_guard lock(mutex_);
     auto it = perAddress_.find(address);
