@@ -4,8 +4,10 @@
 #include <asio/signal_set.hpp>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 #include "app/Globals.h"
@@ -42,6 +44,31 @@ class SignalWatcher {
     std::atomic<bool> started_{false};
 };
 
+// Start-up assigns the listener, the path watch and the advertisement on the
+// main thread; the shutdown reads them only once start-up is done with them.
+class StartUpGate {
+  public:
+    static StartUpGate& instance() {
+        static StartUpGate* gate = new StartUpGate();  // lives until the exit
+        return *gate;
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+    // False when start-up is stuck past the limit (a hung tool, say).
+    bool waitOpen(std::chrono::seconds limit) {
+        std::unique_lock lock(mutex_);
+        return opened_.wait_for(lock, limit, [this] { return open_; });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+};
+
 std::atomic<bool>& shutdownStarted() {
     static std::atomic<bool> started{false};
     return started;
@@ -64,13 +91,20 @@ void setupSignalHandler() {
     SignalWatcher::instance().start();
 }
 
+void startUpComplete() {
+    StartUpGate::instance().open();
+}
+
 void cleanupAndExit() {
     // The service manager answers our own unload with SIGTERM; that request,
     // and any other that comes while this runs, is ignored.
     if (shutdownStarted().exchange(true)) waitForTheExit();
+    // Past the limit the services are left to the process's end: the kernel
+    // closes the socket and the advertisement ends with our bus connection.
+    const bool settled = StartUpGate::instance().waitOpen(std::chrono::seconds(10));
     logBlankLine();
     logLine("🛑 서버 종료 중...");
-    stopServices();
+    if (settled) stopServices();
     if (!StatusBarController::shared().isUpdateRestart) {
         app().login->unload();
         logLine("✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)");

@@ -6,6 +6,10 @@ namespace tarsel {
 // of signal context). Before this call both keep their default action.
 void setupSignalHandler();
 
+// Start-up calls this once its services are in place; the orderly end waits
+// for it, so a signal during start-up never races the start-up.
+void startUpComplete();
+
 // The orderly end: stops the listener, the path monitor and the advertisement,
 // takes the agent out of the service manager unless an update restart is under
 // way, and exits with status 0. Runs once: a second request (a signal while it

@@ -35,6 +35,7 @@ void startUp(const std::vector<std::string>& arguments) {
     ensureLaunchAgentInstalled();
     startServer();
     StatusBarController::shared().install();
+    startUpComplete();
 }
 
 }  // namespace tarsel

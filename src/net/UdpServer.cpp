@@ -27,7 +27,9 @@ UdpServer::UdpServer(uint16_t port, std::string computerName, Limits limits)
       socket_(Queues::global().get_executor()),
       buffer_(65536) {}
 
-UdpServer::~UdpServer() { cancel(); }
+UdpServer::~UdpServer() {
+    cancel();
+}
 
 std::string UdpServer::start() {
     asio::error_code ec;
@@ -46,8 +48,12 @@ std::string UdpServer::start() {
 
 void UdpServer::cancel() {
     if (cancelled_.exchange(true)) return;
-    asio::error_code ec;
-    socket_.close(ec);
+    {
+        // Never while another thread sends or arms the next receive.
+        std::lock_guard socketLock(socketMutex_);
+        asio::error_code ec;
+        socket_.close(ec);
+    }
     std::lock_guard lock(tableMutex_);
     table_.clear();
 }
@@ -58,6 +64,7 @@ std::size_t UdpServer::connectionCount() const {
 }
 
 void UdpServer::receiveNext() {
+    std::lock_guard lock(socketMutex_);
     if (cancelled_) return;
     socket_.async_receive_from(
         asio::buffer(buffer_), sender_,
@@ -126,7 +133,8 @@ void UdpServer::scheduleSweep() {
 
 std::string UdpServer::sendTo(const udp::endpoint& to, std::string_view data) {
     asio::error_code ec;
-    std::lock_guard lock(sendMutex_);
+    std::lock_guard lock(socketMutex_);
+    if (cancelled_) return "cancelled";
     socket_.send_to(asio::buffer(data.data(), data.size()), to, 0, ec);
     return ec ? ec.message() : "";
 }

@@ -18,7 +18,7 @@ namespace tarsel {
 class Connection;
 
 class UdpServer : public std::enable_shared_from_this<UdpServer> {
-public:
+  public:
     struct Limits {
         std::size_t maxConnections = 4096;  // idle ones are forgotten first
         double idleSeconds = 120.0;         // a quiet endpoint is forgotten after this
@@ -34,7 +34,7 @@ public:
     void cancel();
     std::size_t connectionCount() const;
 
-private:
+  private:
     friend class Connection;
     void receiveNext();
     void deliver(const asio::ip::udp::endpoint& from, std::string datagram);
@@ -51,7 +51,7 @@ private:
     asio::ip::udp::socket socket_;
     asio::ip::udp::endpoint sender_;
     std::vector<char> buffer_;
-    std::mutex sendMutex_;
+    std::mutex socketMutex_;  // sends, the next receive and the close
     mutable std::mutex tableMutex_;
     std::map<asio::ip::udp::endpoint, std::shared_ptr<Connection>> table_;
     std::atomic<bool> cancelled_{false};

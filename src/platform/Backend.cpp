@@ -87,8 +87,8 @@ std::unique_ptr<Platform> record() {
                                                      optionalEnv("TARSEL_RECORD_INSTALLED"));
     p->scripts = std::make_unique<RecordScripts>(recorder);
     p->http = std::make_unique<CurlHttp>();
-    p->statusItem = std::make_unique<RecordStatusItem>(recorder, *p->mainLoop,
-                                                       env("TARSEL_RECORD_ACTIONS"));
+    p->statusItem =
+        std::make_unique<RecordStatusItem>(recorder, *p->mainLoop, env("TARSEL_RECORD_ACTIONS"));
     return p;
 }
 
@@ -96,6 +96,13 @@ std::unique_ptr<Platform> record() {
 // Further desktop ports (tray, alerts) are added here.
 std::unique_ptr<Platform> x11(int& argc, char** argv) {
     initX11Threads();
+    // Qt aborts the process on a display it cannot open; the headless shell
+    // still serves the phone and warns about the missing input permission.
+    if (!x11DisplayReachable()) {
+        logLine("⚠️ [X11] 디스플레이 " + env("DISPLAY") +
+                "에 연결할 수 없어 headless로 실행합니다");
+        return headless();
+    }
     auto p = headless();
     p->backendName = "x11";
 #ifdef TARSEL_WITH_QT
@@ -120,7 +127,8 @@ std::unique_ptr<Platform> createPlatform(int& argc, char** argv) {
     if (kind.empty() || kind == "auto") kind = env("DISPLAY").empty() ? "headless" : "x11";
     if (kind == "record") return record();
     if (kind == "x11") return x11(argc, argv);
-    if (kind != "headless") logLine("⚠️ 알 수 없는 TARSEL_BACKEND: " + kind + " (headless 사용)");
+    if (kind != "headless")
+        logLine("⚠️ 알 수 없는 TARSEL_BACKEND: " + kind + " (headless 사용)");
     return headless();
 }
 

@@ -37,6 +37,8 @@ class Agent:
                          "TARSEL_RECORD": str(self.record),
                          "TARSEL_WEBSITE_HOST": "127.0.0.1:9"})
         full_env.pop("DISPLAY", None) if backend != "x11" else None
+        if backend != "record":  # Avahi must never publish on this machine's LAN
+            full_env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=/nonexistent/tarsel-test-bus"
         full_env.update(env or {})
         self.log_file = open(self.log_path, "wb")
         self.proc = subprocess.Popen([str(SERVER), *args], stdout=self.log_file,

@@ -2,7 +2,7 @@
 record backend (TARSEL_RECORD_TRUSTED=0 plays the missing permission)."""
 import time
 
-from tarsel_harness import READY, Agent
+from tarsel_harness import READY, Agent, Phone
 
 WARNING = [
     "",
@@ -70,4 +70,18 @@ def test_a_trusted_agent_logs_one_line_and_shows_nothing():
         assert a.lines()[1] == "✅ 손쉬운 사용 권한: 부여됨"
         assert a.effects("alert") == []
     finally:
+        assert a.stop() == 0
+
+
+def test_a_display_that_cannot_be_opened_falls_back_to_the_headless_shell():
+    a = Agent(backend="auto", env={"DISPLAY": ":987", "XAUTHORITY": "/nonexistent"})
+    phone = Phone()
+    try:
+        a.wait_for(READY)
+        assert "⚠️ [X11] 디스플레이 :987에 연결할 수 없어 headless로 실행합니다" in a.lines()
+        assert WARNING[1] in a.lines()
+        phone.request("ping")
+        assert phone.recv() == "pong"
+    finally:
+        phone.close()
         assert a.stop() == 0

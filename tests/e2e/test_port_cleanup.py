@@ -91,3 +91,17 @@ def test_a_free_port_is_reported_without_a_pause():
         assert not any(re.match(r"🔨 프로세스", l) for l in lines)
     finally:
         a.stop()
+
+
+def test_a_signal_during_start_up_ends_it_in_order():
+    holder = helper("udp-holder")
+    a = Agent()
+    try:
+        a.wait_for("🔨 프로세스")  # inside the port clean-up's pause
+        assert a.stop() == 0
+        lines = a.lines()
+        assert lines.index(READY) < lines.index("🛑 서버 종료 중...")
+        assert lines[-1] == "✅ 정리 완료"
+    finally:
+        holder.kill()
+        holder.wait()

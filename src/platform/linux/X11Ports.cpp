@@ -15,11 +15,19 @@ void initX11Threads() {
     XInitThreads();
 }
 
+bool x11DisplayReachable() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XCloseDisplay(display);
+    return true;
+}
+
 void installX11Ports(Platform& p) {
     auto input = X11Input::open();
     if (!input) {
         logLine(
-            "⚠️ [X11] 디스플레이 또는 XTest를 사용할 수 없어 입력을 보낼 수 "
+            "⚠️ [X11] 디스플레이 또는 XTest를 사용할 수 없어 입력을 보낼 "
+            "수 "
             "없습니다");
         return;
     }

@@ -7,6 +7,9 @@ namespace tarsel {
 
 // Call before any other Xlib use: our connections are used from several threads.
 void initX11Threads();
+// Whether DISPLAY names a display this process may open (a stale DISPLAY or a
+// wrong XAUTHORITY does not).
+bool x11DisplayReachable();
 // Replaces input, workspace and scripts; leaves the null ports where the
 // display or XTest is missing (one log line).
 void installX11Ports(Platform& p);

@@ -64,6 +64,7 @@ class Shutdown : public ::testing::Test {
         globals().pathMonitor = std::make_unique<NotingWatch>(journal());
         globals().bonjourService = std::make_unique<NotingAdvertisement>(journal());
         globals().activeListener.reset();  // as when the listener could not be made
+        startUpComplete();
     }
     std::string journal() const { return dir / "journal"; }
     std::vector<std::string> journalLines() const { return splitLines(readFile(journal())); }
