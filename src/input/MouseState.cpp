@@ -15,8 +15,17 @@ int64_t registerLeftClick(MouseState& state, double now, Point at) {
     return state.clickCount;
 }
 
+namespace {
+// No screen is wider than this; beyond it platforms overflow their coordinates.
+double clampCoordinate(double value) {
+    constexpr double limit = std::numeric_limits<int32_t>::max();
+    return value < -limit ? -limit : (value > limit ? limit : value);
+}
+}  // namespace
+
 Point moveTarget(Point from, int64_t dx, int64_t dy) {
-    return {from.x + 1.5 * static_cast<double>(dx), from.y + 1.5 * static_cast<double>(dy)};
+    return {clampCoordinate(from.x + 1.5 * static_cast<double>(dx)),
+            clampCoordinate(from.y + 1.5 * static_cast<double>(dy))};
 }
 
 int32_t wheelAmount(int64_t dy) {

@@ -15,6 +15,7 @@ struct MouseState {
 
 // Counts a left click at `at` and `now` into the series; returns its click state.
 int64_t registerLeftClick(MouseState& state, double now, Point at);
+// 1.5 px per unit of delta, kept within the signed 32-bit coordinate range.
 Point moveTarget(Point from, int64_t dx, int64_t dy);
 // Half of dy toward zero, clamped into the signed 32-bit wheel range.
 int32_t wheelAmount(int64_t dy);

@@ -106,6 +106,10 @@ def test_pointer_moves_by_the_scaled_amount_and_clicks(desktop):
         assert wait_until(lambda: len(xev.buttons()) >= 4), xev.text()[-2000:]
         assert xev.buttons()[:4] == [("ButtonPress", "1"), ("ButtonRelease", "1"),
                                      ("ButtonPress", "3"), ("ButtonRelease", "3")]
+        phone.request("move", dx=2**63 - 1, dy=-2**63)  # stops at the screen's edge
+        assert wait_until(lambda: pointer(env) == (1023, 0)), pointer(env)
+        phone.request("move", dx=-2, dy=2)
+        assert wait_until(lambda: pointer(env) == (1020, 3)), pointer(env)
     finally:
         phone.close()
 

@@ -156,6 +156,10 @@ Point X11Input::pointerLocation() {
 }
 
 void X11Input::warp(Point location) {
+    // The pointer stays on the screen, so the kept fraction matches it.
+    const int screen = DefaultScreen(display_);
+    location.x = std::clamp(location.x, 0.0, DisplayWidth(display_, screen) - 1.0);
+    location.y = std::clamp(location.y, 0.0, DisplayHeight(display_, screen) - 1.0);
     warpedX_ = static_cast<int>(std::floor(location.x));
     warpedY_ = static_cast<int>(std::floor(location.y));
     fractional_ = location;

@@ -29,6 +29,10 @@ TEST(MouseArithmetic, MovesScaleAndWheelAmountsHalveTowardZero) {
     Point p = moveTarget({100.25, 50}, 10, -4);
     EXPECT_DOUBLE_EQ(p.x, 115.25);
     EXPECT_DOUBLE_EQ(p.y, 44);
+    p = moveTarget({0, 0}, std::numeric_limits<int64_t>::min(),
+                   std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(p.x, -double{std::numeric_limits<int32_t>::max()});
+    EXPECT_EQ(p.y, double{std::numeric_limits<int32_t>::max()});
     EXPECT_EQ(wheelAmount(3), 1);
     EXPECT_EQ(wheelAmount(-3), -1);
     EXPECT_EQ(wheelAmount(1), 0);
