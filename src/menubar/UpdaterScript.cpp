@@ -26,7 +26,7 @@ if ! {{CODESIGN}} --verify --deep --strict "$NEW_APP" 2>>"$LOG"; then
   rm -rf "$SELF_DIR"
   exit 1
 fi
-if ! {{CODESIGN}} -dv --verbose=4 "$NEW_APP" 2>&1 | grep -q "TeamIdentifier=$TEAM_ID"; then
+if ! {{CODESIGN}} -dv --verbose=4 "$NEW_APP" 2>&1 | grep -qx "TeamIdentifier=$TEAM_ID"; then
   log "ERROR TeamIdentifier 불일치"
   rm -rf "$SELF_DIR"
   exit 1
@@ -49,7 +49,7 @@ sleep 0.3
 
 # {{INSTALL_DIR_COMMENT}} 권한 부족 시 GUI 관리자 권한 요청
 SUDO=""
-if [ ! -w "$DEST" ] && [ ! -w "{{INSTALL_DIR}}" ]; then
+if [ ! -w "{{INSTALL_DIR}}" ]; then
   if ! {{OSASCRIPT}} -e 'do shell script "echo ok" with administrator privileges with prompt "Tarsel 업데이트 설치에 관리자 암호가 필요합니다."' >>"$LOG" 2>&1; then
     log "ERROR 권한 거부"
     exit 1

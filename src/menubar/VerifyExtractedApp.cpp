@@ -3,8 +3,18 @@
 #include "menubar/RunTool.h"
 #include "runtime/Log.h"
 
+#include <sstream>
+
 namespace tarsel {
 namespace {
+
+// One whole line, so neither a longer team ID nor a path holding the text passes.
+bool namesTeam(const std::string& output, const std::string& teamID) {
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);)
+        if (line == "TeamIdentifier=" + teamID) return true;
+    return false;
+}
 
 bool fails(const std::string& logText) {
     logLine(logText);
@@ -19,8 +29,7 @@ bool verifyExtractedApp(const std::string& appPath, const std::string& teamID,
         return fails("❌ codesign --verify 실패");
     // Only the printed identity counts: the display mode's status says nothing.
     auto identity = runTool(tools.codesign, {"-dv", "--verbose=4", appPath});
-    if (identity.output.find("TeamIdentifier=" + teamID) == std::string::npos)
-        return fails("❌ TeamIdentifier 불일치");
+    if (!namesTeam(identity.output, teamID)) return fails("❌ TeamIdentifier 불일치");
     if (runTool(tools.spctl, {"--assess", "--type", "exec", appPath}).status != 0)
         return fails("❌ spctl 거부");
     if (runTool(tools.stapler, {"validate", appPath}).status != 0)

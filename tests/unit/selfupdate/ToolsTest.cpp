@@ -96,7 +96,7 @@ TEST_F(VerifyExtractedAppTest, FirstFailingCheckLogsItsLineAndStops) {
 
     log.clear();
     testing::fs::remove_all(app);
-    tools.makeSignedBundle(app, "1.0.17", "ZZZZZZZZZZ");
+    tools.makeSignedBundle(app, "1.0.17", "K7M2XQ9PLA0");  // another team, ours as its prefix
     EXPECT_FALSE(verifyExtractedApp(app, "K7M2XQ9PLA", paths));
     EXPECT_EQ(log.lines(), std::vector<std::string>{"❌ TeamIdentifier 불일치"});
 

@@ -136,7 +136,7 @@ TEST_F(UpdaterSandbox, TamperedCandidateIsRejectedBeforeTheDestinationIsTouched)
 
 TEST_F(UpdaterSandbox, CandidateOfAnotherTeamIsRejected) {
     testing::fs::remove_all(candidate);
-    tools.makeSignedBundle(candidate, "1.0.17", "Q0THERTEAM");
+    tools.makeSignedBundle(candidate, "1.0.17", kTeam + "0");  // ours as its prefix
     long pid = goneProcessId();
     EXPECT_EQ(run(pid), 1);
     EXPECT_EQ(messages(),
@@ -228,8 +228,9 @@ class UnprivilegedSandbox : public UpdaterSandbox {
 };
 
 TEST_F(UnprivilegedSandbox, RefusedPasswordStopsAndKeepsTheWorkDirectory) {
+    // A writable bundle in a read-only folder still cannot be swapped.
     writeText(dir / "tools/osascript.status", "1");
-    testing::fs::permissions(dest, testing::fs::perms(0555));
+    testing::fs::permissions(dest, testing::fs::perms::all);
     testing::fs::permissions(apps, testing::fs::perms(0555));
     EXPECT_EQ(run(goneProcessId(), asUser), 1);
     EXPECT_EQ(lastMessage(), "ERROR 권한 거부");
@@ -242,9 +243,9 @@ TEST_F(UnprivilegedSandbox, RefusedPasswordStopsAndKeepsTheWorkDirectory) {
 }
 
 TEST_F(UnprivilegedSandbox, FailedBackupStopsAndKeepsTheWorkDirectory) {
-    // The bundle is writable (no password asked) but cannot be moved aside.
-    testing::fs::permissions(dest, testing::fs::perms::all);
-    testing::fs::permissions(apps, testing::fs::perms(0555));
+    // A sticky folder is writable (no password asked), but root's bundle in
+    // it cannot be moved aside.
+    testing::fs::permissions(apps, testing::fs::perms(01777));
     EXPECT_EQ(run(goneProcessId(), asUser), 1);
     EXPECT_EQ(lastMessage(), "ERROR 백업 실패");
     EXPECT_FALSE(called("osascript"));

@@ -54,14 +54,14 @@ TEST(UpdaterScriptText, MacCommandsAndKoreanBlocksInOrder) {
         "log \"시작 parent=$PARENT_PID new=$NEW_APP\"",
         "# 교체 직전 보안 재확인 (변조 방어)",
         "/usr/bin/codesign --verify --deep --strict \"$NEW_APP\" 2>>\"$LOG\"",
-        "/usr/bin/codesign -dv --verbose=4 \"$NEW_APP\" 2>&1 | grep -q "
+        "/usr/bin/codesign -dv --verbose=4 \"$NEW_APP\" 2>&1 | grep -qx "
         "\"TeamIdentifier=$TEAM_ID\"",
         "# 부모(현재 서버) 종료 대기 (최대 30초)",
         "while kill -0 \"$PARENT_PID\" 2>/dev/null; do",
         "# LaunchAgent 확실히 내림 (멱등)",
         "/bin/launchctl unload \"$PLIST\" 2>/dev/null || true",
         "# /Applications 권한 부족 시 GUI 관리자 권한 요청",
-        "[ ! -w \"$DEST\" ] && [ ! -w \"/Applications\" ]",
+        "if [ ! -w \"/Applications\" ]; then",
         "/usr/bin/osascript -e 'do shell script \"echo ok\" with administrator privileges with "
         "prompt \"Tarsel 업데이트 설치에 관리자 암호가 필요합니다.\"'",
         "# 백업 → 원자적 교체 (실패 시 롤백)",
