@@ -1,19 +1,28 @@
 #pragma once
 #include <atomic>
+#include <cstddef>
 #include <string>
 
 namespace tarsel {
 
 struct HttpResponse {
-    bool ok = false;       // a response arrived
-    long status = 0;       // HTTP status
+    bool ok = false;  // a response arrived
+    long status = 0;  // HTTP status
     std::string body;
-    std::string error;     // description when !ok
+    std::string error;  // description when !ok
 };
 
+// A body `get` accepts; a real manifest is well under 4 KB.
+inline constexpr std::size_t kMaxDocumentBytes = 64 * 1024;
+
+// Time-outs are idle intervals: a transfer that still flows is never cut (the
+// caller bounds the whole). Redirects are followed only on the first address's
+// scheme, host and port, at most 10 of them.
 class Http {
-public:
+  public:
     virtual ~Http() = default;
+    // A larger body than kMaxDocumentBytes fails, and so does a transfer
+    // longer than four intervals.
     virtual HttpResponse get(const std::string& url, double timeoutSeconds) = 0;
     // Streams the body into `path`; `cancel` set to true stops it.
     virtual HttpResponse download(const std::string& url, const std::string& path,

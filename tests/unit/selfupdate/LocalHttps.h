@@ -2,8 +2,10 @@
 // A local HTTPS server for the job tests: Debian's python3 with a throw-away
 // self-signed certificate for 127.0.0.1 made by openssl. It serves the files
 // of its folder, answers 404 otherwise, and on "/stall" sends headers and a
-// trickle of bytes until the client goes away, then notes "stall closed".
-// Every request path is appended to "requests".
+// trickle of bytes until the client goes away, then notes "stall closed";
+// "/trickle" sends 20 bytes over 2 s, "/silent" only headers, "/go/<url>"
+// redirects to <url> and "/loop" to itself. Every request path is appended to
+// "requests".
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,6 +37,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
             except OSError:
                 with open(root / "requests", "a") as f:
                     f.write("stall closed\n")
+            return
+        if self.path.startswith("/go/") or self.path == "/loop":
+            self.send_response(302)
+            self.send_header("Location", self.path[4:] if self.path != "/loop" else "/loop")
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        if self.path in ("/trickle", "/silent"):
+            self.send_response(200)
+            self.send_header("Content-Length", "20")
+            self.end_headers()
+            for _ in range(20 if self.path == "/trickle" else 0):
+                self.wfile.write(b"x")
+                self.wfile.flush()
+                time.sleep(0.1)
+            time.sleep(0 if self.path == "/trickle" else 5)
             return
         file = root / "files" / self.path.lstrip("/")
         if self.path.count("/") != 1 or not file.is_file():
