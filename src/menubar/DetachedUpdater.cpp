@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "app/Globals.h"
-#include "menubar/RunTool.h"
 #include "menubar/SelfUpdate.h"
 #include "menubar/StatusBarController.h"
 #include "menubar/UpdaterScript.h"
@@ -29,16 +28,10 @@ bool writeScript(const std::string& path, const std::string& text) {
     return !ec;
 }
 
-// bash -c 'nohup bash "<script>" >/dev/null 2>&1 &': the script runs in the
-// background, immune to hang-ups, and the outer shell returns at once.
+// The script runs in a session of its own, its output discarded: a service
+// manager that ends the agent's process group on exit cannot take it along.
 bool startDetached(const std::string& bash, const std::string& scriptPath) {
-    std::string command =
-        "nohup " + shellWord(bash) + " \"" + shellDoubleQuoted(scriptPath) + "\" >/dev/null 2>&1 &";
-    ProcessOptions options;
-    options.captureStdout = false;
-    options.discardStderr = true;
-    ProcessResult r = runProcess(bash, {"-c", command}, options);
-    return r.started && r.status == 0;
+    return spawnDetached(bash, {scriptPath}, "/dev/null").has_value();
 }
 
 }  // namespace
