@@ -44,23 +44,33 @@ def start_agent(display):
     return agent
 
 
-def test_tray_icon_and_menu_under_a_real_tray(display):
+def start_tray(display):
     require(shutil.which("trayer"), "trayer (an XEmbed system tray)")
     env = dict(os.environ, DISPLAY=display)
     tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
                              "request", "--height", "24", "--SetDockType", "true"], env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    assert wait_until(lambda: subprocess.run(["xwininfo", "-name", "panel"], env=env,
+                                             capture_output=True).returncode == 0)
+    return tray
+
+
+def tray_icons(display):
+    return [w for w in agent_windows(display) if w[1] <= 64 and w[2] <= 64 and w[1] > 1]
+
+
+def test_tray_icon_and_menu_under_a_real_tray(display):
+    env = dict(os.environ, DISPLAY=display)
+    tray = start_tray(display)
     agent = None
     try:
-        assert wait_until(lambda: subprocess.run(["xwininfo", "-name", "panel"], env=env,
-                                                 capture_output=True).returncode == 0)
         agent = start_agent(display)
         agent.wait_for(OPENED, timeout=15)
         assert NO_TRAY not in agent.log()
         # The menu (a tall window) and the tray icon (a small one) are on screen.
         menus = wait_until(lambda: [w for w in agent_windows(display) if w[2] >= 100])
         assert menus, agent_windows(display)
-        assert [w for w in agent_windows(display) if w[1] <= 64 and w[2] <= 64 and w[1] > 1]
+        assert tray_icons(display)
 
         OUT.mkdir(exist_ok=True)
         shot = OUT / "qt_tray_menu.png"
@@ -81,15 +91,23 @@ def test_tray_icon_and_menu_under_a_real_tray(display):
     assert agent.proc.returncode == 0
 
 
-def test_without_a_tray_it_logs_once_and_keeps_serving(display):
+def test_without_a_tray_it_keeps_serving_and_shows_the_icon_when_one_comes(display):
     agent = start_agent(display)
     phone = Phone()
+    tray = None
     try:
         agent.wait_for(NO_TRAY)
         phone.request("ping")
         assert phone.recv() == "pong"
         agent.wait_for(OPENED, timeout=15)  # the menu is still built
+        assert not tray_icons(display)
+        tray = start_tray(display)
+        agent.wait_for("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다", timeout=15)
+        assert wait_until(lambda: tray_icons(display)), agent_windows(display)
         assert agent.log().count(NO_TRAY) == 1
     finally:
         phone.close()
         agent.stop()
+        if tray:
+            tray.terminate()
+            tray.wait()

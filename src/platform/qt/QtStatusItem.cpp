@@ -25,6 +25,8 @@ QKeySequence shortcutFor(const std::string& key) {
     return QKeySequence(QString("Ctrl+") + QString::fromStdString(key).toUpper());
 }
 
+constexpr int kTrayWatchMilliseconds = 2000;
+
 }  // namespace
 
 QtStatusItem::QtStatusItem() = default;
@@ -33,12 +35,26 @@ QtStatusItem::~QtStatusItem() = default;
 bool QtStatusItem::install() {
     menu_ = std::make_unique<QMenu>();
     debugPopupPending_ = debugOpenMenuRequested();
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        logLine(
-            "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 "
-            "실행합니다");
-        return false;
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        showTrayIcon();
+        return true;
     }
+    logLine(
+        "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 "
+        "실행합니다");
+    // Started at log-in, the agent may come up before the panel does.
+    trayWatch_ = std::make_unique<QTimer>();
+    QObject::connect(trayWatch_.get(), &QTimer::timeout, [this] {
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+        trayWatch_->stop();
+        showTrayIcon();
+        logLine("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다");
+    });
+    trayWatch_->start(kTrayWatchMilliseconds);
+    return false;
+}
+
+void QtStatusItem::showTrayIcon() {
     tray_ = std::make_unique<QSystemTrayIcon>(keyboardIcon());
     tray_->setToolTip("Tarsel Server");
     tray_->setContextMenu(menu_.get());
@@ -48,7 +64,6 @@ bool QtStatusItem::install() {
                          if (reason == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
                      });
     tray_->show();
-    return true;
 }
 
 // One QMenu whose actions are replaced, so a menu that is open stays open

@@ -1,10 +1,11 @@
 #pragma once
 // The tray item on a Qt desktop: a QSystemTrayIcon with a QMenu. Needs the
-// QApplication of the Qt main loop. Without a system tray it logs one line and
-// the agent keeps running; the menu is still built, so
+// QApplication of the Qt main loop. Without a system tray it logs one line,
+// keeps running and shows the icon once a tray appears; the menu is still built, so
 // TARSEL_DEBUG_OPEN_MENU=1 can pop it up for inspection.
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <memory>
 
 #include "platform/StatusItem.h"
@@ -19,9 +20,11 @@ class QtStatusItem : public StatusItem {
     void show(const std::vector<MenuItem>& menu) override;
 
   private:
+    void showTrayIcon();
     void popUpForDebugging();
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<QTimer> trayWatch_;  // polls for a tray that came late
     bool debugPopupPending_ = false;
 };
 
