@@ -38,7 +38,8 @@ std::string describe(const Json::parse_error& e) {
     std::string kind;
     if (auto dash = what.find(" - "); dash != std::string::npos) {
         kind = what.substr(dash + 3);
-        kind.resize(std::min(kind.find("; last read"), std::size_t{100}));
+        // The kind is fixed vocabulary; what follows "last read" is the input.
+        kind = kind.substr(0, std::min(kind.find("; last read"), std::size_t{100}));
     }
     return "syntax error at byte " + std::to_string(e.byte) + (kind.empty() ? "" : ": " + kind);
 }

@@ -74,13 +74,21 @@ def test_hostile_datagrams_do_not_hurt_other_phones(agent, phone):
     hostile = Phone()
     payloads = [b"\x00" * 65507, b"[" * 60000, b"{" * 10 + b"}" * 10, b'"str"', b"1e999",
                 json.dumps({"pin": PIN, "type": ["x"], "dx": {"a": 1}}).encode(),
-                json.dumps({"pin": PIN, "type": "move", "dx": 1e300, "dy": "x"}).encode()]
+                json.dumps({"pin": PIN, "type": "move", "dx": 1e300, "dy": "x"}).encode(),
+                b"x" * 65000, "\u200bscan".encode(),
+                json.dumps({"pin": PIN, "type": "a\nforged line"}).encode()]
     for p in payloads * 20:
         hostile.sock.sendto(p, ("127.0.0.1", 3000))
     phone.request("ping")
     assert phone.recv(3.0) == "pong"
     assert agent.proc.poll() is None
     hostile.close()
+    # The log stays whole short lines of valid UTF-8, none of them forged, and
+    # parse failures are logged at a capped rate.
+    lines = agent.log_path.read_bytes().decode("utf-8").splitlines()
+    assert max(len(l.encode()) for l in lines) < 300, max(lines, key=len)
+    assert "forged line" not in lines
+    assert 1 <= sum("JSON 파싱 실패" in l for l in lines) <= 10
 
 
 def test_tarselctl_scan_and_ping(agent):
