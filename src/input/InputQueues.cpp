@@ -4,12 +4,12 @@ namespace tarsel::KeyMapProcessor {
 
 // Never destroyed: timers may still be pending when the process exits.
 StepQueue& mouseQueue() {
-    static auto* queue = new StepQueue("com.remote.mouseQueue", Queues::global());
+    static auto* queue = new StepQueue("com.remote.mouseQueue", Queues::network());
     return *queue;
 }
 
 StepQueue& keyQueue() {
-    static auto* queue = new StepQueue("com.tarsel.keyQueue", Queues::global());
+    static auto* queue = new StepQueue("com.tarsel.keyQueue", Queues::network());
     return *queue;
 }
 

@@ -22,8 +22,8 @@ Connection::Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoin
       endpoint_(endpoint),
       context_(std::move(context)),
       maxQueued_(maxQueued),
-      receiveStrand_(asio::make_strand(Queues::global())),
-      commandStrand_(asio::make_strand(Queues::global())),
+      receiveStrand_(asio::make_strand(Queues::network())),
+      commandStrand_(asio::make_strand(Queues::network())),
       lastActive_(Clock::system().monotonic()) {}
 
 void Connection::enqueue(std::string datagram) {
@@ -64,7 +64,9 @@ void Connection::handleNext() {
     asio::defer(receiveStrand_, [self = shared_from_this()] { self->handleNext(); });
 }
 
-std::string Connection::send(std::string_view text) { return server_->sendTo(endpoint_, text); }
+std::string Connection::send(std::string_view text) {
+    return server_->sendTo(endpoint_, text);
+}
 
 void Connection::cancel() {
     {
@@ -79,8 +81,9 @@ void Connection::cancelAfter(double seconds) {
         std::lock_guard lock(mutex_);
         stopped_ = true;
     }
-    dispatchAfter(Queues::global().get_executor(), Seconds(seconds),
-                  [self = shared_from_this()] { self->server_->forget(self->endpoint_, self.get()); });
+    dispatchAfter(Queues::network().get_executor(), Seconds(seconds), [self = shared_from_this()] {
+        self->server_->forget(self->endpoint_, self.get());
+    });
 }
 
 void Connection::submitCommand(std::function<void()> task) {

@@ -1,6 +1,6 @@
 #pragma once
 // One remote endpoint's connection: its datagrams in order, one at a time, and
-// its commands in order on the user-initiated pool.
+// its commands in order, both on the network thread.
 #include <asio/ip/udp.hpp>
 #include <asio/strand.hpp>
 #include <asio/thread_pool.hpp>
@@ -17,7 +17,7 @@ namespace tarsel {
 class UdpServer;
 
 class Connection : public ConnectionIO, public std::enable_shared_from_this<Connection> {
-public:
+  public:
     Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoint endpoint,
                ConnectionContext context, std::size_t maxQueued);
 
@@ -29,7 +29,7 @@ public:
     void cancelAfter(double seconds) override;
     void submitCommand(std::function<void()> task) override;
 
-private:
+  private:
     void handleNext();
 
     std::shared_ptr<UdpServer> server_;

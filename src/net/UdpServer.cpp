@@ -24,7 +24,7 @@ UdpServer::UdpServer(uint16_t port, std::string computerName, Limits limits)
     : port_(port),
       computerName_(std::move(computerName)),
       limits_(limits),
-      socket_(Queues::global().get_executor()),
+      socket_(Queues::network().get_executor()),
       buffer_(65536) {}
 
 UdpServer::~UdpServer() {
@@ -118,7 +118,7 @@ std::size_t UdpServer::evictIdle() {
 
 void UdpServer::scheduleSweep() {
     std::weak_ptr<UdpServer> weak = weak_from_this();
-    dispatchAfter(Queues::global().get_executor(), Seconds(30), [weak] {
+    dispatchAfter(Queues::network().get_executor(), Seconds(30), [weak] {
         auto self = weak.lock();
         if (!self || self->cancelled_) return;
         auto& guard = SecurityGuard::shared();

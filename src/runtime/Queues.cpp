@@ -6,11 +6,17 @@
 namespace tarsel {
 namespace {
 
+// Sized to the work: the blocking helpers are rare and short.
 std::size_t poolSize() {
-    return std::max<std::size_t>(4, std::thread::hardware_concurrency());
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 2);
 }
 
 }  // namespace
+
+asio::thread_pool& Queues::network() {
+    static auto* pool = new asio::thread_pool(1);  // never joined: the exit ends it
+    return *pool;
+}
 
 asio::thread_pool& Queues::global() {
     static asio::thread_pool pool(poolSize());
@@ -18,7 +24,7 @@ asio::thread_pool& Queues::global() {
 }
 
 asio::thread_pool& Queues::userInitiated() {
-    static asio::thread_pool pool(poolSize());
+    static asio::thread_pool pool(1);
     return pool;
 }
 

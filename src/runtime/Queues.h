@@ -1,6 +1,7 @@
 #pragma once
-// Dispatch's queues on Asio: two global concurrent pools (default and
-// user-initiated quality of service) and serial queues as strands on them.
+// Dispatch's queues on Asio: the network thread, two global pools for work
+// that may block (default and user-initiated quality of service), and serial
+// queues as strands on them.
 #include <asio/defer.hpp>
 #include <asio/post.hpp>
 #include <asio/steady_timer.hpp>
@@ -18,9 +19,14 @@ using Task = std::function<void()>;
 using Seconds = std::chrono::duration<double>;
 
 class Queues {
-public:
-    static asio::thread_pool& global();         // default quality of service
-    static asio::thread_pool& userInitiated();  // commands, self-update job
+  public:
+    // One thread from socket to effect: the socket, every endpoint's datagrams
+    // and commands, the mouse and key queues with their timers. A hand-over
+    // among them is a continuation on this thread, never a wake-up; nothing on
+    // it may wait for long.
+    static asio::thread_pool& network();
+    static asio::thread_pool& global();         // ipQueue, path monitor, scripts, timers
+    static asio::thread_pool& userInitiated();  // the self-update job
 };
 
 // Runs `task` on `executor` after `delay`, without holding a thread meanwhile.
@@ -34,7 +40,7 @@ void dispatchAfter(const Executor& executor, Seconds delay, Task task) {
 }
 
 class SerialQueue {
-public:
+  public:
     SerialQueue(std::string label, asio::thread_pool& pool)
         : label_(std::move(label)), strand_(asio::make_strand(pool)) {}
 
@@ -57,7 +63,7 @@ public:
 
     asio::strand<asio::thread_pool::executor_type>& executor() { return strand_; }
 
-private:
+  private:
     std::string label_;
     asio::strand<asio::thread_pool::executor_type> strand_;
 };
