@@ -35,7 +35,7 @@ struct Globals {
     std::optional<ClientRecord> connectedClient;
     std::mutex connectedClientLock;
     std::shared_ptr<UdpServer> activeListener;
-    std::string serverVersion = "1.0.16";
+    std::string serverVersion = TARSEL_VERSION;
     std::unique_ptr<Advertisement> bonjourService;
     Clock* clock = &Clock::system();
 };

@@ -17,7 +17,7 @@ namespace tarsel {
 void startUp(const std::vector<std::string>& arguments) {
     auto& g = globals();
     g.arguments = arguments;
-    g.appSupportDir = makeAppSupportDir(app().host.homeDir);
+    g.appSupportDir = makeAppSupportDir(app().host);
     g.configPath = files::join(g.appSupportDir, "config.json");
     g.serverPIN = loadOrCreatePIN(g.arguments, g.configPath);
     g.port = 3000;
@@ -28,7 +28,7 @@ void startUp(const std::vector<std::string>& arguments) {
     g.shortcutsDBPath = files::join(g.appSupportDir, "shortcuts_db.json");
     g.connectedClient.reset();
     g.activeListener.reset();
-    g.serverVersion = "1.0.16";
+    g.serverVersion = TARSEL_VERSION;
     g.bonjourService.reset();
     setupSignalHandler();
     checkAccessibilityPermission();

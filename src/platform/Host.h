@@ -12,7 +12,12 @@ struct HostConstants {
     std::string homeDir;
     std::string tempDir;
     std::string executablePath;  // empty when unknown
-    std::string websiteHost;     // maker's website, "host" or "host:port"
+    // config.json and shortcuts_db.json; empty means the home's
+    // "Library/Application Support/TarselServer".
+    std::string dataDir;
+    // Earlier data directories whose files move into dataDir once.
+    std::vector<std::string> legacyDataDirs;
+    std::string websiteHost;  // maker's website, "host" or "host:port"
 
     std::string lsofPath;
     std::string killPath;

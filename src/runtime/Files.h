@@ -22,6 +22,9 @@ ReadResult readAll(const std::string& path);
 bool writeAtomic(const std::string& path, const std::string& data, int mode,
                  std::string* error = nullptr, const std::string& tmpSuffix = "");
 
+// Removes a file or an empty directory.
+bool remove(const std::string& path, std::string* error = nullptr);
+
 std::string join(const std::string& dir, const std::string& name);
 std::string parentOf(const std::string& path);
 

@@ -3,7 +3,7 @@ import json
 import time
 
 SAVED = "✅ 단축키 저장 완료: "
-DB_PARTS = ("Library", "Application Support", "TarselServer", "shortcuts_db.json")
+DB_PARTS = (".config", "tarsel", "shortcuts_db.json")
 
 
 def db_path(agent):

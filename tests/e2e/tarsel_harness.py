@@ -37,6 +37,7 @@ class Agent:
                          "TARSEL_RECORD": str(self.record),
                          "TARSEL_WEBSITE_HOST": "127.0.0.1:9"})
         full_env.pop("DISPLAY", None) if backend != "x11" else None
+        full_env.pop("XDG_CONFIG_HOME", None)  # the data folder is ~/.config/tarsel
         if backend != "record":  # Avahi must never publish on this machine's LAN
             full_env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=/nonexistent/tarsel-test-bus"
         full_env.update(env or {})

@@ -1,9 +1,12 @@
 """The agent over real UDP on 127.0.0.1:3000 under the record backend."""
 import json
+import re
 import subprocess
 import time
 
-from tarsel_harness import CTL, PIN, READY, Agent, Phone
+import pytest
+
+from tarsel_harness import CTL, PIN, READY, SERVER, Agent, Phone
 
 INVALID = '{"error":"invalid_pin"}'
 
@@ -105,18 +108,29 @@ def test_tarselctl_scan_and_ping(agent):
     assert out.returncode == 1
 
 
-def test_pin_from_config_survives_restart(tmp_path):
-    first = Agent(args=(), home=tmp_path)
-    first.wait_for(READY)
-    first.stop()
-    config = json.loads((tmp_path / "Library/Application Support/TarselServer/config.json")
-                        .read_text())
-    assert len(config["pin"]) == 6 and config["version"] == "1.0"
-    second = Agent(args=(), home=tmp_path)
-    second.wait_for(READY)
-    assert "🔑 [Config] Loaded existing PIN from config" in second.lines()[0]
-    p = Phone()
-    p.request("ping", pin=config["pin"])
-    assert p.recv() == "pong"
-    p.close()
-    second.stop()
+def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_path):
+    old = tmp_path / "Library/Application Support/TarselServer"
+    old.mkdir(parents=True)
+    (old / "config.json").write_text('{"pin":"482913","version":"1.0"}')
+    (old / "shortcuts_db.json").write_text('{"apps":[{"label":"a"}]}')
+    for run in range(2):
+        a = Agent(args=(), home=tmp_path)
+        a.wait_for(READY)
+        assert "🔑 [Config] Loaded existing PIN from config" in a.lines()[run == 0]
+        assert f"📂 데이터 경로: {tmp_path}/.config/tarsel" in a.lines()
+        p = Phone()
+        p.request("ping", pin="482913")
+        assert p.recv() == "pong"
+        p.close()
+        a.stop()
+    assert not old.exists()
+    assert json.loads((tmp_path / ".config/tarsel/shortcuts_db.json").read_text()) == {
+        "apps": [{"label": "a"}]}
+
+
+@pytest.mark.parametrize("tool", [SERVER, CTL])
+def test_help_and_version_print_and_exit_zero(tool):
+    for flag, expected in (("--help", r"usage: " + tool.name + r" "),
+                           ("--version", tool.name + r" \d+\.\d+\.\d+\n$")):
+        out = subprocess.run([str(tool), flag], capture_output=True, text=True, timeout=5)
+        assert out.returncode == 0 and re.match(expected, out.stdout), (flag, out)

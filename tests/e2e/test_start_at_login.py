@@ -53,15 +53,13 @@ def test_unit_is_written_enabled_and_logged_once():
     assert lines[i + 2] == "🔍 포트 3000 사용 중인 프로세스 확인 중..."
 
     s = unit_settings(unit.read_text(encoding="utf-8"))
-    log = f"{home}/Library/Logs/TarselServer.log"
     assert s[("Service", "ExecStart")] == f'"{SERVER.resolve()}"'
     assert s[("Service", "Restart")] == "always"
-    assert s[("Service", "StandardOutput")] == f"append:{log}"
-    assert s[("Service", "StandardError")] == f"append:{log}"
+    assert ("Service", "StandardOutput") not in s  # the journal keeps the log
     assert s[("Unit", "After")] == "graphical-session.target"
     assert s[("Install", "WantedBy")] == "default.target"
     assert os.readlink(home / WANTS) == str(unit)
-    assert (home / "Library/Logs").is_dir()
+    assert not (home / "Library").exists()
     assert not list(unit.parent.glob("*.tmp*"))
 
     before = unit.stat().st_mtime_ns

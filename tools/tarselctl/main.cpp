@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "  text HOST --pin PIN TEXT         pastes TEXT\n"
     "  sync HOST --pin PIN FILE         uploads a layout ({\"3x3\":[...],...})\n"
     "  fetch HOST --pin PIN [--raw]     prints the stored layout\n"
+    "  --help, --version                print this, or the version\n"
     "exit status: 0 ok, 1 no answer in time, 2 invalid PIN, 64 usage\n";
 
 struct Options {
@@ -58,15 +59,24 @@ Options parse(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--pin") o.pin = take(i, argc, argv);
-        else if (a == "--port") o.port = static_cast<int>(number(take(i, argc, argv)));
-        else if (a == "--timeout") o.timeout = std::atof(take(i, argc, argv).c_str());
-        else if (a == "--broadcast") o.broadcast = true;
-        else if (a == "--raw") o.raw = true;
+        if (a == "--pin")
+            o.pin = take(i, argc, argv);
+        else if (a == "--port")
+            o.port = static_cast<int>(number(take(i, argc, argv)));
+        else if (a == "--timeout")
+            o.timeout = std::atof(take(i, argc, argv).c_str());
+        else if (a == "--broadcast")
+            o.broadcast = true;
+        else if (a == "--raw")
+            o.raw = true;
         else if (a == "--dx" || a == "--dy" || a == "--val")
             o.numbers[a.substr(2)] = number(take(i, argc, argv));
-        else if (a == "-h" || a == "--help") usage("");
-        else o.positional.push_back(a);
+        else if (a == "-h" || a == "--help")
+            std::exit(std::fputs(kUsage, stdout) < 0);
+        else if (a == "--version")
+            std::exit(std::puts("tarselctl " TARSEL_VERSION) < 0);
+        else
+            o.positional.push_back(a);
     }
     if (o.positional.size() < 2) usage("");
     o.command = o.positional[0];
@@ -85,7 +95,9 @@ int fail(const std::string& message, int status) {
     return status;
 }
 
-bool isInvalidPin(const std::string& reply) { return reply == R"({"error":"invalid_pin"})"; }
+bool isInvalidPin(const std::string& reply) {
+    return reply == R"({"error":"invalid_pin"})";
+}
 
 // Sends; where the agent answers only a wrong PIN, a short wait tells it apart.
 int sendQuiet(tarselctl::UdpClient& c, const Options& o, const json& body) {
@@ -123,7 +135,8 @@ int fetch(tarselctl::UdpClient& c, const Options& o) {
         ++chunks;
         if (o.raw) std::puts(reply->c_str());
         json chunk = json::parse(*reply, nullptr, false);
-        if (chunk.is_object() && chunk.contains("shortcuts_db") && chunk["shortcuts_db"].is_object())
+        if (chunk.is_object() && chunk.contains("shortcuts_db") &&
+            chunk["shortcuts_db"].is_object())
             layout.update(chunk["shortcuts_db"]);
     }
     if (!o.raw) std::puts(layout.dump().c_str());
@@ -168,4 +181,6 @@ int run(const Options& o) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return run(parse(argc, argv)); }
+int main(int argc, char** argv) {
+    return run(parse(argc, argv));
+}

@@ -95,8 +95,10 @@ std::vector<std::string> preferredInterfaces() {
         std::string base = "/sys/class/net/" + n;
         bool isWireless = std::filesystem::exists(base + "/wireless", ec);
         bool isDevice = std::filesystem::exists(base + "/device", ec);
-        if (isWireless && wireless.empty()) wireless = n;
-        else if (!isWireless && isDevice && wired.empty()) wired = n;
+        if (isWireless && wireless.empty())
+            wireless = n;
+        else if (!isWireless && isDevice && wired.empty())
+            wired = n;
     }
     std::vector<std::string> out;
     if (!wireless.empty()) out.push_back(wireless);
@@ -113,6 +115,12 @@ std::vector<std::string> hostAddresses() {
     return out;
 }
 
+// ${XDG_CONFIG_HOME:-~/.config}; a relative value is invalid and ignored.
+std::string configHome(const std::string& home) {
+    std::string configured = envOr("XDG_CONFIG_HOME", "");
+    return configured.empty() || configured.front() != '/' ? home + "/.config" : configured;
+}
+
 }  // namespace
 
 HostConstants linuxHostConstants() {
@@ -120,6 +128,8 @@ HostConstants linuxHostConstants() {
     h.homeDir = homeDirectory();
     h.tempDir = envOr("TMPDIR", "/tmp");
     h.executablePath = executablePath();
+    h.dataDir = configHome(h.homeDir) + "/tarsel";
+    h.legacyDataDirs = {h.homeDir + "/Library/Application Support/TarselServer"};
     h.websiteHost = envOr("TARSEL_WEBSITE_HOST", TARSEL_DEFAULT_WEBSITE_HOST);
     h.lsofPath = firstExisting({"/usr/bin/lsof", "/usr/sbin/lsof"});
     h.killPath = firstExisting({"/bin/kill", "/usr/bin/kill"});

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/posix/RunInherited.h"
 #include "runtime/Files.h"
+#include "runtime/Process.h"
 
 namespace tarsel {
 namespace {
@@ -49,11 +49,18 @@ bool linkAtomically(const std::string& target, const std::string& link, std::str
     return true;
 }
 
+// systemctl's complaints ("Failed to connect to bus") are not the agent's log lines.
+void runQuietly(const std::vector<std::string>& command) {
+    if (command.empty()) return;
+    ProcessOptions options;
+    options.captureStdout = false;
+    runProcess(command.front(), {command.begin() + 1, command.end()}, options);
+}
+
 }  // namespace
 
-std::string systemdUserUnit(const std::string& executablePath, const std::string& logPath) {
-    if (!usableExecutable(executablePath) || !usablePath(logPath)) return "";
-    const std::string log = escapePercent(logPath);
+std::string systemdUserUnit(const std::string& executablePath) {
+    if (!usableExecutable(executablePath)) return "";
     return "[Unit]\n"
            "Description=Tarsel Server (phone remote keyboard and mouse)\n"
            "After=graphical-session.target\n"
@@ -65,31 +72,30 @@ std::string systemdUserUnit(const std::string& executablePath, const std::string
            "\n"
            "Restart=always\n"
            "RestartSec=3\n"
-           "StandardOutput=append:" +
-           log +
-           "\n"
-           "StandardError=append:" +
-           log +
-           "\n"
            "\n"
            "[Install]\n"
            "WantedBy=default.target\n";
 }
 
-SystemdLoginService::SystemdLoginService(std::string homeDir, std::string systemctlPath)
-    : homeDir_(std::move(homeDir)), systemctl_(std::move(systemctlPath)) {}
+SystemdLoginService::SystemdLoginService(std::string homeDir, std::string systemctlPath,
+                                         std::string packagedUnitDir)
+    : homeDir_(std::move(homeDir)),
+      systemctl_(std::move(systemctlPath)),
+      packagedUnitDir_(std::move(packagedUnitDir)) {}
 
 std::string SystemdLoginService::unitDir() const {
     return files::join(homeDir_, ".config/systemd/user");
 }
 
 std::string SystemdLoginService::registrationPath() {
+    const std::string packaged = files::join(packagedUnitDir_, kSystemdUnitName);
+    if (files::exists(packaged)) return packaged;
     return files::join(unitDir(), kSystemdUnitName);
 }
 
-bool SystemdLoginService::install(const std::string& executablePath, const std::string& logPath,
+bool SystemdLoginService::install(const std::string& executablePath, const std::string& /*logPath*/,
                                   std::string* error) {
-    const std::string unit = systemdUserUnit(executablePath, logPath);
+    const std::string unit = systemdUserUnit(executablePath);
     if (unit.empty()) {
         if (error)
             *error =
@@ -98,9 +104,6 @@ bool SystemdLoginService::install(const std::string& executablePath, const std::
                 executablePath;
         return false;
     }
-    // systemd appends to the log but does not make its folder.
-    std::string ignored;
-    files::createDirectories(files::parentOf(logPath), &ignored);
     const std::string wants = files::join(unitDir(), "default.target.wants");
     if (!files::createDirectories(wants, error)) return false;
     // The link comes first: the unit's presence means "installed", so a unit
@@ -125,10 +128,10 @@ std::vector<std::string> SystemdLoginService::loadCommand() {
 }
 
 void SystemdLoginService::unload() {
-    runInherited(unloadCommand());
+    runQuietly(unloadCommand());
 }
 void SystemdLoginService::load() {
-    runInherited(loadCommand());
+    runQuietly(loadCommand());
 }
 
 }  // namespace tarsel

@@ -1,6 +1,8 @@
 #pragma once
 // Start at log-in through a systemd user unit, enabled the way
-// `systemctl --user enable` does it: a link in default.target.wants.
+// `systemctl --user enable` does it: a link in default.target.wants. Where a
+// package installed the unit, that one counts and nothing is written. The
+// agent's output goes to the journal.
 #include <string>
 
 #include "platform/LoginService.h"
@@ -10,13 +12,16 @@ namespace tarsel {
 inline constexpr const char* kSystemdUnitName = "tarsel-server.service";
 
 // The unit file's text; paths are quoted and escaped for systemd. Empty when
-// systemd could not use a path (relative, a line break, or an executable path
-// with a quote or a backslash).
-std::string systemdUserUnit(const std::string& executablePath, const std::string& logPath);
+// systemd could not use the path (relative, a line break, a quote or a
+// backslash).
+std::string systemdUserUnit(const std::string& executablePath);
+
+inline constexpr const char* kPackagedUnitDir = "/usr/lib/systemd/user";
 
 class SystemdLoginService : public LoginService {
   public:
-    SystemdLoginService(std::string homeDir, std::string systemctlPath);
+    SystemdLoginService(std::string homeDir, std::string systemctlPath,
+                        std::string packagedUnitDir = kPackagedUnitDir);
 
     std::string registrationPath() override;
     bool install(const std::string& executablePath, const std::string& logPath,
@@ -30,6 +35,7 @@ class SystemdLoginService : public LoginService {
     std::string unitDir() const;
     std::string homeDir_;
     std::string systemctl_;
+    std::string packagedUnitDir_;
 };
 
 }  // namespace tarsel

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -51,6 +52,12 @@ int openTemporary(const std::string& path, const std::string& tmpSuffix, int mod
 bool exists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
+}
+
+bool remove(const std::string& path, std::string* error) {
+    if (::remove(path.c_str()) == 0) return true;
+    if (error) *error = path + ": " + std::strerror(errno);
+    return false;
 }
 
 bool createDirectories(const std::string& path, std::string* error) {

@@ -94,7 +94,7 @@ TEST(LaunchdLoginService, WritesThePlistAndUnloadsByItsPath) {
 }
 
 TEST(SystemdUserUnit, QuotesThePathsAndEscapesSpecifiers) {
-    EXPECT_EQ(systemdUserUnit("/home/a b/100%/tarsel-server", "/home/a b/Library/Logs/T.log"),
+    EXPECT_EQ(systemdUserUnit("/home/a b/100%/tarsel-server"),
               "[Unit]\n"
               "Description=Tarsel Server (phone remote keyboard and mouse)\n"
               "After=graphical-session.target\n"
@@ -104,23 +104,21 @@ TEST(SystemdUserUnit, QuotesThePathsAndEscapesSpecifiers) {
               "ExecStart=\"/home/a b/100%%/tarsel-server\"\n"
               "Restart=always\n"
               "RestartSec=3\n"
-              "StandardOutput=append:/home/a b/Library/Logs/T.log\n"
-              "StandardError=append:/home/a b/Library/Logs/T.log\n"
               "\n"
               "[Install]\n"
               "WantedBy=default.target\n");
     // Paths systemd could not use make no unit at all.
-    EXPECT_EQ(systemdUserUnit("/home/o'neil/tarsel-server", "/l"), "");
-    EXPECT_EQ(systemdUserUnit("/a\\b/tarsel-server", "/l"), "");
-    EXPECT_EQ(systemdUserUnit("/bin/true", "/home/x\ny/log"), "");
-    EXPECT_EQ(systemdUserUnit("tarsel-server", "/l"), "");
+    for (const char* unusable : {"/home/o'neil/tarsel-server", "/a\\b/tarsel-server",
+                                 "/home/x\ny/tarsel-server", "tarsel-server"})
+        EXPECT_EQ(systemdUserUnit(unusable), "") << unusable;
 }
 
 class EnsureInstalled : public ::testing::Test {
   protected:
     void SetUp() override {
         app().host.executablePath = exe;
-        app().login = std::make_unique<SystemdLoginService>(home.path, "/bin/true");
+        app().login =
+            std::make_unique<SystemdLoginService>(home.path, "/bin/true", home / "usr/lib/user");
     }
     std::string unitPath() const { return home / ".config/systemd/user/tarsel-server.service"; }
 
@@ -135,11 +133,11 @@ TEST_F(EnsureInstalled, WritesAndEnablesTheUnitOnce) {
     ensureLaunchAgentInstalled();
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"✅ LaunchAgent 등록: " + unitPath(),
                                                      "   → 다음 로그인·재부팅부터 자동 시작됨"}));
-    EXPECT_EQ(readFile(unitPath()), systemdUserUnit(exe, home / "Library/Logs/TarselServer.log"));
+    EXPECT_EQ(readFile(unitPath()), systemdUserUnit(exe));
     const std::string link =
         home / ".config/systemd/user/default.target.wants/tarsel-server.service";
     EXPECT_EQ(fs::read_symlink(link).string(), unitPath());
-    EXPECT_TRUE(fs::is_directory(home / "Library/Logs"));  // systemd will not create it
+    EXPECT_FALSE(fs::exists(home / "Library"));
     for (auto& e : fs::recursive_directory_iterator(home / ".config"))
         EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
 
@@ -154,12 +152,18 @@ TEST_F(EnsureInstalled, WritesAndEnablesTheUnitOnce) {
     EXPECT_EQ(verify.output, "");
 }
 
-TEST_F(EnsureInstalled, AnExistingFileIsLeftAloneAndNothingIsLogged) {
+TEST_F(EnsureInstalled, AnExistingOrPackagedUnitIsLeftAloneAndNothingIsLogged) {
     writeFile(unitPath(), "# the user's own edits\n");
     ensureLaunchAgentInstalled();
     EXPECT_TRUE(log.lines().empty());
     EXPECT_EQ(readFile(unitPath()), "# the user's own edits\n");
     EXPECT_FALSE(fs::exists(home / ".config/systemd/user/default.target.wants"));
+
+    fs::remove(unitPath());
+    writeFile(home / "usr/lib/user/tarsel-server.service", "[Service]\n");
+    ensureLaunchAgentInstalled();
+    EXPECT_TRUE(log.lines().empty());
+    EXPECT_FALSE(fs::exists(unitPath()));
 }
 
 TEST_F(EnsureInstalled, AFailureIsLoggedAndLeavesNoFile) {
