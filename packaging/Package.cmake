@@ -1,0 +1,40 @@
+# The Debian package: `cmake --build build --target package` writes
+# build/tarsel_<version>_<arch>.deb.
+install(TARGETS tarsel-server tarselctl RUNTIME DESTINATION bin)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.service DESTINATION lib/systemd/user)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.svg
+        DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-autostart.desktop
+        DESTINATION /etc/xdg/autostart RENAME tarsel-server.desktop)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION share/doc/tarsel)
+# Debian wants the changelog compressed, reproducibly (no name, no time).
+set(TARSEL_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
+execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/changelog
+                OUTPUT_FILE ${TARSEL_CHANGELOG_GZ})
+install(FILES ${TARSEL_CHANGELOG_GZ} DESTINATION share/doc/tarsel)
+file(WRITE ${CMAKE_BINARY_DIR}/conffiles "/etc/xdg/autostart/tarsel-server.desktop\n")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tarsel)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tarsel developers <maintainers@tarsel.example>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tarsel.example/")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "phone remote keyboard, mouse and shortcut pad")
+set(CPACK_PACKAGE_DESCRIPTION
+    "A background agent that lets a phone on the same network drive this computer:\n\
+key presses, pointer moves and clicks, text pasted through the clipboard,\n\
+application launches and system actions, each request checked against a\n\
+six-digit PIN. It is found by DNS-SD on UDP port 3000.")
+# Dependencies from the real shared libraries of the binaries.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its X11 platform plugin at run time, out of dpkg-shlibdeps' sight.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "avahi-daemon, lsof, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
