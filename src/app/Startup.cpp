@@ -10,9 +10,22 @@
 #include "net/Server.h"
 #include "platform/Platform.h"
 #include "runtime/Files.h"
+#include "runtime/Log.h"
 #include "runtime/Queues.h"
 
 namespace tarsel {
+namespace {
+
+// An active firewall is the usual reason a phone cannot find the computer.
+// The check may wait on D-Bus, so it runs beside the start-up.
+void reportFirewall(int port) {
+    if (!app().host.firewallHint) return;
+    asio::post(Queues::global(), [port] {
+        if (std::string hint = app().host.firewallHint(port); !hint.empty()) logLine(hint);
+    });
+}
+
+}  // namespace
 
 void startUp(const std::vector<std::string>& arguments) {
     auto& g = globals();
@@ -34,6 +47,7 @@ void startUp(const std::vector<std::string>& arguments) {
     checkAccessibilityPermission();
     ensureLaunchAgentInstalled();
     startServer();
+    reportFirewall(g.port);
     StatusBarController::shared().install();
     startUpComplete();
 }

@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxHost.h"
 
+#include "platform/linux/Firewall.h"
+
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -140,6 +142,7 @@ HostConstants linuxHostConstants() {
     h.bashPath = "/bin/bash";
     // No launchd, tccutil, hdiutil, codesign, spctl, stapler and no installer here.
     h.computerName = computerName;
+    h.firewallHint = [](int port) { return firewallHint(port); };
     h.interfaceAddress = interfaceAddress;
     h.preferredInterfaces = preferredInterfaces;
     h.hostAddresses = hostAddresses;

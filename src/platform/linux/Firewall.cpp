@@ -1,0 +1,71 @@
+#include "platform/linux/Firewall.h"
+
+#include <sstream>
+
+#include "runtime/Files.h"
+#include "runtime/Process.h"
+
+namespace tarsel {
+namespace {
+
+bool hasLine(const std::string& text, const std::string& wanted) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line == wanted) return true;
+    return false;
+}
+
+// ufw writes an allowed port as "-A ufw-user-input -p udp --dport N -j ACCEPT"
+// (a rule for both protocols has no "-p").
+bool ufwAllows(const std::string& rules, const std::string& port) {
+    std::istringstream lines(rules);
+    for (std::string line; std::getline(lines, line);) {
+        const bool input = line.rfind("-A ufw-user-input", 0) == 0;
+        const bool accepts = line.find("-j ACCEPT") != std::string::npos;
+        const bool udp = line.find("-p tcp") == std::string::npos;
+        if (input && accepts && udp && line.find("--dport " + port + " ") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+std::string ufwHint(const std::string& port, const FirewallPaths& paths) {
+    auto conf = files::readAll(paths.ufwConf);
+    if (!conf.ok || !hasLine(conf.data, "ENABLED=yes")) return "";
+    auto defaults = files::readAll(paths.ufwDefaults);
+    if (defaults.ok && hasLine(defaults.data, "DEFAULT_INPUT_POLICY=\"ACCEPT\"")) return "";
+    const std::string allow = "sudo ufw allow " + port + "/udp";
+    auto rules = files::readAll(paths.ufwRules);
+    if (!rules.ok)
+        return "⚠️ [Firewall] ufw가 켜져 있습니다. 휴대폰이 이 컴퓨터를 찾지 "
+               "못하면: " +
+               allow;
+    if (ufwAllows(rules.data, port)) return "";
+    return "⚠️ [Firewall] ufw가 UDP " + port + "을 막고 있습니다. 허용하려면: " + allow;
+}
+
+std::string firewalldHint(const std::string& port, const FirewallPaths& paths) {
+    if (!files::exists(paths.firewallCmd)) return "";
+    auto state = runProcess(paths.firewallCmd, {"--state"});
+    if (state.status != 0) return "";  // not running
+    const std::string allow =
+        "sudo firewall-cmd --permanent --add-port=" + port + "/udp && sudo firewall-cmd --reload";
+    auto query = runProcess(paths.firewallCmd, {"--query-port=" + port + "/udp"});
+    if (query.output == "yes\n") return "";
+    if (query.output == "no\n")
+        return "⚠️ [Firewall] firewalld가 UDP " + port +
+               "을 막고 있습니다. 허용하려면: " + allow;
+    return "⚠️ [Firewall] firewalld가 실행 중입니다. 휴대폰이 이 컴퓨터를 찾지 "
+           "못하면: " +
+           allow;
+}
+
+}  // namespace
+
+std::string firewallHint(int port, const FirewallPaths& paths) {
+    const std::string text = std::to_string(port);
+    std::string hint = ufwHint(text, paths);
+    return hint.empty() ? firewalldHint(text, paths) : hint;
+}
+
+}  // namespace tarsel

@@ -1,0 +1,19 @@
+#pragma once
+// Whether an active ufw or firewalld may drop the phone's datagrams. The agent
+// only says how to allow the port; it never changes the firewall itself.
+#include <string>
+
+namespace tarsel {
+
+struct FirewallPaths {
+    std::string ufwConf = "/etc/ufw/ufw.conf";
+    std::string ufwDefaults = "/etc/default/ufw";
+    std::string ufwRules = "/etc/ufw/user.rules";  // readable by root only, usually
+    std::string firewallCmd = "/usr/bin/firewall-cmd";
+};
+
+// One log line saying how to allow UDP `port`, or "" when no active firewall
+// is known to stand in the way.
+std::string firewallHint(int port, const FirewallPaths& paths = {});
+
+}  // namespace tarsel
