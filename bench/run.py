@@ -256,29 +256,33 @@ def row(name, agent, baseline, target, met, unit=""):
 def table(r):
     rows = []
     rtt = r["rtt"]
-    for p, limit in (("p50_us", 1.5), ("p99_us", 3.0)):
+    for p, limit in (("p50_us", 1.2), ("p99_us", 1.5)):
         a, b = rtt["agent"].get(p), rtt["echo"].get(p)
         rows.append(row(f"round trip {p[:3]}", a, b, f"≤ {limit}× echo",
                         a is not None and a <= limit * b, " µs"))
     rows.append(row("round trip max", rtt["agent"].get("max_us"), rtt["echo"].get("max_us"), "–",
                     True, " µs"))
     floor = rtt["echo"]["p50_us"] / 2
+    # Moves alone have no holds to wait for; in the mixed stream a move may wait
+    # for a click's hold, which is what the user asked for, so it has no target.
+    targets = {"moves": (40, 300), "mixed": (None, None)}
     for name in ("moves", "mixed"):
         s = r[name]
         lat = s["latency"]
-        rows.append(row(f"{name}: datagram→effect p50", lat["p50_us"], floor, "< 100 µs",
-                        lat["p50_us"] is not None and lat["p50_us"] < 100, " µs"))
-        rows.append(row(f"{name}: datagram→effect p99", lat["p99_us"], floor, "< 1000 µs",
-                        lat["p99_us"] is not None and lat["p99_us"] < 1000, " µs"))
+        for p, limit in zip(("p50_us", "p99_us"), targets[name]):
+            met = limit is not None and lat[p] is not None and lat[p] < limit
+            rows.append(row(f"{name}: datagram→effect {p[:3]}", lat[p], floor,
+                            f"< {limit} µs" if limit else "–", met, " µs"))
         rows.append(row(f"{name}: lost / out of order", f"{s['lost']} / {s['out_of_order']}",
                         None, "0 / 0", s["lost"] == 0 and s["out_of_order"] == 0))
     rows.append(row("CPU at 1,000 moves/s (baseline: echo)", r["moves"]["cpu_percent"],
-                    r["echo_cpu"]["cpu_percent"], "< 3 %", r["moves"]["cpu_percent"] < 3, " %"))
-    rows.append(row("context switches per move", r["moves"]["context_switches_per_datagram"],
-                    None, "–", True))
+                    r["echo_cpu"]["cpu_percent"], "≤ 2× echo",
+                    r["moves"]["cpu_percent"] <= 2 * r["echo_cpu"]["cpu_percent"], " %"))
+    switches = r["moves"]["context_switches_per_datagram"]
+    rows.append(row("context switches per move", switches, None, "≤ 1.2", switches <= 1.2))
     if "idle_cpu_percent" in r:
-        rows.append(row("CPU idle (60 s)", r["idle_cpu_percent"], None, "< 0.1 %",
-                        r["idle_cpu_percent"] < 0.1, " %"))
+        rows.append(row("CPU idle (60 s)", r["idle_cpu_percent"], None, "< 0.05 %",
+                        r["idle_cpu_percent"] < 0.05, " %"))
     rows.append(row("RSS after start", r["rss_start_kb"] / 1024, None, "< 20 MB",
                     r["rss_start_kb"] < 20 * 1024, " MB"))
     rows.append(row("  of it private (RssAnon)", r["rss_anon_start_kb"] / 1024, None, "–", True,
@@ -287,8 +291,8 @@ def table(r):
         grow = (f["rss_after_kb"] - f["rss_before_kb"]) / 1024
         rows.append(row(f"flood {kind}: RSS growth", grow, None, "a few MB", grow < 8, " MB"))
         rows.append(row(f"flood {kind}: phone ping p99", f["probe"].get("p99_us"),
-                        rtt["agent"].get("p99_us"), "< 5000 µs",
-                        (f["probe"].get("p99_us") or 1e9) < 5000, " µs"))
+                        rtt["agent"].get("p99_us"), "< 2000 µs",
+                        (f["probe"].get("p99_us") or 1e9) < 2000, " µs"))
         if kind == "scan":
             amp = f["reply_bytes"] / max(1, f["request_bytes"])
             rows.append(row("scan flood: reply/request bytes", amp, None, "capped", amp < 1))

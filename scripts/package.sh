@@ -24,6 +24,12 @@ cleanup() {
   rm -rf "$home"
 }
 trap cleanup EXIT
+# systemd and the desktop must accept what the package installed.
+runtime=$(mktemp -d)
+XDG_RUNTIME_DIR="$runtime" systemd-analyze --user verify /usr/lib/systemd/user/tarsel-server.service
+rm -rf "$runtime"
+desktop-file-validate /usr/share/applications/tarsel-server.desktop \
+  /etc/xdg/autostart/tarsel-server.desktop
 /usr/bin/tarsel-server --version
 /usr/bin/tarselctl --help >/dev/null
 # The agent takes UDP port 3000; the end-to-end tests and benchmarks share the lock.

@@ -114,17 +114,17 @@ def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_
     (old / "config.json").write_text('{"pin":"482913","version":"1.0"}')
     (old / "shortcuts_db.json").write_text('{"apps":[{"label":"a"}]}')
     for run in range(2):
-        a = Agent(args=(), home=tmp_path)
+        a = Agent(args=(), home=tmp_path, env={"XDG_CONFIG_HOME": str(tmp_path / "xdg")})
         a.wait_for(READY)
         assert "🔑 [Config] Loaded existing PIN from config" in a.lines()[run == 0]
-        assert f"📂 데이터 경로: {tmp_path}/.config/tarsel" in a.lines()
+        assert f"📂 데이터 경로: {tmp_path}/xdg/tarsel" in a.lines()
         p = Phone()
         p.request("ping", pin="482913")
         assert p.recv() == "pong"
         p.close()
         a.stop()
     assert not old.exists()
-    assert json.loads((tmp_path / ".config/tarsel/shortcuts_db.json").read_text()) == {
+    assert json.loads((tmp_path / "xdg/tarsel/shortcuts_db.json").read_text()) == {
         "apps": [{"label": "a"}]}
 
 
