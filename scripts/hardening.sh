@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The hardening runs of the test suite (scripts/test.sh calls this after the
-# ordinary run): unit and end-to-end tests under ASan+UBSan and under TSan, then
+# The hardening runs of the test suite (CI runs this after scripts/test.sh):
+# unit and end-to-end tests under ASan+UBSan and under TSan, then
 # each libFuzzer target for TARSEL_FUZZ_SECONDS (60) seconds. Any sanitizer
 # report, from a test or from an agent a test started, fails the run.
 # Usage: scripts/hardening.sh [asan] [tsan] [fuzz]   (all three by default)
