@@ -7,7 +7,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.svg
         DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-autostart.desktop
         DESTINATION /etc/xdg/autostart RENAME tarsel-server.desktop)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION share/doc/tarsel)
+# The permission alert's settings button opens the README.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_SOURCE_DIR}/README.md
+        DESTINATION share/doc/tarsel)
 # Debian wants the changelog compressed, reproducibly (no name, no time).
 set(TARSEL_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
 execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/changelog

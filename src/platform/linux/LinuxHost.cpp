@@ -1,7 +1,5 @@
 #include "platform/linux/LinuxHost.h"
 
-#include "platform/linux/Firewall.h"
-
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -13,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include "platform/linux/Firewall.h"
 
 namespace tarsel {
 namespace {
