@@ -1,7 +1,5 @@
 #include "menubar/StatusBarController.h"
 
-#include <thread>
-
 #include "app/Globals.h"
 #include "app/Shutdown.h"
 #include "menubar/MenuModel.h"
@@ -42,8 +40,10 @@ void StatusBarController::install() {
     rebuildMenu();
     scheduleRefresh();
     refreshTimerStarted = true;
+    // On the main loop, where the controller lives and dies, so the check
+    // never reads a controller that is going away.
     std::weak_ptr<int> alive = alive_;
-    dispatchAfter(Queues::global().get_executor(), Seconds(kFirstCheckDelaySeconds), [this, alive] {
+    app().mainLoop->postAfter(Seconds(kFirstCheckDelaySeconds), [this, alive] {
         if (!alive.expired()) checkForUpdates(false);
     });
 }
@@ -115,13 +115,13 @@ std::string StatusBarController::defaultDownloadPage() const {
     return "https://" + websiteHost_ + "/downloads.html";
 }
 
-// The transfer blocks its own thread, as a URL-loading thread would; only the
-// results touch the controller, on the main loop.
+// The transfer blocks a thread of the global pool; only the results touch the
+// controller, on the main loop.
 void StatusBarController::checkForUpdates(bool userInitiated) {
     if (!parseURL(versionCheckURL)) return;
     std::weak_ptr<int> alive = alive_;
-    std::thread([this, alive, userInitiated, url = versionCheckURL,
-                 fallback = defaultDownloadPage()] {
+    asio::post(Queues::global(), [this, alive, userInitiated, url = versionCheckURL,
+                                  fallback = defaultDownloadPage()] {
         HttpResponse response = app().http->get(url, kCheckTimeoutSeconds);
         if (alive.expired()) return;
         if (!response.ok) {
@@ -144,7 +144,7 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
             if (userInitiated) showUpdateAlert(appVersion, info.latest);
             logLine("✅ 업데이트 체크 완료: 현재 " + appVersion + ", 최신 " + info.latest);
         });
-    }).detach();
+    });
 }
 
 void StatusBarController::showUpdateAlert(const std::string& current, const std::string& latest) {
