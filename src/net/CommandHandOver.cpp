@@ -26,15 +26,20 @@ CommandRequest buildCommand(const std::string& type, const Json& request) {
     CommandRequest c{type, commandName(type), integerEntry(request, "val"), std::nullopt};
     auto dx = integerEntry(request, "dx");
     auto dy = integerEntry(request, "dy");
-    if (dx && dy) c.extra = Json{{"dx", *dx}, {"dy", *dy}};
-    else if (dy) c.extra = Json{{"dy", *dy}};
+    if (dx && dy)
+        c.extra = Json{{"dx", *dx}, {"dy", *dy}};
+    else if (dy)
+        c.extra = Json{{"dy", *dy}};
     return c;
 }
 
 void runCommand(const CommandRequest& command) {
-    if (command.type == "mouse_down") KeyMapProcessor::mouseDown();
-    else if (command.type == "mouse_up") KeyMapProcessor::mouseUp();
-    else KeyMapProcessor::handleCommand(command.name, command.val, command.extra);
+    if (command.type == "mouse_down")
+        KeyMapProcessor::mouseDown();
+    else if (command.type == "mouse_up")
+        KeyMapProcessor::mouseUp();
+    else
+        KeyMapProcessor::handleCommand(command.name, command.val, command.extra);
 }
 
 }  // namespace tarsel

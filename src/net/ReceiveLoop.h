@@ -14,7 +14,7 @@ struct ConnectionContext {
 
 // What the loop needs of its connection.
 class ConnectionIO {
-public:
+  public:
     virtual ~ConnectionIO() = default;
     // Sends one datagram; returns "" on success, else the error's description.
     virtual std::string send(std::string_view text) = 0;

@@ -17,6 +17,8 @@ Platform& app() {
     return *slot();
 }
 
-void setApp(std::unique_ptr<Platform> platform) { slot() = std::move(platform); }
+void setApp(std::unique_ptr<Platform> platform) {
+    slot() = std::move(platform);
+}
 
 }  // namespace tarsel

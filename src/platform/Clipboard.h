@@ -5,7 +5,7 @@ namespace tarsel {
 
 // The general clipboard; called on the main thread only.
 class Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     virtual void setText(const std::string& utf8) = 0;  // clears, then sets plain text
     virtual std::string text() = 0;

@@ -6,7 +6,7 @@
 namespace tarsel {
 
 class MainLoop {
-public:
+  public:
     virtual ~MainLoop() = default;
     virtual void post(std::function<void()> task) = 0;
     virtual void postAfter(std::chrono::duration<double> delay, std::function<void()> task) = 0;

@@ -6,12 +6,12 @@
 namespace tarsel {
 
 class PathWatch {
-public:
+  public:
     virtual ~PathWatch() = default;  // cancels the watch
 };
 
 class PathMonitor {
-public:
+  public:
     virtual ~PathMonitor() = default;
     virtual std::unique_ptr<PathWatch> start(std::function<void(bool satisfied)> onUpdate) = 0;
 };

@@ -6,7 +6,7 @@ namespace tarsel {
 // AppleScript sources the agent runs; on the main thread only. Unknown
 // sources are ignored silently.
 class Scripts {
-public:
+  public:
     virtual ~Scripts() = default;
     virtual void run(const std::string& source) = 0;
 };

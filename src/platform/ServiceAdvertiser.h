@@ -7,17 +7,17 @@
 namespace tarsel {
 
 class Advertisement {
-public:
+  public:
     virtual ~Advertisement() = default;
 };
 
 class ServiceAdvertiser {
-public:
+  public:
     virtual ~ServiceAdvertiser() = default;
     // Never fails towards the caller: problems are handled (and logged) inside.
     virtual std::unique_ptr<Advertisement> publish(const std::string& domain,
-                                                   const std::string& type,
-                                                   const std::string& name, uint16_t port) = 0;
+                                                   const std::string& type, const std::string& name,
+                                                   uint16_t port) = 0;
 };
 
 }  // namespace tarsel

@@ -15,7 +15,7 @@ struct MenuItem {
 
 // The menu-bar/tray item. show() replaces the whole menu; main thread only.
 class StatusItem {
-public:
+  public:
     virtual ~StatusItem() = default;
     virtual bool install() = 0;  // false when the desktop has no tray
     virtual void show(const std::vector<MenuItem>& menu) = 0;

@@ -6,7 +6,7 @@ namespace tarsel {
 
 // Applications and URLs.
 class Workspace {
-public:
+  public:
     virtual ~Workspace() = default;
     virtual std::string frontmostApplicationId() = 0;  // not lower-cased; "" for none
     virtual void openTool(const std::vector<std::string>& args) = 0;  // the "open" tool

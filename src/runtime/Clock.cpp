@@ -6,7 +6,7 @@ namespace tarsel {
 namespace {
 
 class SystemClock : public Clock {
-public:
+  public:
     double now() const override {
         using namespace std::chrono;
         return duration<double>(system_clock::now().time_since_epoch()).count();

@@ -6,7 +6,7 @@
 namespace tarsel {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual double now() const = 0;        // seconds since 1970, with fractions
     virtual double monotonic() const = 0;  // seconds, never goes back
@@ -14,7 +14,7 @@ public:
 };
 
 class ManualClock : public Clock {
-public:
+  public:
     explicit ManualClock(double start = 1'700'000'000.0) : now_(start), mono_(1000.0) {}
     double now() const override { return now_.load(); }
     double monotonic() const override { return mono_.load(); }
@@ -25,7 +25,7 @@ public:
     // A wall-clock jump moves only the wall clock.
     void setWall(double t) { now_ = t; }
 
-private:
+  private:
     std::atomic<double> now_;
     std::atomic<double> mono_;
 };

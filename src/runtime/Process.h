@@ -15,9 +15,9 @@ struct ProcessResult {
 
 struct ProcessOptions {
     bool captureStdout = true;
-    bool mergeStderr = false;   // stderr into the same capture (runTool)
-    bool discardStderr = true;  // otherwise inherited
-    bool inheritStdout = false; // child writes where the agent writes
+    bool mergeStderr = false;    // stderr into the same capture (runTool)
+    bool discardStderr = true;   // otherwise inherited
+    bool inheritStdout = false;  // child writes where the agent writes
 };
 
 // Starts `path` with `args`, waits for it and reads its output to the end.

@@ -35,7 +35,9 @@ std::string fromCodePoints(const std::vector<UChar32>& cps, size_t from, size_t 
     return out;
 }
 
-bool isSpaceSeparatorOrTab(UChar32 c) { return c == 0x09 || u_charType(c) == U_SPACE_SEPARATOR; }
+bool isSpaceSeparatorOrTab(UChar32 c) {
+    return c == 0x09 || u_charType(c) == U_SPACE_SEPARATOR;
+}
 
 bool isWhitespaceOrNewline(UChar32 c) {
     if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
@@ -87,7 +89,9 @@ std::string trimWhitespaceAndNewlines(std::string_view text) {
     return trim(text, isWhitespaceOrNewline);
 }
 
-std::string trimWhitespaces(std::string_view text) { return trim(text, isSpaceSeparatorOrTab); }
+std::string trimWhitespaces(std::string_view text) {
+    return trim(text, isSpaceSeparatorOrTab);
+}
 
 std::string toLower(std::string_view text) {
     icu::UnicodeString s = toIcu(text);
@@ -117,8 +121,7 @@ bool allNumeric(std::string_view text) {
     // A character counts by its first scalar, as a combining mark never makes a digit.
     for (int32_t start = it->first(), end = it->next(); end != icu::BreakIterator::DONE;
          start = end, end = it->next()) {
-        if (u_getIntPropertyValue(s.char32At(start), UCHAR_NUMERIC_TYPE) == U_NT_NONE)
-            return false;
+        if (u_getIntPropertyValue(s.char32At(start), UCHAR_NUMERIC_TYPE) == U_NT_NONE) return false;
     }
     return true;
 }
@@ -128,6 +131,8 @@ int compare(std::string_view a, std::string_view b) {
     return na < nb ? -1 : (na == nb ? 0 : 1);
 }
 
-bool less(std::string_view a, std::string_view b) { return compare(a, b) < 0; }
+bool less(std::string_view a, std::string_view b) {
+    return compare(a, b) < 0;
+}
 
 }  // namespace tarsel::unicode

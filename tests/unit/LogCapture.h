@@ -9,7 +9,7 @@
 namespace tarsel::testing {
 
 class LogCapture {
-public:
+  public:
     LogCapture() {
         Logger::instance().setSink([this](std::string_view l) {
             std::lock_guard lock(mutex_);
@@ -26,7 +26,7 @@ public:
         lines_.clear();
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::vector<std::string> lines_;
 };

@@ -6,7 +6,7 @@
 namespace tarselctl {
 
 class UdpClient {
-public:
+  public:
     UdpClient(const std::string& host, int port, bool broadcast);
     ~UdpClient();
     bool ok() const { return fd_ >= 0; }
@@ -15,7 +15,7 @@ public:
     // The next datagram, or nothing once `seconds` have passed.
     std::optional<std::string> receive(double seconds);
 
-private:
+  private:
     int fd_ = -1;
     std::string error_;
     struct Address;

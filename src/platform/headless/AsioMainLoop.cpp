@@ -9,7 +9,9 @@ namespace tarsel {
 AsioMainLoop::AsioMainLoop()
     : guard_(asio::make_work_guard(io_)), mainThread_(std::this_thread::get_id()) {}
 
-void AsioMainLoop::post(std::function<void()> task) { asio::post(io_, std::move(task)); }
+void AsioMainLoop::post(std::function<void()> task) {
+    asio::post(io_, std::move(task));
+}
 
 void AsioMainLoop::postAfter(std::chrono::duration<double> delay, std::function<void()> task) {
     dispatchAfter(io_.get_executor(), delay, std::move(task));
@@ -20,6 +22,8 @@ void AsioMainLoop::run() {
     io_.run();
 }
 
-bool AsioMainLoop::isMainThread() const { return std::this_thread::get_id() == mainThread_; }
+bool AsioMainLoop::isMainThread() const {
+    return std::this_thread::get_id() == mainThread_;
+}
 
 }  // namespace tarsel

@@ -4,27 +4,27 @@ namespace tarsel {
 namespace {
 
 class NullInput : public InputEvents {
-public:
+  public:
     void postKey(uint16_t, bool, uint64_t) override {}
     void postMouse(int, Point p, int, int64_t, bool) override { at_ = p; }
     void postScroll(int32_t) override {}
     Point pointerLocation() override { return at_; }
 
-private:
+  private:
     Point at_{500, 400};
 };
 
 class NullClipboard : public Clipboard {
-public:
+  public:
     void setText(const std::string& t) override { text_ = t; }
     std::string text() override { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
 class NullWorkspace : public Workspace {
-public:
+  public:
     std::string frontmostApplicationId() override { return ""; }
     void openTool(const std::vector<std::string>&) override {}
     bool openURL(const std::string&) override { return false; }
@@ -33,24 +33,24 @@ public:
 };
 
 class NullScripts : public Scripts {
-public:
+  public:
     void run(const std::string&) override {}
 };
 
 class NullAccessibility : public Accessibility {
-public:
+  public:
     bool isTrusted() override { return false; }
     void openSettings() override {}
 };
 
 class NullStatusItem : public StatusItem {
-public:
+  public:
     bool install() override { return false; }
     void show(const std::vector<MenuItem>&) override {}
 };
 
 class NullLoginService : public LoginService {
-public:
+  public:
     std::string registrationPath() override { return ""; }  // nothing to register
     bool install(const std::string&, const std::string&, std::string* error) override {
         if (error) *error = "no service manager";
@@ -63,19 +63,19 @@ public:
 };
 
 class NullAlerts : public Alerts {
-public:
+  public:
     int runModal(const AlertSpec&) override { return kAlertDismissed; }
 };
 
 class NullHttp : public Http {
-public:
+  public:
     HttpResponse get(const std::string&, double) override { return unavailable(); }
     HttpResponse download(const std::string&, const std::string&, double,
                           const std::atomic<bool>&) override {
         return unavailable();
     }
 
-private:
+  private:
     static HttpResponse unavailable() { return {false, 0, "", "HTTP unavailable"}; }
 };
 

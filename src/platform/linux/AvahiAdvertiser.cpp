@@ -21,7 +21,7 @@ std::string withoutTrailingDot(std::string s) {
 }
 
 class AvahiAdvertisement : public Advertisement {
-public:
+  public:
     AvahiAdvertisement(std::string domain, std::string type, std::string name, uint16_t port)
         : domain_(withoutTrailingDot(std::move(domain))),
           type_(withoutTrailingDot(std::move(type))),
@@ -35,7 +35,8 @@ public:
         client_ = avahi_client_new(avahi_threaded_poll_get(poll_), AVAHI_CLIENT_NO_FAIL,
                                    &AvahiAdvertisement::onClient, this, &error);
         if (!client_) {
-            logLine(std::string("⚠️ [mDNS] Avahi 클라이언트 생성 실패: ") + avahi_strerror(error));
+            logLine(std::string("⚠️ [mDNS] Avahi 클라이언트 생성 실패: ") +
+                    avahi_strerror(error));
             return false;
         }
         return avahi_threaded_poll_start(poll_) == 0;
@@ -47,7 +48,7 @@ public:
         if (poll_) avahi_threaded_poll_free(poll_);
     }
 
-private:
+  private:
     static void onClient(AvahiClient* c, AvahiClientState state, void* self) {
         static_cast<AvahiAdvertisement*>(self)->clientChanged(c, state);
     }
@@ -66,7 +67,8 @@ private:
             avahi_entry_group_free(group_);
             group_ = nullptr;
         } else if (state == AVAHI_CLIENT_FAILURE) {
-            logLine(std::string("⚠️ [mDNS] Avahi 오류: ") + avahi_strerror(avahi_client_errno(c)));
+            logLine(std::string("⚠️ [mDNS] Avahi 오류: ") +
+                    avahi_strerror(avahi_client_errno(c)));
         }
     }
 

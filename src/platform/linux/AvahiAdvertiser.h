@@ -7,7 +7,7 @@ namespace tarsel {
 // Waits for a daemon that is not running yet, re-publishes after a daemon
 // restart and renames on a name clash the way the daemon's own tools do.
 class AvahiAdvertiser : public ServiceAdvertiser {
-public:
+  public:
     std::unique_ptr<Advertisement> publish(const std::string& domain, const std::string& type,
                                            const std::string& name, uint16_t port) override;
 };

@@ -55,7 +55,8 @@ std::string firewalldHint(const std::string& port, const FirewallPaths& paths) {
     if (query.output == "no\n")
         return "⚠️ [Firewall] firewalld가 UDP " + port +
                "을 막고 있습니다. 허용하려면: " + allow;
-    return "⚠️ [Firewall] firewalld가 실행 중입니다. 휴대폰이 이 컴퓨터를 찾지 "
+    return "⚠️ [Firewall] firewalld가 실행 중입니다. 휴대폰이 이 컴퓨터를 "
+           "찾지 "
            "못하면: " +
            allow;
 }

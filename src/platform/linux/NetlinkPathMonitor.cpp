@@ -28,7 +28,7 @@ bool hasUsableIPv4() {
 }
 
 class NetlinkWatch : public PathWatch {
-public:
+  public:
     explicit NetlinkWatch(std::function<void(bool)> onUpdate) : onUpdate_(std::move(onUpdate)) {
         wake_ = eventfd(0, EFD_CLOEXEC);
         sock_ = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
@@ -50,7 +50,7 @@ public:
         if (wake_ >= 0) close(wake_);
     }
 
-private:
+  private:
     void loop() {
         onUpdate_(hasUsableIPv4());  // like any path monitor: the present path first
         while (sock_ >= 0) {

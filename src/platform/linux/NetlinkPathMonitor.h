@@ -7,7 +7,7 @@ namespace tarsel {
 // netlink socket, so a wired-only desktop refreshes its address too. "Satisfied"
 // means some non-loopback interface is up with an IPv4 address.
 class NetlinkPathMonitor : public PathMonitor {
-public:
+  public:
     std::unique_ptr<PathWatch> start(std::function<void(bool satisfied)> onUpdate) override;
 };
 

@@ -26,9 +26,12 @@ std::string readToEnd(int fd) {
     char buf[8192];
     for (;;) {
         ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0) out.append(buf, static_cast<size_t>(n));
-        else if (n < 0 && errno == EINTR) continue;
-        else break;
+        if (n > 0)
+            out.append(buf, static_cast<size_t>(n));
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;
     }
     return out;
 }
@@ -44,10 +47,14 @@ int waitStatus(pid_t pid) {
 
 void setupStreams(posix_spawn_file_actions_t& fa, int writeEnd, const ProcessOptions& o) {
     posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    if (o.captureStdout) posix_spawn_file_actions_adddup2(&fa, writeEnd, 1);
-    else if (!o.inheritStdout) posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-    if (o.mergeStderr && o.captureStdout) posix_spawn_file_actions_adddup2(&fa, writeEnd, 2);
-    else if (o.discardStderr) posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    if (o.captureStdout)
+        posix_spawn_file_actions_adddup2(&fa, writeEnd, 1);
+    else if (!o.inheritStdout)
+        posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+    if (o.mergeStderr && o.captureStdout)
+        posix_spawn_file_actions_adddup2(&fa, writeEnd, 2);
+    else if (o.discardStderr)
+        posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
 }
 
 }  // namespace
@@ -70,8 +77,8 @@ ProcessResult runProcess(const std::string& path, const std::vector<std::string>
     close(fds[1]);
     if (rc != 0) {
         close(fds[0]);
-        result.startError = "The file \xe2\x80\x9c" + path + "\xe2\x80\x9d couldn't be opened: " +
-                            std::strerror(rc);
+        result.startError = "The file \xe2\x80\x9c" + path +
+                            "\xe2\x80\x9d couldn't be opened: " + std::strerror(rc);
         return result;
     }
     result.started = true;
@@ -100,6 +107,8 @@ std::optional<int> spawnDetached(const std::string& path, const std::vector<std:
     return pid;
 }
 
-int currentProcessId() { return static_cast<int>(getpid()); }
+int currentProcessId() {
+    return static_cast<int>(getpid());
+}
 
 }  // namespace tarsel

@@ -4,12 +4,12 @@ namespace tarsel {
 namespace {
 
 class RecordedAdvertisement : public Advertisement {
-public:
+  public:
     RecordedAdvertisement(std::shared_ptr<Recorder> r, Json fields)
         : recorder_(std::move(r)), fields_(std::move(fields)) {}
     ~RecordedAdvertisement() override { recorder_->write("advertise_stop", fields_); }
 
-private:
+  private:
     std::shared_ptr<Recorder> recorder_;
     Json fields_;
 };

@@ -7,12 +7,13 @@
 namespace tarsel {
 
 class RecordAdvertiser : public ServiceAdvertiser {
-public:
-    explicit RecordAdvertiser(std::shared_ptr<Recorder> recorder) : recorder_(std::move(recorder)) {}
+  public:
+    explicit RecordAdvertiser(std::shared_ptr<Recorder> recorder)
+        : recorder_(std::move(recorder)) {}
     std::unique_ptr<Advertisement> publish(const std::string& domain, const std::string& type,
                                            const std::string& name, uint16_t port) override;
 
-private:
+  private:
     std::shared_ptr<Recorder> recorder_;
 };
 

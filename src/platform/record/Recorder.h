@@ -10,12 +10,12 @@
 namespace tarsel {
 
 class Recorder {
-public:
+  public:
     explicit Recorder(const std::string& path);  // "" or "-" = standard error
     ~Recorder();
     void write(const std::string& op, Json fields);
 
-private:
+  private:
     std::mutex mutex_;
     FILE* file_ = nullptr;
     bool owned_ = false;

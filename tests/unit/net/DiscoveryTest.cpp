@@ -65,8 +65,7 @@ TEST(LocalAddress, InterfacesFirstThenFirstPrivateHostAddress) {
     using Answers = std::vector<std::optional<std::string>>;
     EXPECT_EQ(chooseLocalIP(Answers{"", "10.1.2.3"}, {"192.168.0.9"}), "10.1.2.3");
     EXPECT_EQ(chooseLocalIP(Answers{"192.168.7.7", "10.1.2.3"}, {}), "192.168.7.7");
-    EXPECT_EQ(chooseLocalIP(Answers{std::nullopt, ""},
-                            {"fe80::1", "172.20.0.5", "192.168.1.2"}),
+    EXPECT_EQ(chooseLocalIP(Answers{std::nullopt, ""}, {"fe80::1", "172.20.0.5", "192.168.1.2"}),
               "172.20.0.5");
     EXPECT_EQ(chooseLocalIP(Answers{}, {"8.8.8.8", "::1"}), "127.0.0.1");
     EXPECT_EQ(chooseLocalIP(Answers{}, {}), "127.0.0.1");

@@ -23,7 +23,7 @@ struct FakeConnection : ConnectionIO {
 };
 
 class ReceiveLoopTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto& g = globals();
         g.serverPIN = "135790";
@@ -59,7 +59,8 @@ TEST_F(ReceiveLoopTest, WrongPinsAreCountedAndAnswered) {
         log.clear();
         EXPECT_EQ(feed(bad), LoopOutcome::Continue);
         ASSERT_EQ(log.lines().size(), 2u);
-        EXPECT_EQ(log.lines()[1], "⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
+        EXPECT_EQ(log.lines()[1],
+                  "⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
     }
     EXPECT_EQ(io.sent, std::vector<std::string>(3, R"({"error":"invalid_pin"})"));
     EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP " + ctx.remoteIP + " 인증 실패 (3/10)");
@@ -86,7 +87,8 @@ TEST_F(ReceiveLoopTest, MalformedInputNeverCrashesAndKeepsItsOutcome) {
     EXPECT_EQ(feed(R"({"pin":)"), LoopOutcome::Continue);
     auto lines = log.lines();
     ASSERT_EQ(lines.size(), 3u);
-    for (auto& l : lines) EXPECT_EQ(l.rfind("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): ", 0), 0u);
+    for (auto& l : lines)
+        EXPECT_EQ(l.rfind("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): ", 0), 0u);
     log.clear();
     EXPECT_EQ(feed(R"([1,2])"), LoopOutcome::Continue);  // array: silent, not counted
     EXPECT_EQ(feed(R"({"pin":"135790","type":7})"), LoopOutcome::Continue);
