@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "HostFakes.h"
+#include "host/HostFakes.h"
 #include "platform/linux/X11Accessibility.h"
 #ifdef TARSEL_WITH_QT
 #include <QApplication>

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <thread>
 
-#include "HostFakes.h"
 #include "app/Globals.h"
 #include "app/Shutdown.h"
+#include "host/HostFakes.h"
 #include "menubar/StatusBarController.h"
 #include "runtime/Log.h"
 

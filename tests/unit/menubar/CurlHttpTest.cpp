@@ -1,5 +1,6 @@
-// libcurl against local HTTPS servers: idle time-outs, redirects kept on the
-// first host, the document cap.
+// The update check's and the self-update's HTTP client against local HTTPS
+// servers (the update tests' own, hence this folder): idle time-outs,
+// redirects kept on the first host, the document cap.
 #include <gtest/gtest.h>
 
 #include "LocalHttps.h"
