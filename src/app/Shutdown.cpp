@@ -106,7 +106,7 @@ void cleanupAndExit() {
     logLine("🛑 서버 종료 중...");
     if (settled) stopServices();
     if (!StatusBarController::shared().isUpdateRestart) {
-        app().login->unload();
+        platform().login->unload();
         logLine("✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)");
     }
     logLine("✅ 정리 완료");

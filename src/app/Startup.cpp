@@ -19,9 +19,9 @@ namespace {
 // An active firewall is the usual reason a phone cannot find the computer.
 // The check may wait on D-Bus, so it runs beside the start-up.
 void reportFirewall(int port) {
-    if (!app().host.firewallHint) return;
+    if (!platform().host.firewallHint) return;
     asio::post(Queues::global(), [port] {
-        if (std::string hint = app().host.firewallHint(port); !hint.empty()) logLine(hint);
+        if (std::string hint = platform().host.firewallHint(port); !hint.empty()) logLine(hint);
     });
 }
 
@@ -30,7 +30,7 @@ void reportFirewall(int port) {
 void startUp(const std::vector<std::string>& arguments) {
     auto& g = globals();
     g.arguments = arguments;
-    g.appSupportDir = makeAppSupportDir(app().host);
+    g.appSupportDir = makeAppSupportDir(platform().host);
     g.configPath = files::join(g.appSupportDir, "config.json");
     g.serverPIN = loadOrCreatePIN(g.arguments, g.configPath);
     g.port = 3000;

@@ -41,8 +41,8 @@ bool answeredOption(const std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (answeredOption(arguments)) return 0;
-    tarsel::setApp(tarsel::createPlatform(argc, argv));
+    tarsel::setPlatform(tarsel::createPlatform(argc, argv));
     tarsel::startUp(arguments);
-    tarsel::app().mainLoop->run();
+    tarsel::platform().mainLoop->run();
     return 0;
 }

@@ -29,7 +29,7 @@ AlertSpec permissionAlert() {
 }
 
 void showPermissionAlert() {
-    switch (app().alerts->runModal(permissionAlert())) {
+    switch (platform().alerts->runModal(permissionAlert())) {
         case 1000:
             openAccessibilitySettings();
             break;
@@ -42,7 +42,7 @@ void showPermissionAlert() {
 }
 
 ProcessResult runTccutil() {
-    const std::string& tool = app().host.tccutilPath;
+    const std::string& tool = platform().host.tccutilPath;
     if (tool.empty()) {  // no permission database on this system
         ProcessResult missing;
         missing.startError =
@@ -56,7 +56,7 @@ ProcessResult runTccutil() {
 }  // namespace
 
 void checkAccessibilityPermission() {
-    if (app().accessibility->isTrusted()) {
+    if (platform().accessibility->isTrusted()) {
         logLine("✅ 손쉬운 사용 권한: 부여됨");
         return;
     }
@@ -67,11 +67,11 @@ void checkAccessibilityPermission() {
     logLine("⚠️  → TarselServer 항목을 켜기");
     logLine("⚠️  =====================================");
     logBlankLine();
-    app().mainLoop->post(showPermissionAlert);
+    platform().mainLoop->post(showPermissionAlert);
 }
 
 void openAccessibilitySettings() {
-    app().accessibility->openSettings();
+    platform().accessibility->openSettings();
 }
 
 void forceResetAccessibilityPermission() {
@@ -85,7 +85,7 @@ void forceResetAccessibilityPermission() {
         logLine("⚠️ tccutil 실행 결과: 종료코드 " + std::to_string(reset.status));
     openAccessibilitySettings();
     // The service manager starts the agent again, which checks afresh.
-    app().mainLoop->postAfter(std::chrono::milliseconds(500), [] {
+    platform().mainLoop->postAfter(std::chrono::milliseconds(500), [] {
         Logger::instance().flush();
         std::_Exit(0);
     });

@@ -8,10 +8,10 @@
 namespace tarsel {
 
 void ensureLaunchAgentInstalled() {
-    auto& login = *app().login;
+    auto& login = *platform().login;
     const std::string path = login.registrationPath();
     if (path.empty() || files::exists(path)) return;  // never rewrite the user's file
-    const auto& host = app().host;
+    const auto& host = platform().host;
     const std::string executable =
         host.executablePath.empty() ? kDefaultExecutablePath : host.executablePath;
     std::string error;

@@ -15,7 +15,7 @@ namespace {
 void killProcess(const std::string& pid, const std::string& port) {
     logLine("⚠️  포트 " + port + "를 사용 중인 프로세스 발견: PID " + pid);
     logLine("🔨 프로세스 " + pid + " 종료 중...");
-    ProcessResult kill = runProcess(app().host.killPath, {"-9", pid});
+    ProcessResult kill = runProcess(platform().host.killPath, {"-9", pid});
     if (!kill.started)
         logLine("❌ 프로세스 " + pid + " 종료 중 오류: " + kill.startError);
     else if (kill.status == 0)
@@ -31,7 +31,7 @@ void killProcessOnPort(uint16_t port) {
     logLine("🔍 포트 " + portText + " 사용 중인 프로세스 확인 중...");
     // Only UDP sockets bound to the port count: a web server on TCP 3000, or a
     // browser talking to one, is none of our business.
-    ProcessResult lsof = runProcess(app().host.lsofPath, lsofUdpPortArguments(port));
+    ProcessResult lsof = runProcess(platform().host.lsofPath, lsofUdpPortArguments(port));
     if (!lsof.started) {
         logLine("⚠️  포트 확인 중 오류 발생: " + lsof.startError);
         return;

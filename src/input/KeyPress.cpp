@@ -18,9 +18,10 @@ void pressKey(KeyCode keyCode, EventFlags modifiers) {
     // The down is posted in call order; the hold is a timer, so the queue
     // moves on at once and a burst of presses never holds a pool thread.
     keyQueue().async([keyCode, modifiers](StepQueue::Done done) {
-        app().input->postKey(keyCode, true, modifiers);
-        keyQueue().after(kKeyHold,
-                         [keyCode, modifiers] { app().input->postKey(keyCode, false, modifiers); });
+        platform().input->postKey(keyCode, true, modifiers);
+        keyQueue().after(kKeyHold, [keyCode, modifiers] {
+            platform().input->postKey(keyCode, false, modifiers);
+        });
         done();
     });
 }

@@ -5,7 +5,7 @@
 namespace tarsel::KeyMapProcessor {
 
 void runOnMainThread(std::function<void()> task) {
-    auto& loop = *app().mainLoop;
+    auto& loop = *platform().mainLoop;
     if (loop.isMainThread())
         task();
     else
@@ -13,7 +13,7 @@ void runOnMainThread(std::function<void()> task) {
 }
 
 void runScript(const std::string& source) {
-    runOnMainThread([source] { app().scripts->run(source); });
+    runOnMainThread([source] { platform().scripts->run(source); });
 }
 
 void sleepComputer() {

@@ -8,7 +8,7 @@ namespace tarsel::KeyMapProcessor {
 namespace {
 
 std::string frontApplicationId() {
-    return unicode::toLower(app().workspace->frontmostApplicationId());
+    return unicode::toLower(platform().workspace->frontmostApplicationId());
 }
 
 bool contains(const std::string& s, const char* part) {

@@ -18,7 +18,7 @@ MouseState& state() {
 }
 
 InputEvents& input() {
-    return *app().input;
+    return *platform().input;
 }
 
 struct ButtonTypes {

@@ -99,9 +99,9 @@ bool runApplication(const std::string& name) {
     }
     if (name == "finder") {
         logLine("📂 Opening Finder");
-        app().workspace->launchApplication("Finder");
+        platform().workspace->launchApplication("Finder");
     } else if (name == "explorer") {
-        app().workspace->launchApplication("Finder");
+        platform().workspace->launchApplication("Finder");
     } else if (name == "browser" || name == "browser_chrome") {
         openBrowser("com.google.Chrome");
     } else if (name == "browser_safari") {

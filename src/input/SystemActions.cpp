@@ -37,7 +37,7 @@ void postFrom(std::shared_ptr<std::vector<TimedKey>> events, std::size_t index, 
     const TimedKey& e = (*events)[index];
     dispatchAfter(Queues::network().get_executor(), Seconds(e.at - now), [events, index] {
         const TimedKey& k = (*events)[index];
-        app().input->postKey(k.code, k.down, 0);
+        platform().input->postKey(k.code, k.down, 0);
         postFrom(events, index + 1, k.at);
     });
 }
@@ -45,7 +45,7 @@ void postFrom(std::shared_ptr<std::vector<TimedKey>> events, std::size_t index, 
 }  // namespace
 
 void takeScreenshot(const std::string& mode) {
-    auto keys = app().input->screenshotKeys(mode == "part");
+    auto keys = platform().input->screenshotKeys(mode == "part");
     auto events = std::make_shared<std::vector<TimedKey>>(screenshotTimeline(keys));
     asio::post(Queues::network(), [events] { postFrom(events, 0, 0.0); });
 }
@@ -67,11 +67,11 @@ bool isLocalMediaPlayer(const std::string& bundleId) {
 }
 
 void openApp(const std::string& bundleId) {
-    app().workspace->openTool({"-b", bundleId});
+    platform().workspace->openTool({"-b", bundleId});
 }
 
 void openBrowser(const std::string& bundleId) {
-    if (!app().workspace->isApplicationInstalled(bundleId)) return;
+    if (!platform().workspace->isApplicationInstalled(bundleId)) return;
     openApp(bundleId);
 }
 

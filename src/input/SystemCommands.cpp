@@ -32,7 +32,7 @@ bool runEarlySystemCommand(const std::string& name) {
         runScript("tell application \"System Events\" to key code 103");
     } else if (isOneOf<4>(name, {"mission_control", "mission_ctrl", "ctrl+up", "control+up"})) {
         logLine("⚡️ System Command: Mission Control");
-        app().workspace->openTool({"-a", "Mission Control"});
+        platform().workspace->openTool({"-a", "Mission Control"});
     } else {
         return false;
     }

@@ -17,19 +17,19 @@ constexpr KeyCode kV = 9;
 constexpr Seconds kKeyHold{0.05};
 
 void setClipboard(const std::string& text) {
-    app().clipboard->setText(text);
+    platform().clipboard->setText(text);
 }
 
 }  // namespace
 
 void typeText(const std::string& text) {
     keyQueue().async([text](StepQueue::Done done) {
-        app().mainLoop->post([text, done] {
+        platform().mainLoop->post([text, done] {
             setClipboard(text);
-            app().input->postKey(kV, true, flag::command);
+            platform().input->postKey(kV, true, flag::command);
             logLine("📝 텍스트 입력: " + text);
             keyQueue().after(kKeyHold, [done] {
-                app().input->postKey(kV, false, flag::command);
+                platform().input->postKey(kV, false, flag::command);
                 done();
             });
         });
@@ -38,10 +38,10 @@ void typeText(const std::string& text) {
 
 void pasteText(const std::string& text) {
     keyQueue().async([text](StepQueue::Done done) {
-        app().mainLoop->post([text, done] {
+        platform().mainLoop->post([text, done] {
             setClipboard(text);
-            app().input->postKey(kV, true, flag::command);
-            app().input->postKey(kV, false, flag::command);
+            platform().input->postKey(kV, true, flag::command);
+            platform().input->postKey(kV, false, flag::command);
             done();
         });
     });

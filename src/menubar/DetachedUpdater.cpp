@@ -38,7 +38,7 @@ bool startDetached(const std::string& bash, const std::string& scriptPath) {
 
 void launchDetachedUpdater(StatusBarController& controller, const std::string& newAppPath,
                            const std::string& workDir) {
-    const HostConstants& host = app().host;
+    const HostConstants& host = platform().host;
     UpdaterScriptValues values;
     values.parentPid = currentProcessId();
     values.newApp = newAppPath;
@@ -58,7 +58,7 @@ void launchDetachedUpdater(StatusBarController& controller, const std::string& n
     }
     // Only now that the updater runs may the service go down, even if going
     // down stops this very process.
-    if (app().login) app().login->unload();
+    if (platform().login) platform().login->unload();
 
     logLine("🚀 업데이터 분리 실행 완료 — 앱 종료");
     auto& g = globals();

@@ -44,7 +44,7 @@ L10n L10n::forLanguages(const std::vector<std::string>& preferred, const std::st
 }
 
 const L10n& L10n::current() {
-    static const L10n strings = forLanguages(preferredLanguages(), app().host.websiteHost);
+    static const L10n strings = forLanguages(preferredLanguages(), platform().host.websiteHost);
     return strings;
 }
 

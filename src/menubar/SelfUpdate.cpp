@@ -26,7 +26,7 @@ void showFallbackAlert(StatusBarController& controller, const std::string& reaso
     alert.informative =
         "다운로드 페이지에서 직접 받아 설치할 수 있습니다.\n\n(사유: " + reason + ")";
     alert.buttons = {"다운로드 페이지 열기", "나중에"};
-    if (app().alerts->runModal(alert) == 1000) controller.openDownloadPage();
+    if (platform().alerts->runModal(alert) == 1000) controller.openDownloadPage();
     controller.rebuildMenu();
 }
 
@@ -42,13 +42,13 @@ bool hasInstaller(const HostConstants& h) {
 
 void fallbackToManualDownload(StatusBarController& controller, const std::string& reason) {
     logLine("⚠️ 자동 업데이트 폴백: " + reason);
-    app().mainLoop->post([&controller, reason] { showFallbackAlert(controller, reason); });
+    platform().mainLoop->post([&controller, reason] { showFallbackAlert(controller, reason); });
 }
 
 void performSelfUpdate(StatusBarController& controller) {
     if (isBusy(controller.updateState)) return;
     // No installer here: say so at once rather than download what cannot be installed.
-    if (!hasInstaller(app().host)) return fallbackToManualDownload(controller, kNoInstaller);
+    if (!hasInstaller(platform().host)) return fallbackToManualDownload(controller, kNoInstaller);
     if (!controller.dmgDirectURL || controller.dmgDirectURL->empty() || !controller.latestVersion)
         return fallbackToManualDownload(controller, "자동 설치 정보 없음");
     if (!isTrustedDownloadAddress(*controller.dmgDirectURL, controller.websiteURL))

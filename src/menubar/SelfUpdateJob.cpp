@@ -52,7 +52,7 @@ class Download {
     // still running then is cancelled and waited for, so nothing writes into the work directory
     // after the job has removed it.
     bool run() {
-        if (!app().http) return false;
+        if (!platform().http) return false;
         std::promise<bool> done;
         auto result = done.get_future();
         std::thread transfer([this, &done] { done.set_value(transferAndMove()); });
@@ -71,7 +71,7 @@ class Download {
     bool transferAndMove() {
         std::string part = dmgPath_ + ".part";
         HttpResponse r =
-            app().http->download(job_.address, part, job_.requestTimeoutSeconds, cancel_);
+            platform().http->download(job_.address, part, job_.requestTimeoutSeconds, cancel_);
         std::error_code ec;
         bool ok = r.ok && r.status == 200 && !cancel_;
         if (ok) {
@@ -103,7 +103,7 @@ class Job {
     Job(StatusBarController& controller, const SelfUpdateJob& job)
         : controller_(controller),
           job_(job),
-          host_(app().host),
+          host_(platform().host),
           paths_(newWorkDirectoryPath(host_.tempDir)) {}
 
     void run() {

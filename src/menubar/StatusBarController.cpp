@@ -23,8 +23,8 @@ constexpr double kCheckTimeoutSeconds = 8.0;
 }  // namespace
 
 StatusBarController& StatusBarController::shared() {
-    static StatusBarController* controller =
-        new StatusBarController(globals().serverVersion, app().host.websiteHost, L10n::current());
+    static StatusBarController* controller = new StatusBarController(
+        globals().serverVersion, platform().host.websiteHost, L10n::current());
     return *controller;
 }
 
@@ -36,14 +36,14 @@ StatusBarController::StatusBarController(std::string version, const std::string&
       websiteHost_(host) {}
 
 void StatusBarController::install() {
-    statusItemInstalled = app().statusItem->install();
+    statusItemInstalled = platform().statusItem->install();
     rebuildMenu();
     scheduleRefresh();
     refreshTimerStarted = true;
     // On the main loop, where the controller lives and dies, so the check
     // never reads a controller that is going away.
     std::weak_ptr<int> alive = alive_;
-    app().mainLoop->postAfter(Seconds(kFirstCheckDelaySeconds), [this, alive] {
+    platform().mainLoop->postAfter(Seconds(kFirstCheckDelaySeconds), [this, alive] {
         if (!alive.expired()) checkForUpdates(false);
     });
 }
@@ -51,7 +51,7 @@ void StatusBarController::install() {
 // A repeating timer made of one-shot ones; it is never stopped.
 void StatusBarController::scheduleRefresh() {
     std::weak_ptr<int> alive = alive_;
-    app().mainLoop->postAfter(Seconds(kRefreshSeconds), [this, alive] {
+    platform().mainLoop->postAfter(Seconds(kRefreshSeconds), [this, alive] {
         if (alive.expired()) return;
         rebuildMenu();
         scheduleRefresh();
@@ -95,12 +95,12 @@ void StatusBarController::rebuildMenu() {
         }
         items.push_back(std::move(item));
     }
-    if (app().statusItem) app().statusItem->show(items);
+    if (platform().statusItem) platform().statusItem->show(items);
 }
 
 void StatusBarController::setUpdateState(UpdateState state) {
     std::weak_ptr<int> alive = alive_;
-    app().mainLoop->post([this, alive, state] {
+    platform().mainLoop->post([this, alive, state] {
         if (alive.expired()) return;
         updateState = state;
         rebuildMenu();
@@ -122,7 +122,7 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
     std::weak_ptr<int> alive = alive_;
     asio::post(Queues::global(), [this, alive, userInitiated, url = versionCheckURL,
                                   fallback = defaultDownloadPage()] {
-        HttpResponse response = app().http->get(url, kCheckTimeoutSeconds);
+        HttpResponse response = platform().http->get(url, kCheckTimeoutSeconds);
         if (alive.expired()) return;
         if (!response.ok) {
             logLine("⚠️ 업데이트 체크 실패: " + response.error);
@@ -133,7 +133,7 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
             logLine("⚠️ version.json 파싱 실패");
             return;
         }
-        app().mainLoop->post([this, alive, userInitiated, info = *info] {
+        platform().mainLoop->post([this, alive, userInitiated, info = *info] {
             if (alive.expired()) return;
             latestVersion = info.latest;
             downloadURL = info.downloadURL;
@@ -149,11 +149,11 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
 
 void StatusBarController::showUpdateAlert(const std::string& current, const std::string& latest) {
     if (compareVersions(latest, current) < 1) {
-        app().alerts->runModal(
+        platform().alerts->runModal(
             {"최신 버전입니다", "현재 버전 " + current + " 이 최신입니다.", {"확인"}});
         return;
     }
-    int answer = app().alerts->runModal(
+    int answer = platform().alerts->runModal(
         {"새 버전 " + latest + " 사용 가능",
          "현재 버전: " + current + "\n새 버전 다운로드 페이지를 여시겠습니까?",
          {"다운로드 페이지 열기", "나중에"}});
@@ -162,7 +162,7 @@ void StatusBarController::showUpdateAlert(const std::string& current, const std:
 
 void StatusBarController::openDownloadPage() {
     std::string url = downloadURL && parseURL(*downloadURL) ? *downloadURL : defaultDownloadPage();
-    app().workspace->openURL(url);
+    platform().workspace->openURL(url);
 }
 
 void StatusBarController::manualCheckForUpdates() {
@@ -170,7 +170,7 @@ void StatusBarController::manualCheckForUpdates() {
 }
 
 void StatusBarController::openWebsite() {
-    if (parseURL(websiteURL)) app().workspace->openURL(websiteURL);
+    if (parseURL(websiteURL)) platform().workspace->openURL(websiteURL);
 }
 
 void StatusBarController::performSelfUpdate() {

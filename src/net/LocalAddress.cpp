@@ -10,7 +10,7 @@
 namespace tarsel {
 
 std::optional<std::string> getIP(const std::string& interfaceName) {
-    auto answer = app().host.interfaceAddress(interfaceName);
+    auto answer = platform().host.interfaceAddress(interfaceName);
     if (!answer) return std::nullopt;
     return unicode::trimWhitespaceAndNewlines(*answer);
 }
@@ -28,7 +28,7 @@ std::string chooseLocalIP(const std::vector<std::optional<std::string>>& interfa
 }
 
 std::string getLocalIP() {
-    auto& host = app().host;
+    auto& host = platform().host;
     std::vector<std::optional<std::string>> answers;
     auto names = host.preferredInterfaces();
     for (std::size_t i = 0; i < names.size() && i < 2; ++i) {
@@ -75,7 +75,7 @@ void updateCurrentIP() {
 void startNetworkPathMonitoring() {
     auto& g = globals();
     g.ipQueue->sync([] { setCurrentIP(getLocalIP()); });
-    g.pathMonitor = app().pathMonitor->start([&g](bool satisfied) {
+    g.pathMonitor = platform().pathMonitor->start([&g](bool satisfied) {
         g.pathMonitorQueue->async([satisfied] {
             if (satisfied) updateCurrentIP();
         });

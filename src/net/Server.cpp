@@ -11,7 +11,7 @@ namespace tarsel {
 namespace {
 
 std::string computerName() {
-    std::string name = app().host.computerName ? app().host.computerName() : "";
+    std::string name = platform().host.computerName ? platform().host.computerName() : "";
     return name.empty() ? "Mac" : name;
 }
 
@@ -48,7 +48,7 @@ void startServer() {
     }
     g.activeListener = listener;
     std::string error = listener->start();
-    g.bonjourService = app().advertiser->publish("local.", "_tarsel._udp.", name, g.port);
+    g.bonjourService = platform().advertiser->publish("local.", "_tarsel._udp.", name, g.port);
     logLine("📡 [mDNS] _tarsel._udp 광고 시작 (" + name + ":" + std::to_string(g.port) + ")");
     if (error.empty())
         logLine("✅ 서버 리스너 대기 중 (포트 3000)");

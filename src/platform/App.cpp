@@ -12,12 +12,12 @@ std::unique_ptr<Platform>& slot() {
 
 }  // namespace
 
-Platform& app() {
+Platform& platform() {
     if (!slot()) std::abort();  // start-up installs it first
     return *slot();
 }
 
-void setApp(std::unique_ptr<Platform> platform) {
+void setPlatform(std::unique_ptr<Platform> platform) {
     slot() = std::move(platform);
 }
 

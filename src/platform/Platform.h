@@ -39,8 +39,8 @@ struct Platform {
 
 // The process's application object. Start-up installs it before anything else
 // runs; tests install one of their own.
-Platform& app();
-void setApp(std::unique_ptr<Platform> platform);
+Platform& platform();
+void setPlatform(std::unique_ptr<Platform> platform);
 
 // Builds the backend named by TARSEL_BACKEND (auto, x11, headless, record).
 std::unique_ptr<Platform> createPlatform(int& argc, char** argv);

@@ -32,13 +32,13 @@ inline void setUpOnce() {
         int argc = 1;
         char name[] = "tarsel-fuzz";
         char* argv[] = {name, nullptr};
-        setApp(createPlatform(argc, argv));
+        setPlatform(createPlatform(argc, argv));
         auto& g = globals();
         g.serverPIN = "246810";
         g.appSupportDir = home + "/data";
         g.shortcutsDBPath = files::join(g.appSupportDir, "shortcuts_db.json");
         g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", Queues::global());
-        std::thread([] { app().mainLoop->run(); }).detach();
+        std::thread([] { platform().mainLoop->run(); }).detach();
         // The main loop cannot be stopped from outside, and destroying it while
         // it runs hangs; a normal exit therefore skips the static destructors.
         // libFuzzer reports crashes, leaks and time-outs through _Exit anyway.

@@ -60,7 +60,7 @@ class Shutdown : public ::testing::Test {
     // In the child: every log line and port call goes to the journal.
     void prepare(std::function<void()> duringUnload = {}) {
         Logger::instance().setSink([j = journal()](std::string_view l) { note(j, l); });
-        app().login = std::make_unique<NotingLogin>(journal(), std::move(duringUnload));
+        platform().login = std::make_unique<NotingLogin>(journal(), std::move(duringUnload));
         globals().pathMonitor = std::make_unique<NotingWatch>(journal());
         globals().bonjourService = std::make_unique<NotingAdvertisement>(journal());
         globals().activeListener.reset();  // as when the listener could not be made
@@ -70,7 +70,7 @@ class Shutdown : public ::testing::Test {
     std::vector<std::string> journalLines() const { return splitLines(readFile(journal())); }
 
     TempDir dir;
-    FakePlatform platform;
+    FakePlatform fakes;
 };
 
 const std::vector<std::string> kFullSequence = {

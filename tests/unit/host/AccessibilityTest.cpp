@@ -27,29 +27,29 @@ class AccessibilityCheck : public ::testing::Test {
   protected:
     // Runs the check, then the main loop's turn in which the alert answers.
     void checkAndAnswer(int answer) {
-        platform.alerts->answer = answer;
+        fakes.alerts->answer = answer;
         checkAccessibilityPermission();
-        platform.mainLoop->drain();
+        fakes.mainLoop->drain();
     }
 
-    FakePlatform platform;
+    FakePlatform fakes;
     LogCapture log;
 };
 
 TEST_F(AccessibilityCheck, TrustedLogsOneLineAndShowsNothing) {
-    platform.accessibility->trusted = true;
+    fakes.accessibility->trusted = true;
     checkAndAnswer(1001);
     EXPECT_EQ(log.lines(), std::vector<std::string>{"✅ 손쉬운 사용 권한: 부여됨"});
-    EXPECT_TRUE(platform.alerts->shown.empty());
+    EXPECT_TRUE(fakes.alerts->shown.empty());
 }
 
 TEST_F(AccessibilityCheck, MissingTrustWarnsAndShowsTheAlertOnlyOnTheMainLoop) {
     checkAccessibilityPermission();
     EXPECT_EQ(log.lines(), kWarning);
-    EXPECT_TRUE(platform.alerts->shown.empty());  // start-up is not held up by it
-    platform.mainLoop->drain();
-    ASSERT_EQ(platform.alerts->shown.size(), 1u);
-    const AlertSpec& alert = platform.alerts->shown[0];
+    EXPECT_TRUE(fakes.alerts->shown.empty());  // start-up is not held up by it
+    fakes.mainLoop->drain();
+    ASSERT_EQ(fakes.alerts->shown.size(), 1u);
+    const AlertSpec& alert = fakes.alerts->shown[0];
     EXPECT_EQ(alert.message, "손쉬운 사용 권한이 필요합니다");
     EXPECT_EQ(alert.informative,
               "Tarsel 서버가 키보드와 마우스를 제어하려면 권한이 필요합니다.\n\n▶ 시스템 설정 "
@@ -64,16 +64,16 @@ TEST_F(AccessibilityCheck, MissingTrustWarnsAndShowsTheAlertOnlyOnTheMainLoop) {
 
 TEST_F(AccessibilityCheck, FirstButtonOpensTheSettingsAndKeepsRunning) {
     checkAndAnswer(1000);
-    EXPECT_EQ(platform.accessibility->settingsOpened, 1);
-    EXPECT_TRUE(platform.mainLoop->delayed.empty());
+    EXPECT_EQ(fakes.accessibility->settingsOpened, 1);
+    EXPECT_TRUE(fakes.mainLoop->delayed.empty());
     EXPECT_EQ(log.lines(), kWarning);
 }
 
 TEST_F(AccessibilityCheck, LaterOrClosedDoesNothing) {
     for (int answer : {1002, kAlertDismissed}) {
         checkAndAnswer(answer);
-        EXPECT_EQ(platform.accessibility->settingsOpened, 0);
-        EXPECT_TRUE(platform.mainLoop->delayed.empty());
+        EXPECT_EQ(fakes.accessibility->settingsOpened, 0);
+        EXPECT_TRUE(fakes.mainLoop->delayed.empty());
     }
 }
 
@@ -81,15 +81,15 @@ class ForcedReset : public AccessibilityCheck {
   protected:
     // Runs the reset with `tool` as tccutil; returns the lines after the warning.
     std::vector<std::string> resetWith(const std::string& tool) {
-        app().host.tccutilPath = tool;
+        platform().host.tccutilPath = tool;
         checkAndAnswer(1001);
         auto lines = log.lines();
         return {lines.begin() + static_cast<long>(kWarning.size()), lines.end()};
     }
     void expectSettingsThenExitIn500ms() {
-        EXPECT_EQ(platform.accessibility->settingsOpened, 1);
-        ASSERT_EQ(platform.mainLoop->delayed.size(), 1u);
-        EXPECT_DOUBLE_EQ(platform.mainLoop->delayed[0].seconds, 0.5);
+        EXPECT_EQ(fakes.accessibility->settingsOpened, 1);
+        ASSERT_EQ(fakes.mainLoop->delayed.size(), 1u);
+        EXPECT_DOUBLE_EQ(fakes.mainLoop->delayed[0].seconds, 0.5);
     }
     TempDir dir;
 };
@@ -101,7 +101,7 @@ TEST_F(ForcedReset, RunsTheResetToolForTheAgentsRecordThenExitsWithZero) {
                                                "✅ 권한 기록 초기화 완료"}));
     EXPECT_EQ(testing::readFile(args), "reset Accessibility com.tarsel.server\n");
     expectSettingsThenExitIn500ms();
-    EXPECT_EXIT(platform.mainLoop->delayed[0].task(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(fakes.mainLoop->delayed[0].task(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ForcedReset, AFailingToolStillOpensTheSettingsAndExits) {
@@ -113,8 +113,8 @@ TEST_F(ForcedReset, AFailingToolStillOpensTheSettingsAndExits) {
 
 TEST_F(ForcedReset, AMissingToolIsLoggedAndTheRestStillHappens) {
     for (const std::string& tool : {std::string(), dir / "no-such-tccutil"}) {
-        platform.accessibility->settingsOpened = 0;
-        platform.mainLoop->delayed.clear();
+        fakes.accessibility->settingsOpened = 0;
+        fakes.mainLoop->delayed.clear();
         log.clear();
         auto lines = resetWith(tool);
         ASSERT_EQ(lines.size(), 2u);

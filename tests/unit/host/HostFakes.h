@@ -80,7 +80,7 @@ struct FakePlatform {
         p->mainLoop = std::move(loop);
         p->accessibility = std::move(access);
         p->alerts = std::move(alertPort);
-        setApp(std::move(p));
+        setPlatform(std::move(p));
     }
 };
 

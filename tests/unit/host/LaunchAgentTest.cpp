@@ -116,14 +116,14 @@ TEST(SystemdUserUnit, QuotesThePathsAndEscapesSpecifiers) {
 class EnsureInstalled : public ::testing::Test {
   protected:
     void SetUp() override {
-        app().host.executablePath = exe;
-        app().login =
+        platform().host.executablePath = exe;
+        platform().login =
             std::make_unique<SystemdLoginService>(home.path, "/bin/true", home / "usr/lib/user");
     }
     std::string unitPath() const { return home / ".config/systemd/user/tarsel-server.service"; }
 
     TempDir home{"tarsel home & 100%"};
-    FakePlatform platform{home.path};
+    FakePlatform fakes{home.path};
     std::string exe = home / "bin dir/tarsel-server";
     LogCapture log;
 };
@@ -173,7 +173,7 @@ TEST_F(EnsureInstalled, AFailureIsLoggedAndLeavesNoFile) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("⚠️ LaunchAgent 등록 실패: ", 0), 0u) << lines[0];
 
-    app().host.executablePath = home / "it's here/tarsel-server";
+    platform().host.executablePath = home / "it's here/tarsel-server";
     fs::remove(home / ".config/systemd/user");
     log.clear();
     ensureLaunchAgentInstalled();
@@ -182,7 +182,7 @@ TEST_F(EnsureInstalled, AFailureIsLoggedAndLeavesNoFile) {
     EXPECT_FALSE(fs::exists(unitPath()));
 
     // A link that cannot be made leaves no unit, so the next start tries again.
-    app().host.executablePath = exe;
+    platform().host.executablePath = exe;
     const auto link = home / ".config/systemd/user/default.target.wants/tarsel-server.service";
     fs::create_directories(link + "/in the way");
     log.clear();

@@ -42,17 +42,17 @@ class PortCleanup : public ::testing::Test {
   protected:
     void SetUp() override {
         // kill succeeds for 111, is refused for 222; every call is written down.
-        app().host.killPath =
+        platform().host.killPath =
             writeTool(dir / "kill", "echo \"$@\" >> '" + dir / "kills" + "'\n[ \"$2\" = 111 ]");
     }
     void fakeLsof(const std::string& output) {
         writeTool(dir / "out", "");
         testing::writeFile(dir / "out", output);
-        app().host.lsofPath = writeTool(dir / "lsof", "cat '" + dir / "out" + "'; exit 1");
+        platform().host.lsofPath = writeTool(dir / "lsof", "cat '" + dir / "out" + "'; exit 1");
     }
 
     TempDir dir;
-    FakePlatform platform;
+    FakePlatform fakes;
     LogCapture log;
 };
 
@@ -83,7 +83,7 @@ TEST_F(PortCleanup, OnlyTheAgentItselfMeansThePortIsFree) {
 
 TEST_F(PortCleanup, ToolsThatCannotStartAreLoggedAndSkipped) {
     fakeLsof("p111\nPUDP\nn*:3000\n");
-    app().host.killPath = dir / "no-such-kill";
+    platform().host.killPath = dir / "no-such-kill";
     killProcessOnPort(3000);
     auto lines = log.lines();
     ASSERT_EQ(lines.size(), 6u);
@@ -91,7 +91,7 @@ TEST_F(PortCleanup, ToolsThatCannotStartAreLoggedAndSkipped) {
     EXPECT_EQ(lines[4], "✅ 포트 정리 완료");
 
     log.clear();
-    app().host.lsofPath = dir / "no-such-lsof";
+    platform().host.lsofPath = dir / "no-such-lsof";
     killProcessOnPort(3000);
     lines = log.lines();
     ASSERT_EQ(lines.size(), 2u);

@@ -170,7 +170,7 @@ struct FakePlatform {
         workspace = ws.get();
         p->workspace = std::move(ws);
         p->scripts = std::make_unique<FakeScripts>(journal);
-        setApp(std::move(p));
+        setPlatform(std::move(p));
         globals().clock = &clock;
     }
     ~FakePlatform() { globals().clock = &Clock::system(); }

@@ -117,7 +117,7 @@ class ControllerTest : public ::testing::Test {
         p->alerts = std::make_unique<FakeAlerts>(fakes);
         p->workspace = std::make_unique<FakeWorkspace>(fakes);
         p->statusItem = std::make_unique<FakeStatusItem>(fakes);
-        setApp(std::move(p));
+        setPlatform(std::move(p));
         auto& g = globals();
         if (!g.ipQueue)
             g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", Queues::global());

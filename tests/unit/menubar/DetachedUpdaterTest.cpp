@@ -106,7 +106,7 @@ TEST_F(DetachedUpdaterTest, ScriptThatCannotBeWrittenFallsBackAndKeepsTheService
 }
 
 TEST_F(DetachedUpdaterTest, ScriptThatCannotStartFallsBackAndKeepsTheService) {
-    app().host.bashPath = (dir / "tools/absent").string();
+    platform().host.bashPath = (dir / "tools/absent").string();
     launchDetachedUpdater(*controller, candidate.string(), work.string());
     EXPECT_EQ(log.lines(), std::vector<std::string>{
                                "⚠️ 자동 업데이트 폴백: 업데이터 실행 실패"});

@@ -173,7 +173,7 @@ TEST_F(SelfUpdateJobTest, DigestThatDiffersOrIsMissingFailsIntegrity) {
 TEST_F(SelfUpdateJobTest, DigestToolThatGivesNothingFailsIntegrity) {
     tools.tool("shasum", "exit 1");
     host.shasumPath = tools.path("shasum");
-    app().host.shasumPath = host.shasumPath;
+    platform().host.shasumPath = host.shasumPath;
     EXPECT_EQ(failureOf(job()), "파일 무결성 검증 실패");
 }
 
@@ -191,7 +191,7 @@ TEST_F(SelfUpdateJobTest, BundleInASubfolderIsNotFoundAndTheImageIsDetached) {
 
 TEST_F(SelfUpdateJobTest, FailedCopyOutIsReportedAfterDetaching) {
     tools.tool("cp", "exit 1");
-    app().host.cpPath = tools.path("cp");
+    platform().host.cpPath = tools.path("cp");
     EXPECT_EQ(failureOf(job()), "앱 추출 실패");
     EXPECT_EQ(hdiutilCalls(), "hdiutil attach\nhdiutil detach\n");
 }

@@ -116,7 +116,7 @@ inline std::shared_ptr<Seen> installTestPlatform(const HostConstants& host,
     p->workspace = std::make_unique<SeenWorkspace>(seen);
     p->http = http ? std::move(http) : std::make_unique<RefusingHttp>(seen);
     p->login = std::make_unique<NotingLogin>(eventsPath);
-    setApp(std::move(p));
+    setPlatform(std::move(p));
     auto& g = globals();
     if (!g.ipQueue)
         g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", Queues::global());
