@@ -10,7 +10,8 @@ echo "== packages: $((SECONDS - started)) s"
 # Builds of this tree in other folders (CI's fresh clone) share ccache entries.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 t=$SECONDS
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTARSEL_WERROR="${TARSEL_WERROR:-OFF}" >/dev/null
 cmake --build build
 echo "== build: $((SECONDS - t)) s"
 failed=0

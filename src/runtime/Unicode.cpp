@@ -28,8 +28,9 @@ std::string fromCodePoints(const std::vector<UChar32>& cps, size_t from, size_t 
     for (size_t i = from; i < to; ++i) {
         char buf[4];
         int32_t len = 0;
-        UBool err = false;
+        UBool err = false;  // set for a code point UTF-8 cannot hold: it is left out
         U8_APPEND(reinterpret_cast<uint8_t*>(buf), len, 4, cps[i], err);
+        (void)err;
         out.append(buf, static_cast<size_t>(len));
     }
     return out;

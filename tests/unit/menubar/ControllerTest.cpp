@@ -131,7 +131,9 @@ class ControllerTest : public ::testing::Test {
         fakes.answer = {true, 200, body, ""};
         controller->checkForUpdates(userInitiated);
         ASSERT_TRUE(fakes.loop->runOne());
-        if (applies) ASSERT_TRUE(fakes.loop->runOne());
+        if (applies) {
+            ASSERT_TRUE(fakes.loop->runOne());
+        }
     }
 
     // The transfer thread logs a failure after its marker: wait for the line.

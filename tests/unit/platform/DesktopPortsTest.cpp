@@ -85,8 +85,9 @@ TEST(X11Accessibility, SettingsOpenTheReadmeBesideTheBuild) {
     X11Accessibility inBuildTree("/usr/bin/xdg-open", dir / "build/tarsel-server", "example.org");
     EXPECT_EQ(inBuildTree.settingsTarget(), dir / "README.md");
     X11Accessibility elsewhere("/usr/bin/xdg-open", dir / "a/b/tarsel-server", "example.org");
-    if (!fs::exists("/usr/share/doc/tarsel/README.md"))
+    if (!fs::exists("/usr/share/doc/tarsel/README.md")) {
         EXPECT_EQ(elsewhere.settingsTarget(), "https://example.org/#troubleshooting");
+    }
 }
 
 #ifdef TARSEL_WITH_QT
