@@ -5,7 +5,7 @@ set -euo pipefail
 
 BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
   libasio-dev nlohmann-json3-dev libicu-dev libavahi-client-dev
-  libx11-dev libxtst-dev libxi-dev libxkbcommon-dev libcurl4-openssl-dev libssl-dev
+  libx11-dev libxtst-dev libcurl4-openssl-dev
   qt6-base-dev libgl-dev)
 RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins)
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
