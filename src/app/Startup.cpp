@@ -1,11 +1,13 @@
 #include "app/Startup.h"
 
+#include "app/AgentRequests.h"
 #include "app/Globals.h"
 #include "app/Shutdown.h"
 #include "config/DataDirectory.h"
 #include "config/Pin.h"
 #include "host/AccessibilityCheck.h"
 #include "host/LaunchAgent.h"
+#include "input/InputQueues.h"
 #include "menubar/StatusBarController.h"
 #include "net/Server.h"
 #include "platform/Platform.h"
@@ -18,26 +20,26 @@ namespace {
 
 // An active firewall is the usual reason a phone cannot find the computer.
 // The check may wait on D-Bus, so it runs beside the start-up.
-void reportFirewall(int port) {
+void reportFirewall(asio::thread_pool& pool, int port) {
     if (!platform().host.firewallHint) return;
-    asio::post(Queues::global(), [port] {
+    asio::post(pool, [port] {
         if (std::string hint = platform().host.firewallHint(port); !hint.empty()) logLine(hint);
     });
 }
 
 }  // namespace
 
-void startUp(const std::vector<std::string>& arguments) {
+void startUp(const std::vector<std::string>& arguments, Executors& executors) {
     auto& g = globals();
     g.arguments = arguments;
     g.appSupportDir = makeAppSupportDir(platform().host);
     g.configPath = files::join(g.appSupportDir, "config.json");
     g.serverPIN = loadOrCreatePIN(g.arguments, g.configPath);
     g.port = 3000;
-    g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", Queues::global());
+    g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", executors.global);
     g.currentIP = "127.0.0.1";
     g.pathMonitor.reset();
-    g.pathMonitorQueue = std::make_unique<SerialQueue>("com.remote.pathMonitor", Queues::global());
+    g.pathMonitorQueue = std::make_unique<SerialQueue>("com.remote.pathMonitor", executors.global);
     g.shortcutsDBPath = files::join(g.appSupportDir, "shortcuts_db.json");
     g.connectedClient.reset();
     g.activeListener.reset();
@@ -46,9 +48,11 @@ void startUp(const std::vector<std::string>& arguments) {
     setupSignalHandler();
     checkAccessibilityPermission();
     ensureLaunchAgentInstalled();
-    startServer();
-    reportFirewall(g.port);
-    StatusBarController::shared().install();
+    KeyMapProcessor::installQueues(executors.network, *g.clock);
+    static AgentRequests requests;  // lives as long as the listener
+    startServer(executors.network, requests);
+    reportFirewall(executors.global, g.port);
+    StatusBarController::shared().install(executors);
     startUpComplete();
 }
 

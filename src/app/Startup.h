@@ -4,7 +4,10 @@
 
 namespace tarsel {
 
-// The start-up sequence up to the event loop; the application object is installed.
-void startUp(const std::vector<std::string>& arguments);
+struct Executors;
+
+// The start-up sequence up to the event loop; the application object is
+// installed. Everything started runs on `executors`, which outlive it.
+void startUp(const std::vector<std::string>& arguments, Executors& executors);
 
 }  // namespace tarsel

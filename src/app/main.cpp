@@ -5,6 +5,7 @@
 
 #include "app/Startup.h"
 #include "platform/Platform.h"
+#include "runtime/Queues.h"
 
 namespace {
 
@@ -41,8 +42,10 @@ bool answeredOption(const std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (answeredOption(arguments)) return 0;
-    tarsel::setPlatform(tarsel::createPlatform(argc, argv));
-    tarsel::startUp(arguments);
+    // Every thread of the process, owned here and handed down.
+    tarsel::Executors executors;
+    tarsel::setPlatform(tarsel::createPlatform(argc, argv, executors));
+    tarsel::startUp(arguments, executors);
     tarsel::platform().mainLoop->run();
     return 0;
 }

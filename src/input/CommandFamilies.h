@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "runtime/Json.h"
+#include "runtime/PointerDelta.h"
 
 namespace tarsel::KeyMapProcessor {
 
 bool runEarlySystemCommand(const std::string& name);  // before the shape routes
 bool runLateSystemCommand(const std::string& name);   // lock, shut down, sleep, restart
-bool runMediaPointerCommand(const std::string& name, const std::optional<Json>& extra);
+bool runMediaPointerCommand(const std::string& name, const std::optional<PointerDelta>& extra);
 bool runShortcutCommand(const std::string& name);
 
 }  // namespace tarsel::KeyMapProcessor

@@ -1,8 +1,13 @@
 #pragma once
 // The input subsystem's two serial queues.
 #include "input/StepQueue.h"
+#include "runtime/Clock.h"
 
 namespace tarsel::KeyMapProcessor {
+
+// Start-up, once: both queues run on the network thread; `clock` times double clicks.
+void installQueues(asio::thread_pool& network, Clock& clock);
+Clock& inputClock();
 
 // "com.remote.mouseQueue": every mouse operation and the mouse state.
 StepQueue& mouseQueue();

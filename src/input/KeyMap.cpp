@@ -9,7 +9,7 @@
 namespace tarsel::KeyMapProcessor {
 
 void handleCommand(const std::string& command, std::optional<int64_t> /*val: never read*/,
-                   const std::optional<Json>& extra) {
+                   const std::optional<PointerDelta>& extra) {
     const std::string name = unicode::trimWhitespaces(unicode::toLower(command));
     if (runEarlySystemCommand(name)) return;
     if (name.find('+') != std::string::npos) {

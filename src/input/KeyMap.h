@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "runtime/Json.h"
+#include "runtime/PointerDelta.h"
 
 namespace tarsel::KeyMapProcessor {
 
@@ -22,9 +22,9 @@ inline constexpr EventFlags function = 0x800000;
 inline constexpr EventFlags capsLock = 0x10000;
 }  // namespace flag
 
-// Dispatch. `extra` is an object holding only the integer entries "dx" and "dy".
+// Dispatch. `extra` carries the pointer amounts of "move" and "scroll".
 void handleCommand(const std::string& command, std::optional<int64_t> val,
-                   const std::optional<Json>& extra);
+                   const std::optional<PointerDelta>& extra);
 
 // Keys and combinations.
 const std::unordered_map<std::string, KeyCode>& keyMap();

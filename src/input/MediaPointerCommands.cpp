@@ -27,31 +27,19 @@ bool frontIsVlcLookingTwice() {
     return contains(frontApplicationId(), "vlc");
 }
 
-std::optional<int64_t> entry(const std::optional<Json>& extra, const char* key) {
-    if (!extra || !extra->is_object()) return std::nullopt;
-    auto it = extra->find(key);
-    if (it == extra->end() || !it->is_number_integer()) return std::nullopt;
-    if (it->is_number_unsigned() && it->get<uint64_t>() > uint64_t(INT64_MAX)) return std::nullopt;
-    return it->get<int64_t>();
+void move(const std::optional<PointerDelta>& extra) {
+    if (extra && extra->dx && extra->dy) moveMouse(*extra->dx, *extra->dy);
 }
 
-void move(const std::optional<Json>& extra) {
-    auto dx = entry(extra, "dx");
-    if (!dx) return;
-    auto dy = entry(extra, "dy");
-    if (!dy) return;
-    moveMouse(*dx, *dy);
-}
-
-void scroll(const std::optional<Json>& extra) {
-    auto dy = entry(extra, "dy");
-    if (!dy) return;
-    if (*dy == 100)
+void scroll(const std::optional<PointerDelta>& extra) {
+    if (!extra || !extra->dy) return;
+    const int64_t dy = *extra->dy;
+    if (dy == 100)
         pressKey(126, 0);
-    else if (*dy == -100)
+    else if (dy == -100)
         pressKey(125, 0);
     else
-        scrollMouse(*dy);
+        scrollMouse(dy);
 }
 
 bool runPlayback(const std::string& name) {
@@ -82,7 +70,7 @@ bool runPlayback(const std::string& name) {
 
 }  // namespace
 
-bool runMediaPointerCommand(const std::string& name, const std::optional<Json>& extra) {
+bool runMediaPointerCommand(const std::string& name, const std::optional<PointerDelta>& extra) {
     if (runPlayback(name)) return true;
     if (name == "click")
         clickMouse(0);

@@ -1,5 +1,4 @@
 // The five mouse operations, each one step of the serial mouse queue.
-#include "app/Globals.h"
 #include "input/InputQueues.h"
 #include "input/KeyMap.h"
 #include "input/MouseState.h"
@@ -36,7 +35,7 @@ void click(int button, StepQueue::Done done) {
     const Point at = input().pointerLocation();
     const ButtonTypes types = typesFor(button);
     if (button == 0)
-        registerLeftClick(state(), globals().clock->now(), at);
+        registerLeftClick(state(), inputClock().now(), at);
     else
         state().clickCount = 1;
     const int64_t clickState = state().clickCount;

@@ -3,10 +3,10 @@
 #include <memory>
 #include <vector>
 
+#include "input/InputQueues.h"
 #include "input/KeyMap.h"
 #include "input/MainThread.h"
 #include "platform/Platform.h"
-#include "runtime/Queues.h"
 
 namespace tarsel::KeyMapProcessor {
 namespace {
@@ -35,7 +35,7 @@ std::vector<TimedKey> screenshotTimeline(const KeySequence& keys) {
 void postFrom(std::shared_ptr<std::vector<TimedKey>> events, std::size_t index, double now) {
     if (index >= events->size()) return;
     const TimedKey& e = (*events)[index];
-    dispatchAfter(Queues::network().get_executor(), Seconds(e.at - now), [events, index] {
+    keyQueue().after(Seconds(e.at - now), [events, index] {
         const TimedKey& k = (*events)[index];
         platform().input->postKey(k.code, k.down, 0);
         postFrom(events, index + 1, k.at);
@@ -47,7 +47,7 @@ void postFrom(std::shared_ptr<std::vector<TimedKey>> events, std::size_t index, 
 void takeScreenshot(const std::string& mode) {
     auto keys = platform().input->screenshotKeys(mode == "part");
     auto events = std::make_shared<std::vector<TimedKey>>(screenshotTimeline(keys));
-    asio::post(Queues::network(), [events] { postFrom(events, 0, 0.0); });
+    keyQueue().after(Seconds(0), [events] { postFrom(events, 0, 0.0); });
 }
 
 void setVolume(int64_t adjust) {

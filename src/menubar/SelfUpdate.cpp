@@ -61,7 +61,7 @@ void performSelfUpdate(StatusBarController& controller) {
     job.handOver = [&controller](const std::string& newApp, const std::string& workDir) {
         launchDetachedUpdater(controller, newApp, workDir);
     };
-    asio::post(Queues::userInitiated(),
+    asio::post(controller.executors().userInitiated,
                [&controller, job = std::move(job)] { runSelfUpdateJob(controller, job); });
 }
 

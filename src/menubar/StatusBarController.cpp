@@ -35,7 +35,8 @@ StatusBarController::StatusBarController(std::string version, const std::string&
       strings(std::move(texts)),
       websiteHost_(host) {}
 
-void StatusBarController::install() {
+void StatusBarController::install(Executors& executors) {
+    useExecutors(executors);
     statusItemInstalled = platform().statusItem->install();
     rebuildMenu();
     scheduleRefresh();
@@ -120,8 +121,8 @@ std::string StatusBarController::defaultDownloadPage() const {
 void StatusBarController::checkForUpdates(bool userInitiated) {
     if (!parseURL(versionCheckURL)) return;
     std::weak_ptr<int> alive = alive_;
-    asio::post(Queues::global(), [this, alive, userInitiated, url = versionCheckURL,
-                                  fallback = defaultDownloadPage()] {
+    asio::post(executors_->global, [this, alive, userInitiated, url = versionCheckURL,
+                                    fallback = defaultDownloadPage()] {
         HttpResponse response = platform().http->get(url, kCheckTimeoutSeconds);
         if (alive.expired()) return;
         if (!response.ok) {

@@ -11,6 +11,8 @@
 
 namespace tarsel {
 
+struct Executors;
+
 class StatusBarController {
   public:
     static StatusBarController& shared();
@@ -20,7 +22,10 @@ class StatusBarController {
 
     // Main thread, once: shows the item and menu, starts the 5 s refresh and
     // schedules the first (background) update check.
-    void install();
+    void install(Executors& executors);
+    // Where the update check (global) and the self-update job (user-initiated) run.
+    void useExecutors(Executors& executors) { executors_ = &executors; }
+    Executors& executors() { return *executors_; }
     // Main thread: builds the menu from the current state and shows it.
     void rebuildMenu();
     // Any thread: on the main loop, sets `updateState` and rebuilds the menu.
@@ -68,6 +73,7 @@ class StatusBarController {
   private:
     void scheduleRefresh();
     std::string websiteHost_;
+    Executors* executors_ = nullptr;
     // Asynchronous work holds this weakly, so an answer for a controller that
     // is gone is dropped.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -1,6 +1,5 @@
 #include "net/CommandHandOver.h"
 
-#include "input/KeyMap.h"
 #include "runtime/Unicode.h"
 
 namespace tarsel {
@@ -26,20 +25,17 @@ CommandRequest buildCommand(const std::string& type, const Json& request) {
     CommandRequest c{type, commandName(type), integerEntry(request, "val"), std::nullopt};
     auto dx = integerEntry(request, "dx");
     auto dy = integerEntry(request, "dy");
-    if (dx && dy)
-        c.extra = Json{{"dx", *dx}, {"dy", *dy}};
-    else if (dy)
-        c.extra = Json{{"dy", *dy}};
+    if (dy) c.extra = PointerDelta{dx, dy};
     return c;
 }
 
-void runCommand(const CommandRequest& command) {
+void runCommand(const CommandRequest& command, RequestHandler& handler) {
     if (command.type == "mouse_down")
-        KeyMapProcessor::mouseDown();
+        handler.mousePress();
     else if (command.type == "mouse_up")
-        KeyMapProcessor::mouseUp();
+        handler.mouseRelease();
     else
-        KeyMapProcessor::handleCommand(command.name, command.val, command.extra);
+        handler.command(command.name, command.val, command.extra);
 }
 
 }  // namespace tarsel

@@ -1,10 +1,13 @@
 #pragma once
-// What a command datagram hands to the input subsystem.
+// What a verified request asks of the rest of the agent. The network layer
+// decodes; the application decides who carries it out.
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/Json.h"
+#include "runtime/PointerDelta.h"
 
 namespace tarsel {
 
@@ -12,11 +15,24 @@ struct CommandRequest {
     std::string type;  // as received
     std::string name;  // lower-cased, spaces as "_"
     std::optional<int64_t> val;
-    std::optional<Json> extra;  // {"dx","dy"} or {"dy"} only
+    std::optional<PointerDelta> extra;  // {dx, dy} or {dy} only
+};
+
+// Every call returns at once; the effects keep the order of the calls.
+class RequestHandler {
+  public:
+    virtual ~RequestHandler() = default;
+    virtual void command(const std::string& name, std::optional<int64_t> val,
+                         const std::optional<PointerDelta>& extra) = 0;
+    virtual void mousePress() = 0;
+    virtual void mouseRelease() = 0;
+    virtual void text(const std::string& text) = 0;
+    virtual std::vector<std::string> fetchShortcuts() = 0;  // one datagram per section
+    virtual void syncShortcuts(const Json& batch) = 0;      // section name → items
 };
 
 CommandRequest buildCommand(const std::string& type, const Json& request);
 // "mouse_down"/"mouse_up" exactly as received press/release; all else dispatches.
-void runCommand(const CommandRequest& command);
+void runCommand(const CommandRequest& command, RequestHandler& handler);
 
 }  // namespace tarsel

@@ -22,8 +22,8 @@ Connection::Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoin
       endpoint_(endpoint),
       context_(std::move(context)),
       maxQueued_(maxQueued),
-      receiveStrand_(asio::make_strand(Queues::network())),
-      commandStrand_(asio::make_strand(Queues::network())),
+      receiveStrand_(asio::make_strand(server_->network())),
+      commandStrand_(asio::make_strand(server_->network())),
       lastActive_(Clock::system().monotonic()) {}
 
 void Connection::enqueue(std::string datagram) {
@@ -81,7 +81,7 @@ void Connection::cancelAfter(double seconds) {
         std::lock_guard lock(mutex_);
         stopped_ = true;
     }
-    dispatchAfter(Queues::network().get_executor(), Seconds(seconds), [self = shared_from_this()] {
+    dispatchAfter(server_->network().get_executor(), Seconds(seconds), [self = shared_from_this()] {
         self->server_->forget(self->endpoint_, self.get());
     });
 }

@@ -1,7 +1,6 @@
 #include "net/ReceiveLoop.h"
 
 #include "app/Globals.h"
-#include "input/KeyMap.h"
 #include "net/CommandHandOver.h"
 #include "net/Discovery.h"
 #include "net/LocalAddress.h"
@@ -11,8 +10,6 @@
 #include "runtime/Log.h"
 #include "runtime/Queues.h"
 #include "runtime/Unicode.h"
-#include "shortcuts/ShortcutResponses.h"
-#include "shortcuts/ShortcutStore.h"
 
 namespace tarsel {
 namespace {
@@ -34,8 +31,8 @@ bool pinMatches(const Json& request) {
            it->get_ref<const std::string&>() == pin;
 }
 
-void sendShortcuts(ConnectionIO& io) {
-    auto chunks = buildShortcutsResponses();
+void sendShortcuts(RequestHandler& requests, ConnectionIO& io) {
+    auto chunks = requests.fetchShortcuts();
     const auto n = std::to_string(chunks.size());
     for (std::size_t i = 0; i < chunks.size(); ++i) {
         std::string error = io.send(chunks[i]);
@@ -55,7 +52,7 @@ bool isArrayOfObjects(const Json& v) {
     return true;
 }
 
-void syncShortcuts(const Json& request) {
+void syncShortcuts(RequestHandler& requests, const Json& request) {
     Json batch = Json::object();
     for (const char* key : {"3x3", "4x4", "5x5", "user"}) {
         auto it = request.find(key);
@@ -63,24 +60,26 @@ void syncShortcuts(const Json& request) {
         batch[key] = *it;
         logLine(std::string("📦 Detected [") + key + "]: " + std::to_string(it->size()) + " items");
     }
-    if (!batch.empty()) saveShortcutsBatch(batch);
+    if (!batch.empty()) requests.syncShortcuts(batch);
 }
 
-void handleType(const std::string& type, const Json& request, ConnectionIO& io) {
+void handleType(const std::string& type, const Json& request, RequestHandler& requests,
+                ConnectionIO& io) {
     if (type == "ping") {
         io.send("pong");
     } else if (type == "fetch_shortcuts") {
-        sendShortcuts(io);
+        sendShortcuts(requests, io);
     } else if (type == "sync_shortcuts") {
-        syncShortcuts(request);
+        syncShortcuts(requests, request);
     } else if (type == "text") {
         auto it = request.find("text");
         if (it == request.end() || !it->is_string() || it->get_ref<const std::string&>().empty())
             return;
         // Through the command queue, so a paste keeps its place among the phone's commands.
-        io.submitCommand([text = it->get<std::string>()] { KeyMapProcessor::pasteText(text); });
+        io.submitCommand([&requests, text = it->get<std::string>()] { requests.text(text); });
     } else {
-        io.submitCommand([command = buildCommand(type, request)] { runCommand(command); });
+        io.submitCommand(
+            [&requests, command = buildCommand(type, request)] { runCommand(command, requests); });
     }
 }
 
@@ -95,7 +94,7 @@ void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Json& r
     recordClient(ctx.remoteIP);
     auto type = request.find("type");
     if (type == request.end() || !type->is_string()) return;
-    handleType(type->get<std::string>(), request, io);
+    handleType(type->get<std::string>(), request, ctx.requests, io);
 }
 
 }  // namespace

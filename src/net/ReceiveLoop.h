@@ -7,9 +7,12 @@
 
 namespace tarsel {
 
+class RequestHandler;
+
 struct ConnectionContext {
     std::string remoteIP;
     std::string computerName;
+    RequestHandler& requests;  // outlives every connection
 };
 
 // What the loop needs of its connection.

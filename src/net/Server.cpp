@@ -33,7 +33,7 @@ void printBanner() {
 
 }  // namespace
 
-void startServer() {
+void startServer(asio::thread_pool& network, RequestHandler& requests) {
     auto& g = globals();
     killProcessOnPort(g.port);
     std::string name = computerName();
@@ -41,7 +41,8 @@ void startServer() {
     printBanner();
     std::shared_ptr<UdpServer> listener;
     try {
-        listener = std::make_shared<UdpServer>(g.port, name);
+        listener =
+            std::make_shared<UdpServer>(network, g.port, name, requests, UdpServer::Limits{});
     } catch (const std::exception&) {
         logLine("❌ 리스너 생성 실패");
         return;

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <asio/thread_pool.hpp>
+
 namespace tarsel {
+
+class RequestHandler;
 
 // Frees the port, starts the address monitor, prints the banner, opens the
 // listener and publishes the DNS-SD advertisement.
-void startServer();
+// The listener receives and handles on `network`; verified requests go to `requests`.
+void startServer(asio::thread_pool& network, RequestHandler& requests);
 
 }  // namespace tarsel

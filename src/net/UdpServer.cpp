@@ -17,14 +17,14 @@ namespace {
 constexpr int kReceiveBufferBytes = 4 << 20;
 }  // namespace
 
-UdpServer::UdpServer(uint16_t port, std::string computerName)
-    : UdpServer(port, std::move(computerName), Limits{}) {}
-
-UdpServer::UdpServer(uint16_t port, std::string computerName, Limits limits)
-    : port_(port),
+UdpServer::UdpServer(asio::thread_pool& network, uint16_t port, std::string computerName,
+                     RequestHandler& requests, Limits limits)
+    : network_(network),
+      requests_(requests),
+      port_(port),
       computerName_(std::move(computerName)),
       limits_(limits),
-      socket_(Queues::network().get_executor()),
+      socket_(network.get_executor()),
       buffer_(65536) {}
 
 UdpServer::~UdpServer() {
@@ -58,11 +58,6 @@ void UdpServer::cancel() {
     table_.clear();
 }
 
-std::size_t UdpServer::connectionCount() const {
-    std::lock_guard lock(tableMutex_);
-    return table_.size();
-}
-
 void UdpServer::receiveNext() {
     std::lock_guard lock(socketMutex_);
     if (cancelled_) return;
@@ -86,7 +81,7 @@ std::shared_ptr<Connection> UdpServer::connectionFor(const udp::endpoint& from) 
     if (it != table_.end()) return it->second;
     if (table_.size() >= limits_.maxConnections) makeRoom();
     auto connection = std::make_shared<Connection>(
-        shared_from_this(), from, ConnectionContext{getRemoteIP(from), computerName_},
+        shared_from_this(), from, ConnectionContext{getRemoteIP(from), computerName_, requests_},
         limits_.maxQueuedPerConnection);
     table_.emplace(from, connection);
     return connection;
@@ -118,7 +113,7 @@ std::size_t UdpServer::evictIdle() {
 
 void UdpServer::scheduleSweep() {
     std::weak_ptr<UdpServer> weak = weak_from_this();
-    dispatchAfter(Queues::network().get_executor(), Seconds(30), [weak] {
+    dispatchAfter(network_.get_executor(), Seconds(30), [weak] {
         auto self = weak.lock();
         if (!self || self->cancelled_) return;
         auto& guard = SecurityGuard::shared();

@@ -3,6 +3,7 @@
 // remote endpoint. A connection handles its datagrams one at a time in arrival
 // order; once closed, the endpoint's next datagram makes a fresh connection.
 #include <asio/ip/udp.hpp>
+#include <asio/thread_pool.hpp>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -25,14 +26,15 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
         std::size_t maxQueuedPerConnection = 256;
     };
 
-    UdpServer(uint16_t port, std::string computerName);
-    UdpServer(uint16_t port, std::string computerName, Limits limits);
+    // `network` is the one thread that receives, handles and sends.
+    UdpServer(asio::thread_pool& network, uint16_t port, std::string computerName,
+              RequestHandler& requests, Limits limits);
     ~UdpServer();
 
     // Binds and starts receiving; "" on success, else the error's description.
     std::string start();
     void cancel();
-    std::size_t connectionCount() const;
+    asio::thread_pool& network() { return network_; }
 
   private:
     friend class Connection;
@@ -45,6 +47,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     void scheduleSweep();
     std::string sendTo(const asio::ip::udp::endpoint& to, std::string_view data);
 
+    asio::thread_pool& network_;
+    RequestHandler& requests_;
     uint16_t port_;
     std::string computerName_;
     Limits limits_;

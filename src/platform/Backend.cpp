@@ -94,7 +94,7 @@ std::unique_ptr<Platform> record() {
 
 // The desktop: Qt's event loop as the main loop, X11 input and desktop ports.
 // Further desktop ports (tray, alerts) are added here.
-std::unique_ptr<Platform> x11(int& argc, char** argv) {
+std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     initX11Threads();
     // Qt aborts the process on a display it cannot open; the headless shell
     // still serves the phone and warns about the missing input permission.
@@ -116,17 +116,17 @@ std::unique_ptr<Platform> x11(int& argc, char** argv) {
     (void)argc;
     (void)argv;
 #endif
-    installX11Ports(*p);
+    installX11Ports(*p, executors);
     return p;
 }
 
 }  // namespace
 
-std::unique_ptr<Platform> createPlatform(int& argc, char** argv) {
+std::unique_ptr<Platform> createPlatform(int& argc, char** argv, Executors& executors) {
     std::string kind = env("TARSEL_BACKEND");
     if (kind.empty() || kind == "auto") kind = env("DISPLAY").empty() ? "headless" : "x11";
     if (kind == "record") return record();
-    if (kind == "x11") return x11(argc, argv);
+    if (kind == "x11") return x11(argc, argv, executors);
     if (kind != "headless")
         logLine("⚠️ 알 수 없는 TARSEL_BACKEND: " + kind + " (headless 사용)");
     return headless();

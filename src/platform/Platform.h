@@ -20,6 +20,8 @@
 
 namespace tarsel {
 
+struct Executors;
+
 struct Platform {
     std::string backendName;  // "x11", "headless", "record"
     HostConstants host;
@@ -43,6 +45,6 @@ Platform& platform();
 void setPlatform(std::unique_ptr<Platform> platform);
 
 // Builds the backend named by TARSEL_BACKEND (auto, x11, headless, record).
-std::unique_ptr<Platform> createPlatform(int& argc, char** argv);
+std::unique_ptr<Platform> createPlatform(int& argc, char** argv, Executors& executors);
 
 }  // namespace tarsel

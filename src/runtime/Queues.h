@@ -1,7 +1,6 @@
 #pragma once
-// Dispatch's queues on Asio: the network thread, two global pools for work
-// that may block (default and user-initiated quality of service), and serial
-// queues as strands on them.
+// Dispatch's queues on Asio: the executors, timers without a waiting thread,
+// and serial queues as strands on a pool.
 #include <asio/defer.hpp>
 #include <asio/post.hpp>
 #include <asio/steady_timer.hpp>
@@ -18,15 +17,19 @@ namespace tarsel {
 using Task = std::function<void()>;
 using Seconds = std::chrono::duration<double>;
 
-class Queues {
-  public:
+// The process's threads, created once by start-up and handed by reference to
+// what runs on them; sized to the work, not to the cores.
+struct Executors {
     // One thread from socket to effect: the socket, every endpoint's datagrams
-    // and commands, the mouse and key queues with their timers. A hand-over
-    // among them is a continuation on this thread, never a wake-up; nothing on
-    // it may wait for long.
-    static asio::thread_pool& network();
-    static asio::thread_pool& global();         // ipQueue, path monitor, scripts, timers
-    static asio::thread_pool& userInitiated();  // the self-update job
+    // and commands, the mouse queue ("com.remote.mouseQueue") and the key queue
+    // with their timers. A hand-over among them is a continuation on this
+    // thread, never a wake-up; nothing on it may wait for long.
+    asio::thread_pool network{1};
+    // The default global queue: ipQueue, the path monitor, scripts and the
+    // update check, all of which may block on the system.
+    asio::thread_pool global{2};
+    // The user-initiated global queue: the self-update job.
+    asio::thread_pool userInitiated{1};
 };
 
 // Runs `task` on `executor` after `delay`, without holding a thread meanwhile.

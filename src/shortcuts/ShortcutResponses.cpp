@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/Globals.h"
 #include "runtime/Files.h"
 #include "runtime/Json.h"
 #include "runtime/Log.h"
@@ -48,8 +47,8 @@ std::optional<std::string> chunkFor(const std::string& name, const Json& section
 
 }  // namespace
 
-std::vector<std::string> buildShortcutsResponses() {
-    auto database = readDatabase(globals().shortcutsDBPath);
+std::vector<std::string> buildShortcutsResponses(const std::string& path) {
+    auto database = readDatabase(path);
     if (!database || !database->is_object() || database->empty()) return {};
     std::vector<std::string> names;
     for (const auto& [name, section] : database->items()) names.push_back(name);

@@ -4,8 +4,8 @@
 
 namespace tarsel {
 
-// One compact JSON string per stored section, in section-name order (NFC, then
+// One compact JSON string per section stored at `path`, in section-name order (NFC, then
 // code point order). Reads the file afresh each time; problems give a shorter list.
-std::vector<std::string> buildShortcutsResponses();
+std::vector<std::string> buildShortcutsResponses(const std::string& path);
 
 }  // namespace tarsel

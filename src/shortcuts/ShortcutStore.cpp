@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "runtime/Files.h"
 #include "runtime/Log.h"
 #include "runtime/Unicode.h"
@@ -71,10 +70,9 @@ std::mutex& saveMutex() {
 
 }  // namespace
 
-void saveShortcutsBatch(const Json& batch) {
+void saveShortcutsBatch(const std::string& path, const Json& batch) {
     if (!batch.is_object() || batch.empty()) return;
     std::lock_guard lock(saveMutex());
-    const std::string& path = globals().shortcutsDBPath;
     auto database = loadDatabase(path);
     if (!database) return;
     for (const auto& [name, items] : batch.items()) (*database)[name] = items;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/Globals.h"
+#include "input/InputQueues.h"
 #include "platform/Platform.h"
 #include "runtime/Files.h"
 #include "runtime/Log.h"
@@ -32,12 +33,14 @@ inline void setUpOnce() {
         int argc = 1;
         char name[] = "tarsel-fuzz";
         char* argv[] = {name, nullptr};
-        setPlatform(createPlatform(argc, argv));
+        static auto* executors = new Executors;  // never joined, as in the agent
+        setPlatform(createPlatform(argc, argv, *executors));
         auto& g = globals();
         g.serverPIN = "246810";
         g.appSupportDir = home + "/data";
         g.shortcutsDBPath = files::join(g.appSupportDir, "shortcuts_db.json");
-        g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", Queues::global());
+        g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", executors->global);
+        KeyMapProcessor::installQueues(executors->network, Clock::system());
         std::thread([] { platform().mainLoop->run(); }).detach();
         // The main loop cannot be stopped from outside, and destroying it while
         // it runs hangs; a normal exit therefore skips the static destructors.

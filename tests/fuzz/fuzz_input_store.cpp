@@ -32,8 +32,9 @@ void store(const std::string& text) {
     for (auto& [key, value] : doc.value->items())
         if (value.is_array()) batch[key] = value;
     if (batch.empty()) return;
-    tarsel::saveShortcutsBatch(batch);
-    for (const std::string& chunk : tarsel::buildShortcutsResponses()) {
+    tarsel::saveShortcutsBatch(tarsel::globals().shortcutsDBPath, batch);
+    for (const std::string& chunk :
+         tarsel::buildShortcutsResponses(tarsel::globals().shortcutsDBPath)) {
         auto back = tarsel::parseJsonDocument(chunk);
         if (!back.value) __builtin_trap();  // every chunk the phone gets must parse
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "FuzzPlatform.h"
+#include "app/AgentRequests.h"
 #include "net/ReceiveLoop.h"
 
 namespace {
@@ -26,7 +27,8 @@ struct FakeConnection : tarsel::ConnectionIO {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarsel::fuzz::setUpOnce();
     // Several addresses, so both the counting and the locked states are reached.
-    tarsel::ConnectionContext ctx{"10.0.0." + std::to_string(size % 4), "Fuzz|Host"};
+    static tarsel::AgentRequests requests;
+    tarsel::ConnectionContext ctx{"10.0.0." + std::to_string(size % 4), "Fuzz|Host", requests};
     FakeConnection io;
     std::string_view datagram(reinterpret_cast<const char*>(data), size);
     tarsel::handleDatagram(ctx, io, datagram);

@@ -6,21 +6,11 @@
 #include "platform/linux/DesktopLaunch.h"
 #include "platform/linux/X11Desktop.h"
 #include "runtime/Process.h"
-#include "runtime/Queues.h"
 
 namespace tarsel {
-namespace {
-
-using Argv = std::vector<std::string>;
-
-SerialQueue& scriptQueue() {
-    static auto* queue = new SerialQueue("com.tarsel.scriptQueue", Queues::global());
-    return *queue;
-}
-
 // Runs the first command whose program exists, after the earlier ones.
-void runFirstAvailable(std::vector<Argv> candidates) {
-    scriptQueue().async([candidates = std::move(candidates)] {
+void LinuxScripts::runFirstAvailable(std::vector<Argv> candidates) {
+    queue_.async([candidates = std::move(candidates)] {
         for (const auto& argv : candidates) {
             auto program = desktop::findExecutable(argv[0]);
             if (!program) continue;
@@ -32,12 +22,10 @@ void runFirstAvailable(std::vector<Argv> candidates) {
     });
 }
 
-void volume(const char* wpctlStep, const char* pactlStep) {
+void LinuxScripts::volume(const char* wpctlStep, const char* pactlStep) {
     runFirstAvailable({{"wpctl", "set-volume", "-l", "1.0", "@DEFAULT_AUDIO_SINK@", wpctlStep},
                        {"pactl", "set-sink-volume", "@DEFAULT_SINK@", pactlStep}});
 }
-
-}  // namespace
 
 void LinuxScripts::run(const std::string& source) {
     if (source == "set volume output volume (output volume of (get volume settings) + 5)") {

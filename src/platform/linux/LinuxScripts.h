@@ -5,8 +5,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Scripts.h"
+#include "runtime/Queues.h"
 
 namespace tarsel {
 
@@ -15,12 +17,21 @@ class Workspace;
 
 class LinuxScripts : public Scripts {
   public:
-    LinuxScripts(std::shared_ptr<X11Desktop> desktop, Workspace* workspace,
+    // Child processes run one after another on `pool`, never on the caller.
+    LinuxScripts(asio::thread_pool& pool, std::shared_ptr<X11Desktop> desktop, Workspace* workspace,
                  std::function<void()> overview)
-        : desktop_(std::move(desktop)), workspace_(workspace), overview_(std::move(overview)) {}
+        : queue_("com.tarsel.scriptQueue", pool),
+          desktop_(std::move(desktop)),
+          workspace_(workspace),
+          overview_(std::move(overview)) {}
     void run(const std::string& source) override;
 
   private:
+    using Argv = std::vector<std::string>;
+    void runFirstAvailable(std::vector<Argv> candidates);
+    void volume(const char* wpctlStep, const char* pactlStep);
+
+    SerialQueue queue_;
     std::shared_ptr<X11Desktop> desktop_;
     Workspace* workspace_;
     std::function<void()> overview_;

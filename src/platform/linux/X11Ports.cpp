@@ -22,7 +22,7 @@ bool x11DisplayReachable() {
     return true;
 }
 
-void installX11Ports(Platform& p) {
+void installX11Ports(Platform& p, Executors& executors) {
     auto input = X11Input::open();
     if (!input) {
         logLine(
@@ -37,7 +37,8 @@ void installX11Ports(Platform& p) {
     std::shared_ptr<X11Desktop> desktop = X11Desktop::open();
     p.input = std::move(input);
     p.workspace = std::make_unique<LinuxWorkspace>(desktop, overview);
-    p.scripts = std::make_unique<LinuxScripts>(desktop, p.workspace.get(), overview);
+    p.scripts =
+        std::make_unique<LinuxScripts>(executors.global, desktop, p.workspace.get(), overview);
 }
 
 }  // namespace tarsel

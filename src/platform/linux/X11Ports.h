@@ -12,6 +12,6 @@ void initX11Threads();
 bool x11DisplayReachable();
 // Replaces input, workspace and scripts; leaves the null ports where the
 // display or XTest is missing (one log line).
-void installX11Ports(Platform& p);
+void installX11Ports(Platform& p, Executors& executors);
 
 }  // namespace tarsel

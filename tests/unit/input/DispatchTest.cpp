@@ -24,7 +24,7 @@ V press(int code, const std::string& flags = "0") {
 
 class Dispatch : public InputTest {
   protected:
-    V run(const std::string& command, const std::optional<Json>& extra = std::nullopt) {
+    V run(const std::string& command, const std::optional<PointerDelta>& extra = std::nullopt) {
         journal().clear();
         handleCommand(command, std::nullopt, extra);
         return effects();

@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "TestExecutors.h"
 #include "app/Globals.h"
+#include "input/InputQueues.h"
 #include "platform/Platform.h"
 #include "runtime/Clock.h"
-#include "runtime/Queues.h"
 
 namespace tarsel::testing {
 
@@ -143,7 +144,7 @@ class InlineMainLoop : public MainLoop {
   public:
     void post(std::function<void()> task) override { task(); }
     void postAfter(std::chrono::duration<double> d, std::function<void()> task) override {
-        dispatchAfter(Queues::global().get_executor(), d, std::move(task));
+        dispatchAfter(testing::executors().global.get_executor(), d, std::move(task));
     }
     void run() override {}
     bool isMainThread() const override { return true; }
@@ -172,6 +173,7 @@ struct FakePlatform {
         p->scripts = std::make_unique<FakeScripts>(journal);
         setPlatform(std::move(p));
         globals().clock = &clock;
+        KeyMapProcessor::installQueues(testing::executors().network, clock);
     }
     ~FakePlatform() { globals().clock = &Clock::system(); }
 };
@@ -182,8 +184,6 @@ struct FakePlatform {
 #include <thread>
 
 #include <gtest/gtest.h>
-
-#include "input/InputQueues.h"
 
 namespace tarsel::testing {
 

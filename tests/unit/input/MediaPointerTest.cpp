@@ -18,7 +18,7 @@ V press(int code, const std::string& flags = "0") {
 
 class MediaPointer : public InputTest {
   protected:
-    V run(const std::string& command, const std::optional<Json>& extra = std::nullopt) {
+    V run(const std::string& command, const std::optional<PointerDelta>& extra = std::nullopt) {
         journal().clear();
         fakes().clock.advance(1);  // each click starts its own series
         handleCommand(command, std::nullopt, extra);
@@ -66,21 +66,20 @@ TEST(LocalPlayer, MarkersAreCaseSensitiveSubstrings) {
 }
 
 TEST_F(MediaPointer, MoveNeedsBothDeltasAndScalesThem) {
-    EXPECT_EQ(run("move", Json{{"dy", 4}}), V{});
+    EXPECT_EQ(run("move", PointerDelta{std::nullopt, 4}), V{});
     EXPECT_EQ(run("move"), V{});
-    EXPECT_EQ(run("move", Json{{"dx", "10"}, {"dy", 4}}), V{});
-    EXPECT_EQ(run("move", Json{{"dx", 10}, {"dy", -4}}), V{"mouse 5 515,394 b0 c0"});
-    EXPECT_EQ(run("move", Json{{"dx", 1}, {"dy", 1}}), V{"mouse 5 516.5,395.5 b0 c0"});
+    EXPECT_EQ(run("move", PointerDelta{10, -4}), V{"mouse 5 515,394 b0 c0"});
+    EXPECT_EQ(run("move", PointerDelta{1, 1}), V{"mouse 5 516.5,395.5 b0 c0"});
 }
 
 TEST_F(MediaPointer, ScrollHundredsAreArrowKeys) {
-    EXPECT_EQ(run("scroll", Json{{"dy", 100}}), press(126));
-    EXPECT_EQ(run("scroll", Json{{"dy", -100}}), press(125));
-    EXPECT_EQ(run("scroll", Json{{"dy", 99}}), V{"scroll 49"});
-    EXPECT_EQ(run("scroll", Json{{"dy", -101}}), V{"scroll -50"});
-    EXPECT_EQ(run("scroll", Json{{"dy", 0}}), V{"scroll 0"});
-    EXPECT_EQ(run("scroll", Json{{"dx", 3}}), V{});
-    EXPECT_EQ(run("scroll", Json{{"dy", INT64_MIN}}), V{"scroll -2147483648"});
+    EXPECT_EQ(run("scroll", PointerDelta{std::nullopt, 100}), press(126));
+    EXPECT_EQ(run("scroll", PointerDelta{std::nullopt, -100}), press(125));
+    EXPECT_EQ(run("scroll", PointerDelta{std::nullopt, 99}), V{"scroll 49"});
+    EXPECT_EQ(run("scroll", PointerDelta{std::nullopt, -101}), V{"scroll -50"});
+    EXPECT_EQ(run("scroll", PointerDelta{std::nullopt, 0}), V{"scroll 0"});
+    EXPECT_EQ(run("scroll", PointerDelta{3, std::nullopt}), V{});
+    EXPECT_EQ(run("scroll", PointerDelta{std::nullopt, INT64_MIN}), V{"scroll -2147483648"});
 }
 
 }  // namespace

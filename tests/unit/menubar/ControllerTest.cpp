@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "LogCapture.h"
+#include "TestExecutors.h"
 #include "app/Globals.h"
 #include "menubar/StatusBarController.h"
 #include "platform/Platform.h"
@@ -120,10 +121,12 @@ class ControllerTest : public ::testing::Test {
         setPlatform(std::move(p));
         auto& g = globals();
         if (!g.ipQueue)
-            g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", Queues::global());
+            g.ipQueue =
+                std::make_unique<SerialQueue>("com.remote.ipQueue", testing::executors().global);
         g.serverPIN = "246810";
         controller = std::make_unique<StatusBarController>("1.0.16", "tarsel.example",
                                                            L10n::english("tarsel.example"));
+        controller->useExecutors(testing::executors());
     }
 
     // Runs one check to its end: the transfer, then (if any) the main-loop work.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TestExecutors.h"
 #include "app/Globals.h"
 #include "menubar/L10n.h"
 #include "menubar/StatusBarController.h"
@@ -119,12 +120,15 @@ inline std::shared_ptr<Seen> installTestPlatform(const HostConstants& host,
     setPlatform(std::move(p));
     auto& g = globals();
     if (!g.ipQueue)
-        g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", Queues::global());
+        g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", executors().global);
     return seen;
 }
 
 inline std::unique_ptr<StatusBarController> testController(const std::string& websiteHost) {
-    return std::make_unique<StatusBarController>("1.0.16", websiteHost, L10n::english(websiteHost));
+    auto controller =
+        std::make_unique<StatusBarController>("1.0.16", websiteHost, L10n::english(websiteHost));
+    controller->useExecutors(executors());
+    return controller;
 }
 
 }  // namespace tarsel::testing

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
+#include "TestExecutors.h"
 #include "app/Globals.h"
+#include "net/CommandHandOver.h"
 #include "net/ReceiveLoop.h"
 #include "net/SecurityGuard.h"
 
@@ -12,14 +14,27 @@ struct FakeConnection : ConnectionIO {
     std::vector<std::string> sent;
     int cancels = 0;
     double cancelDelay = -1;
-    int commands = 0;
     std::string send(std::string_view text) override {
         sent.emplace_back(text);
         return "";
     }
     void cancel() override { ++cancels; }
     void cancelAfter(double s) override { cancelDelay = s; }
-    void submitCommand(std::function<void()>) override { ++commands; }
+    void submitCommand(std::function<void()> task) override { task(); }
+};
+
+// What reached the rest of the agent, one line per call.
+struct FakeRequests : RequestHandler {
+    std::vector<std::string> calls;
+    void command(const std::string& name, std::optional<int64_t>,
+                 const std::optional<PointerDelta>&) override {
+        calls.push_back("command " + name);
+    }
+    void mousePress() override { calls.push_back("press"); }
+    void mouseRelease() override { calls.push_back("release"); }
+    void text(const std::string& text) override { calls.push_back("text " + text); }
+    std::vector<std::string> fetchShortcuts() override { return {"a", "b"}; }
+    void syncShortcuts(const Json& batch) override { calls.push_back("sync " + batch.dump()); }
 };
 
 class ReceiveLoopTest : public ::testing::Test {
@@ -28,13 +43,15 @@ class ReceiveLoopTest : public ::testing::Test {
         auto& g = globals();
         g.serverPIN = "135790";
         g.currentIP = "192.168.0.10";
-        if (!g.ipQueue) g.ipQueue = std::make_unique<SerialQueue>("ip", Queues::global());
+        if (!g.ipQueue)
+            g.ipQueue = std::make_unique<SerialQueue>("ip", testing::executors().global);
         ctx.remoteIP = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         ctx.computerName = "Desk";
     }
     LoopOutcome feed(std::string_view text) { return handleDatagram(ctx, io, text); }
 
-    ConnectionContext ctx;
+    FakeRequests requests;
+    ConnectionContext ctx{"", "", requests};
     FakeConnection io;
     testing::LogCapture log;
 };
@@ -94,15 +111,19 @@ TEST_F(ReceiveLoopTest, MalformedInputNeverCrashesAndKeepsItsOutcome) {
     EXPECT_EQ(feed(R"({"pin":"135790","type":7})"), LoopOutcome::Continue);
     EXPECT_EQ(feed(R"({"pin":"135790","type":"text","text":5})"), LoopOutcome::Continue);
     EXPECT_TRUE(log.lines().empty());
-    EXPECT_EQ(io.commands, 0);
+    EXPECT_TRUE(requests.calls.empty());
 }
 
-TEST_F(ReceiveLoopTest, CommandsAndTextAreHandedOver) {
-    feed(R"({"pin":"135790","type":"copy"})");
-    feed(R"({"pin":"135790","type":"text","text":"안녕"})");
-    feed(R"({"pin":"135790","type":"text","text":""})");
-    EXPECT_EQ(io.commands, 2);
-    EXPECT_TRUE(io.sent.empty());
+TEST_F(ReceiveLoopTest, RequestsAreHandedOverByType) {
+    for (const char* body : {R"("type":"Volume Up")", R"("type":"mouse_down")",
+                             R"("type":"MOUSE_UP")", R"("type":"text","text":"안녕")",
+                             R"("type":"text","text":"")", R"("type":"fetch_shortcuts")",
+                             R"("type":"sync_shortcuts","3x3":[{"k":1}],"4x4":[],"user":[2])"})
+        feed(std::string(R"({"pin":"135790",)") + body + "}");
+    EXPECT_EQ(requests.calls,
+              (std::vector<std::string>{"command volume_up", "press", "command mouse_up",
+                                        "text 안녕", R"(sync {"3x3":[{"k":1}]})"}));
+    EXPECT_EQ(io.sent, (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace

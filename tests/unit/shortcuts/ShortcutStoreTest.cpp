@@ -20,7 +20,7 @@ Json items(int n, const std::string& tag = "k") {
 
 TEST_F(StoreTest, FirstSaveWritesExactlyTheBatchCompactlyWithNoTemporaryLeft) {
     Json batch = {{"user", items(2)}, {"3x3", Json::array()}};
-    saveShortcutsBatch(batch);
+    saveShortcutsBatch(path, batch);
 
     std::string text = stored();
     EXPECT_EQ(Json::parse(text), batch);
@@ -32,7 +32,7 @@ TEST_F(StoreTest, FirstSaveWritesExactlyTheBatchCompactlyWithNoTemporaryLeft) {
 
 TEST_F(StoreTest, BatchReplacesNamedSectionsWholeAndKeepsEveryOtherEntry) {
     store(Json{{"3x3", items(4, "a")}, {"4x4", items(2, "b")}, {"notes", {{"x", 1}}}}.dump());
-    saveShortcutsBatch({{"4x4", items(3, "c")}});
+    saveShortcutsBatch(path, {{"4x4", items(3, "c")}});
 
     Json db = storedJson();
     EXPECT_EQ(db["3x3"], items(4, "a"));
@@ -47,13 +47,13 @@ TEST_F(StoreTest, BatchReplacesNamedSectionsWholeAndKeepsEveryOtherEntry) {
 }
 
 TEST_F(StoreTest, EmptyArrayIsStoredAndNeverRemovesTheSection) {
-    saveShortcutsBatch({{"5x5", items(3)}});
-    saveShortcutsBatch({{"5x5", Json::array()}});
+    saveShortcutsBatch(path, {{"5x5", items(3)}});
+    saveShortcutsBatch(path, {{"5x5", Json::array()}});
     EXPECT_EQ(storedJson(), (Json{{"5x5", Json::array()}}));
 }
 
 TEST_F(StoreTest, EmptyBatchTouchesNothing) {
-    saveShortcutsBatch(Json::object());
+    saveShortcutsBatch(path, Json::object());
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(log.lines().empty());
 }
@@ -62,7 +62,7 @@ TEST_F(StoreTest, ItemsKeepTheirExactValuesIntegersIncluded) {
     Json item = Json::parse(R"({"n":42,"neg":-7,"big":18446744073709551615,"f":1.5,"whole":2.0,
         "on":true,"off":false,"none":null,"nested":{"deep":[1,{"k":"v"}]},
         "ko":"한글 단축키","emoji":"🚀👍🏽"})");
-    saveShortcutsBatch({{"user", Json::array({item})}});
+    saveShortcutsBatch(path, {{"user", Json::array({item})}});
 
     std::string text = stored();
     EXPECT_NE(text.find(R"("n":42,)"), std::string::npos) << text;
@@ -77,7 +77,7 @@ TEST_F(StoreTest, ContentThatDoesNotParseIsReplacedSilently) {
     for (std::string damaged : {"{\"3x3\": [", "[1,2,3]", "\"just a string\"", ""}) {
         store(damaged);
         log.clear();
-        saveShortcutsBatch({{"user", items(1)}});
+        saveShortcutsBatch(path, {{"user", items(1)}});
         EXPECT_EQ(storedJson(), (Json{{"user", items(1)}})) << damaged;
         ASSERT_FALSE(log.lines().empty());
         EXPECT_EQ(log.lines().front(), "✅ Batch saved 1 sections: user") << damaged;
@@ -88,7 +88,7 @@ TEST_F(StoreTest, ExistingButUnreadableDatabaseIsNeverOverwritten) {
     // A directory in the file's place: it exists, and every read of it fails.
     std::filesystem::create_directories(path);
     std::ofstream(path + "/keep") << "x";
-    saveShortcutsBatch({{"user", items(1)}});
+    saveShortcutsBatch(path, {{"user", items(1)}});
 
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_EQ(log.lines()[0].rfind("❌ 단축키 저장 실패: ", 0), 0u) << log.lines()[0];
@@ -100,7 +100,7 @@ TEST_F(StoreTest, WriteFailureIsLoggedAndTheOldFileStays) {
     const std::string old = R"({"3x3":[{"a":1}]})";
     store(old);
     std::filesystem::create_directories(path + ".tmp");  // the temporary cannot be written
-    saveShortcutsBatch({{"user", items(1)}});
+    saveShortcutsBatch(path, {{"user", items(1)}});
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_EQ(log.lines()[0].rfind("❌ 단축키 저장 실패: ", 0), 0u) << log.lines()[0];
     EXPECT_EQ(stored(), old);
@@ -110,9 +110,9 @@ TEST_F(StoreTest, ConcurrentSavesNeverLoseABatch) {
     constexpr int kWriters = 4, kRounds = 25;
     std::vector<std::thread> writers;
     for (int w = 0; w < kWriters; ++w)
-        writers.emplace_back([w] {
+        writers.emplace_back([this, w] {
             for (int r = 0; r < kRounds; ++r)
-                saveShortcutsBatch({{"s" + std::to_string(w), items(r + 1)}});
+                saveShortcutsBatch(path, {{"s" + std::to_string(w), items(r + 1)}});
         });
     for (auto& t : writers) t.join();
 

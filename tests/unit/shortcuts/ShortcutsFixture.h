@@ -1,5 +1,5 @@
 #pragma once
-// A fresh data directory per test, pointed to by the process-wide database path.
+// A fresh data directory per test with the database path in it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "LogCapture.h"
-#include "app/Globals.h"
 #include "runtime/Files.h"
 #include "runtime/Json.h"
 
@@ -23,7 +22,6 @@ class ShortcutsFixture : public ::testing::Test {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         path = (dir / "shortcuts_db.json").string();
-        globals().shortcutsDBPath = path;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 

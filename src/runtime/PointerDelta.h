@@ -1,0 +1,14 @@
+#pragma once
+// A command's pointer amounts, parsed once from the request: both for a move,
+// `dy` alone for a scroll.
+#include <cstdint>
+#include <optional>
+
+namespace tarsel {
+
+struct PointerDelta {
+    std::optional<int64_t> dx, dy;
+    bool operator==(const PointerDelta&) const = default;
+};
+
+}  // namespace tarsel
