@@ -1,6 +1,7 @@
 #pragma once
 // Dispatch's queues on Asio: the executors, timers without a waiting thread,
 // and serial queues as strands on a pool.
+#include <algorithm>
 #include <asio/defer.hpp>
 #include <asio/post.hpp>
 #include <asio/steady_timer.hpp>
@@ -11,6 +12,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace tarsel {
 
@@ -27,7 +29,7 @@ struct Executors {
     asio::thread_pool network{1};
     // The default global queue: ipQueue, the path monitor, scripts and the
     // update check, all of which may block on the system.
-    asio::thread_pool global{2};
+    asio::thread_pool global{std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 2)};
     // The user-initiated global queue: the self-update job.
     asio::thread_pool userInitiated{1};
 };
