@@ -10,7 +10,7 @@
 #include "platform/PathMonitor.h"
 #include "platform/ServiceAdvertiser.h"
 #include "runtime/Clock.h"
-#include "runtime/Queues.h"
+#include "runtime/SerialQueue.h"
 
 namespace tarsel {
 

@@ -13,7 +13,7 @@
 #include "platform/Platform.h"
 #include "runtime/Files.h"
 #include "runtime/Log.h"
-#include "runtime/Queues.h"
+#include "runtime/SerialQueue.h"
 
 namespace tarsel {
 namespace {
@@ -48,7 +48,7 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors) {
     setupSignalHandler();
     checkAccessibilityPermission();
     ensureLaunchAgentInstalled();
-    KeyMapProcessor::installQueues(executors.network, *g.clock);
+    KeyMapProcessor::installQueues(executors.network.get_executor(), executors.timers, *g.clock);
     static AgentRequests requests;  // lives as long as the listener
     startServer(executors.network, requests);
     reportFirewall(executors.global, g.port);

@@ -6,20 +6,20 @@ namespace tarsel::KeyMapProcessor {
 namespace {
 
 // Never destroyed: timers may still be pending when the process exits.
-StepQueue* mouse = nullptr;
-StepQueue* keys = nullptr;
+SerialQueue* mouse = nullptr;
+SerialQueue* keys = nullptr;
 Clock* clock = nullptr;
 
 }  // namespace
 
-void installQueues(asio::thread_pool& network, Clock& wallClock) {
+void installQueues(const asio::any_io_executor& network, Timers& timers, Clock& wallClock) {
     clock = &wallClock;
     if (mouse) return;
-    mouse = new StepQueue("com.remote.mouseQueue", network);
-    keys = new StepQueue("com.tarsel.keyQueue", network);
+    mouse = new SerialQueue("com.remote.mouseQueue", network, timers);
+    keys = new SerialQueue("com.tarsel.keyQueue", network, timers);
 }
 
-StepQueue& mouseQueue() {
+SerialQueue& mouseQueue() {
     if (!mouse) std::abort();  // start-up installs them first
     return *mouse;
 }
@@ -28,7 +28,7 @@ Clock& inputClock() {
     return *clock;
 }
 
-StepQueue& keyQueue() {
+SerialQueue& keyQueue() {
     if (!keys) std::abort();
     return *keys;
 }

@@ -8,21 +8,14 @@
 #include "runtime/Unicode.h"
 
 namespace tarsel::KeyMapProcessor {
-namespace {
-
-constexpr Seconds kKeyHold{0.05};
-
-}  // namespace
-
 void pressKey(KeyCode keyCode, EventFlags modifiers) {
     // The down is posted in call order; the hold is a timer, so the queue
-    // moves on at once and a burst of presses never holds a pool thread.
-    keyQueue().async([keyCode, modifiers](StepQueue::Done done) {
+    // moves on at once and a burst of presses never holds the thread.
+    keyQueue().async([keyCode, modifiers] {
         platform().input->postKey(keyCode, true, modifiers);
         keyQueue().after(kKeyHold, [keyCode, modifiers] {
             platform().input->postKey(keyCode, false, modifiers);
         });
-        done();
     });
 }
 

@@ -1,4 +1,4 @@
-// The five mouse operations, each one step of the serial mouse queue.
+// The five mouse operations, each one item of the serial mouse queue.
 #include "input/InputQueues.h"
 #include "input/KeyMap.h"
 #include "input/MouseState.h"
@@ -31,7 +31,9 @@ ButtonTypes typesFor(int button) {
     return {eventType::otherDown, eventType::otherUp};
 }
 
-void click(int button, StepQueue::Done done) {
+// Down, the hold, up where the pointer is then, and the pause after: the
+// next mouse operation waits for all of it, so a click never becomes a drag.
+asio::awaitable<void> click(int button) {
     const Point at = input().pointerLocation();
     const ButtonTypes types = typesFor(button);
     if (button == 0)
@@ -40,48 +42,43 @@ void click(int button, StepQueue::Done done) {
         state().clickCount = 1;
     const int64_t clickState = state().clickCount;
     input().postMouse(types.down, at, button, clickState, true);
-    mouseQueue().after(kClickHold, [button, types, clickState, done] {
-        input().postMouse(types.up, input().pointerLocation(), button, clickState, true);
-        mouseQueue().after(kAfterClick, done);
-    });
+    co_await mouseQueue().pause(kClickHold);
+    input().postMouse(types.up, input().pointerLocation(), button, clickState, true);
+    co_await mouseQueue().pause(kAfterClick);
 }
 
 }  // namespace
 
 void moveMouse(int64_t dx, int64_t dy) {
-    mouseQueue().async([dx, dy](StepQueue::Done done) {
+    mouseQueue().async([dx, dy] {
         const Point to = moveTarget(input().pointerLocation(), dx, dy);
         const int type = state().isMouseHeld ? eventType::leftDragged : eventType::moved;
         input().postMouse(type, to, 0, 0, false);
-        done();
     });
 }
 
 void clickMouse(int button) {
-    mouseQueue().async([button](StepQueue::Done done) { click(button, std::move(done)); });
+    mouseQueue().sequence([button] { return click(button); });
 }
 
 void scrollMouse(int64_t dy) {
-    mouseQueue().async([dy](StepQueue::Done done) {
+    mouseQueue().async([dy] {
         input().postScroll(wheelAmount(dy));
         state().clickCount = 1;
-        done();
     });
 }
 
 void mouseDown() {
-    mouseQueue().async([](StepQueue::Done done) {
+    mouseQueue().async([] {
         state().isMouseHeld = true;
         input().postMouse(eventType::leftDown, input().pointerLocation(), 0, 0, false);
-        done();
     });
 }
 
 void mouseUp() {
-    mouseQueue().async([](StepQueue::Done done) {
+    mouseQueue().async([] {
         state().isMouseHeld = false;
         input().postMouse(eventType::leftUp, input().pointerLocation(), 0, 0, false);
-        done();
     });
 }
 

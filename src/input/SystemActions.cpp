@@ -1,6 +1,5 @@
 // Screenshots, sound, applications and the local-player test.
 #include <array>
-#include <memory>
 #include <vector>
 
 #include "input/InputQueues.h"
@@ -32,22 +31,21 @@ std::vector<TimedKey> screenshotTimeline(const KeySequence& keys) {
     return out;
 }
 
-void postFrom(std::shared_ptr<std::vector<TimedKey>> events, std::size_t index, double now) {
-    if (index >= events->size()) return;
-    const TimedKey& e = (*events)[index];
-    keyQueue().after(Seconds(e.at - now), [events, index] {
-        const TimedKey& k = (*events)[index];
+asio::awaitable<void> postTimeline(std::vector<TimedKey> events) {
+    double now = 0.0;
+    for (const TimedKey& k : events) {
+        co_await keyQueue().pause(Seconds(k.at - now));
+        now = k.at;
         platform().input->postKey(k.code, k.down, 0);
-        postFrom(events, index + 1, k.at);
-    });
+    }
 }
 
 }  // namespace
 
+// A sequence of the key queue: no other key lands while its modifiers are held.
 void takeScreenshot(const std::string& mode) {
     auto keys = platform().input->screenshotKeys(mode == "part");
-    auto events = std::make_shared<std::vector<TimedKey>>(screenshotTimeline(keys));
-    postFrom(events, 0, 0.0);  // arms the first timer; nothing waits here
+    keyQueue().sequence([events = screenshotTimeline(keys)] { return postTimeline(events); });
 }
 
 void setVolume(int64_t adjust) {

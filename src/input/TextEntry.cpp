@@ -14,37 +14,40 @@ namespace tarsel::KeyMapProcessor {
 namespace {
 
 constexpr KeyCode kV = 9;
-constexpr Seconds kKeyHold{0.05};
 
 void setClipboard(const std::string& text) {
     platform().clipboard->setText(text);
 }
 
+// The clipboard is set and the chord's down posted in one main-thread turn,
+// so the focused application reads this text and no other.
+asio::awaitable<void> paste(std::string text, bool hold) {
+    std::function<void(Task)> onMainThread = [&text, hold](Task done) {
+        platform().mainLoop->post([text, hold, done] {
+            setClipboard(text);
+            platform().input->postKey(kV, true, flag::command);
+            if (hold) {
+                logLine("📝 텍스트 입력: " + text);
+            } else {
+                platform().input->postKey(kV, false, flag::command);
+            }
+            done();
+        });
+    };
+    co_await keyQueue().until(std::move(onMainThread));
+    if (!hold) co_return;
+    co_await keyQueue().pause(kKeyHold);
+    platform().input->postKey(kV, false, flag::command);
+}
+
 }  // namespace
 
 void typeText(const std::string& text) {
-    keyQueue().async([text](StepQueue::Done done) {
-        platform().mainLoop->post([text, done] {
-            setClipboard(text);
-            platform().input->postKey(kV, true, flag::command);
-            logLine("📝 텍스트 입력: " + text);
-            keyQueue().after(kKeyHold, [done] {
-                platform().input->postKey(kV, false, flag::command);
-                done();
-            });
-        });
-    });
+    keyQueue().sequence([text] { return paste(text, true); });
 }
 
 void pasteText(const std::string& text) {
-    keyQueue().async([text](StepQueue::Done done) {
-        platform().mainLoop->post([text, done] {
-            setClipboard(text);
-            platform().input->postKey(kV, true, flag::command);
-            platform().input->postKey(kV, false, flag::command);
-            done();
-        });
-    });
+    keyQueue().sequence([text] { return paste(text, false); });
 }
 
 }  // namespace tarsel::KeyMapProcessor

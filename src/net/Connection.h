@@ -2,15 +2,12 @@
 // One remote endpoint's connection: its datagrams in order, one at a time, and
 // its commands in order, both on the network thread.
 #include <asio/ip/udp.hpp>
-#include <asio/strand.hpp>
-#include <asio/thread_pool.hpp>
 #include <atomic>
-#include <list>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "net/ReceiveLoop.h"
+#include "runtime/SerialQueue.h"
 
 namespace tarsel {
 
@@ -30,18 +27,15 @@ class Connection : public ConnectionIO, public std::enable_shared_from_this<Conn
     void submitCommand(std::function<void()> task) override;
 
   private:
-    void handleNext();
+    void handle(std::string_view datagram);
 
     std::shared_ptr<UdpServer> server_;
     asio::ip::udp::endpoint endpoint_;
     ConnectionContext context_;
     std::size_t maxQueued_;
-    asio::strand<asio::thread_pool::executor_type> receiveStrand_;
-    asio::strand<asio::thread_pool::executor_type> commandStrand_;
-    std::mutex mutex_;
-    std::list<std::string> queue_;  // a deque would allocate 600 bytes per idle endpoint
-    bool handling_ = false;
-    bool stopped_ = false;
+    SerialQueue datagrams_;
+    SerialQueue commands_;
+    std::atomic<bool> stopped_ = false;
     std::atomic<double> lastActive_;
 };
 

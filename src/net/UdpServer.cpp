@@ -9,12 +9,16 @@
 #include "runtime/Memory.h"
 #include "runtime/Queues.h"
 
+#include <asio/defer.hpp>
+
 namespace tarsel {
 
 using asio::ip::udp;
 
 namespace {
 constexpr int kReceiveBufferBytes = 4 << 20;
+constexpr std::size_t kBatch = 16;
+constexpr std::size_t kLargestDatagram = 65536;
 }  // namespace
 
 UdpServer::UdpServer(asio::thread_pool& network, uint16_t port, std::string computerName,
@@ -25,7 +29,13 @@ UdpServer::UdpServer(asio::thread_pool& network, uint16_t port, std::string comp
       computerName_(std::move(computerName)),
       limits_(limits),
       socket_(network.get_executor()),
-      buffer_(65536) {}
+      storage_(new char[kBatch * kLargestDatagram]),
+      slots_(kBatch) {
+    for (std::size_t i = 0; i < kBatch; ++i) {
+        slots_[i].data = storage_.get() + i * kLargestDatagram;
+        slots_[i].capacity = kLargestDatagram;
+    }
+}
 
 UdpServer::~UdpServer() {
     cancel();
@@ -58,16 +68,36 @@ void UdpServer::cancel() {
     table_.clear();
 }
 
+// Waits until datagrams are readable and takes all that wait, a batch per
+// system call. Readiness is edge-triggered, so the wait is armed only once the
+// socket has been emptied; after a full batch the next one is a continuation
+// queued behind the connections' work, so a flood cannot starve them.
 void UdpServer::receiveNext() {
     std::lock_guard lock(socketMutex_);
     if (cancelled_) return;
-    socket_.async_receive_from(
-        asio::buffer(buffer_), sender_,
-        [self = shared_from_this()](const asio::error_code& ec, std::size_t n) {
-            if (ec == asio::error::operation_aborted || self->cancelled_) return;
-            if (!ec) self->deliver(self->sender_, std::string(self->buffer_.data(), n));
-            self->receiveNext();
-        });
+    socket_.async_wait(udp::socket::wait_read,
+                       [self = shared_from_this()](const asio::error_code& ec) {
+                           if (ec == asio::error::operation_aborted || self->cancelled_) return;
+                           self->receiveUntilEmpty();
+                       });
+}
+
+void UdpServer::receiveUntilEmpty() {
+    if (cancelled_) return;
+    if (!receiveBatch()) return receiveNext();
+    asio::defer(network_, [self = shared_from_this()] { self->receiveUntilEmpty(); });
+}
+
+bool UdpServer::receiveBatch() {
+    std::size_t n = 0;
+    {
+        std::lock_guard lock(socketMutex_);
+        if (cancelled_) return false;
+        n = receiveWaiting(socket_.native_handle(), slots_);
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        deliver(slots_[i].from, std::string(slots_[i].data, slots_[i].size));
+    return n == slots_.size();
 }
 
 void UdpServer::deliver(const udp::endpoint& from, std::string datagram) {

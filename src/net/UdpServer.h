@@ -11,8 +11,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "net/ReceiveLoop.h"
+#include "runtime/DatagramBatch.h"
 
 namespace tarsel {
 
@@ -39,6 +41,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
   private:
     friend class Connection;
     void receiveNext();
+    void receiveUntilEmpty();
+    bool receiveBatch();  // true when more may be waiting
     void deliver(const asio::ip::udp::endpoint& from, std::string datagram);
     std::shared_ptr<Connection> connectionFor(const asio::ip::udp::endpoint& from);
     void forget(const asio::ip::udp::endpoint& from, const Connection* which);
@@ -53,8 +57,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     std::string computerName_;
     Limits limits_;
     asio::ip::udp::socket socket_;
-    asio::ip::udp::endpoint sender_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> storage_;  // untouched until a datagram lands in it
+    std::vector<DatagramSlot> slots_;
     std::mutex socketMutex_;  // sends, the next receive and the close
     mutable std::mutex tableMutex_;
     std::map<asio::ip::udp::endpoint, std::shared_ptr<Connection>> table_;

@@ -1,23 +1,43 @@
 #pragma once
-// Dispatch's queues on Asio: the executors, timers without a waiting thread,
-// and serial queues as strands on a pool.
+// Dispatch's queues on Asio: the executors and timers without a waiting thread.
 #include <algorithm>
-#include <asio/defer.hpp>
-#include <asio/post.hpp>
+#include <asio/any_io_executor.hpp>
 #include <asio/steady_timer.hpp>
-#include <asio/strand.hpp>
 #include <asio/thread_pool.hpp>
 #include <chrono>
 #include <functional>
-#include <future>
 #include <memory>
-#include <string>
 #include <thread>
 
 namespace tarsel {
 
 using Task = std::function<void()>;
 using Seconds = std::chrono::duration<double>;
+
+// Runs `task` on `executor` after `delay`, without holding a thread meanwhile.
+template <class Executor>
+void dispatchAfter(const Executor& executor, Seconds delay, Task task) {
+    auto timer = std::make_shared<asio::steady_timer>(
+        executor, std::chrono::duration_cast<std::chrono::steady_clock::duration>(delay));
+    timer->async_wait([timer, task = std::move(task)](const asio::error_code& ec) {
+        if (!ec) task();
+    });
+}
+
+// Where serial queues take their pauses from: the steady clock in the agent,
+// a clock the test moves by hand in tests.
+class Timers {
+  public:
+    virtual ~Timers() = default;
+    virtual void after(const asio::any_io_executor& executor, Seconds delay, Task task) = 0;
+};
+
+class SteadyTimers final : public Timers {
+  public:
+    void after(const asio::any_io_executor& executor, Seconds delay, Task task) override {
+        dispatchAfter(executor, delay, std::move(task));
+    }
+};
 
 // The process's threads, created once by start-up and handed by reference to
 // what runs on them; sized to the work, not to the cores.
@@ -32,45 +52,8 @@ struct Executors {
     asio::thread_pool global{std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 2)};
     // The user-initiated global queue: the self-update job.
     asio::thread_pool userInitiated{1};
-};
-
-// Runs `task` on `executor` after `delay`, without holding a thread meanwhile.
-template <class Executor>
-void dispatchAfter(const Executor& executor, Seconds delay, Task task) {
-    auto timer = std::make_shared<asio::steady_timer>(
-        executor, std::chrono::duration_cast<std::chrono::steady_clock::duration>(delay));
-    timer->async_wait([timer, task = std::move(task)](const asio::error_code& ec) {
-        if (!ec) task();
-    });
-}
-
-class SerialQueue {
-  public:
-    SerialQueue(std::string label, asio::thread_pool& pool)
-        : label_(std::move(label)), strand_(asio::make_strand(pool)) {}
-
-    const std::string& label() const { return label_; }
-    bool isCurrent() const { return strand_.running_in_this_thread(); }
-
-    // A continuation when called from the pool: no other thread is woken.
-    void async(Task task) { asio::defer(strand_, std::move(task)); }
-    void after(Seconds delay, Task task) { dispatchAfter(strand_, delay, std::move(task)); }
-
-    // Runs `fn` on the queue and waits for its result; inline when already on it.
-    template <class Fn>
-    auto sync(Fn fn) -> decltype(fn()) {
-        if (isCurrent()) return fn();
-        std::packaged_task<decltype(fn())()> job(std::move(fn));
-        auto result = job.get_future();
-        asio::post(strand_, [&job] { job(); });
-        return result.get();
-    }
-
-    asio::strand<asio::thread_pool::executor_type>& executor() { return strand_; }
-
-  private:
-    std::string label_;
-    asio::strand<asio::thread_pool::executor_type> strand_;
+    // Pauses of the serial queues on these threads.
+    SteadyTimers timers;
 };
 
 }  // namespace tarsel

@@ -13,7 +13,7 @@
 #include "platform/Platform.h"
 #include "runtime/Files.h"
 #include "runtime/Log.h"
-#include "runtime/Queues.h"
+#include "runtime/SerialQueue.h"
 
 namespace tarsel::fuzz {
 
@@ -40,7 +40,8 @@ inline void setUpOnce() {
         g.appSupportDir = home + "/data";
         g.shortcutsDBPath = files::join(g.appSupportDir, "shortcuts_db.json");
         g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", executors->global);
-        KeyMapProcessor::installQueues(executors->network, Clock::system());
+        KeyMapProcessor::installQueues(executors->network.get_executor(), executors->timers,
+                                       Clock::system());
         std::thread([] { platform().mainLoop->run(); }).detach();
         // The main loop cannot be stopped from outside, and destroying it while
         // it runs hangs; a normal exit therefore skips the static destructors.

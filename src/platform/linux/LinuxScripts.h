@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Scripts.h"
-#include "runtime/Queues.h"
+#include "runtime/SerialQueue.h"
 
 namespace tarsel {
 

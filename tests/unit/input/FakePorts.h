@@ -2,14 +2,14 @@
 // Fake input, clipboard, workspace, scripts and main loop that write every
 // effect into one journal, installed as the application object.
 #include <chrono>
-#include <condition_variable>
+#include <cmath>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "TestExecutors.h"
+#include "ManualTimers.h"
 #include "app/Globals.h"
 #include "input/InputQueues.h"
 #include "platform/Platform.h"
@@ -17,34 +17,37 @@
 
 namespace tarsel::testing {
 
+// Every effect in order, with the manual clock's time it happened at.
 class Journal {
   public:
+    explicit Journal(const Clock& clock) : clock_(clock) {}
     void add(std::string entry) {
-        {
-            std::lock_guard lock(mutex_);
-            entries_.push_back(std::move(entry));
-        }
-        changed_.notify_all();
-    }
-    // Waits until at least `n` entries exist (or a generous deadline passes).
-    std::vector<std::string> waitFor(std::size_t n) {
-        std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::chrono::seconds(10), [&] { return entries_.size() >= n; });
-        return entries_;
+        std::lock_guard lock(mutex_);
+        entries_.push_back(std::move(entry));
+        times_.push_back(clock_.monotonic());
     }
     std::vector<std::string> all() {
         std::lock_guard lock(mutex_);
         return entries_;
     }
+    // Seconds since the first entry, one per entry, to the microsecond.
+    std::vector<double> times() {
+        std::lock_guard lock(mutex_);
+        std::vector<double> out;
+        for (double t : times_) out.push_back(std::round((t - times_.front()) * 1e6) / 1e6);
+        return out;
+    }
     void clear() {
         std::lock_guard lock(mutex_);
         entries_.clear();
+        times_.clear();
     }
 
   private:
+    const Clock& clock_;
     std::mutex mutex_;
-    std::condition_variable changed_;
     std::vector<std::string> entries_;
+    std::vector<double> times_;
 };
 
 inline std::string fmt(double v) {
@@ -139,28 +142,38 @@ class FakeScripts : public Scripts {
     Journal& journal_;
 };
 
-// Runs main-thread work at once on the calling thread.
+// Runs main-thread work at once on the calling thread; later work on the
+// test's manual timers.
 class InlineMainLoop : public MainLoop {
   public:
+    InlineMainLoop(asio::io_context& context, Timers& timers)
+        : context_(context), timers_(timers) {}
     void post(std::function<void()> task) override { task(); }
     void postAfter(std::chrono::duration<double> d, std::function<void()> task) override {
-        dispatchAfter(testing::executors().global.get_executor(), d, std::move(task));
+        timers_.after(context_.get_executor(), d, std::move(task));
     }
     void run() override {}
     bool isMainThread() const override { return true; }
+
+  private:
+    asio::io_context& context_;
+    Timers& timers_;
 };
 
+// The input queues run on `context`, on the test's thread, when the test drains it.
 struct FakePlatform {
-    Journal journal;
+    ManualClock clock;
+    asio::io_context context;
+    ManualTimers timers{clock};
+    Journal journal{clock};
     FakeInput* input = nullptr;
     FakeWorkspace* workspace = nullptr;
     FakeClipboard* clipboard = nullptr;
-    ManualClock clock;
 
     FakePlatform() {
         auto p = std::make_unique<Platform>();
         p->backendName = "fake";
-        p->mainLoop = std::make_unique<InlineMainLoop>();
+        p->mainLoop = std::make_unique<InlineMainLoop>(context, timers);
         auto in = std::make_unique<FakeInput>(journal);
         input = in.get();
         p->input = std::move(in);
@@ -173,15 +186,12 @@ struct FakePlatform {
         p->scripts = std::make_unique<FakeScripts>(journal);
         setPlatform(std::move(p));
         globals().clock = &clock;
-        KeyMapProcessor::installQueues(testing::executors().network, clock);
+        KeyMapProcessor::installQueues(context.get_executor(), timers, clock);
     }
     ~FakePlatform() { globals().clock = &Clock::system(); }
 };
 
 }  // namespace tarsel::testing
-
-#include <future>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -194,22 +204,9 @@ inline FakePlatform& fakes() {
     return *platform;
 }
 
-// Waits until both input queues have run everything queued so far and the
-// holds they started have ended, then starts a fresh journal.
+// Runs everything the input queues were given, holds and pauses included.
 inline void settle() {
-    using KeyMapProcessor::StepQueue;
-    std::promise<void> keys, mouse;
-    KeyMapProcessor::keyQueue().async([&](StepQueue::Done d) {
-        keys.set_value();
-        d();
-    });
-    KeyMapProcessor::mouseQueue().async([&](StepQueue::Done d) {
-        mouse.set_value();
-        d();
-    });
-    keys.get_future().wait();
-    mouse.get_future().wait();
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    fakes().timers.drain(fakes().context);
 }
 
 class InputTest : public ::testing::Test {

@@ -99,6 +99,7 @@ TEST_F(Mouse, ClickUpIsPostedWhereThePointerIsThen) {
     moveMouse(2, 2);  // queued behind the click, so it cannot split it
     EXPECT_EQ(effects(), (V{"mouse 1 500,400 b0 c1 clear", "mouse 2 500,400 b0 c1 clear",
                             "mouse 5 503,403 b0 c0"}));
+    EXPECT_EQ(journal().times(), (std::vector<double>{0, 0.02, 0.03}));  // the hold, the pause
 }
 
 }  // namespace

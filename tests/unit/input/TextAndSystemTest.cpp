@@ -50,9 +50,19 @@ TEST_F(Text, PastesAndKeysKeepTheOrderTheyWereAskedIn) {
     EXPECT_EQ(log.lines(), V{"📝 텍스트 입력: 셋째"});  // the "text" request logs nothing
 }
 
+TEST_F(Text, HoldsLastTheirTimeAndThePasteWaitsForTheScreenshot) {
+    pressKey(36, 0);
+    takeScreenshot("full");
+    typeText("x");
+    EXPECT_EQ(effects(), (V{"down 36 0", "down 55 0", "down 56 0", "down 20 0", "up 36 0",
+                            "up 20 0", "up 56 0", "up 55 0", "clipboard x", pasteDown, pasteUp}));
+    EXPECT_EQ(journal().times(),
+              (std::vector<double>{0, 0, 0.02, 0.04, 0.05, 0.11, 0.13, 0.15, 0.15, 0.15, 0.2}));
+}
+
 TEST_F(Text, ABurstOfPressesArrivesWholeAndInOrder) {
     for (int i = 0; i < 200; ++i) pressKey(static_cast<KeyCode>(i % 128), 0);
-    auto events = journal().waitFor(400);
+    auto events = effects();
     ASSERT_EQ(events.size(), 400u);
     V downs;
     for (auto& e : events)
@@ -70,6 +80,7 @@ TEST_F(SystemActions, ScreenshotChordOnlyTheExactPartModeSelectsAnArea) {
     };
     takeScreenshot("part");
     EXPECT_EQ(effects(), chord(21));
+    EXPECT_EQ(journal().times(), (std::vector<double>{0, 0.02, 0.04, 0.11, 0.13, 0.15}));
     for (const char* mode : {"full", "", "PART"}) {
         journal().clear();
         takeScreenshot(mode);
