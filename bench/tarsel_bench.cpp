@@ -204,7 +204,8 @@ std::pair<int, int> moveDelta(int i) {
 std::string streamDatagram(const std::string& kind, const std::string& pin, int i, int* moveNo,
                            std::string* category) {
     // Mixed: per hundred datagrams one click, one key command and one text,
-    // spread out; a click holds the mouse queue for 30 ms, a key for 50 ms.
+    // spread out; a click holds the mouse queue for 30 ms, while a key's
+    // release is a timer of its own.
     int slot = kind == "mixed" ? i % 100 : 1;
     Json j{{"pin", pin}};
     if (slot == 0) {

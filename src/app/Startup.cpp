@@ -1,6 +1,5 @@
 #include "app/Startup.h"
 
-#include "app/AgentRequests.h"
 #include "app/Globals.h"
 #include "app/Shutdown.h"
 #include "config/DataDirectory.h"
@@ -29,7 +28,8 @@ void reportFirewall(asio::thread_pool& pool, int port) {
 
 }  // namespace
 
-void startUp(const std::vector<std::string>& arguments, Executors& executors) {
+void startUp(const std::vector<std::string>& arguments, Executors& executors,
+             RequestHandler& requests) {
     auto& g = globals();
     g.arguments = arguments;
     g.appSupportDir = makeAppSupportDir(platform().host);
@@ -49,7 +49,6 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors) {
     checkAccessibilityPermission();
     ensureLaunchAgentInstalled();
     KeyMapProcessor::installQueues(executors.network.get_executor(), executors.timers, *g.clock);
-    static AgentRequests requests;  // lives as long as the listener
     startServer(executors.network, requests);
     reportFirewall(executors.global, g.port);
     StatusBarController::shared().install(executors);

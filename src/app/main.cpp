@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AgentRequests.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
 #include "runtime/Queues.h"
@@ -42,10 +43,12 @@ bool answeredOption(const std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (answeredOption(arguments)) return 0;
-    // Every thread of the process, owned here and handed down.
+    // Every thread of the process and what the phone's requests reach, owned
+    // here and handed down.
     tarsel::Executors executors;
+    tarsel::AgentRequests requests;
     tarsel::setPlatform(tarsel::createPlatform(argc, argv, executors));
-    tarsel::startUp(arguments, executors);
+    tarsel::startUp(arguments, executors, requests);
     tarsel::platform().mainLoop->run();
     return 0;
 }

@@ -4,7 +4,7 @@ import time
 
 import pytest
 
-from tarsel_harness import READY, Agent
+from tarsel_harness import READY, Agent, Phone
 
 SHUTDOWN = ["", "🛑 서버 종료 중...", "✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)", "✅ 정리 완료"]
 
@@ -18,6 +18,12 @@ def started():
 @pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT])
 def test_signal_runs_the_shutdown_and_exits_zero(sig):
     a = started()
+    # A click's hold, a key's hold and a screenshot's timeline still pending.
+    phone = Phone()
+    for command in ("click", "copy", "screenshot_part"):
+        phone.request(command)
+    a.wait_effects("mouse", 1)
+    phone.close()
     assert a.stop(sig) == 0
     assert a.lines()[-4:] == SHUTDOWN
     assert a.log().count("🛑 서버 종료 중...") == 1
