@@ -6,7 +6,6 @@
 # Usage: scripts/mutation.sh [first-index [last-index]]   (about 30-50 minutes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-top=$PWD
 scratch=${TARSEL_MUTATION_DIR:-/tmp/tarsel-mutation}
 export CCACHE_BASEDIR="$scratch/tree" CCACHE_NOHASHDIR=1
 
@@ -51,8 +50,9 @@ LIST
 
 first=${1:-1}
 last=${2:-$(grep -c '|||' <<<"$mutants")}
-rm -rf "$scratch" && mkdir -p "$scratch/tree"
-git ls-files -z | xargs -0 cp --parents -t "$scratch/tree"
+rm -rf "$scratch" && mkdir -p "$scratch/tree" "$scratch/orig"
+git ls-files -z | xargs -0 cp --parents -t "$scratch/orig"
+cp -a "$scratch/orig/." "$scratch/tree"
 cmake -S "$scratch/tree" -B "$scratch/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$scratch/build" >/dev/null
 
@@ -86,7 +86,7 @@ PY
         ctest --timeout 600 -R "^(${e2e})\$" >"$scratch/test.log" 2>&1); then
         verdict="killed (end-to-end)"
     fi
-    cp "$top/$file" "$scratch/tree/$file"
+    cp "$scratch/orig/$file" "$scratch/tree/$file"
     case $verdict in
         killed*) killed=$((killed + 1)) ;;
         invalid) invalid=$((invalid + 1)) ;;

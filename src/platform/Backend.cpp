@@ -3,17 +3,19 @@
 #include <optional>
 #include <string>
 
+#include "platform/InputChoice.h"
 #include "platform/Platform.h"
 #include "platform/headless/AsioMainLoop.h"
 #include "platform/headless/LogAlerts.h"
 #include "platform/headless/NullPorts.h"
 #include "platform/linux/AvahiAdvertiser.h"
 #include "platform/linux/CurlHttp.h"
+#include "platform/linux/DesktopPorts.h"
 #include "platform/linux/LinuxHost.h"
 #include "platform/linux/NetlinkPathMonitor.h"
 #include "platform/linux/SystemdLoginService.h"
+#include "platform/linux/WlClipboard.h"
 #include "platform/linux/X11Accessibility.h"
-#include "platform/linux/X11Ports.h"
 #include "platform/posix/LaunchdLoginService.h"
 #include "platform/record/RecordAdvertiser.h"
 #include "platform/record/RecordClipboard.h"
@@ -23,6 +25,7 @@
 #include "platform/record/RecordStatusItem.h"
 #include "platform/record/RecordWorkspace.h"
 #include "platform/record/Recorder.h"
+#include "runtime/Files.h"
 #include "runtime/Log.h"
 #ifdef TARSEL_WITH_QT
 #include "platform/qt/QtAlerts.h"
@@ -50,6 +53,10 @@ std::unique_ptr<LoginService> loginService(const HostConstants& host) {
     if (!host.launchctlPath.empty())
         return std::make_unique<LaunchdLoginService>(host.homeDir, host.launchctlPath);
     return std::make_unique<SystemdLoginService>(host.homeDir, host.systemctlPath);
+}
+
+InputChoice inputChoice() {
+    return chooseInput({env("TARSEL_INPUT"), env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE")});
 }
 
 std::unique_ptr<Platform> basePlatform(const std::string& name) {
@@ -92,6 +99,17 @@ std::unique_ptr<Platform> record() {
     return p;
 }
 
+// A Wayland session without XWayland: no tray and no Qt; the clipboard goes
+// through wl-clipboard where it is installed, and uinput reaches every window.
+std::unique_ptr<Platform> wayland(Executors& executors) {
+    auto p = headless();
+    p->backendName = "wayland";
+    if (files::exists("/usr/bin/wl-copy"))
+        p->clipboard = std::make_unique<WlClipboard>("/usr/bin/wl-copy", "/usr/bin/wl-paste");
+    installDesktopPorts(*p, executors, inputChoice());
+    return p;
+}
+
 // The desktop: Qt's event loop as the main loop, X11 input and desktop ports.
 // Further desktop ports (tray, alerts) are added here.
 std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
@@ -101,7 +119,7 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     if (!x11DisplayReachable()) {
         logLine("⚠️ [X11] 디스플레이 " + env("DISPLAY") +
                 "에 연결할 수 없어 headless로 실행합니다");
-        return headless();
+        return inputChoice().path == InputPath::uinput ? wayland(executors) : headless();
     }
     auto p = headless();
     p->backendName = "x11";
@@ -116,7 +134,7 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     (void)argc;
     (void)argv;
 #endif
-    installX11Ports(*p, executors);
+    installDesktopPorts(*p, executors, inputChoice());
     return p;
 }
 
@@ -124,9 +142,15 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
 
 std::unique_ptr<Platform> createPlatform(int& argc, char** argv, Executors& executors) {
     std::string kind = env("TARSEL_BACKEND");
-    if (kind.empty() || kind == "auto") kind = env("DISPLAY").empty() ? "headless" : "x11";
+    if (kind.empty() || kind == "auto") {
+        kind = !env("DISPLAY").empty() ? "x11"
+               : inputChoice().path == InputPath::uinput && !env("WAYLAND_DISPLAY").empty()
+                   ? "wayland"
+                   : "headless";
+    }
     if (kind == "record") return record();
     if (kind == "x11") return x11(argc, argv, executors);
+    if (kind == "wayland") return wayland(executors);
     if (kind != "headless")
         logLine("⚠️ 알 수 없는 TARSEL_BACKEND: " + kind + " (headless 사용)");
     return headless();

@@ -1,7 +1,9 @@
 #pragma once
-// X11 has no per-application input permission: synthetic input works when an
-// X display with the XTest extension is reachable. The "settings" are the
-// README's troubleshooting section, opened with xdg-open.
+// Linux has no per-application input permission: synthetic input works when
+// an X display with the XTest extension is reachable, or the input path chosen
+// for the session says it reaches the session's windows. The "settings" are
+// the README's troubleshooting section, opened with xdg-open.
+#include <functional>
 #include <string>
 
 #include "platform/Accessibility.h"
@@ -10,8 +12,10 @@ namespace tarsel {
 
 class X11Accessibility : public Accessibility {
   public:
-    // `openTool` is xdg-open; `executablePath` locates the README next to the build.
-    X11Accessibility(std::string openTool, std::string executablePath, std::string websiteHost);
+    // `openTool` is xdg-open; `executablePath` locates the README next to the build;
+    // `inputReaches` answers the check instead of probing for XTest.
+    X11Accessibility(std::string openTool, std::string executablePath, std::string websiteHost,
+                     std::function<bool()> inputReaches = nullptr);
     bool isTrusted() override;
     void openSettings() override;
     // What openSettings() opens: the first README found, else the website's help.
@@ -21,6 +25,7 @@ class X11Accessibility : public Accessibility {
     std::string openTool_;
     std::string executablePath_;
     std::string websiteHost_;
+    std::function<bool()> inputReaches_;
 };
 
 }  // namespace tarsel

@@ -1,0 +1,151 @@
+// The uinput backend's exact event stream, read through its sink, and the
+// choice of input path from the session.
+#include <gtest/gtest.h>
+#include <linux/input-event-codes.h>
+#include <unistd.h>
+
+#include <tuple>
+#include <vector>
+
+#include "platform/InputChoice.h"
+#include "platform/linux/UinputInput.h"
+
+namespace tarsel {
+namespace {
+
+using Event = std::tuple<int, int, int>;  // type, code, value
+using Events = std::vector<Event>;
+
+class ListSink : public EventSink {
+  public:
+    explicit ListSink(Events& out) : out_(out) {}
+    void emit(uint16_t type, uint16_t code, int32_t value) override {
+        out_.emplace_back(type, code, value);
+    }
+
+  private:
+    Events& out_;
+};
+
+const Event syn{EV_SYN, SYN_REPORT, 0};
+Events key(int code, int value) {
+    return {{EV_KEY, code, value}, syn};
+}
+Events operator+(Events a, const Events& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+constexpr int moved = 5, leftDown = 1, leftUp = 2, leftDragged = 6, rightDown = 3, rightUp = 4;
+constexpr uint64_t command = 0x100000, shift = 0x20000;
+
+class Uinput : public ::testing::Test {
+  protected:
+    Events keys, pointer;
+    UinputInput input{std::make_unique<ListSink>(keys), std::make_unique<ListSink>(pointer)};
+};
+
+TEST_F(Uinput, ChordsCarryExactlyTheirModifiersAndTheDesktopsOwnChords) {
+    input.postKey(8, true, command);  // Command-C is Control-C
+    input.postKey(8, false, command);
+    input.postKey(48, true, command);  // Command-Tab is Alt-Tab
+    input.postKey(48, false, command);
+    input.postKey(0, true, shift);  // Shift-A
+    input.postKey(0, false, shift);
+    input.postKey(63, true, 0);  // Function has no key: nothing
+    EXPECT_EQ(keys, key(KEY_LEFTCTRL, 1) + key(KEY_C, 1) + key(KEY_C, 0) + key(KEY_LEFTCTRL, 0) +
+                        key(KEY_LEFTALT, 1) + key(KEY_TAB, 1) + key(KEY_TAB, 0) +
+                        key(KEY_LEFTALT, 0) + key(KEY_LEFTSHIFT, 1) + key(KEY_A, 1) +
+                        key(KEY_A, 0) + key(KEY_LEFTSHIFT, 0));
+}
+
+TEST_F(Uinput, ClicksDragsAndFractionalMovesAreRelativeAndLoseNoPixel) {
+    input.postMouse(moved, {10, 4}, 0, 0, false);
+    input.postMouse(leftDown, {10, 4}, 0, 1, true);
+    input.postMouse(leftUp, {10, 4}, 0, 1, true);
+    input.postMouse(leftDown, {10, 4}, 0, 2, true);  // a double click is only its timing
+    input.postMouse(leftUp, {10, 4}, 0, 2, true);
+    input.postMouse(leftDragged, {11.5, 4}, 0, 0, false);
+    input.postMouse(leftDragged, {13, 4}, 0, 0, false);
+    input.postMouse(leftDragged, {14.5, 2.5}, 0, 0, false);
+    input.postMouse(rightDown, {14.5, 2.5}, 1, 1, true);
+    input.postMouse(rightUp, {14.5, 2.5}, 1, 1, true);
+    const Events click = key(BTN_LEFT, 1) + key(BTN_LEFT, 0);
+    const Events moves{{EV_REL, REL_X, 2},  syn, {EV_REL, REL_X, 1}, syn, {EV_REL, REL_X, 2},
+                       {EV_REL, REL_Y, -1}, syn};
+    const Events first{{EV_REL, REL_X, 10}, {EV_REL, REL_Y, 4}, syn};
+    EXPECT_EQ(pointer, first + click + click + moves + key(BTN_RIGHT, 1) + key(BTN_RIGHT, 0));
+    EXPECT_EQ(input.pointerLocation().x, 14.5);
+}
+
+TEST_F(Uinput, PixelScrollsAreHighResolutionWithWholeNotchesForOlderReaders) {
+    input.postScroll(5);   // half a notch
+    input.postScroll(5);   // the notch completes
+    input.postScroll(-3);  // a turn starts afresh
+    input.postScroll(100000);
+    EXPECT_EQ(pointer, (Events{{EV_REL, REL_WHEEL_HI_RES, 60},
+                               syn,
+                               {EV_REL, REL_WHEEL_HI_RES, 60},
+                               {EV_REL, REL_WHEEL, 1},
+                               syn,
+                               {EV_REL, REL_WHEEL_HI_RES, -36},
+                               syn,
+                               {EV_REL, REL_WHEEL_HI_RES, 12000},
+                               {EV_REL, REL_WHEEL, 100},
+                               syn}));
+}
+
+TEST_F(Uinput, HeldKeysAreReleasedWhenTheDevicesGo) {
+    Events k, p;
+    {
+        UinputInput scoped(std::make_unique<ListSink>(k), std::make_unique<ListSink>(p));
+        scoped.postKey(8, true, command);
+    }
+    EXPECT_EQ(k, key(KEY_LEFTCTRL, 1) + key(KEY_C, 1) + key(KEY_C, 0) + key(KEY_LEFTCTRL, 0));
+}
+
+TEST(UinputDevice, CreatesItsTwoDevicesWhereUinputIsWritable) {
+    if (access("/dev/uinput", W_OK) != 0)
+        GTEST_SKIP() << "no writable /dev/uinput on this machine (no uinput module, or no access)";
+    std::string error;
+    auto input = UinputInput::open(&error);
+    ASSERT_TRUE(input) << error;
+    input->postKey(56, true, 0);  // a lone Shift changes nothing on screen
+    input->postKey(56, false, 0);
+}
+
+TEST(InputChoiceTable, SessionVariablesChooseThePath) {
+    struct Case {
+        SessionFacts session;
+        InputPath path;
+        bool forced;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{"", "", "x11"}, InputPath::xtest, false, "X11 session"},
+        {{"", "", ""}, InputPath::xtest, false, "X11 session"},
+        {{"", "wayland-0", ""},
+         InputPath::uinput,
+         false,
+         "Wayland session: XTest would reach only XWayland windows"},
+        {{"", "", "wayland"},
+         InputPath::uinput,
+         false,
+         "Wayland session: XTest would reach only XWayland windows"},
+        {{"xtest", "wayland-0", "wayland"}, InputPath::xtest, true, "TARSEL_INPUT=xtest"},
+        {{"uinput", "", "x11"}, InputPath::uinput, true, "TARSEL_INPUT=uinput"},
+        {{"evdev", "", "x11"},
+         InputPath::xtest,
+         false,
+         "X11 session; unknown TARSEL_INPUT=evdev ignored"},
+    };
+    for (const auto& c : cases) {
+        const InputChoice choice = chooseInput(c.session);
+        EXPECT_EQ(choice.path, c.path) << c.reason;
+        EXPECT_EQ(choice.forced, c.forced) << c.reason;
+        EXPECT_EQ(choice.reason, c.reason);
+    }
+}
+
+}  // namespace
+}  // namespace tarsel
