@@ -7,6 +7,11 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.svg
         DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-autostart.desktop
         DESTINATION /etc/xdg/autostart RENAME tarsel-server.desktop)
+# Input on Wayland desktops goes through uinput: the module at boot, and access
+# for the user at the seat.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/70-tarsel-uinput.rules DESTINATION lib/udev/rules.d)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-uinput.conf DESTINATION lib/modules-load.d
+        RENAME tarsel.conf)
 # The permission alert's settings button opens the README.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_SOURCE_DIR}/README.md
         DESTINATION share/doc/tarsel)
@@ -36,7 +41,7 @@ six-digit PIN. It is found by DNS-SD on UDP port 3000.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its X11 platform plugin at run time, out of dpkg-shlibdeps' sight.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "avahi-daemon, lsof, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "avahi-daemon, lsof, xdg-utils, wl-clipboard")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

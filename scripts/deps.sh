@@ -5,13 +5,13 @@ set -euo pipefail
 
 BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
   libasio-dev nlohmann-json3-dev libicu-dev libavahi-client-dev
-  libx11-dev libxtst-dev libcurl4-openssl-dev
+  libx11-dev libxtst-dev libevdev-dev libcurl4-openssl-dev
   qt6-base-dev libgl-dev)
-RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins)
+RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins wl-clipboard)
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   xvfb xauth x11-utils x11-xkb-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
   openssl shellcheck systemd clang libclang-rt-14-dev imagemagick trayer
-  dpkg-dev lintian desktop-file-utils clang-format)
+  dpkg-dev lintian desktop-file-utils clang-format sway)
 
 want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST_PKGS[@]}")

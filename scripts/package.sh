@@ -28,6 +28,7 @@ trap cleanup EXIT
 runtime=$(mktemp -d)
 XDG_RUNTIME_DIR="$runtime" systemd-analyze --user verify /usr/lib/systemd/user/tarsel-server.service
 rm -rf "$runtime"
+[ -f /usr/lib/udev/rules.d/70-tarsel-uinput.rules ] && [ -f /usr/lib/modules-load.d/tarsel.conf ]
 desktop-file-validate /usr/share/applications/tarsel-server.desktop \
   /etc/xdg/autostart/tarsel-server.desktop
 /usr/bin/tarsel-server --version

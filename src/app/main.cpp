@@ -22,7 +22,8 @@ constexpr const char* kUsage =
     "Listens on UDP port 3000. Settings: ~/.config/tarsel (config.json with the PIN,\n"
     "shortcuts_db.json with the phone's layout). Log: standard output (the journal\n"
     "under systemd: journalctl --user -u tarsel-server).\n"
-    "Environment: TARSEL_BACKEND=auto|x11|headless|record, TARSEL_WEBSITE_HOST.\n";
+    "Environment: TARSEL_BACKEND=auto|x11|wayland|headless|record, TARSEL_INPUT=xtest|uinput,\n"
+    "TARSEL_WEBSITE_HOST.\n";
 
 // Only these two words are options: any other first argument stays the PIN.
 bool answeredOption(const std::vector<std::string>& arguments) {

@@ -1,0 +1,66 @@
+"""A Wayland session without XWayland: sway's headless compositor, the agent
+choosing uinput (and saying why), and pasted text landing on the Wayland
+clipboard, read back by a native Wayland client (wl-paste)."""
+import os
+import pathlib
+import shutil
+import subprocess
+import tempfile
+import time
+
+import pytest
+
+from tarsel_harness import READY, Agent, Phone, require
+
+WAYLAND_LINE = "⌨️ [Input] uinput (Wayland session: XTest would reach only XWayland windows)"
+
+
+@pytest.fixture
+def compositor():
+    require(shutil.which("sway") and shutil.which("wl-paste") and shutil.which("setpriv"),
+            "sway, wl-clipboard and setpriv")
+    runtime = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-wayland-"))
+    shutil.chown(runtime, "nobody", "nogroup")  # sway refuses to run as root
+    env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), WLR_BACKENDS="headless",
+               WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman", HOME=str(runtime))
+    env.pop("DISPLAY", None)
+    sway = subprocess.Popen(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                             "sway", "-c", "/dev/null"], env=env, cwd=runtime,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + 10
+    while not (sockets := sorted(runtime.glob("wayland-[0-9]"))) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    try:
+        assert sockets, "sway never opened its Wayland socket"
+        yield {"XDG_RUNTIME_DIR": str(runtime), "WAYLAND_DISPLAY": sockets[0].name,
+               "XDG_SESSION_TYPE": "wayland"}
+    finally:
+        sway.terminate()
+        sway.wait(10)
+        shutil.rmtree(runtime, ignore_errors=True)
+
+
+def clipboard(session):
+    return subprocess.run(["wl-paste", "--no-newline"], env=dict(os.environ, **session),
+                          capture_output=True, text=True, timeout=5).stdout
+
+
+def test_text_reaches_the_wayland_clipboard_and_the_input_path_is_explained(compositor):
+    a = Agent(backend="auto", env=compositor)
+    try:
+        a.wait_for(READY)
+        line = next(l for l in a.lines() if l.startswith("⌨️ [Input]"))
+        assert line.startswith(WAYLAND_LINE)
+        if not os.access("/dev/uinput", os.W_OK):  # this machine: said, and not trusted
+            assert line.endswith(": no input"), line
+            assert "/dev/uinput" in line
+        phone = Phone()
+        text = "안녕하세요 👋🏽 wayland"
+        phone.request("text", text=text)
+        deadline = time.monotonic() + 5
+        while clipboard(compositor) != text and time.monotonic() < deadline:
+            time.sleep(0.05)
+        assert clipboard(compositor) == text
+        phone.close()
+    finally:
+        a.stop()
