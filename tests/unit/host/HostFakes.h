@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "platform/Platform.h"
 #include "platform/headless/NullPorts.h"
 #include "platform/linux/LinuxHost.h"
@@ -85,21 +86,6 @@ struct FakePlatform {
 };
 
 // A fresh directory under the system's temporary folder, removed afterwards.
-class TempDir {
-  public:
-    explicit TempDir(const std::string& name = "tarsel-host") {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / (name + "-XXXXXX")).string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return path + "/" + name; }
-    std::string path;
-};
-
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

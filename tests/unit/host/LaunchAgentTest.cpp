@@ -81,7 +81,7 @@ TEST(LaunchAgentPlist, SpecialCharactersSurviveARealParser) {
 TEST(LaunchdLoginService, WritesThePlistAndUnloadsByItsPath) {
     TempDir home;
     const std::string calls = home / "calls";
-    LaunchdLoginService launchd(home.path,
+    LaunchdLoginService launchd(home.path(),
                                 writeTool(home / "launchctl", "echo \"$@\" >> '" + calls + "'"));
     std::string error;
     ASSERT_TRUE(launchd.install("/Apps/T.app/Contents/MacOS/T", home / "log", &error)) << error;
@@ -118,12 +118,12 @@ class EnsureInstalled : public ::testing::Test {
     void SetUp() override {
         platform().host.executablePath = exe;
         platform().login =
-            std::make_unique<SystemdLoginService>(home.path, "/bin/true", home / "usr/lib/user");
+            std::make_unique<SystemdLoginService>(home.path(), "/bin/true", home / "usr/lib/user");
     }
     std::string unitPath() const { return home / ".config/systemd/user/tarsel-server.service"; }
 
     TempDir home{"tarsel home & 100%"};
-    FakePlatform fakes{home.path};
+    FakePlatform fakes{home.path()};
     std::string exe = home / "bin dir/tarsel-server";
     LogCapture log;
 };

@@ -32,7 +32,7 @@ class CurlHttpTest : public ::testing::Test {
     void TearDown() override { unsetenv("CURL_CA_BUNDLE"); }
 
     HttpResponse download(const std::string& url, double timeout = 10) {
-        return http.download(url, (dir / "body").string(), timeout, cancel);
+        return http.download(url, dir / "body", timeout, cancel);
     }
 };
 

@@ -24,7 +24,7 @@ class PerformSelfUpdateTest : public ::testing::Test {
 
     void SetUp() override {
         applyMacHostPaths(host);
-        host.tempDir = dir.path().string();
+        host.tempDir = dir.path();
         install(host);
     }
 
@@ -51,7 +51,7 @@ class PerformSelfUpdateTest : public ::testing::Test {
 
 TEST_F(PerformSelfUpdateTest, WithoutAnInstallerItFallsBackAtOnce) {
     HostConstants linuxHost = linuxHostConstants();
-    linuxHost.tempDir = dir.path().string();
+    linuxHost.tempDir = dir.path();
     install(linuxHost);
     EXPECT_EQ(refusal(), "이 플랫폼에서는 자동 설치를 지원하지 않음");
     EXPECT_EQ(log.lines(), std::vector<std::string>{

@@ -43,7 +43,7 @@ class SelfUpdateJobTest : public ::testing::Test {
         }
         setenv("CURL_CA_BUNDLE", server.certPath().c_str(), 1);
         applyMacHostPaths(host);
-        host.homeDir = (dir / "home").string();
+        host.homeDir = dir / "home";
         host.tempDir = tmp.string();
         host.shasumPath = "/usr/bin/shasum";
         host.hdiutilPath = tools.path("hdiutil");

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "TempDir.h"
 #include "menubar/RunTool.h"
 
 namespace tarsel::testing {
@@ -30,24 +31,6 @@ inline void writeText(const fs::path& path, const std::string& text, int mode = 
     std::ofstream(path, std::ios::binary) << text;
     chmod(path.c_str(), static_cast<mode_t>(mode));
 }
-
-class TempDir {
-  public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "tarsel-su-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    fs::path path_;
-};
 
 inline const char* kCallLog = R"SH(echo "$(basename "$0") $*" >>"$(dirname "$0")/calls")SH";
 

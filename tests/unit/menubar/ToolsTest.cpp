@@ -40,10 +40,10 @@ TEST(RunTool, OutputThatIsNotUtf8ComesBackEmpty) {
 TEST(Sha256, DigestOfTheFileFromTheTool) {
     TempDir dir;
     testing::writeText(dir / "a.dmg", "abc");
-    auto digest = sha256Hex((dir / "a.dmg").string(), "/usr/bin/shasum");
+    auto digest = sha256Hex(dir / "a.dmg", "/usr/bin/shasum");
     if (!digest && !testing::fs::exists("/usr/bin/shasum")) GTEST_SKIP() << "no /usr/bin/shasum";
     EXPECT_EQ(digest, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_FALSE(sha256Hex((dir / "missing.dmg").string(), "/usr/bin/shasum"));
+    EXPECT_FALSE(sha256Hex(dir / "missing.dmg", "/usr/bin/shasum"));
 }
 
 TEST(Sha256, NoDigestWhenTheToolFailsOrPrintsNothing) {
@@ -74,7 +74,7 @@ class VerifyExtractedAppTest : public ::testing::Test {
     TempDir dir;
     StandInTools tools{dir / "tools"};
     SignatureTools paths{tools.path("codesign"), tools.path("spctl"), tools.path("stapler")};
-    std::string app = (dir / "TarselServer.app").string();
+    std::string app = dir / "TarselServer.app";
     LogCapture log;
 };
 
@@ -122,7 +122,7 @@ TEST_F(VerifyExtractedAppTest, TeamIdentifierIsReadFromTheOutputWhateverTheStatu
 TEST_F(VerifyExtractedAppTest, MissingToolCountsAsAFailedCheck) {
     tools.makeSignedBundle(app, "1.0.17", "K7M2XQ9PLA");
     SignatureTools noSpctl = paths;
-    noSpctl.spctl = (dir / "tools/absent").string();
+    noSpctl.spctl = dir / "tools/absent";
     EXPECT_FALSE(verifyExtractedApp(app, "K7M2XQ9PLA", noSpctl));
     EXPECT_EQ(log.lines(), std::vector<std::string>{"❌ spctl 거부"});
 }

@@ -91,7 +91,7 @@ std::vector<std::string> assignedValues(const std::string& script) {
     testing::writeText(dir / "head.sh", head +
                                             "printf '%s\\0' \"$NEW_APP\" \"$DEST\" \"$PLIST\" "
                                             "\"$TEAM_ID\" \"$SELF_DIR\"\n");
-    auto r = runTool("/bin/bash", {(dir / "head.sh").string()});
+    auto r = runTool("/bin/bash", {dir / "head.sh"});
     std::vector<std::string> values;
     for (size_t start = 0, end; (end = r.output.find('\0', start)) != std::string::npos;
          start = end + 1)
@@ -101,7 +101,7 @@ std::vector<std::string> assignedValues(const std::string& script) {
 
 TEST(UpdaterScriptQuoting, EveryInsertedValueArrivesExactlyAndRunsNothing) {
     TempDir dir;
-    std::string marker = (dir / "pwned").string();
+    std::string marker = dir / "pwned";
     UpdaterScriptValues v = macValues();
     v.newApp = "/tmp/a\"; touch " + marker + "; \"/TarselServer.app";
     v.dest = "/Apps/$(touch " + marker + ")/`touch " + marker + "`/Tarsel Server.app";
@@ -134,13 +134,13 @@ TEST(UpdaterScriptChecks, BashParsesItAndShellcheckFindsNothing) {
     hostile.selfDir = "/tmp/`id`/w";
     for (const auto& values : {macValues(), hostile}) {
         testing::writeText(dir / "updater.sh", updaterScript(values, macTools()), 0755);
-        auto syntax = runTool("/bin/bash", {"-n", (dir / "updater.sh").string()});
+        auto syntax = runTool("/bin/bash", {"-n", dir / "updater.sh"});
         EXPECT_EQ(syntax.status, 0) << syntax.output;
     }
     requireTool("/usr/bin/shellcheck");
     for (const auto& values : {macValues(), hostile}) {
         testing::writeText(dir / "updater.sh", updaterScript(values, macTools()), 0755);
-        auto lint = runTool("/usr/bin/shellcheck", {(dir / "updater.sh").string()});
+        auto lint = runTool("/usr/bin/shellcheck", {dir / "updater.sh"});
         EXPECT_EQ(lint.status, 0) << lint.output;
     }
 }
