@@ -81,6 +81,10 @@ TEST_F(ReceiveLoopTest, WrongPinsAreCountedAndAnswered) {
     }
     EXPECT_EQ(io.sent, std::vector<std::string>(3, R"({"error":"invalid_pin"})"));
     EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP " + ctx.remoteIP + " 인증 실패 (3/10)");
+    // Without a PIN (none could be made) even an empty one is wrong.
+    globals().serverPIN.clear();
+    feed(R"({"pin":"","type":"ping"})");
+    EXPECT_EQ(io.sent.back(), R"({"error":"invalid_pin"})");
 }
 
 TEST_F(ReceiveLoopTest, RightPinClearsFailuresAndRecordsTheClient) {
