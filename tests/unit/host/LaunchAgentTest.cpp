@@ -128,38 +128,8 @@ class EnsureInstalled : public ::testing::Test {
     LogCapture log;
 };
 
-TEST_F(EnsureInstalled, WritesAndEnablesTheUnitOnce) {
-    writeTool(exe, "exit 0");
-    ensureLaunchAgentInstalled();
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"✅ LaunchAgent 등록: " + unitPath(),
-                                                     "   → 다음 로그인·재부팅부터 자동 시작됨"}));
-    EXPECT_EQ(readFile(unitPath()), systemdUserUnit(exe));
-    const std::string link =
-        home / ".config/systemd/user/default.target.wants/tarsel-server.service";
-    EXPECT_EQ(fs::read_symlink(link).string(), unitPath());
-    EXPECT_FALSE(fs::exists(home / "Library"));
-    for (auto& e : fs::recursive_directory_iterator(home / ".config"))
-        EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
-
-    // systemd itself must accept the file.
-    REQUIRE_OR_SKIP(fs::exists("/usr/bin/systemd-analyze"), "systemd-analyze");
-    fs::create_directories(home / "runtime");
-    fs::permissions(home / "runtime", fs::perms::owner_all);
-    writeTool(home / "verify", "XDG_RUNTIME_DIR='" + home / "runtime" +
-                                   "' exec /usr/bin/systemd-analyze --user verify \"$1\" 2>&1");
-    auto verify = runProcess(home / "verify", {unitPath()});
-    EXPECT_EQ(verify.status, 0) << verify.output;
-    EXPECT_EQ(verify.output, "");
-}
-
-TEST_F(EnsureInstalled, AnExistingOrPackagedUnitIsLeftAloneAndNothingIsLogged) {
-    writeFile(unitPath(), "# the user's own edits\n");
-    ensureLaunchAgentInstalled();
-    EXPECT_TRUE(log.lines().empty());
-    EXPECT_EQ(readFile(unitPath()), "# the user's own edits\n");
-    EXPECT_FALSE(fs::exists(home / ".config/systemd/user/default.target.wants"));
-
-    fs::remove(unitPath());
+// Writing, enabling and leaving the user's own unit alone: tests/e2e/test_start_at_login.py.
+TEST_F(EnsureInstalled, APackagedUnitMeansNoUnitOfOurOwn) {
     writeFile(home / "usr/lib/user/tarsel-server.service", "[Service]\n");
     ensureLaunchAgentInstalled();
     EXPECT_TRUE(log.lines().empty());
