@@ -44,7 +44,7 @@ src/menubar/Sha256.cpp ||| return lower(a) == lower(b); ||| return lower(a) != l
 src/shortcuts/ShortcutResponses.cpp ||| return allObjects ? static_cast<long long>(section.size()) : 0; ||| return static_cast<long long>(section.size()); ||| e2e.test_shortcuts
 src/runtime/LogText.cpp ||| return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) ||| return cp < 0x0A || (cp >= 0x7F && cp <= 0x9F) ||| e2e.test_protocol
 src/host/PortHolders.cpp ||| if (pid.empty() || pid == ownPid || protocol != "UDP") break; ||| if (pid.empty() || protocol != "UDP") break; ||| e2e.test_port_cleanup
-src/runtime/SerialQueue.cpp ||| if (state->running) return; ||| ||| e2e.test_input_commands
+src/runtime/SerialQueue.cpp ||| if (state_->running) return; ||| ||| e2e.test_input_commands
 LIST
 )
 
@@ -92,7 +92,8 @@ PY
         invalid) invalid=$((invalid + 1)) ;;
         *) survived=$((survived + 1)) ;;
     esac
-    echo "#$n $verdict: $file: $(cut -d'|' -f4 <<<"$entry" | xargs)"
+    old=${entry#* ||| }
+    echo "#$n $verdict: $file: ${old%% ||| *}"
 done <<<"$mutants"
 cmake --build "$scratch/build" >/dev/null
 echo "killed $killed, survived $survived, invalid $invalid"
