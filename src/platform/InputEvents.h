@@ -17,6 +17,14 @@ struct KeySequence {
     uint16_t key = 0;
 };
 
+// Mouse event types that press or release a button: left, right, other.
+inline bool isButtonPress(int eventType) {
+    return eventType == 1 || eventType == 3 || eventType == 25;
+}
+inline bool isButtonRelease(int eventType) {
+    return eventType == 2 || eventType == 4 || eventType == 26;
+}
+
 class InputEvents {
   public:
     virtual ~InputEvents() = default;

@@ -35,13 +35,6 @@ int buttonCode(int button) {
     return std::min(BTN_SIDE + (button - 3), BTN_TASK);
 }
 
-bool isPress(int type) {
-    return type == 1 || type == 3 || type == 25;
-}
-bool isRelease(int type) {
-    return type == 2 || type == 4 || type == 26;
-}
-
 struct DeviceFree {
     void operator()(libevdev* d) const { libevdev_free(d); }
 };
@@ -180,8 +173,9 @@ void UinputInput::postMouse(int eventType, Point location, int button, int64_t /
     std::lock_guard lock(mutex_);
     if (!std::isfinite(location.x) || !std::isfinite(location.y)) return;
     moveTo(location);
-    if (!isPress(eventType) && !isRelease(eventType)) return;
-    pointer_->emit(EV_KEY, static_cast<uint16_t>(buttonCode(button)), isPress(eventType) ? 1 : 0);
+    if (!isButtonPress(eventType) && !isButtonRelease(eventType)) return;
+    pointer_->emit(EV_KEY, static_cast<uint16_t>(buttonCode(button)),
+                   isButtonPress(eventType) ? 1 : 0);
     pointer_->emit(EV_SYN, SYN_REPORT, 0);
 }
 

@@ -31,13 +31,6 @@ unsigned xButton(int button) {
     return static_cast<unsigned>(button) + 5;
 }
 
-bool isPress(int type) {
-    return type == 1 || type == 3 || type == 25;
-}
-bool isRelease(int type) {
-    return type == 2 || type == 4 || type == 26;
-}
-
 }  // namespace
 
 std::unique_ptr<X11Input> X11Input::open() {
@@ -172,8 +165,10 @@ void X11Input::postMouse(int eventType, Point location, int button, int64_t /*cl
     std::lock_guard lock(mutex_);
     if (!std::isfinite(location.x) || !std::isfinite(location.y)) return;
     warp(location);
-    if (isPress(eventType)) XTestFakeButtonEvent(display_, xButton(button), True, CurrentTime);
-    if (isRelease(eventType)) XTestFakeButtonEvent(display_, xButton(button), False, CurrentTime);
+    if (isButtonPress(eventType))
+        XTestFakeButtonEvent(display_, xButton(button), True, CurrentTime);
+    if (isButtonRelease(eventType))
+        XTestFakeButtonEvent(display_, xButton(button), False, CurrentTime);
     XFlush(display_);
 }
 
