@@ -8,16 +8,10 @@
 namespace tarsel {
 
 SerialQueue::SerialQueue(std::string label, const asio::any_io_executor& executor, Timers& timers)
-    : state_(makeState(std::move(label), executor, &timers)) {}
+    : state_(std::make_shared<State>(std::move(label), executor, &timers)) {}
 
 SerialQueue::SerialQueue(std::string label, asio::thread_pool& pool)
-    : state_(makeState(std::move(label), pool.get_executor(), nullptr)) {}
-
-std::shared_ptr<SerialQueue::State> SerialQueue::makeState(std::string label,
-                                                           const asio::any_io_executor& executor,
-                                                           Timers* timers) {
-    return std::make_shared<State>(std::move(label), executor, timers);
-}
+    : state_(std::make_shared<State>(std::move(label), pool.get_executor(), nullptr)) {}
 
 std::size_t SerialQueue::pending() const {
     std::lock_guard lock(state_->mutex);

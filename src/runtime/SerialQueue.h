@@ -67,8 +67,6 @@ class SerialQueue {
         std::list<Item> pending;  // a deque would allocate 600 bytes per idle queue
         bool running = false;
     };
-    static std::shared_ptr<State> makeState(std::string label,
-                                            const asio::any_io_executor& executor, Timers* timers);
     static void runNext(const std::shared_ptr<State>& state);
     static asio::awaitable<void> runSequence(std::shared_ptr<State> state, Sequence sequence);
     static void after(const std::shared_ptr<State>& state, Seconds delay, Task task);
