@@ -11,7 +11,7 @@ RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins wl-clipboard)
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   xvfb xauth x11-utils x11-xkb-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
   openssl shellcheck systemd clang libclang-rt-14-dev imagemagick trayer
-  dpkg-dev lintian desktop-file-utils clang-format sway)
+  dpkg-dev lintian desktop-file-utils clang-format clang-tidy-14 sway)
 
 want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST_PKGS[@]}")
