@@ -1,6 +1,7 @@
 #include "net/UdpServer.h"
 
 #include <algorithm>
+#include <asio/defer.hpp>
 #include <vector>
 
 #include "net/Connection.h"
@@ -8,8 +9,6 @@
 #include "runtime/Clock.h"
 #include "runtime/Memory.h"
 #include "runtime/Queues.h"
-
-#include <asio/defer.hpp>
 
 namespace tarsel {
 

@@ -22,15 +22,15 @@ struct OpenedInput {
 };
 
 OpenedInput openPath(InputPath path) {
-    OpenedInput out;
     if (path == InputPath::xtest) {
         auto x = X11Input::open();
         if (!x) return {nullptr, nullptr, "no X display with XTest"};
         X11Input* keys = x.get();
         return {std::move(x), [keys] { keys->tap(XK_Super_L, 0); }, ""};
     }
-    auto u = UinputInput::open(&out.failure);
-    if (!u) return out;
+    std::string failure;
+    auto u = UinputInput::open(&failure);
+    if (!u) return {nullptr, nullptr, failure};
     UinputInput* keys = u.get();
     return {std::move(u), [keys] { keys->tap(KEY_LEFTMETA, 0); }, ""};
 }
