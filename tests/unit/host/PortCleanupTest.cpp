@@ -1,19 +1,18 @@
-// Who holds the port, and how the cleanup treats each of them.
+// Who holds the port, and how the cleanup treats each of them. The whole run
+// against real processes: tests/e2e/test_port_cleanup.py.
 #include <gtest/gtest.h>
 
-#include "HostFakes.h"
+#include "FakePlatform.h"
 #include "LogCapture.h"
+#include "TestFiles.h"
 #include "host/PortCleanup.h"
 #include "host/PortHolders.h"
-#include "runtime/Process.h"
 
 namespace tarsel {
 namespace {
 
-using testing::FakePlatform;
-using testing::LogCapture;
-using testing::TempDir;
-using testing::writeTool;
+using testing::readText;
+using testing::writeText;
 
 TEST(PortHolders, OnlyLocalUdpPortCountsAndEachProcessOnce) {
     const std::string out =
@@ -22,42 +21,26 @@ TEST(PortHolders, OnlyLocalUdpPortCountsAndEachProcessOnce) {
         "p300\nf6\nPTCP\nn127.0.0.1:3000\n"                  // TCP never counts
         "p400\nf7\nPUDP\nn127.0.0.1:30000\n"                 // another port
         "p500\nf8\nPUDP\nn10.0.0.2:3000->10.0.0.9:5353\n"    // bound to 3000, connected out
-        "p42\nf9\nPUDP\nn0.0.0.0:3000\n";                    // the agent itself
-    EXPECT_EQ(udpPortHolders(out, 3000, "42"), (std::vector<std::string>{"200", "500"}));
-}
-
-TEST(PortHolders, BlankLinesAndCarriageReturnsYieldNoEmptyPids) {
-    EXPECT_EQ(udpPortHolders("\n\np7\r\nPUDP\r\nn*:3000\r\n\n\n", 3000, "1"),
-              std::vector<std::string>{"7"});
-    EXPECT_TRUE(udpPortHolders("", 3000, "1").empty());
+        "p42\nf9\nPUDP\nn0.0.0.0:3000\n"                     // the agent itself
+        "\n\np7\r\nPUDP\r\nn*:3000\r\n\n";                   // blank lines, carriage returns
+    EXPECT_EQ(udpPortHolders(out, 3000, "42"), (std::vector<std::string>{"200", "500", "7"}));
     EXPECT_TRUE(udpPortHolders("PUDP\nn*:3000\n", 3000, "1").empty());  // no process line
-}
-
-TEST(PortHolders, AsksLsofForUdpOnlyInFieldForm) {
     EXPECT_EQ(lsofUdpPortArguments(3000),
               (std::vector<std::string>{"-nP", "-w", "-iUDP:3000", "-FpPn"}));
 }
 
-class PortCleanup : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        // kill succeeds for 111, is refused for 222; every call is written down.
-        platform().host.killPath =
-            writeTool(dir / "kill", "echo \"$@\" >> '" + dir / "kills" + "'\n[ \"$2\" = 111 ]");
-    }
-    void fakeLsof(const std::string& output) {
-        writeTool(dir / "out", "");
-        testing::writeFile(dir / "out", output);
-        platform().host.lsofPath = writeTool(dir / "lsof", "cat '" + dir / "out" + "'; exit 1");
-    }
-
-    TempDir dir;
-    FakePlatform fakes;
-    LogCapture log;
-};
-
-TEST_F(PortCleanup, EndsEachHolderInOrderAndGoesOnAfterARefusal) {
-    fakeLsof("p222\nPUDP\nn*:3000\np111\nPUDP\nn127.0.0.1:3000\n");
+// A refused kill is logged and the next holder still ended; tools that cannot
+// start are logged and skipped.
+TEST(PortCleanup, GoesOnAfterARefusalAndAfterToolsThatCannotStart) {
+    testing::TempDir dir;
+    testing::FakePlatform fakes;
+    testing::LogCapture log;
+    writeText(dir / "out", "p222\nPUDP\nn*:3000\np111\nPUDP\nn127.0.0.1:3000\n");
+    writeText(dir / "lsof", "#!/bin/sh\ncat '" + dir / "out" + "'; exit 1\n", 0755);
+    writeText(dir / "kill", "#!/bin/sh\necho \"$@\" >> '" + dir / "kills" + "'\n[ \"$2\" = 111 ]\n",
+              0755);
+    platform().host.lsofPath = dir / "lsof";
+    platform().host.killPath = dir / "kill";
     killProcessOnPort(3000);
     EXPECT_EQ(log.lines(), (std::vector<std::string>{
                                "🔍 포트 3000 사용 중인 프로세스 확인 중...",
@@ -70,39 +53,20 @@ TEST_F(PortCleanup, EndsEachHolderInOrderAndGoesOnAfterARefusal) {
                                "✅ 포트 정리 완료",
                                "",
                            }));
-    EXPECT_EQ(testing::readFile(dir / "kills"), "-9 222\n-9 111\n");
-}
+    EXPECT_EQ(readText(dir / "kills"), "-9 222\n-9 111\n");
 
-TEST_F(PortCleanup, OnlyTheAgentItselfMeansThePortIsFree) {
-    fakeLsof("p" + std::to_string(currentProcessId()) + "\nPUDP\nn*:3000\n");
-    killProcessOnPort(3000);
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"🔍 포트 3000 사용 중인 프로세스 확인 중...",
-                                                     "✅ 포트 3000는 사용 가능합니다."}));
-    EXPECT_FALSE(std::filesystem::exists(dir / "kills"));
-}
-
-TEST_F(PortCleanup, ToolsThatCannotStartAreLoggedAndSkipped) {
-    fakeLsof("p111\nPUDP\nn*:3000\n");
+    log.clear();
     platform().host.killPath = dir / "no-such-kill";
     killProcessOnPort(3000);
-    auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[3].rfind("❌ 프로세스 111 종료 중 오류: ", 0), 0u) << lines[3];
-    EXPECT_EQ(lines[4], "✅ 포트 정리 완료");
+    ASSERT_EQ(log.lines().size(), 9u);
+    EXPECT_EQ(log.lines()[3].rfind("❌ 프로세스 222 종료 중 오류: ", 0), 0u) << log.lines()[3];
 
     log.clear();
     platform().host.lsofPath = dir / "no-such-lsof";
     killProcessOnPort(3000);
-    lines = log.lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].rfind("⚠️  포트 확인 중 오류 발생: ", 0), 0u) << lines[1];
-}
-
-TEST_F(PortCleanup, OutputThatIsNotUtf8EndsSilently) {
-    fakeLsof("p111\nPUDP\nn*:3000\xff\n");
-    killProcessOnPort(3000);
-    EXPECT_EQ(log.lines().size(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(dir / "kills"));
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.lines()[1].rfind("⚠️  포트 확인 중 오류 발생: ", 0), 0u)
+        << log.lines()[1];
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "FakePorts.h"
+#include "InputTest.h"
 #include "LogCapture.h"
 #include "input/KeyMap.h"
 

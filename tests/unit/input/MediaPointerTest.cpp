@@ -1,7 +1,7 @@
 // Playback keys that follow the front-most application; move and scroll.
 #include <gtest/gtest.h>
 
-#include "FakePorts.h"
+#include "InputTest.h"
 #include "input/KeyMap.h"
 
 namespace tarsel::KeyMapProcessor {

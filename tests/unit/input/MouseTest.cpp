@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "FakePorts.h"
+#include "InputTest.h"
 #include "input/KeyMap.h"
 #include "input/MouseState.h"
 

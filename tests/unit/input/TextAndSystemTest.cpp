@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "FakePorts.h"
+#include "InputTest.h"
 #include "LogCapture.h"
 #include "input/KeyMap.h"
 
@@ -29,7 +29,7 @@ TEST_F(Text, TypedTextIsPastedWholeAndLogged) {
     // the line break is escaped so the typed text stays one log line
     EXPECT_EQ(log.lines(), (V{"📝 텍스트 입력: 안녕하세요 👋🏽\\n둘째 줄",
                               "📝 텍스트 입력: "}));
-    EXPECT_EQ(fakes().clipboard->text(), "");
+    EXPECT_EQ(platform().clipboard->text(), "");
 }
 
 TEST_F(Text, PastesAndKeysKeepTheOrderTheyWereAskedIn) {

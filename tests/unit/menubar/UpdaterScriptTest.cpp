@@ -2,9 +2,9 @@
 // and what bash and shellcheck make of it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "StandIns.h"
+#include "Require.h"
+#include "TestFiles.h"
+#include "menubar/RunTool.h"
 #include "menubar/UpdaterScript.h"
 #include "platform/MacHostPaths.h"
 
@@ -26,13 +26,6 @@ UpdaterScriptValues macValues() {
             "/Users/kim/Library/LaunchAgents/com.tarsel.server.plist",
             "K7M2XQ9PLA",
             "/var/folders/xy/T/tsl_update_0F1E"};
-}
-
-void requireTool(const char* path) {
-    if (testing::fs::exists(path)) return;
-    if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true")
-        FAIL() << "missing " << path;
-    GTEST_SKIP() << "missing " << path;
 }
 
 TEST(UpdaterScriptText, HeadAndSixAssignmentsThenTheBody) {
@@ -99,47 +92,31 @@ std::vector<std::string> assignedValues(const std::string& script) {
     return values;
 }
 
-TEST(UpdaterScriptQuoting, EveryInsertedValueArrivesExactlyAndRunsNothing) {
+// Hostile values arrive exactly, run nothing, and leave a script that bash
+// parses and shellcheck passes; odd tool paths stay one word.
+TEST(UpdaterScriptQuoting, InsertedValuesArriveExactlyAndRunNothing) {
     TempDir dir;
     std::string marker = dir / "pwned";
     UpdaterScriptValues v = macValues();
     v.newApp = "/tmp/a\"; touch " + marker + "; \"/TarselServer.app";
-    v.dest = "/Apps/$(touch " + marker + ")/`touch " + marker + "`/Tarsel Server.app";
+    v.dest = "/Apps/$(touch " + marker + ")/`touch " + marker + "`/Tarsel \"Server\".app";
     v.plist = "/home/o'brien/$HOME/\\\"/x.plist";
     v.teamID = "K7M2XQ9PLA\nrm -rf /";
     v.selfDir = "/tmp/tsl_update_$$ ${PATH} !x";
-    auto values = assignedValues(updaterScript(v, macTools()));
-    EXPECT_EQ(values, (std::vector<std::string>{v.newApp, v.dest, v.plist, v.teamID, v.selfDir}));
-    EXPECT_FALSE(testing::fs::exists(marker));
-}
-
-TEST(UpdaterScriptQuoting, ToolPathsAndInstallFolderStayOneWord) {
-    EXPECT_EQ(shellWord("/usr/bin/codesign"), "/usr/bin/codesign");
-    EXPECT_EQ(shellWord("/opt/my tools/it's"), "'/opt/my tools/it'\\''s'");
-    EXPECT_EQ(shellWord("/x/$(id)"), "'/x/$(id)'");
-    EXPECT_EQ(shellWord(""), "''");
     UpdaterScriptTools tools = macTools();
-    tools.cp = "/opt/my tools/cp";
-    UpdaterScriptValues v = macValues();
-    v.dest = "/Volumes/My \"Apps\"/TarselServer.app";
-    std::string s = updaterScript(v, tools);
-    EXPECT_NE(s.find("$SUDO '/opt/my tools/cp' -R"), std::string::npos);
-    EXPECT_NE(s.find("[ ! -w \"/Volumes/My \\\"Apps\\\"\" ]"), std::string::npos);
-}
+    tools.cp = "/opt/my tools/it's";
+    std::string script = updaterScript(v, tools);
+    EXPECT_EQ(assignedValues(script),
+              (std::vector<std::string>{v.newApp, v.dest, v.plist, v.teamID, v.selfDir}));
+    EXPECT_FALSE(std::filesystem::exists(marker));
+    EXPECT_NE(script.find("$SUDO '/opt/my tools/it'\\''s' -R"), std::string::npos);
+    EXPECT_NE(script.find("[ ! -w \"/Apps/\\$(touch "), std::string::npos);
 
-TEST(UpdaterScriptChecks, BashParsesItAndShellcheckFindsNothing) {
-    TempDir dir;
-    UpdaterScriptValues hostile = macValues();
-    hostile.dest = "/Apps/$(id) \"x\"\n'y'/TarselServer.app";
-    hostile.selfDir = "/tmp/`id`/w";
-    for (const auto& values : {macValues(), hostile}) {
-        testing::writeText(dir / "updater.sh", updaterScript(values, macTools()), 0755);
+    for (const auto& text : {updaterScript(macValues(), macTools()), script}) {
+        testing::writeText(dir / "updater.sh", text, 0755);
         auto syntax = runTool("/bin/bash", {"-n", dir / "updater.sh"});
         EXPECT_EQ(syntax.status, 0) << syntax.output;
-    }
-    requireTool("/usr/bin/shellcheck");
-    for (const auto& values : {macValues(), hostile}) {
-        testing::writeText(dir / "updater.sh", updaterScript(values, macTools()), 0755);
+        REQUIRE_OR_SKIP(std::filesystem::exists("/usr/bin/shellcheck"), "/usr/bin/shellcheck");
         auto lint = runTool("/usr/bin/shellcheck", {dir / "updater.sh"});
         EXPECT_EQ(lint.status, 0) << lint.output;
     }

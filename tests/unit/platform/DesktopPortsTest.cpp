@@ -8,7 +8,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "host/HostFakes.h"
+#include "Require.h"
+#include "TestFiles.h"
 #include "platform/linux/X11Accessibility.h"
 #ifdef TARSEL_WITH_QT
 #include <QApplication>
@@ -81,7 +82,7 @@ TEST(X11Accessibility, TrustedMeansAReachableDisplayWithXTest) {
 
 TEST(X11Accessibility, SettingsOpenTheReadmeBesideTheBuild) {
     testing::TempDir dir;
-    testing::writeFile(dir / "README.md", "# Troubleshooting\n");
+    testing::writeText(dir / "README.md", "# Troubleshooting\n");
     X11Accessibility inBuildTree("/usr/bin/xdg-open", dir / "build/tarsel-server", "example.org");
     EXPECT_EQ(inBuildTree.settingsTarget(), dir / "README.md");
     X11Accessibility elsewhere("/usr/bin/xdg-open", dir / "a/b/tarsel-server", "example.org");

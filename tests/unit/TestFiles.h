@@ -1,9 +1,13 @@
 #pragma once
-// A fresh directory under the system's temporary folder, removed with
-// everything in it (even parts a test made read-only) at the end of the scope.
+// Files for tests: a fresh temporary directory removed with everything in it
+// (even parts a test made read-only) at the end of the scope, and whole-file
+// reads and writes.
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace tarsel::testing {
@@ -34,5 +38,17 @@ class TempDir {
   private:
     std::string path_;
 };
+
+inline std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Makes the parent folders too; `mode` 0755 makes a script runnable.
+inline void writeText(const std::string& path, const std::string& text, int mode = 0644) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+    chmod(path.c_str(), static_cast<mode_t>(mode));
+}
 
 }  // namespace tarsel::testing

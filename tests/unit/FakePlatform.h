@@ -1,6 +1,7 @@
 #pragma once
-// Fake input, clipboard, workspace, scripts and main loop that write every
-// effect into one journal, installed as the application object.
+// The one fake application object of the unit tests: input, clipboard,
+// workspace and scripts write every effect into one journal; the main loop runs
+// work at once; the other ports are the null ones; the host is this Linux host.
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -13,6 +14,8 @@
 #include "app/Globals.h"
 #include "input/InputQueues.h"
 #include "platform/Platform.h"
+#include "platform/headless/NullPorts.h"
+#include "platform/linux/LinuxHost.h"
 #include "runtime/Clock.h"
 
 namespace tarsel::testing {
@@ -160,7 +163,8 @@ class InlineMainLoop : public MainLoop {
     Timers& timers_;
 };
 
-// The input queues run on `context`, on the test's thread, when the test drains it.
+// Queued work (the input queues, once installed) runs on `context`, on the
+// test's thread, when the test drains it.
 struct FakePlatform {
     ManualClock clock;
     asio::io_context context;
@@ -168,62 +172,29 @@ struct FakePlatform {
     Journal journal{clock};
     FakeInput* input = nullptr;
     FakeWorkspace* workspace = nullptr;
-    FakeClipboard* clipboard = nullptr;
 
-    FakePlatform() {
+    explicit FakePlatform(const std::string& homeDir = "/nonexistent-home") {
         auto p = std::make_unique<Platform>();
         p->backendName = "fake";
+        p->host = linuxHostConstants();
+        p->host.homeDir = homeDir;
+        fillNullPorts(*p);
         p->mainLoop = std::make_unique<InlineMainLoop>(context, timers);
-        auto in = std::make_unique<FakeInput>(journal);
-        input = in.get();
-        p->input = std::move(in);
-        auto cb = std::make_unique<FakeClipboard>(journal);
-        clipboard = cb.get();
-        p->clipboard = std::move(cb);
-        auto ws = std::make_unique<FakeWorkspace>(journal);
-        workspace = ws.get();
-        p->workspace = std::move(ws);
+        input = install(p->input, std::make_unique<FakeInput>(journal));
+        workspace = install(p->workspace, std::make_unique<FakeWorkspace>(journal));
+        p->clipboard = std::make_unique<FakeClipboard>(journal);
         p->scripts = std::make_unique<FakeScripts>(journal);
         setPlatform(std::move(p));
         globals().clock = &clock;
-        KeyMapProcessor::installQueues(context.get_executor(), timers, clock);
     }
     ~FakePlatform() { globals().clock = &Clock::system(); }
-};
 
-}  // namespace tarsel::testing
-
-#include <gtest/gtest.h>
-
-namespace tarsel::testing {
-
-// One fake application object for the whole binary: the input queues and
-// their timers outlive a single test.
-inline FakePlatform& fakes() {
-    static auto* platform = new FakePlatform();
-    return *platform;
-}
-
-// Runs everything the input queues were given, holds and pauses included.
-inline void settle() {
-    fakes().timers.drain(fakes().context);
-}
-
-class InputTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fakes();
-        settle();
-        journal().clear();
-        fakes().workspace->setFront("");
-        fakes().input->placePointer({500, 400});
-        fakes().clock.advance(10);  // no click series carries over between tests
-    }
-    Journal& journal() { return fakes().journal; }
-    // Everything the actions queued so far, once it has all happened.
-    std::vector<std::string> effects() {
-        settle();
-        return journal().all();
+  private:
+    template <class Port, class Fake>
+    static Fake* install(std::unique_ptr<Port>& slot, std::unique_ptr<Fake> fake) {
+        Fake* raw = fake.get();
+        slot = std::move(fake);
+        return raw;
     }
 };
 
