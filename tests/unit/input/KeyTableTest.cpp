@@ -37,55 +37,43 @@ TEST(KeyTable, ModifierWords) {
     EXPECT_FALSE(modifierFlagForWord("Shift"));  // callers lower-case first
 }
 
-TEST(Combination, ModifiersAccumulateAndTheLastKeyWins) {
-    auto c = parseCombination("Command + Shift + 3");
-    EXPECT_EQ(c.kind, Kind::press);
-    EXPECT_EQ(c.keyCode, 20);
-    EXPECT_EQ(c.modifiers, cmd | shift);
-
-    c = parseCombination("a+b");
-    EXPECT_EQ(c.keyCode, 11);
-    EXPECT_EQ(c.modifiers, 0u);
-
-    c = parseCombination("cmd++c");  // the empty piece is dropped
-    EXPECT_EQ(c.keyCode, 8);
-    EXPECT_EQ(c.modifiers, cmd);
-
-    c = parseCombination("ctrl\t+\u3000opt+esc");  // tabs and ideographic spaces trimmed
-    EXPECT_EQ(c.keyCode, 53);
-    EXPECT_EQ(c.modifiers, ctrl | opt);
-}
-
-TEST(Combination, NumbersAreRawCodesFromTwoDigitsAndOnlyFrom1To255) {
-    EXPECT_EQ(parseCombination("cmd+12").keyCode, 12);
-    EXPECT_EQ(parseCombination("cmd+0").keyCode, 29);  // the digit key
-    EXPECT_EQ(parseCombination("cmd+255").keyCode, 255);
-    for (const char* none : {"ctrl+300", "ctrl+-5", "ctrl+00", "ctrl+99999999999999999999"})
+TEST(Combination, ModifiersAccumulateTheLastKeyWinsAndNumbersAreRawCodes) {
+    struct Case {
+        const char* text;
+        Kind kind;
+        KeyCode key;
+        EventFlags modifiers;
+    };
+    const Case cases[] = {
+        {"Command + Shift + 3", Kind::press, 20, cmd | shift},
+        {"a+b", Kind::press, 11, 0},
+        {"cmd++c", Kind::press, 8, cmd},                        // the empty piece is dropped
+        {"ctrl\t+\u3000opt+esc", Kind::press, 53, ctrl | opt},  // tabs, ideographic spaces
+        {"cmd+12", Kind::press, 12, cmd},
+        {"cmd+0", Kind::press, 29, cmd},  // the digit key
+        {"cmd+255", Kind::press, 255, cmd},
+        {"cmd+plus", Kind::press, 24, cmd | shift},
+        {"cmd+power+a", Kind::power, 0, 0},
+        {"a+POWER", Kind::power, 0, 0},
+    };
+    for (const Case& c : cases) {
+        auto parsed = parseCombination(c.text);
+        EXPECT_EQ(parsed.kind, c.kind) << c.text;
+        if (c.kind != Kind::press) continue;
+        EXPECT_EQ(std::pair(parsed.keyCode, parsed.modifiers), std::pair(c.key, c.modifiers))
+            << c.text;
+    }
+    for (const char* none : {"ctrl+300", "ctrl+-5", "ctrl+00", "ctrl+99999999999999999999",
+                             "cmd+shift", "+", "cmd+\n"})  // line breaks are not trimmed
         EXPECT_EQ(parseCombination(none).kind, Kind::noKey) << none;
-}
-
-TEST(Combination, PlusPowerAndKeylessCombinations) {
-    auto c = parseCombination("cmd+plus");
-    EXPECT_EQ(c.keyCode, 24);
-    EXPECT_EQ(c.modifiers, cmd | shift);
-    EXPECT_EQ(parseCombination("cmd+power+a").kind, Kind::power);
-    EXPECT_EQ(parseCombination("a+POWER").kind, Kind::power);
-    EXPECT_EQ(parseCombination("cmd+shift").kind, Kind::noKey);
-    EXPECT_EQ(parseCombination("+").kind, Kind::noKey);
-    EXPECT_EQ(parseCombination("cmd+\n").kind, Kind::noKey);  // line breaks are not trimmed
 }
 
 TEST(Decimal, SignsDigitsAndRange) {
     EXPECT_EQ(parseDecimal("12", false), 12);
     EXPECT_EQ(parseDecimal("-5", false), -5);
-    EXPECT_FALSE(parseDecimal("+5", false));
-    EXPECT_FALSE(parseDecimal("\t12", false));
-    EXPECT_FALSE(parseDecimal("1 2", false));
-    EXPECT_FALSE(parseDecimal("-", false));
-    EXPECT_FALSE(parseDecimal("", false));
-    EXPECT_FALSE(parseDecimal("٣", false));  // Arabic-Indic digit: ASCII digits only
-    EXPECT_FALSE(parseDecimal("9223372036854775808", false));
     EXPECT_EQ(parseDecimal("-9223372036854775808", false), INT64_MIN);
+    for (const char* bad : {"+5", "\t12", "1 2", "-", "", "٣", "9223372036854775808"})
+        EXPECT_FALSE(parseDecimal(bad, false)) << bad;  // ٣: ASCII digits only
 }
 
 }  // namespace

@@ -1,0 +1,171 @@
+// Every command name the phone sends, and what it does: the routes, the named
+// commands, the playback keys that follow the front-most application, moves
+// and scrolls.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "InputTest.h"
+#include "LogCapture.h"
+#include "input/KeyMap.h"
+
+namespace tarsel::KeyMapProcessor {
+namespace {
+
+using tarsel::testing::fakes;
+using V = std::vector<std::string>;
+
+// "down 8 1048576", "up 8 1048576" reads "8+cmd"; other effects stay as they are.
+std::string compact(const V& effects) {
+    auto flagNames = [](std::string flags) {
+        std::string out;
+        uint64_t f = std::stoull(flags);
+        for (auto [bit, name] : {std::pair{0x100000u, "+cmd"},
+                                 {0x20000u, "+shift"},
+                                 {0x40000u, "+ctrl"},
+                                 {0x80000u, "+opt"}})
+            if (f & bit) out += name, f &= ~uint64_t{bit};
+        return f ? out + "+" + std::to_string(f) : out;
+    };
+    std::string out;
+    for (size_t i = 0; i < effects.size(); ++i) {
+        std::string e = effects[i];
+        if (e.rfind("down ", 0) == 0 && i + 1 < effects.size() &&
+            effects[i + 1] == "up" + e.substr(4)) {
+            auto code = e.substr(5, e.rfind(' ') - 5);
+            e = code + flagNames(e.substr(e.rfind(' ') + 1));
+            ++i;
+        }
+        out += (out.empty() ? "" : " | ") + e;
+    }
+    return out;
+}
+
+struct Row {
+    const char* command;
+    const char* effects;
+    const char* front = "";
+    std::optional<PointerDelta> delta = std::nullopt;
+};
+
+const PointerDelta kMove{10, -4};
+const auto y = [](int64_t v) { return PointerDelta{std::nullopt, v}; };
+const char *vlc = "org.videolan.VLC", *chrome = "com.google.Chrome", *mpv = "io.mpv";
+const char* kClick = "mouse 1 500,400 b0 c1 clear | mouse 2 500,400 b0 c1 clear";
+
+// clang-format off
+const Row kRows[] = {
+    // Early system commands, before the shape routes.
+    {"ctrl+up", "open -a Mission Control"},
+    {"Control+Down", "script tell application \"System Events\" to key code 125 using control down"},
+    {" cmd+f3\t", "script tell application \"System Events\" to key code 103"},
+    {"command+option+esc", "script tell application \"System Events\" to key code 53 using {command down, option down}"},
+    // The plus route and the number route; everything else unknown is typed.
+    {"cmd+c", "8+cmd"}, {"cmd+shift", ""}, {"12", "12"},
+    {"5", "5"},  // the G key, not the digit
+    {"255", "255"},
+    {"0", "29"},  // through to the key table's digit
+    {"256", "clipboard 256 | 9+cmd"}, {"-5", "clipboard -5 | 9+cmd"},
+    {"\t12", "clipboard \t12 | 9+cmd"}, {"Hello World", "clipboard Hello World | 9+cmd"},
+    {"mouse_down", "clipboard mouse_down | 9+cmd"},
+    {"shift", "56"},  // a lone modifier name is its key
+    {"plus", "24"},
+    // Fixed shortcuts.
+    {"copy", "8+cmd"}, {"paste", "9+cmd"}, {"cut", "7+cmd"}, {"save", "1+cmd"}, {"undo", "6+cmd"},
+    {"redo", "6+cmd+shift"}, {"select_all", "0+cmd"}, {"find", "3+cmd"}, {"delete", "51"},
+    {"backspace", "51"}, {"enter", "36"}, {"esc", "53"}, {"back", "33+cmd"}, {"go_back", "33+cmd"},
+    {"forward", "30+cmd"}, {"go_forward", "30+cmd"}, {"new_tab", "17+cmd"}, {"close_tab", "13+cmd"},
+    {"reopen_tab", "17+cmd+shift"}, {"new_window", "45+cmd"}, {"refresh", "15+cmd"},
+    {"prev_tab", "33+cmd+shift"}, {"next_tab", "30+cmd+shift"}, {"switch_app", "48+cmd"},
+    {"zoom_in", "24+cmd+opt"}, {"zoom_out", "27+cmd+opt"}, {"brightness_up", "144"},
+    {"brightness_down", "145"}, {"hangul", "49+ctrl"}, {"lock", "12+cmd+ctrl"},
+    {"lock_screen", "12+cmd+ctrl"}, {"left", "123"}, {"rewind", "123"}, {"right", "124"},
+    {"fast_forward", "124"},
+    // Sound, power and applications.
+    {"vol_up", "script set volume output volume (output volume of (get volume settings) + 5)"},
+    {"vol_down", "script set volume output volume (output volume of (get volume settings) - 5)"},
+    {"MUTE\t", "script set volume output muted not (output muted of (get volume settings))"},
+    {"sleep", "script tell app \"Finder\" to sleep"},
+    {"power", "script tell application \"Finder\" to sleep"},
+    {"PowerPoint", "script tell application \"Finder\" to sleep"},
+    {"shutdown", "script tell app \"System Events\" to shut down"},
+    {"restart", "script tell app \"System Events\" to restart"},
+    {"terminal", "open -b com.apple.Terminal"},
+    {"launchpad", "open -b com.apple.launchpad.launcher"}, {"browser", "open -b com.google.Chrome"},
+    {"browser_chrome", "open -b com.google.Chrome"},
+    {"browser_safari", ""},  // not installed: nothing at all
+    {"finder", "launch Finder"}, {"explorer", "launch Finder"},
+    // Playback keys follow the front-most application.
+    {"play", "49", vlc}, {"play", "49", "Org.VideoLAN.vlc"}, {"fullscreen", "3+cmd", "vlc"},
+    {"rewind_10", "123+cmd", vlc}, {"forward_5", "124+cmd", vlc}, {"prev_video", "35", vlc},
+    {"next_video", "45", vlc}, {"play_pause", kClick, chrome}, {"play_pause", kClick},
+    {"fullscreen", "3", chrome}, {"rewind_5", "123"}, {"forward_10", "124", chrome},
+    {"prev_video", "35+shift"}, {"next_video", "45+shift", chrome}, {"pause", "49", mpv},
+    {"fullscreen", "3", mpv},
+    // Moves need both deltas and are scaled; scrolls of a hundred are arrow keys.
+    {"move", "", "", y(4)}, {"move", ""}, {"move", "mouse 5 515,394 b0 c0", "", kMove},
+    {"scroll", "126", "", y(100)}, {"scroll", "125", "", y(-100)},
+    {"scroll", "scroll 49", "", y(99)}, {"scroll", "scroll -50", "", y(-101)},
+    {"scroll", "scroll 0", "", y(0)}, {"scroll", "", "", PointerDelta{3, std::nullopt}},
+    {"scroll", "scroll -2147483648", "", y(INT64_MIN)},
+};
+// clang-format on
+
+class Commands : public tarsel::testing::InputTest {};
+
+TEST_F(Commands, EachNameHasItsEffectWhateverValSays) {
+    for (const Row& row : kRows) {
+        journal().clear();
+        fakes().workspace->setFront(row.front);
+        fakes().input->placePointer({500, 400});
+        fakes().clock.advance(1);  // each click starts its own series
+        handleCommand(row.command, 7, row.delta);
+        EXPECT_EQ(compact(effects()), row.effects) << row.command << " in " << row.front;
+    }
+}
+
+TEST_F(Commands, EveryNamedCommandIsHandledAndSomeAreLogged) {
+    tarsel::testing::LogCapture log;
+    std::istringstream names(
+        "force_quit cmd+opt+esc command+option+esc app_expose ctrl+down control+down desktop "
+        "show_desktop cmd+f3 command+f3 mission_control mission_ctrl ctrl+up control+up play "
+        "pause play_pause fullscreen click right_click middle_click move scroll back go_back "
+        "forward go_forward rewind_5 rewind_10 forward_5 forward_10 rewind left fast_forward "
+        "right prev_video next_video launchpad lock lock_screen shutdown sleep restart zoom_in "
+        "zoom_out copy paste cut save undo redo select_all find delete backspace enter esc "
+        "screenshot_full screenshot screenshot_part partial_shot new_tab close_tab reopen_tab "
+        "new_window refresh prev_tab next_tab switch_app new_text_document notes finder explorer "
+        "terminal taskmgr browser browser_chrome browser_safari vol_up vol_down mute "
+        "brightness_up brightness_down hangul");
+    int count = 0;
+    for (std::string name; names >> name; ++count) handleCommand(name, std::nullopt, std::nullopt);
+    EXPECT_EQ(count, 84);
+    for (const auto& e : effects()) EXPECT_NE(e.rfind("clipboard", 0), 0u) << e;
+    EXPECT_EQ(
+        log.lines(),
+        (V{"⚡️ System Command: Force Quit", "⚡️ System Command: Force Quit",
+           "⚡️ System Command: Force Quit", "⚡️ System Command: App Expose",
+           "⚡️ System Command: App Expose", "⚡️ System Command: App Expose",
+           "⚡️ System Command: Show Desktop (F11)", "⚡️ System Command: Show Desktop (F11)",
+           "⚡️ System Command: Show Desktop (F11)", "⚡️ System Command: Show Desktop (F11)",
+           "⚡️ System Command: Mission Control", "⚡️ System Command: Mission Control",
+           "⚡️ System Command: Mission Control", "⚡️ System Command: Mission Control",
+           "📂 Opening Finder"}));
+    log.clear();
+    handleCommand("cmd+shift", std::nullopt, std::nullopt);
+    handleCommand("Hello\nWorld", std::nullopt, std::nullopt);
+    tarsel::testing::settle();
+    EXPECT_EQ(log.lines(), (V{"⚠️ [parseAndPressKey] Unknown key command: cmd+shift",
+                              "📝 텍스트 입력: Hello\\nWorld"}));
+}
+
+TEST(LocalPlayer, MarkersAreCaseSensitiveSubstrings) {
+    for (const char* id : {"com.apple.quicktimeplayerx", "com.colliderli.iina", "io.mpv",
+                           "com.eltima.elmedia-video", "com.movist.movistpro", "org.videolan.vlc"})
+        EXPECT_TRUE(isLocalMediaPlayer(id)) << id;
+    for (const char* id : {"com.apple.QuickTimePlayerX", "", "com.google.chrome"})
+        EXPECT_FALSE(isLocalMediaPlayer(id)) << id;
+}
+
+}  // namespace
+}  // namespace tarsel::KeyMapProcessor

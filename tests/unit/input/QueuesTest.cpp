@@ -1,0 +1,129 @@
+// What the mouse and key queues make of a sequence of actions: click series,
+// drags, holds and pauses to the millisecond, and the order of pastes and keys.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "InputTest.h"
+#include "LogCapture.h"
+#include "input/KeyMap.h"
+#include "input/MouseState.h"
+
+namespace tarsel::KeyMapProcessor {
+namespace {
+
+using tarsel::testing::fakes;
+using tarsel::testing::InputTest;
+using tarsel::testing::settle;
+using V = std::vector<std::string>;
+using Times = std::vector<double>;
+constexpr int64_t kMax64 = std::numeric_limits<int64_t>::max();
+constexpr int32_t kMax32 = std::numeric_limits<int32_t>::max();
+const std::string pasteDown = "down 9 1048576", pasteUp = "up 9 1048576";
+
+TEST(MouseState, ClickSeriesBoundsAreStrictAndAmountsStayInRange) {
+    MouseState s;
+    EXPECT_EQ(registerLeftClick(s, 100.0, {0, 0}), 1);
+    EXPECT_EQ(registerLeftClick(s, 100.25, {10, 0}), 2);
+    EXPECT_EQ(registerLeftClick(s, 100.5, {10, 19.5}), 3);
+    EXPECT_EQ(registerLeftClick(s, 101.0, {10, 19.5}), 1);   // exactly 0.5 s later
+    EXPECT_EQ(registerLeftClick(s, 101.25, {22, 35.5}), 1);  // exactly 20 points away
+    EXPECT_EQ(registerLeftClick(s, 101.5, {22, 35.5}), 2);
+
+    Point p = moveTarget({100.25, 50}, 10, -4);
+    EXPECT_EQ(std::pair(p.x, p.y), std::pair(115.25, 44.0));
+    p = moveTarget({0, 0}, std::numeric_limits<int64_t>::min(), kMax64);
+    EXPECT_EQ(std::pair(p.x, p.y), std::pair(-double{kMax32}, double{kMax32}));
+    const std::pair<int64_t, int32_t> wheel[] = {{3, 1},
+                                                 {-3, -1},
+                                                 {1, 0},
+                                                 {-7, -3},
+                                                 {kMax64, kMax32},
+                                                 {INT64_MIN, INT32_MIN},
+                                                 {int64_t{1} << 32, kMax32}};
+    for (auto [pixels, amount] : wheel) EXPECT_EQ(wheelAmount(pixels), amount) << pixels;
+}
+
+class Queues : public InputTest {
+  protected:
+    // Click states of the down events, in order.
+    V clickStates() {
+        V out;
+        for (auto& e : effects())
+            if (e.rfind("mouse 1 ", 0) == 0 || e.rfind("mouse 3 ", 0) == 0 ||
+                e.rfind("mouse 25 ", 0) == 0)
+                out.push_back(e.substr(e.find(" c") + 2, 1));
+        return out;
+    }
+    void clickAfter(double seconds, int button = 0) {
+        fakes().clock.advance(seconds);
+        clickMouse(button);
+        settle();
+    }
+};
+
+TEST_F(Queues, ClicksCountIntoSeriesThatOtherButtonsAndScrollsRestart) {
+    for (double after : {0.0, 0.3, 0.3, 0.6}) clickAfter(after);
+    clickAfter(0.1, 1);  // right click: state 1, last left click untouched
+    clickAfter(0.1);
+    scrollMouse(4);
+    clickAfter(0.1);
+    clickAfter(0.1, 2);
+    EXPECT_EQ(clickStates(), (V{"1", "2", "3", "1", "1", "2", "2", "1"}));
+    EXPECT_EQ(journal().all().back(), "mouse 26 500,400 b2 c1 clear");  // other-button up
+}
+
+TEST_F(Queues, MovesBecomeDragsAndWaitForAClicksHold) {
+    moveMouse(10, -4);
+    mouseDown();
+    moveMouse(10, -4);
+    mouseUp();
+    moveMouse(-20, 8);
+    clickMouse(0);
+    moveMouse(2, 2);  // queued behind the click, so it cannot split it
+    EXPECT_EQ(effects(),
+              (V{"mouse 5 515,394 b0 c0", "mouse 1 515,394 b0 c0", "mouse 6 530,388 b0 c0",
+                 "mouse 2 530,388 b0 c0", "mouse 5 500,400 b0 c0", "mouse 1 500,400 b0 c1 clear",
+                 "mouse 2 500,400 b0 c1 clear", "mouse 5 503,403 b0 c0"}));
+    EXPECT_EQ(journal().times(), (Times{0, 0, 0, 0, 0, 0, 0.02, 0.03}));  // the hold, the pause
+}
+
+TEST_F(Queues, HoldsLastTheirTimeAndThePasteWaitsForTheScreenshot) {
+    pressKey(36, 0);
+    takeScreenshot("full");
+    typeText("x");
+    EXPECT_EQ(effects(), (V{"down 36 0", "down 55 0", "down 56 0", "down 20 0", "up 36 0",
+                            "up 20 0", "up 56 0", "up 55 0", "clipboard x", pasteDown, pasteUp}));
+    EXPECT_EQ(journal().times(),
+              (Times{0, 0, 0.02, 0.04, 0.05, 0.11, 0.13, 0.15, 0.15, 0.15, 0.2}));
+    // Only the exact "part" selects an area.
+    for (const char* mode : {"part", "", "PART"}) {
+        journal().clear();
+        takeScreenshot(mode);
+        EXPECT_EQ(effects()[2], mode == std::string("part") ? "down 21 0" : "down 20 0") << mode;
+    }
+}
+
+TEST_F(Queues, PastesAndKeysKeepTheirOrderAndTypedTextIsOneLogLine) {
+    tarsel::testing::LogCapture log;
+    pasteText("첫째");
+    pasteText("둘째");
+    pressKey(36, 0);
+    typeText("안녕 👋🏽\n둘째 줄");
+    V seen = effects();
+    // The Return key's release runs on its own timer, as long as the third
+    // paste's hold; only its place after its own press is fixed.
+    auto up = std::find(seen.begin(), seen.end(), "up 36 0");
+    ASSERT_NE(up, seen.end());
+    EXPECT_LT(std::find(seen.begin(), seen.end(), "down 36 0"), up);
+    seen.erase(up);
+    EXPECT_EQ(seen, (V{"clipboard 첫째", pasteDown, pasteUp, "clipboard 둘째", pasteDown, pasteUp,
+                       "down 36 0", "clipboard 안녕 👋🏽\n둘째 줄", pasteDown, pasteUp}));
+    EXPECT_EQ(
+        log.lines(),
+        V{"📝 텍스트 입력: 안녕 👋🏽\\n둘째 줄"});  // "text" requests log nothing
+}
+
+}  // namespace
+}  // namespace tarsel::KeyMapProcessor
