@@ -9,13 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
-
 #include <filesystem>
-#include <fstream>
 
 #include "LogCapture.h"
 #include "Require.h"
+#include "TestFiles.h"
 #include "config/Pin.h"
 #include "runtime/Files.h"
 #include "runtime/Json.h"
@@ -25,36 +25,24 @@ namespace {
 
 class PinTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("pin-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-        path = (dir / "config.json").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    void store(const std::string& text) { std::ofstream(path) << text; }
+    void store(const std::string& text) { testing::writeText(path, text); }
     Json stored() { return Json::parse(files::readAll(path).data); }
 
-    std::filesystem::path dir;
-    std::string path;
+    testing::TempDir dir{"tarsel-pin"};
+    std::string path = dir / "config.json";
     testing::LogCapture log;
 };
 
-TEST_F(PinTest, ValidStoredPinsAreSixNumericCharacters) {
-    EXPECT_TRUE(isValidStoredPIN("012345"));
-    EXPECT_TRUE(isValidStoredPIN("١٢٣٤٥٦"));  // Arabic-Indic digits
-    EXPECT_TRUE(isValidStoredPIN("½12345"));  // numeric, not decimal
-    EXPECT_FALSE(isValidStoredPIN("12345"));
-    EXPECT_FALSE(isValidStoredPIN("1234567"));
-    EXPECT_FALSE(isValidStoredPIN("12a456"));
-    EXPECT_FALSE(isValidStoredPIN("12 456"));
-    EXPECT_FALSE(
-        isValidStoredPIN(std::string("12\xff"
-                                     "456")));
+TEST(StoredPin, SixNumericCharacters) {
+    for (const char* good : {"012345", "١٢٣٤٥٦", "½12345"})  // Arabic-Indic; numeric, not decimal
+        EXPECT_TRUE(isValidStoredPIN(good)) << good;
+    for (const char* bad : {"12345", "1234567", "12a456", "12 456",
+                            "12\xff"
+                            "456"})
+        EXPECT_FALSE(isValidStoredPIN(bad)) << bad;
 }
 
-TEST_F(PinTest, NewPinsAreSixAsciiDigitsAndSavedPrivately) {
+TEST_F(PinTest, NewPinsAreSixAsciiDigitsSavedPrivatelyAndLoadedAgain) {
     for (int i = 0; i < 200; ++i) {
         std::string pin = generatePIN().value();
         ASSERT_EQ(pin.size(), 6u);
@@ -66,37 +54,33 @@ TEST_F(PinTest, NewPinsAreSixAsciiDigitsAndSavedPrivately) {
     struct stat st {};
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_FALSE(files::exists(path + ".tmp"));
-    EXPECT_EQ(log.lines(),
-              std::vector<std::string>{"🎲 [Config] Generated and saved new PIN (6 digits)"});
-    log.clear();
     EXPECT_EQ(loadOrCreatePIN({}, path), pin);
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"🔑 [Config] Loaded existing PIN from config"});
-}
-
-TEST_F(PinTest, InvalidStoredPinsAreReplacedSilently) {
-    for (const char* bad : {R"({"pin":"12345"})", R"({"pin":"1234567"})", R"({"pin":123456})",
-                            R"(["123456"])", R"({"other":1})"}) {
-        store(bad);
-        log.clear();
-        std::string pin = loadOrCreatePIN({}, path);
-        EXPECT_EQ(stored()["pin"], pin) << bad;
-        EXPECT_EQ(log.lines().size(), 1u) << bad;
-        EXPECT_EQ(log.lines()[0], "🎲 [Config] Generated and saved new PIN (6 digits)");
-    }
+    EXPECT_EQ(log.lines(),
+              (std::vector<std::string>{"🎲 [Config] Generated and saved new PIN (6 digits)",
+                                        "🔑 [Config] Loaded existing PIN from config"}));
     store(R"({"pin":"٠١٢٣٤٥","version":"9"})");
     EXPECT_EQ(loadOrCreatePIN({}, path), "٠١٢٣٤٥");
 }
 
-TEST_F(PinTest, BrokenJsonLogsTheFailureAndIsOverwritten) {
-    for (const char* bad : {"{not json", "123456", "\"123456\""}) {
+// Invalid PINs are replaced silently; broken JSON logs the failure first.
+TEST_F(PinTest, InvalidOrBrokenStoredPinsAreReplaced) {
+    const std::pair<const char*, bool> cases[] = {{R"({"pin":"12345"})", false},
+                                                  {R"({"pin":"1234567"})", false},
+                                                  {R"({"pin":123456})", false},
+                                                  {R"(["123456"])", false},
+                                                  {R"({"other":1})", false},
+                                                  {"{not json", true},
+                                                  {"123456", true},
+                                                  {"\"123456\"", true}};
+    for (auto [bad, logsFailure] : cases) {
         store(bad);
         log.clear();
         std::string pin = loadOrCreatePIN({}, path);
+        EXPECT_EQ(stored()["pin"], pin) << bad;
         auto lines = log.lines();
-        ASSERT_EQ(lines.size(), 2u) << bad;
-        EXPECT_EQ(lines[0].rfind("⚠️ [Config] Failed to load config: ", 0), 0u) << lines[0];
-        EXPECT_EQ(stored()["pin"], pin);
+        ASSERT_EQ(lines.size(), logsFailure ? 2u : 1u) << bad;
+        EXPECT_EQ(lines[0].rfind("⚠️ [Config] Failed to load config: ", 0) == 0, logsFailure);
+        EXPECT_EQ(lines.back(), "🎲 [Config] Generated and saved new PIN (6 digits)");
     }
 }
 
@@ -109,14 +93,14 @@ TEST_F(PinTest, ArgumentWinsAndTouchesNoFile) {
 }
 
 TEST_F(PinTest, UnwritableConfigStillGivesAPinAndLeavesNoTemporaryFile) {
-    for (const auto& unwritable : {dir / "missing-dir" / "config.json", dir / "a-folder"}) {
-        std::filesystem::create_directories(dir / "a-folder" / "in-the-way");
+    for (const auto& unwritable : {dir / "missing-dir/config.json", dir / "a-folder"}) {
+        std::filesystem::create_directories(dir / "a-folder/in-the-way");
         log.clear();
-        EXPECT_EQ(loadOrCreatePIN({}, unwritable.string()).size(), 6u);
+        EXPECT_EQ(loadOrCreatePIN({}, unwritable).size(), 6u);
         ASSERT_FALSE(log.lines().empty());
         EXPECT_EQ(log.lines().back().rfind("⚠️ [Config] Failed to save PIN: ", 0), 0u);
     }
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename(), "a-folder");  // the failed rename's file is gone
 }
 
