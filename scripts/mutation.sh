@@ -24,7 +24,7 @@ src/net/RateLimiter.cpp ||| if (b.tokens < 1.0) return false; ||| if (b.tokens <
 src/net/RateLimiter.cpp ||| if (perAddress_.size() >= rates_.maxAddresses) return false; ||| ||| e2e.test_flood
 src/net/Connection.cpp ||| if (stopped_ || datagrams_.pending() >= maxQueued_) return; ||| if (stopped_) return; ||| e2e.test_flood
 src/net/UdpServer.cpp ||| if (table_.size() >= limits_.maxConnections) makeRoom(); ||| ||| e2e.test_flood
-src/net/Discovery.cpp ||| now - g.connectedClient->lastSeen < 30.0 ||| now - g.connectedClient->lastSeen < 300.0 ||| e2e.test_menubar_update
+src/net/Discovery.cpp ||| now - g.connectedClient->lastSeen < 30.0 ||| now - g.connectedClient->lastSeen < 300.0 ||| e2e.test_menubar
 src/net/Discovery.cpp ||| if (trimmed == "scan") return true; ||| if (trimmed == "Scan") return true; ||| e2e.test_protocol
 src/input/MouseState.cpp ||| now - state.lastClickTime < 0.5 ||| now - state.lastClickTime < 5.0 ||| e2e.test_input_commands
 src/input/MouseState.cpp ||| distance < 20.0 ||| distance > 20.0 ||| e2e.test_input_commands
@@ -36,11 +36,11 @@ src/config/Pin.cpp ||| unicode::graphemeCount(pin) == 6 ||| unicode::graphemeCou
 src/config/DataDirectory.cpp ||| if (!files::exists(source) || files::exists(target)) continue; ||| if (!files::exists(source)) continue; ||| e2e.test_protocol
 src/platform/posix/Files.cpp ||| && writeAll(fd, data) && fsync(fd) == 0; ||| && writeAll(fd, data); ||| e2e.test_shortcuts_crash
 src/platform/posix/Files.cpp ||| if (ok && rename(tmp.c_str(), path.c_str()) != 0) ||| if (false) ||| e2e.test_shortcuts
-src/menubar/UpdaterScript.cpp ||| out += c == '\'' ? std::string("'\\''") : std::string(1, c); ||| out += std::string(1, c); ||| e2e.test_selfupdate
-src/menubar/VersionCompare.cpp ||| if (piece[j] < '0' || piece[j] > '9') return {}; ||| if (piece[j] < '0') return {}; ||| e2e.test_menubar_update
-src/menubar/MenuModel.cpp ||| compareVersionStrings(*in.latestVersion, in.appVersion) >= 1 ||| compareVersionStrings(*in.latestVersion, in.appVersion) >= 0 ||| e2e.test_menubar_update
-src/menubar/TrustedUrl.cpp ||| return target->scheme == "https" && target->host == website->host; ||| return target->host == website->host; ||| e2e.test_selfupdate
-src/menubar/Sha256.cpp ||| return lower(a) == lower(b); ||| return lower(a) != lower(b); ||| e2e.test_selfupdate
+src/menubar/UpdaterScript.cpp ||| out += c == '\'' ? std::string("'\\''") : std::string(1, c); ||| out += std::string(1, c); ||| e2e.test_menubar
+src/menubar/VersionCompare.cpp ||| if (piece[j] < '0' || piece[j] > '9') return {}; ||| if (piece[j] < '0') return {}; ||| e2e.test_menubar
+src/menubar/MenuModel.cpp ||| compareVersionStrings(*in.latestVersion, in.appVersion) >= 1 ||| compareVersionStrings(*in.latestVersion, in.appVersion) >= 0 ||| e2e.test_menubar
+src/menubar/TrustedUrl.cpp ||| return target->scheme == "https" && target->host == website->host; ||| return target->host == website->host; ||| e2e.test_menubar
+src/menubar/Sha256.cpp ||| return lower(a) == lower(b); ||| return lower(a) != lower(b); ||| e2e.test_menubar
 src/shortcuts/ShortcutResponses.cpp ||| return allObjects ? static_cast<long long>(section.size()) : 0; ||| return static_cast<long long>(section.size()); ||| e2e.test_shortcuts
 src/runtime/LogText.cpp ||| return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) ||| return cp < 0x0A || (cp >= 0x7F && cp <= 0x9F) ||| e2e.test_protocol
 src/host/PortHolders.cpp ||| if (pid.empty() || pid == ownPid || protocol != "UDP") break; ||| if (pid.empty() || protocol != "UDP") break; ||| e2e.test_port_cleanup

@@ -29,14 +29,18 @@ class ManifestServer:
         self.dir = tempfile.mkdtemp(prefix="tarsel-https-")
         self.cert, key = make_cert(self.dir, "server")
         self.body = b""
+        self.redirect = None  # when set, "/version.json" answers 302 to it
         self.requests = []
         server = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
             def do_GET(self):
-                payload = server.body if self.path == "/version.json" else b"not found"
+                found = self.path == "/version.json"
+                payload = server.body if found else b"not found"
                 server.requests.append(self.path)
-                self.send_response(200 if self.path == "/version.json" else 404)
+                self.send_response(302 if found and server.redirect else 200 if found else 404)
+                if found and server.redirect:
+                    self.send_header("Location", server.redirect)
                 self.send_header("Content-Type", "application/json")
                 self.send_header("Content-Length", str(len(payload)))
                 self.end_headers()

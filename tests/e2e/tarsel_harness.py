@@ -27,6 +27,17 @@ def require(condition, what):
     pytest.skip(f"missing prerequisite: {what}")
 
 
+def wait_until(predicate, timeout=10.0, what="condition"):
+    """Polls `predicate` until it returns something true, which is returned."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        found = predicate()
+        if found:
+            return found
+        time.sleep(0.02)
+    raise AssertionError(f"{what} not reached in {timeout} s")
+
+
 class Agent:
     def __init__(self, args=(PIN,), env=None, home=None, backend="record"):
         self.home = pathlib.Path(home or tempfile.mkdtemp(prefix="tarsel-home-"))
