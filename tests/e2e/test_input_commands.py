@@ -1,21 +1,9 @@
-"""Commands, mouse and text over real UDP, observed through the record backend."""
+"""Commands, mouse and text over real UDP, observed through the record backend:
+what only the wire and the real queues can get wrong. What each command name
+does is tests/unit/input/CommandsTest.cpp."""
 import time
 
-import pytest
-
-from tarsel_harness import READY, Agent
-
 CMD, SHIFT = 0x100000, 0x20000
-
-
-@pytest.fixture
-def front_agent(tmp_path):
-    front = tmp_path / "frontmost"
-    a = Agent(env={"TARSEL_RECORD_FRONTMOST": str(front)})
-    a.wait_for(READY)
-    a.front = front
-    yield a
-    a.stop()
 
 
 def keys(agent, count):
@@ -65,46 +53,13 @@ def test_double_click_drag_and_ordered_move_then_click(agent, phone):
         (3, 516.5, 395.5), (4, 516.5, 395.5)]
     assert moves[4]["button"] == 1 and moves[4]["clickState"] == 1
 
-
-def test_scroll_values_and_out_of_range_scroll(agent, phone):
-    phone.request("scroll", dy=-7)
-    phone.request("scroll", dy=100)
-    phone.request("scroll", dy=2**62)
-    phone.request("scroll", dy=-(2**63))
+    # JSON numbers beyond 32 bits are clamped; a lone dx scrolls nothing.
+    for dy in (2**62, -(2**63)):
+        phone.request("scroll", dy=dy)
     phone.request("scroll", dx=5)
-    amounts = [e["amount"] for e in agent.wait_effects("scroll", 3)]
-    assert amounts == [-3, 2**31 - 1, -(2**31)]
-    assert keys(agent, 2) == [(126, True, 0), (126, False, 0)]
     phone.request("ping")
     assert phone.recv() == "pong"
-
-
-def test_front_most_application_chooses_playback_keys(front_agent, phone):
-    front_agent.front.write_text("org.videolan.VLC\n")
-    phone.request("fullscreen")
-    assert keys(front_agent, 2) == [(3, True, CMD), (3, False, CMD)]
-    phone.request("play")
-    assert keys(front_agent, 4)[2:] == [(49, True, 0), (49, False, 0)]
-    front_agent.front.write_text("")
-    phone.request("fullscreen")
-    assert keys(front_agent, 6)[4:] == [(3, True, 0), (3, False, 0)]
-    phone.request("play")
-    assert [m["type"] for m in front_agent.wait_effects("mouse", 2)] == [1, 2]
-
-
-def test_system_actions_are_recorded(agent, phone):
-    for name in ("vol_down", "desktop", "mission_control", "taskmgr", "finder", "screenshot_part"):
-        phone.request(name)
-    scripts = [e["source"] for e in agent.wait_effects("script", 2)]
-    assert scripts == ["set volume output volume (output volume of (get volume settings) - 5)",
-                       'tell application "System Events" to key code 103']
-    opens = [e["args"] for e in agent.wait_effects("open", 2)]
-    assert opens == [["-a", "Mission Control"], ["-b", "com.apple.ActivityMonitor"]]
-    assert agent.wait_effects("launch", 1)[0]["name"] == "Finder"
-    assert [(k[0], k[1]) for k in keys(agent, 6)] == [
-        (55, True), (56, True), (21, True), (21, False), (56, False), (55, False)]
-    agent.wait_for("📂 Opening Finder")
-    agent.wait_for("⚡️ System Command: Mission Control")
+    assert [e["amount"] for e in agent.wait_effects("scroll", 2)] == [2**31 - 1, -(2**31)]
 
 
 def test_burst_of_key_commands_arrives_whole_and_in_order(agent, phone):

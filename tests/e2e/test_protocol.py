@@ -12,8 +12,14 @@ INVALID = '{"error":"invalid_pin"}'
 
 
 def test_start_up_banner_and_advertisement(agent):
+    time.sleep(0.2)  # anything that would follow the ready line
     lines = agent.lines()
     assert lines[0] == "🔑 [Static PIN Mode] Using custom PIN from command-line"
+    assert lines[1] == "✅ 손쉬운 사용 권한: 부여됨"  # trusted: one line, no alert
+    assert agent.effects("alert") == []
+    i = lines.index("🔍 포트 3000 사용 중인 프로세스 확인 중...")  # a free port: no pause
+    assert lines[i + 1] == "✅ 포트 3000는 사용 가능합니다."
+    assert not any(l.startswith("🔨 프로세스") for l in lines)
     assert "🔒 접속 PIN : [ 246810 ] (6 digits)" in lines
     assert any(l.startswith("📡 [mDNS] _tarsel._udp 광고 시작 (") and l.endswith(":3000)")
                for l in lines)
