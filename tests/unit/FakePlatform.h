@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,35 +19,26 @@
 
 namespace tarsel::testing {
 
-// Every effect in order, with the manual clock's time it happened at.
+// Every effect in order, with the manual clock's time it happened at. Tests
+// run queued work on their own thread, so nothing here is shared.
 class Journal {
   public:
     explicit Journal(const Clock& clock) : clock_(clock) {}
     void add(std::string entry) {
-        std::lock_guard lock(mutex_);
         entries_.push_back(std::move(entry));
         times_.push_back(clock_.monotonic());
     }
-    std::vector<std::string> all() {
-        std::lock_guard lock(mutex_);
-        return entries_;
-    }
+    const std::vector<std::string>& all() const { return entries_; }
     // Seconds since the first entry, one per entry, to the microsecond.
-    std::vector<double> times() {
-        std::lock_guard lock(mutex_);
+    std::vector<double> times() const {
         std::vector<double> out;
         for (double t : times_) out.push_back(std::round((t - times_.front()) * 1e6) / 1e6);
         return out;
     }
-    void clear() {
-        std::lock_guard lock(mutex_);
-        entries_.clear();
-        times_.clear();
-    }
+    void clear() { entries_.clear(), times_.clear(); }
 
   private:
     const Clock& clock_;
-    std::mutex mutex_;
     std::vector<std::string> entries_;
     std::vector<double> times_;
 };
@@ -68,27 +58,17 @@ class FakeInput : public InputEvents {
                      std::to_string(flags));
     }
     void postMouse(int type, Point p, int button, int64_t clickState, bool clear) override {
-        {
-            std::lock_guard lock(mutex_);
-            at_ = p;
-        }
+        at_ = p;
         journal_.add("mouse " + std::to_string(type) + " " + fmt(p.x) + "," + fmt(p.y) + " b" +
                      std::to_string(button) + " c" + std::to_string(clickState) +
                      (clear ? " clear" : ""));
     }
     void postScroll(int32_t pixels) override { journal_.add("scroll " + std::to_string(pixels)); }
-    Point pointerLocation() override {
-        std::lock_guard lock(mutex_);
-        return at_;
-    }
-    void placePointer(Point p) {
-        std::lock_guard lock(mutex_);
-        at_ = p;
-    }
+    Point pointerLocation() override { return at_; }
+    void placePointer(Point p) { at_ = p; }
 
   private:
     Journal& journal_;
-    std::mutex mutex_;
     Point at_{500, 400};
 };
 
@@ -109,10 +89,7 @@ class FakeClipboard : public Clipboard {
 class FakeWorkspace : public Workspace {
   public:
     explicit FakeWorkspace(Journal& j) : journal_(j) {}
-    std::string frontmostApplicationId() override {
-        std::lock_guard lock(mutex_);
-        return front_;
-    }
+    std::string frontmostApplicationId() override { return front; }
     void openTool(const std::vector<std::string>& args) override {
         std::string e = "open";
         for (auto& a : args) e += " " + a;
@@ -124,16 +101,11 @@ class FakeWorkspace : public Workspace {
     }
     bool isApplicationInstalled(const std::string& id) override { return installed.count(id) > 0; }
     void launchApplication(const std::string& name) override { journal_.add("launch " + name); }
-    void setFront(std::string id) {
-        std::lock_guard lock(mutex_);
-        front_ = std::move(id);
-    }
+    std::string front;
     std::set<std::string> installed{"com.google.Chrome"};
 
   private:
     Journal& journal_;
-    std::mutex mutex_;
-    std::string front_;
 };
 
 class FakeScripts : public Scripts {

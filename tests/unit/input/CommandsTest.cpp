@@ -116,7 +116,7 @@ class Commands : public tarsel::testing::InputTest {};
 TEST_F(Commands, EachNameHasItsEffectWhateverValSays) {
     for (const Row& row : kRows) {
         journal().clear();
-        fakes().workspace->setFront(row.front);
+        fakes().workspace->front = row.front;
         fakes().input->placePointer({500, 400});
         fakes().clock.advance(1);  // each click starts its own series
         handleCommand(row.command, 7, row.delta);

@@ -27,7 +27,7 @@ class InputTest : public ::testing::Test {
         fakes();
         settle();
         journal().clear();
-        fakes().workspace->setFront("");
+        fakes().workspace->front = "";
         fakes().input->placePointer({500, 400});
         fakes().clock.advance(10);  // no click series carries over between tests
     }
