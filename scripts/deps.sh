@@ -4,7 +4,7 @@
 set -euo pipefail
 
 BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
-  libasio-dev nlohmann-json3-dev libicu-dev libavahi-client-dev
+  libasio-dev nlohmann-json3-dev libexpected-dev libicu-dev libavahi-client-dev
   libx11-dev libxtst-dev libevdev-dev libcurl4-openssl-dev
   qt6-base-dev libgl-dev)
 RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins wl-clipboard)
@@ -18,7 +18,7 @@ want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
 
 missing=()
 for p in "${want[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Result<>}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive

@@ -11,32 +11,31 @@ namespace {
 constexpr std::array<const char*, 2> kDataFiles = {"config.json", "shortcuts_db.json"};
 constexpr int kDataFileMode = 0600;  // the PIN and the user's layout
 
-bool copyMissing(const std::string& from, const std::string& to, std::string* error) {
+Result<> copyMissing(const std::string& from, const std::string& to) {
     for (const char* name : kDataFiles) {
         const std::string source = files::join(from, name), target = files::join(to, name);
         if (!files::exists(source) || files::exists(target)) continue;
         auto read = files::readAll(source);
-        if (!read.ok) {
-            *error = read.error;
-            return false;
-        }
-        if (!files::writeAtomic(target, read.data, kDataFileMode, error)) return false;
+        if (!read) return failure(read.error());
+        if (auto written = files::writeAtomic(target, *read, kDataFileMode); !written)
+            return written;
     }
-    return true;
+    return {};
 }
 
 }  // namespace
 
 void migrateDataDirectory(const std::string& from, const std::string& to) {
     if (!files::exists(from)) return;
-    std::string error;
-    if (!files::createDirectories(to, &error) || !copyMissing(from, to, &error)) {
-        logLine("⚠️ [Config] 데이터 이동 실패 (기존 위치 유지): " + error);
+    auto copied = files::createDirectories(to).and_then([&] { return copyMissing(from, to); });
+    if (!copied) {
+        logLine("⚠️ [Config] 데이터 이동 실패 (기존 위치 유지): " +
+                copied.error());
         return;
     }
     int moved = 0;
     for (const char* name : kDataFiles) moved += files::remove(files::join(from, name)) ? 1 : 0;
-    files::remove(from);  // only when nothing else is left in it
+    (void)files::remove(from);  // only when nothing else is left in it
     if (moved > 0) logLine("📂 [Config] 데이터를 새 위치로 옮겼습니다: " + from + " → " + to);
 }
 
@@ -45,7 +44,8 @@ std::string makeAppSupportDir(const HostConstants& host) {
                           ? files::join(host.homeDir, "Library/Application Support/TarselServer")
                           : host.dataDir;
     for (const std::string& legacy : host.legacyDataDirs) migrateDataDirectory(legacy, dir);
-    files::createDirectories(dir);
+    // A folder that cannot be made shows as the PIN's and the store's own failures.
+    (void)files::createDirectories(dir);
     return dir;
 }
 

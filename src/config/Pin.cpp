@@ -13,11 +13,11 @@ namespace {
 
 std::optional<std::string> loadStoredPIN(const std::string& configPath) {
     auto file = files::readAll(configPath);
-    if (!file.ok) {
-        logLine("⚠️ [Config] Failed to load config: " + file.error);
+    if (!file) {
+        logLine("⚠️ [Config] Failed to load config: " + file.error());
         return std::nullopt;
     }
-    auto doc = parseJsonDocument(file.data);
+    auto doc = parseJsonDocument(*file);
     if (!doc.value) {
         logLine("⚠️ [Config] Failed to load config: " + doc.error);
         return std::nullopt;
@@ -63,13 +63,12 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
     }
     const std::string pin = *generated;
     Json config = {{"pin", pin}, {"version", "1.0"}};
-    std::string error;
     // Atomic and private: a crash mid-write must not lose the PIN, and only the
     // user may read it.
-    if (files::writeAtomic(configPath, toCompactJson(config), 0600, &error))
+    if (auto saved = files::writeAtomic(configPath, toCompactJson(config), 0600))
         logLine("🎲 [Config] Generated and saved new PIN (6 digits)");
     else
-        logLine("⚠️ [Config] Failed to save PIN: " + error);
+        logLine("⚠️ [Config] Failed to save PIN: " + saved.error());
     return pin;
 }
 

@@ -14,9 +14,8 @@ void ensureLaunchAgentInstalled() {
     const auto& host = platform().host;
     const std::string executable =
         host.executablePath.empty() ? kDefaultExecutablePath : host.executablePath;
-    std::string error;
-    if (!login.install(executable, agentLogPath(host.homeDir), &error)) {
-        logLine("⚠️ LaunchAgent 등록 실패: " + error);
+    if (auto installed = login.install(executable, agentLogPath(host.homeDir)); !installed) {
+        logLine("⚠️ LaunchAgent 등록 실패: " + installed.error());
         return;
     }
     logLine("✅ LaunchAgent 등록: " + path);

@@ -108,10 +108,10 @@ class Job {
 
     void run() {
         if (paths_.work.empty()) return fallbackToManualDownload(controller_, "다운로드 실패");
-        files::createDirectories(paths_.work);
+        if (!files::createDirectories(paths_.work)) return fail("다운로드 실패");
         if (!Download(job_, paths_.dmg).run()) return fail("다운로드 실패");
         if (!integrityHolds()) return fail("파일 무결성 검증 실패");
-        files::createDirectories(paths_.mnt);
+        if (!files::createDirectories(paths_.mnt)) return fail("디스크 이미지 열기 실패");
         if (runTool(host_.hdiutilPath, {"attach", paths_.dmg, "-mountpoint", paths_.mnt,
                                         "-nobrowse", "-noautoopen", "-noverify"})
                 .status != 0)

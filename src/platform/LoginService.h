@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/Result.h"
+
 namespace tarsel {
 
 // Start at log-in: the service manager's registration of the agent (a launchd
@@ -13,9 +15,9 @@ class LoginService {
     // The file whose presence means "registered"; the core never rewrites it.
     virtual std::string registrationPath() = 0;
     // Writes the registration atomically (plus whatever enables it at log-in),
-    // without loading it. On failure returns false with a description.
-    virtual bool install(const std::string& executablePath, const std::string& logPath,
-                         std::string* error) = 0;
+    // without loading it.
+    [[nodiscard]] virtual Result<> install(const std::string& executablePath,
+                                           const std::string& logPath) = 0;
 
     // The tool and its arguments that take the agent out of the service
     // manager / put it back; the updater script runs the same commands.

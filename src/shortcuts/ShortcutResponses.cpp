@@ -14,9 +14,9 @@ namespace {
 std::optional<Json> readDatabase(const std::string& path) {
     if (!files::exists(path)) return std::nullopt;
     auto read = files::readAll(path);
-    std::string error = read.error;
-    if (read.ok) {
-        auto doc = parseJsonDocument(read.data);
+    std::string error = read ? "" : read.error();
+    if (read) {
+        auto doc = parseJsonDocument(*read);
         if (doc.value) return std::move(*doc.value);
         error = doc.error;
     }

@@ -22,11 +22,11 @@ constexpr const char* kFailure = "❌ 단축키 저장 실패: ";
 std::optional<Json> loadDatabase(const std::string& path) {
     if (!files::exists(path)) return Json::object();
     auto read = files::readAll(path);
-    if (!read.ok) {
-        logLine(kFailure + read.error);
+    if (!read) {
+        logLine(kFailure + read.error());
         return std::nullopt;
     }
-    auto doc = parseJsonDocument(read.data);
+    auto doc = parseJsonDocument(*read);
     if (doc.value && doc.value->is_object()) return std::move(*doc.value);
     return Json::object();
 }
@@ -76,9 +76,9 @@ void saveShortcutsBatch(const std::string& path, const Json& batch) {
     auto database = loadDatabase(path);
     if (!database) return;
     for (const auto& [name, items] : batch.items()) (*database)[name] = items;
-    std::string error;
-    if (!files::writeAtomic(path, toCompactJson(*database), kFileMode, &error, ".tmp")) {
-        logLine(kFailure + error);
+    if (auto written = files::writeAtomic(path, toCompactJson(*database), kFileMode, ".tmp");
+        !written) {
+        logLine(kFailure + written.error());
         return;
     }
     logSaved(batch, *database);

@@ -52,9 +52,8 @@ class NullStatusItem : public StatusItem {
 class NullLoginService : public LoginService {
   public:
     std::string registrationPath() override { return ""; }  // nothing to register
-    bool install(const std::string&, const std::string&, std::string* error) override {
-        if (error) *error = "no service manager";
-        return false;
+    Result<> install(const std::string&, const std::string&) override {
+        return failure("no service manager");
     }
     std::vector<std::string> unloadCommand() override { return {}; }
     std::vector<std::string> loadCommand() override { return {}; }

@@ -119,8 +119,7 @@ bool launch(const std::vector<std::string>& argv) {
 
 bool launchEntry(const std::string& path) {
     auto text = files::readAll(path);
-    if (!text.ok) return false;
-    return launch(execCommand(text.data));
+    return text && launch(execCommand(*text));
 }
 
 }  // namespace tarsel::desktop

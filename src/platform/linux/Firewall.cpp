@@ -31,16 +31,16 @@ bool ufwAllows(const std::string& rules, const std::string& port) {
 
 std::string ufwHint(const std::string& port, const FirewallPaths& paths) {
     auto conf = files::readAll(paths.ufwConf);
-    if (!conf.ok || !hasLine(conf.data, "ENABLED=yes")) return "";
+    if (!conf || !hasLine(*conf, "ENABLED=yes")) return "";
     auto defaults = files::readAll(paths.ufwDefaults);
-    if (defaults.ok && hasLine(defaults.data, "DEFAULT_INPUT_POLICY=\"ACCEPT\"")) return "";
+    if (defaults && hasLine(*defaults, "DEFAULT_INPUT_POLICY=\"ACCEPT\"")) return "";
     const std::string allow = "sudo ufw allow " + port + "/udp";
     auto rules = files::readAll(paths.ufwRules);
-    if (!rules.ok)
+    if (!rules)
         return "⚠️ [Firewall] ufw가 켜져 있습니다. 휴대폰이 이 컴퓨터를 찾지 "
                "못하면: " +
                allow;
-    if (ufwAllows(rules.data, port)) return "";
+    if (ufwAllows(*rules, port)) return "";
     return "⚠️ [Firewall] ufw가 UDP " + port + "을 막고 있습니다. 허용하려면: " + allow;
 }
 

@@ -38,15 +38,15 @@ std::string quotedWord(const std::string& text) {
 }
 
 // Replaces `link` atomically with a symbolic link to `target`.
-bool linkAtomically(const std::string& target, const std::string& link, std::string* error) {
+Result<> linkAtomically(const std::string& target, const std::string& link) {
     const std::string tmp = link + ".tmp-" + std::to_string(getpid());
     unlink(tmp.c_str());
     if (symlink(target.c_str(), tmp.c_str()) != 0 || rename(tmp.c_str(), link.c_str()) != 0) {
-        if (error) *error = "link " + link + ": " + std::strerror(errno);
+        Result<> failed = failure("link " + link + ": " + std::strerror(errno));
         unlink(tmp.c_str());
-        return false;
+        return failed;
     }
-    return true;
+    return {};
 }
 
 // systemctl's complaints ("Failed to connect to bus") are not the agent's log lines.
@@ -93,26 +93,22 @@ std::string SystemdLoginService::registrationPath() {
     return files::join(unitDir(), kSystemdUnitName);
 }
 
-bool SystemdLoginService::install(const std::string& executablePath, const std::string& /*logPath*/,
-                                  std::string* error) {
+Result<> SystemdLoginService::install(const std::string& executablePath,
+                                      const std::string& /*logPath*/) {
     const std::string unit = systemdUserUnit(executablePath);
-    if (unit.empty()) {
-        if (error)
-            *error =
-                "systemd cannot start a program from this path (a quote, backslash or line "
-                "break): " +
-                executablePath;
-        return false;
-    }
+    if (unit.empty())
+        return failure(
+            "systemd cannot start a program from this path (a quote, backslash or line break): " +
+            executablePath);
     const std::string wants = files::join(unitDir(), "default.target.wants");
-    if (!files::createDirectories(wants, error)) return false;
     // The link comes first: the unit's presence means "installed", so a unit
     // written without its link would never be enabled by a later start. A
     // unit the user disabled (present, unlinked) stays as the user left it.
     const std::string path = registrationPath();
     const std::string link = files::join(wants, kSystemdUnitName);
-    if (!linkAtomically(path, link, error)) return false;
-    return files::writeAtomic(path, unit, 0644, error);
+    return files::createDirectories(wants)
+        .and_then([&] { return linkAtomically(path, link); })
+        .and_then([&] { return files::writeAtomic(path, unit, 0644); });
 }
 
 std::vector<std::string> SystemdLoginService::unloadCommand() {

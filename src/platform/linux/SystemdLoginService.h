@@ -24,8 +24,7 @@ class SystemdLoginService : public LoginService {
                         std::string packagedUnitDir = kPackagedUnitDir);
 
     std::string registrationPath() override;
-    bool install(const std::string& executablePath, const std::string& logPath,
-                 std::string* error) override;
+    Result<> install(const std::string& executablePath, const std::string& logPath) override;
     std::vector<std::string> unloadCommand() override;
     std::vector<std::string> loadCommand() override;
     void unload() override;

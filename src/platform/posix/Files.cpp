@@ -12,8 +12,8 @@
 namespace tarsel::files {
 namespace {
 
-void setError(std::string* error, const std::string& what) {
-    if (error) *error = what + ": " + std::strerror(errno);
+tl::unexpected<std::string> errnoFailure(const std::string& what) {
+    return failure(what + ": " + std::strerror(errno));
 }
 
 bool writeAll(int fd, const std::string& data) {
@@ -54,61 +54,57 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
-bool remove(const std::string& path, std::string* error) {
-    if (::remove(path.c_str()) == 0) return true;
-    if (error) *error = path + ": " + std::strerror(errno);
-    return false;
+Result<> remove(const std::string& path) {
+    if (::remove(path.c_str()) == 0) return {};
+    return errnoFailure(path);
 }
 
-bool createDirectories(const std::string& path, std::string* error) {
+Result<> createDirectories(const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
-    if (ec && error) *error = ec.message();
-    return !ec && std::filesystem::is_directory(path, ec);
+    if (ec) return failure(ec.message());
+    if (!std::filesystem::is_directory(path, ec)) return failure(path + ": not a directory");
+    return {};
 }
 
-ReadResult readAll(const std::string& path) {
-    ReadResult r;
+Result<std::string> readAll(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        r.error = std::string("The file couldn't be opened: ") + std::strerror(errno);
-        return r;
-    }
+    if (fd < 0) return errnoFailure("The file couldn't be opened");
+    std::string data;
     char buf[65536];
     for (;;) {
         ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0)
-            r.data.append(buf, static_cast<size_t>(n));
-        else if (n < 0 && errno == EINTR)
+        if (n > 0) {
+            data.append(buf, static_cast<size_t>(n));
+        } else if (n < 0 && errno == EINTR) {
             continue;
-        else if (n < 0) {
-            r.error = std::string("The file couldn't be read: ") + std::strerror(errno);
+        } else if (n < 0) {
+            auto error = errnoFailure("The file couldn't be read");
             close(fd);
-            return r;
-        } else
+            return error;
+        } else {
             break;
+        }
     }
     close(fd);
-    r.ok = true;
-    return r;
+    return data;
 }
 
-bool writeAtomic(const std::string& path, const std::string& data, int mode, std::string* error,
-                 const std::string& tmpSuffix) {
+Result<> writeAtomic(const std::string& path, const std::string& data, int mode,
+                     const std::string& tmpSuffix) {
     std::string tmp;
     int fd = openTemporary(path, tmpSuffix, mode, tmp);
-    if (fd < 0) return setError(error, "open " + tmp), false;
+    if (fd < 0) return errnoFailure("open " + tmp);
     bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && writeAll(fd, data) && fsync(fd) == 0;
-    if (!ok) setError(error, "write " + tmp);
+    Result<> status = ok ? Result<>{} : errnoFailure("write " + tmp);
     close(fd);
-    if (ok && rename(tmp.c_str(), path.c_str()) != 0)
-        ok = (setError(error, "rename " + tmp), false);
-    if (!ok) {
+    if (ok && rename(tmp.c_str(), path.c_str()) != 0) status = errnoFailure("rename " + tmp);
+    if (!status) {
         unlink(tmp.c_str());  // a failed write leaves nothing behind
-        return false;
+        return status;
     }
     syncDirectory(parentOf(path));
-    return true;
+    return {};
 }
 
 std::string join(const std::string& dir, const std::string& name) {

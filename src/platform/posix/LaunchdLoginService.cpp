@@ -15,11 +15,12 @@ std::string LaunchdLoginService::registrationPath() {
     return launchAgentPlistPath(homeDir_);
 }
 
-bool LaunchdLoginService::install(const std::string& executablePath, const std::string& logPath,
-                                  std::string* error) {
+Result<> LaunchdLoginService::install(const std::string& executablePath,
+                                      const std::string& logPath) {
     const std::string path = registrationPath();
-    if (!files::createDirectories(files::parentOf(path), error)) return false;
-    return files::writeAtomic(path, launchAgentPlist(executablePath, logPath), 0644, error);
+    return files::createDirectories(files::parentOf(path)).and_then([&] {
+        return files::writeAtomic(path, launchAgentPlist(executablePath, logPath), 0644);
+    });
 }
 
 std::vector<std::string> LaunchdLoginService::unloadCommand() {

@@ -12,8 +12,7 @@ class LaunchdLoginService : public LoginService {
     LaunchdLoginService(std::string homeDir, std::string launchctlPath);
 
     std::string registrationPath() override;
-    bool install(const std::string& executablePath, const std::string& logPath,
-                 std::string* error) override;
+    Result<> install(const std::string& executablePath, const std::string& logPath) override;
     std::vector<std::string> unloadCommand() override;
     std::vector<std::string> loadCommand() override;
     void unload() override;

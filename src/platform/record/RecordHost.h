@@ -29,9 +29,8 @@ class RecordLoginService : public LoginService {
     RecordLoginService(std::unique_ptr<LoginService> real, std::shared_ptr<Recorder> recorder)
         : real_(std::move(real)), recorder_(std::move(recorder)) {}
     std::string registrationPath() override { return real_->registrationPath(); }
-    bool install(const std::string& executablePath, const std::string& logPath,
-                 std::string* error) override {
-        return real_->install(executablePath, logPath, error);
+    Result<> install(const std::string& executablePath, const std::string& logPath) override {
+        return real_->install(executablePath, logPath);
     }
     std::vector<std::string> unloadCommand() override { return real_->unloadCommand(); }
     std::vector<std::string> loadCommand() override { return real_->loadCommand(); }

@@ -18,9 +18,7 @@ RecordWorkspace::RecordWorkspace(std::shared_ptr<Recorder> recorder, std::string
 
 std::string RecordWorkspace::frontmostApplicationId() {
     if (frontmostFile_.empty()) return "";
-    auto read = files::readAll(frontmostFile_);
-    if (!read.ok) return "";
-    std::string id = read.data;
+    std::string id = files::readAll(frontmostFile_).value_or("");
     while (!id.empty() && (id.back() == '\n' || id.back() == '\r' || id.back() == ' '))
         id.pop_back();
     return id;

@@ -26,7 +26,7 @@ namespace {
 class PinTest : public ::testing::Test {
   protected:
     void store(const std::string& text) { testing::writeText(path, text); }
-    Json stored() { return Json::parse(files::readAll(path).data); }
+    Json stored() { return Json::parse(testing::readText(path)); }
 
     testing::TempDir dir{"tarsel-pin"};
     std::string path = dir / "config.json";
