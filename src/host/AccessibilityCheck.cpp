@@ -41,15 +41,12 @@ void showPermissionAlert() {
     }
 }
 
-ProcessResult runTccutil() {
+Result<ProcessResult> runTccutil() {
     const std::string& tool = platform().host.tccutilPath;
-    if (tool.empty()) {  // no permission database on this system
-        ProcessResult missing;
-        missing.startError =
+    if (tool.empty())  // no permission database on this system
+        return failure(
             "The file \xe2\x80\x9ctccutil\xe2\x80\x9d couldn't be opened: "
-            "No such file or directory";
-        return missing;
-    }
+            "No such file or directory");
     return runProcess(tool, {"reset", "Accessibility", kLaunchAgentLabel});
 }
 
@@ -76,13 +73,13 @@ void openAccessibilitySettings() {
 
 void forceResetAccessibilityPermission() {
     logLine("🔧 강제 복구 시작: tccutil reset 실행");
-    ProcessResult reset = runTccutil();
-    if (!reset.started)
-        logLine("❌ tccutil 실행 실패: " + reset.startError);
-    else if (reset.status == 0)
+    auto reset = runTccutil();
+    if (!reset)
+        logLine("❌ tccutil 실행 실패: " + reset.error());
+    else if (reset->status == 0)
         logLine("✅ 권한 기록 초기화 완료");
     else
-        logLine("⚠️ tccutil 실행 결과: 종료코드 " + std::to_string(reset.status));
+        logLine("⚠️ tccutil 실행 결과: 종료코드 " + std::to_string(reset->status));
     openAccessibilitySettings();
     // The service manager starts the agent again, which checks afresh.
     platform().mainLoop->postAfter(std::chrono::milliseconds(500), [] {

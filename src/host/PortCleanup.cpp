@@ -15,10 +15,10 @@ namespace {
 void killProcess(const std::string& pid, const std::string& port) {
     logLine("⚠️  포트 " + port + "를 사용 중인 프로세스 발견: PID " + pid);
     logLine("🔨 프로세스 " + pid + " 종료 중...");
-    ProcessResult kill = runProcess(platform().host.killPath, {"-9", pid});
-    if (!kill.started)
-        logLine("❌ 프로세스 " + pid + " 종료 중 오류: " + kill.startError);
-    else if (kill.status == 0)
+    auto kill = runProcess(platform().host.killPath, {"-9", pid});
+    if (!kill)
+        logLine("❌ 프로세스 " + pid + " 종료 중 오류: " + kill.error());
+    else if (kill->status == 0)
         logLine("✅ 프로세스 " + pid + " 종료 완료");
     else
         logLine("⚠️  프로세스 " + pid + " 종료 실패 (권한 부족 가능성)");
@@ -31,13 +31,13 @@ void killProcessOnPort(uint16_t port) {
     logLine("🔍 포트 " + portText + " 사용 중인 프로세스 확인 중...");
     // Only UDP sockets bound to the port count: a web server on TCP 3000, or a
     // browser talking to one, is none of our business.
-    ProcessResult lsof = runProcess(platform().host.lsofPath, lsofUdpPortArguments(port));
-    if (!lsof.started) {
-        logLine("⚠️  포트 확인 중 오류 발생: " + lsof.startError);
+    auto lsof = runProcess(platform().host.lsofPath, lsofUdpPortArguments(port));
+    if (!lsof) {
+        logLine("⚠️  포트 확인 중 오류 발생: " + lsof.error());
         return;
     }
-    if (!unicode::isValidUtf8(lsof.output)) return;
-    auto pids = udpPortHolders(lsof.output, port, std::to_string(currentProcessId()));
+    if (!unicode::isValidUtf8(lsof->output)) return;
+    auto pids = udpPortHolders(lsof->output, port, std::to_string(currentProcessId()));
     if (pids.empty()) {
         logLine("✅ 포트 " + portText + "는 사용 가능합니다.");
         return;

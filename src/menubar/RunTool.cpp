@@ -10,10 +10,10 @@ ToolResult runTool(const std::string& path, const std::vector<std::string>& args
     options.captureStdout = true;
     options.mergeStderr = true;
     options.discardStderr = false;
-    ProcessResult r = runProcess(path, args, options);
-    if (!r.started) return {-1, "실행 실패: " + r.startError};
-    if (!unicode::isValidUtf8(r.output)) r.output.clear();
-    return {r.status, std::move(r.output)};
+    auto r = runProcess(path, args, options);
+    if (!r) return {-1, "실행 실패: " + r.error()};
+    if (!unicode::isValidUtf8(r->output)) r->output.clear();
+    return {r->status, std::move(r->output)};
 }
 
 }  // namespace tarsel

@@ -1,16 +1,16 @@
 #pragma once
 // Child processes without a shell. Implemented by the platform layer.
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "runtime/Result.h"
+
 namespace tarsel {
 
+// A process that ran; one that could not be started is a failure instead.
 struct ProcessResult {
-    bool started = false;
-    std::string startError;  // description when it could not be started
-    int status = -1;         // exit status (128 + signal when killed)
-    std::string output;      // what was captured, per the options
+    int status = -1;     // exit status (128 + signal when killed)
+    std::string output;  // what was captured, per the options
 };
 
 struct ProcessOptions {
@@ -21,12 +21,14 @@ struct ProcessOptions {
 };
 
 // Starts `path` with `args`, waits for it and reads its output to the end.
-ProcessResult runProcess(const std::string& path, const std::vector<std::string>& args,
-                         const ProcessOptions& options = {});
+[[nodiscard]] Result<ProcessResult> runProcess(const std::string& path,
+                                               const std::vector<std::string>& args,
+                                               const ProcessOptions& options = {});
 
 // Starts a process in its own session that outlives the agent; returns its pid.
-std::optional<int> spawnDetached(const std::string& path, const std::vector<std::string>& args,
-                                 const std::string& logPath);
+[[nodiscard]] Result<int> spawnDetached(const std::string& path,
+                                        const std::vector<std::string>& args,
+                                        const std::string& logPath);
 
 int currentProcessId();
 

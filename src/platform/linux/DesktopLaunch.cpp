@@ -114,7 +114,7 @@ bool launch(const std::vector<std::string>& argv) {
     args.insert(args.end(), argv.begin() + 1, argv.end());
     ProcessOptions options;
     options.captureStdout = false;
-    return runProcess("/bin/sh", args, options).started;
+    return runProcess("/bin/sh", args, options).has_value();
 }
 
 bool launchEntry(const std::string& path) {

@@ -47,12 +47,13 @@ std::string ufwHint(const std::string& port, const FirewallPaths& paths) {
 std::string firewalldHint(const std::string& port, const FirewallPaths& paths) {
     if (!files::exists(paths.firewallCmd)) return "";
     auto state = runProcess(paths.firewallCmd, {"--state"});
-    if (state.status != 0) return "";  // not running
+    if (!state || state->status != 0) return "";  // not running
     const std::string allow =
         "sudo firewall-cmd --permanent --add-port=" + port + "/udp && sudo firewall-cmd --reload";
     auto query = runProcess(paths.firewallCmd, {"--query-port=" + port + "/udp"});
-    if (query.output == "yes\n") return "";
-    if (query.output == "no\n")
+    const std::string answer = query ? query->output : "";
+    if (answer == "yes\n") return "";
+    if (answer == "no\n")
         return "⚠️ [Firewall] firewalld가 UDP " + port +
                "을 막고 있습니다. 허용하려면: " + allow;
     return "⚠️ [Firewall] firewalld가 실행 중입니다. 휴대폰이 이 컴퓨터를 "

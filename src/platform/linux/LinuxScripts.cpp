@@ -5,6 +5,7 @@
 #include "platform/Workspace.h"
 #include "platform/linux/DesktopLaunch.h"
 #include "platform/linux/X11Desktop.h"
+#include "runtime/Log.h"
 #include "runtime/Process.h"
 
 namespace tarsel {
@@ -16,7 +17,8 @@ void LinuxScripts::runFirstAvailable(std::vector<Argv> candidates) {
             if (!program) continue;
             ProcessOptions options;
             options.captureStdout = false;
-            runProcess(*program, Argv(argv.begin() + 1, argv.end()), options);
+            if (auto ran = runProcess(*program, Argv(argv.begin() + 1, argv.end()), options); !ran)
+                logLine("⚠️ [Scripts] " + ran.error());
             return;
         }
     });

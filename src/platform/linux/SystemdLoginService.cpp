@@ -54,7 +54,8 @@ void runQuietly(const std::vector<std::string>& command) {
     if (command.empty()) return;
     ProcessOptions options;
     options.captureStdout = false;
-    runProcess(command.front(), {command.begin() + 1, command.end()}, options);
+    // Without systemctl there is no service to stop or start.
+    (void)runProcess(command.front(), {command.begin() + 1, command.end()}, options);
 }
 
 }  // namespace

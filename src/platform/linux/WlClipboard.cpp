@@ -10,13 +10,14 @@ void WlClipboard::setText(const std::string& utf8) {
     ProcessOptions options;
     options.captureStdout = false;
     auto r = runProcess(copyTool_, {"--type", "text/plain;charset=utf-8", "--", utf8}, options);
-    if (!r.started || r.status != 0)
+    if (!r || r->status != 0)
         logLine("⚠️ [Clipboard] wl-copy: " +
-                (r.started ? "status " + std::to_string(r.status) : r.startError));
+                (r ? "status " + std::to_string(r->status) : r.error()));
 }
 
 std::string WlClipboard::text() {
-    return runProcess(pasteTool_, {"--no-newline"}).output;
+    auto r = runProcess(pasteTool_, {"--no-newline"});
+    return r ? r->output : "";
 }
 
 }  // namespace tarsel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/Files.h"
+#include "runtime/Log.h"
 #include "runtime/Process.h"
 
 namespace tarsel {
@@ -47,7 +48,8 @@ void X11Accessibility::openSettings() {
     // On a thread of its own: some handlers keep xdg-open waiting until the
     // viewer closes, and the main loop must not wait for that.
     std::thread([tool = openTool_, target = settingsTarget()] {
-        runProcess(tool, {target});
+        if (auto opened = runProcess(tool, {target}); !opened)
+            logLine("⚠️ [X11] " + opened.error());
     }).detach();
 }
 

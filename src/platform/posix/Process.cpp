@@ -59,14 +59,10 @@ void setupStreams(posix_spawn_file_actions_t& fa, int writeEnd, const ProcessOpt
 
 }  // namespace
 
-ProcessResult runProcess(const std::string& path, const std::vector<std::string>& args,
-                         const ProcessOptions& options) {
-    ProcessResult result;
+Result<ProcessResult> runProcess(const std::string& path, const std::vector<std::string>& args,
+                                 const ProcessOptions& options) {
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        result.startError = std::strerror(errno);
-        return result;
-    }
+    if (pipe2(fds, O_CLOEXEC) != 0) return failure(std::strerror(errno));
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     setupStreams(fa, fds[1], options);
@@ -77,19 +73,18 @@ ProcessResult runProcess(const std::string& path, const std::vector<std::string>
     close(fds[1]);
     if (rc != 0) {
         close(fds[0]);
-        result.startError = "The file \xe2\x80\x9c" + path +
-                            "\xe2\x80\x9d couldn't be opened: " + std::strerror(rc);
-        return result;
+        return failure("The file \xe2\x80\x9c" + path +
+                       "\xe2\x80\x9d couldn't be opened: " + std::strerror(rc));
     }
-    result.started = true;
+    ProcessResult result;
     result.output = readToEnd(fds[0]);
     close(fds[0]);
     result.status = waitStatus(pid);
     return result;
 }
 
-std::optional<int> spawnDetached(const std::string& path, const std::vector<std::string>& args,
-                                 const std::string& logPath) {
+Result<int> spawnDetached(const std::string& path, const std::vector<std::string>& args,
+                          const std::string& logPath) {
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
@@ -103,8 +98,8 @@ std::optional<int> spawnDetached(const std::string& path, const std::vector<std:
     int rc = posix_spawn(&pid, path.c_str(), &fa, &attr, av.data(), environ);
     posix_spawn_file_actions_destroy(&fa);
     posix_spawnattr_destroy(&attr);
-    if (rc != 0) return std::nullopt;
-    return pid;
+    if (rc != 0) return failure(path + ": " + std::strerror(rc));
+    return static_cast<int>(pid);
 }
 
 int currentProcessId() {

@@ -14,7 +14,9 @@ inline void runInherited(const std::vector<std::string>& command) {
     options.captureStdout = false;
     options.inheritStdout = true;
     options.discardStderr = false;
-    runProcess(command.front(), {command.begin() + 1, command.end()}, options);
+    // The tool's own complaints reach the agent's output; a service manager that
+    // is not there has nothing to stop or start, so its absence is no failure.
+    (void)runProcess(command.front(), {command.begin() + 1, command.end()}, options);
 }
 
 }  // namespace tarsel

@@ -62,7 +62,8 @@ TEST(LaunchAgentPlist, IsTheFixedFileWithBothPathsInserted) {
     ProcessOptions options;
     options.mergeStderr = true;
     auto result = runProcess("/usr/bin/python3", {dir / "check.py", dir / "agent.plist"}, options);
-    EXPECT_EQ(result.output, exe + "\n" + log + "\n");
+    ASSERT_TRUE(result) << result.error();
+    EXPECT_EQ(result->output, exe + "\n" + log + "\n");
 }
 
 // A packaged unit means none of our own; a failure is one line and leaves no
