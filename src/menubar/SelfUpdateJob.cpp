@@ -70,10 +70,9 @@ class Download {
   private:
     bool transferAndMove() {
         std::string part = dmgPath_ + ".part";
-        HttpResponse r =
-            platform().http->download(job_.address, part, job_.requestTimeoutSeconds, cancel_);
+        auto r = platform().http->download(job_.address, part, job_.requestTimeoutSeconds, cancel_);
         std::error_code ec;
-        bool ok = r.ok && r.status == 200 && !cancel_;
+        bool ok = r && r->status == 200 && !cancel_;
         if (ok) {
             fs::remove(dmgPath_, ec);
             fs::rename(part, dmgPath_, ec);

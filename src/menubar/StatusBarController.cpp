@@ -123,13 +123,13 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
     std::weak_ptr<int> alive = alive_;
     asio::post(executors_->global, [this, alive, userInitiated, url = versionCheckURL,
                                     fallback = defaultDownloadPage()] {
-        HttpResponse response = platform().http->get(url, kCheckTimeoutSeconds);
+        auto response = platform().http->get(url, kCheckTimeoutSeconds);
         if (alive.expired()) return;
-        if (!response.ok) {
-            logLine("⚠️ 업데이트 체크 실패: " + response.error);
+        if (!response) {
+            logLine("⚠️ 업데이트 체크 실패: " + response.error());
             return;
         }
-        std::optional<ManifestInfo> info = parseManifest(response.body, fallback);
+        std::optional<ManifestInfo> info = parseManifest(response->body, fallback);
         if (!info) {
             logLine("⚠️ version.json 파싱 실패");
             return;

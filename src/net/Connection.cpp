@@ -38,7 +38,7 @@ void Connection::handle(std::string_view datagram) {
     if (handleDatagram(context_, *this, datagram) == LoopOutcome::Stop) stopped_ = true;
 }
 
-std::string Connection::send(std::string_view text) {
+Result<> Connection::send(std::string_view text) {
     return server_->sendTo(endpoint_, text);
 }
 

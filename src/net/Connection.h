@@ -21,7 +21,7 @@ class Connection : public ConnectionIO, public std::enable_shared_from_this<Conn
     void enqueue(std::string datagram);
     double lastActive() const { return lastActive_.load(); }
 
-    std::string send(std::string_view text) override;
+    Result<> send(std::string_view text) override;
     void cancel() override;
     void cancelAfter(double seconds) override;
     void submitCommand(std::function<void()> task) override;

@@ -19,7 +19,8 @@ constexpr std::string_view kInvalidPin = R"({"error":"invalid_pin"})";
 void answerScan(const ConnectionContext& ctx, ConnectionIO& io) {
     auto& g = globals();
     if (RateLimiter::discoveryReplies().allow(ctx.remoteIP))
-        io.send(discoveryReply(ctx.computerName, getCurrentIP(), g.serverPIN, g.serverVersion));
+        (void)io.send(
+            discoveryReply(ctx.computerName, getCurrentIP(), g.serverPIN, g.serverVersion));
     io.cancelAfter(0.1);
 }
 
@@ -35,13 +36,13 @@ void sendShortcuts(RequestHandler& requests, ConnectionIO& io) {
     auto chunks = requests.fetchShortcuts();
     const auto n = std::to_string(chunks.size());
     for (std::size_t i = 0; i < chunks.size(); ++i) {
-        std::string error = io.send(chunks[i]);
+        auto sent = io.send(chunks[i]);
         std::string pos = std::to_string(i + 1) + "/" + n;
-        if (error.empty())
+        if (sent)
             logLine("📤 Pushed shortcuts chunk " + pos + " (" + std::to_string(chunks[i].size()) +
                     " bytes)");
         else
-            logLine("❌ Failed to send shortcuts chunk " + pos + ": " + error);
+            logLine("❌ Failed to send shortcuts chunk " + pos + ": " + sent.error());
     }
 }
 
@@ -66,7 +67,7 @@ void syncShortcuts(RequestHandler& requests, const Json& request) {
 void handleType(const std::string& type, const Json& request, RequestHandler& requests,
                 ConnectionIO& io) {
     if (type == "ping") {
-        io.send("pong");
+        (void)io.send("pong");  // a lost reply is the phone's to retry, as any datagram
     } else if (type == "fetch_shortcuts") {
         sendShortcuts(requests, io);
     } else if (type == "sync_shortcuts") {
@@ -87,7 +88,7 @@ void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Json& r
     if (!pinMatches(request)) {
         SecurityGuard::shared().registerFailure(ctx.remoteIP);
         logLine("⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
-        io.send(kInvalidPin);
+        (void)io.send(kInvalidPin);
         return;
     }
     SecurityGuard::shared().reset(ctx.remoteIP);

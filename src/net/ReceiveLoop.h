@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/Result.h"
+
 namespace tarsel {
 
 class RequestHandler;
@@ -19,8 +21,8 @@ struct ConnectionContext {
 class ConnectionIO {
   public:
     virtual ~ConnectionIO() = default;
-    // Sends one datagram; returns "" on success, else the error's description.
-    virtual std::string send(std::string_view text) = 0;
+    // Sends one datagram.
+    [[nodiscard]] virtual Result<> send(std::string_view text) = 0;
     virtual void cancel() = 0;
     virtual void cancelAfter(double seconds) = 0;
     // Runs a command off the connection, after the commands it sent before.

@@ -48,13 +48,13 @@ void startServer(asio::thread_pool& network, RequestHandler& requests) {
         return;
     }
     g.activeListener = listener;
-    std::string error = listener->start();
+    auto started = listener->start();
     g.bonjourService = platform().advertiser->publish("local.", "_tarsel._udp.", name, g.port);
     logLine("📡 [mDNS] _tarsel._udp 광고 시작 (" + name + ":" + std::to_string(g.port) + ")");
-    if (error.empty())
+    if (started)
         logLine("✅ 서버 리스너 대기 중 (포트 3000)");
     else
-        logLine("❌ 서버 시작 실패: " + error);
+        logLine("❌ 서버 시작 실패: " + started.error());
 }
 
 }  // namespace tarsel

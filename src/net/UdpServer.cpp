@@ -40,7 +40,7 @@ UdpServer::~UdpServer() {
     cancel();
 }
 
-std::string UdpServer::start() {
+Result<> UdpServer::start() {
     asio::error_code ec;
     socket_.open(udp::v4(), ec);
     if (!ec) socket_.set_option(udp::socket::reuse_address(true), ec);
@@ -49,10 +49,10 @@ std::string UdpServer::start() {
     asio::error_code ignored;
     if (!ec) socket_.set_option(udp::socket::receive_buffer_size(kReceiveBufferBytes), ignored);
     if (!ec) socket_.bind(udp::endpoint(udp::v4(), port_), ec);
-    if (ec) return ec.message();
+    if (ec) return failure(ec.message());
     receiveNext();
     scheduleSweep();
-    return "";
+    return {};
 }
 
 void UdpServer::cancel() {
@@ -155,12 +155,13 @@ void UdpServer::scheduleSweep() {
     });
 }
 
-std::string UdpServer::sendTo(const udp::endpoint& to, std::string_view data) {
+Result<> UdpServer::sendTo(const udp::endpoint& to, std::string_view data) {
     asio::error_code ec;
     std::lock_guard lock(socketMutex_);
-    if (cancelled_) return "cancelled";
+    if (cancelled_) return failure("cancelled");
     socket_.send_to(asio::buffer(data.data(), data.size()), to, 0, ec);
-    return ec ? ec.message() : "";
+    if (ec) return failure(ec.message());
+    return {};
 }
 
 }  // namespace tarsel

@@ -16,6 +16,8 @@
 #include "net/ReceiveLoop.h"
 #include "runtime/DatagramBatch.h"
 
+#include "runtime/Result.h"
+
 namespace tarsel {
 
 class Connection;
@@ -34,7 +36,7 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     ~UdpServer();
 
     // Binds and starts receiving; "" on success, else the error's description.
-    std::string start();
+    [[nodiscard]] Result<> start();
     void cancel();
     asio::thread_pool& network() { return network_; }
 
@@ -49,7 +51,7 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     void makeRoom();
     std::size_t evictIdle();  // how many were forgotten
     void scheduleSweep();
-    std::string sendTo(const asio::ip::udp::endpoint& to, std::string_view data);
+    [[nodiscard]] Result<> sendTo(const asio::ip::udp::endpoint& to, std::string_view data);
 
     asio::thread_pool& network_;
     RequestHandler& requests_;

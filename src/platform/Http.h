@@ -3,13 +3,14 @@
 #include <cstddef>
 #include <string>
 
+#include "runtime/Result.h"
+
 namespace tarsel {
 
+// A response that arrived; a transfer that failed is a Result failure instead.
 struct HttpResponse {
-    bool ok = false;  // a response arrived
     long status = 0;  // HTTP status
     std::string body;
-    std::string error;  // description when !ok
 };
 
 // A body `get` accepts; a real manifest is well under 4 KB.
@@ -23,10 +24,13 @@ class Http {
     virtual ~Http() = default;
     // A larger body than kMaxDocumentBytes fails, and so does a transfer
     // longer than four intervals.
-    virtual HttpResponse get(const std::string& url, double timeoutSeconds) = 0;
+    [[nodiscard]] virtual Result<HttpResponse> get(const std::string& url,
+                                                   double timeoutSeconds) = 0;
     // Streams the body into `path`; `cancel` set to true stops it.
-    virtual HttpResponse download(const std::string& url, const std::string& path,
-                                  double timeoutSeconds, const std::atomic<bool>& cancel) = 0;
+    [[nodiscard]] virtual Result<HttpResponse> download(const std::string& url,
+                                                        const std::string& path,
+                                                        double timeoutSeconds,
+                                                        const std::atomic<bool>& cancel) = 0;
 };
 
 }  // namespace tarsel

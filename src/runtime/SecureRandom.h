@@ -1,15 +1,16 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+
+#include "runtime/Result.h"
 
 namespace tarsel {
 
-// Fills `out` from the system's secure random source; false when no secure
+// Fills `out` from the system's secure random source; fails when no secure
 // source answered (never a predictable stand-in).
-bool secureRandomBytes(void* out, std::size_t size);
+[[nodiscard]] Result<> secureRandomBytes(void* out, std::size_t size);
 
-// Uniform integer in [0, upperBound) from that source; nothing when it failed.
-std::optional<uint32_t> secureRandomBelow(uint32_t upperBound);
+// Uniform integer in [0, upperBound) from that source.
+[[nodiscard]] Result<uint32_t> secureRandomBelow(uint32_t upperBound);
 
 }  // namespace tarsel

@@ -13,9 +13,9 @@ namespace {
 
 struct FakeConnection : tarsel::ConnectionIO {
     std::size_t bytesSent = 0;
-    std::string send(std::string_view text) override {
+    tarsel::Result<> send(std::string_view text) override {
         bytesSent += text.size();
-        return "";
+        return {};
     }
     void cancel() override {}
     void cancelAfter(double) override {}

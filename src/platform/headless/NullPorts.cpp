@@ -68,14 +68,13 @@ class NullAlerts : public Alerts {
 
 class NullHttp : public Http {
   public:
-    HttpResponse get(const std::string&, double) override { return unavailable(); }
-    HttpResponse download(const std::string&, const std::string&, double,
-                          const std::atomic<bool>&) override {
-        return unavailable();
+    Result<HttpResponse> get(const std::string&, double) override {
+        return failure("HTTP unavailable");
     }
-
-  private:
-    static HttpResponse unavailable() { return {false, 0, "", "HTTP unavailable"}; }
+    Result<HttpResponse> download(const std::string&, const std::string&, double,
+                                  const std::atomic<bool>&) override {
+        return failure("HTTP unavailable");
+    }
 };
 
 }  // namespace

@@ -90,16 +90,10 @@ Easy makeEasy(const std::string& url, double timeoutSeconds, char* errorBuffer) 
     return easy;
 }
 
-HttpResponse failure(const std::string& what) {
-    HttpResponse response;
-    response.error = what;
-    return response;
-}
-
 // One request per hop; `prepare` points the body at a fresh target each time,
 // so a redirect's own body never ends up in the result.
-HttpResponse perform(const std::string& url, double timeoutSeconds,
-                     const std::function<bool(CURL*)>& prepare) {
+Result<HttpResponse> perform(const std::string& url, double timeoutSeconds,
+                             const std::function<bool(CURL*)>& prepare) {
     const std::optional<std::string> origin = originOf(url);
     std::string address = url;
     for (int hop = 0; hop <= kMaxRedirects; ++hop) {
@@ -110,7 +104,6 @@ HttpResponse perform(const std::string& url, double timeoutSeconds,
         if (CURLcode code = curl_easy_perform(easy.get()); code != CURLE_OK)
             return failure(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
         HttpResponse response;
-        response.ok = true;
         curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &response.status);
         char* next = nullptr;
         curl_easy_getinfo(easy.get(), CURLINFO_REDIRECT_URL, &next);
@@ -129,9 +122,9 @@ CurlHttp::CurlHttp() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-HttpResponse CurlHttp::get(const std::string& url, double timeoutSeconds) {
+Result<HttpResponse> CurlHttp::get(const std::string& url, double timeoutSeconds) {
     Document document;
-    HttpResponse response = perform(url, timeoutSeconds, [&](CURL* c) {
+    auto response = perform(url, timeoutSeconds, [&](CURL* c) {
         document = {};
         // A document is small: a drip-fed one must not hold the check forever.
         curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(4 * timeoutSeconds * 1000));
@@ -141,14 +134,14 @@ HttpResponse CurlHttp::get(const std::string& url, double timeoutSeconds) {
     });
     if (document.tooLarge)
         return failure("body larger than " + std::to_string(kMaxDocumentBytes) + " bytes");
-    if (response.ok) response.body = std::move(document.body);
+    if (response) response->body = std::move(document.body);
     return response;
 }
 
-HttpResponse CurlHttp::download(const std::string& url, const std::string& path,
-                                double timeoutSeconds, const std::atomic<bool>& cancel) {
+Result<HttpResponse> CurlHttp::download(const std::string& url, const std::string& path,
+                                        double timeoutSeconds, const std::atomic<bool>& cancel) {
     std::unique_ptr<FILE, FileCloser> file;
-    HttpResponse response = perform(url, timeoutSeconds, [&](CURL* c) {
+    auto response = perform(url, timeoutSeconds, [&](CURL* c) {
         file.reset(std::fopen(path.c_str(), "wb"));  // each hop starts the file afresh
         curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, writeToFile);
         curl_easy_setopt(c, CURLOPT_WRITEDATA, file.get());
@@ -158,7 +151,7 @@ HttpResponse CurlHttp::download(const std::string& url, const std::string& path,
         return file != nullptr;
     });
     if (!file) return failure("cannot open " + path);
-    if (std::fflush(file.get()) != 0 && response.ok) return failure("cannot write " + path);
+    if (std::fflush(file.get()) != 0 && response) return failure("cannot write " + path);
     return response;
 }
 

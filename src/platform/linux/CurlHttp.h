@@ -8,9 +8,9 @@ namespace tarsel {
 class CurlHttp : public Http {
   public:
     CurlHttp();
-    HttpResponse get(const std::string& url, double timeoutSeconds) override;
-    HttpResponse download(const std::string& url, const std::string& path, double timeoutSeconds,
-                          const std::atomic<bool>& cancel) override;
+    Result<HttpResponse> get(const std::string& url, double timeoutSeconds) override;
+    Result<HttpResponse> download(const std::string& url, const std::string& path,
+                                  double timeoutSeconds, const std::atomic<bool>& cancel) override;
 };
 
 }  // namespace tarsel

@@ -28,11 +28,10 @@ OpenedInput openPath(InputPath path) {
         X11Input* keys = x.get();
         return {std::move(x), [keys] { keys->tap(XK_Super_L, 0); }, ""};
     }
-    std::string failure;
-    auto u = UinputInput::open(&failure);
-    if (!u) return {nullptr, nullptr, failure};
-    UinputInput* keys = u.get();
-    return {std::move(u), [keys] { keys->tap(KEY_LEFTMETA, 0); }, ""};
+    auto u = UinputInput::open();
+    if (!u) return {nullptr, nullptr, u.error()};
+    UinputInput* keys = u->get();
+    return {std::move(*u), [keys] { keys->tap(KEY_LEFTMETA, 0); }, ""};
 }
 
 InputPath other(InputPath path) {

@@ -75,26 +75,23 @@ Device describePointer() {
     return d;
 }
 
-std::unique_ptr<EventSink> create(const Device& description, std::string* error) {
+Result<std::unique_ptr<EventSink>> create(const Device& description) {
     libevdev_set_id_bustype(description.get(), BUS_VIRTUAL);
     libevdev_uinput* device = nullptr;
     const int rc = libevdev_uinput_create_from_device(description.get(),
                                                       LIBEVDEV_UINPUT_OPEN_MANAGED, &device);
-    if (rc != 0) {
-        if (error) *error = std::string("/dev/uinput: ") + std::strerror(-rc);
-        return nullptr;
-    }
+    if (rc != 0) return failure(std::string("/dev/uinput: ") + std::strerror(-rc));
     return std::make_unique<UinputSink>(device);
 }
 
 }  // namespace
 
-std::unique_ptr<UinputInput> UinputInput::open(std::string* error) {
-    auto keyboard = create(describeKeyboard(), error);
-    if (!keyboard) return nullptr;
-    auto pointer = create(describePointer(), error);
-    if (!pointer) return nullptr;
-    return std::make_unique<UinputInput>(std::move(keyboard), std::move(pointer));
+Result<std::unique_ptr<UinputInput>> UinputInput::open() {
+    auto keyboard = create(describeKeyboard());
+    if (!keyboard) return failure(keyboard.error());
+    auto pointer = create(describePointer());
+    if (!pointer) return failure(pointer.error());
+    return std::make_unique<UinputInput>(std::move(*keyboard), std::move(*pointer));
 }
 
 UinputInput::UinputInput(std::unique_ptr<EventSink> keyboard, std::unique_ptr<EventSink> pointer)

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/InputEvents.h"
+#include "runtime/Result.h"
 
 namespace tarsel {
 
@@ -23,7 +24,7 @@ class UinputInput : public InputEvents {
   public:
     // Null (with the reason in `error`) when the devices cannot be created,
     // typically because /dev/uinput is missing or not writable for this user.
-    static std::unique_ptr<UinputInput> open(std::string* error);
+    [[nodiscard]] static Result<std::unique_ptr<UinputInput>> open();
     UinputInput(std::unique_ptr<EventSink> keyboard, std::unique_ptr<EventSink> pointer);
     ~UinputInput() override;  // releases whatever is still held
 

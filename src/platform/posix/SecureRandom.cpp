@@ -42,18 +42,19 @@ bool fromDevice(unsigned char* out, std::size_t size) {
 
 }  // namespace
 
-bool secureRandomBytes(void* out, std::size_t size) {
+Result<> secureRandomBytes(void* out, std::size_t size) {
     auto* bytes = static_cast<unsigned char*>(out);
-    return fromGetrandom(bytes, size) || fromDevice(bytes, size);
+    if (fromGetrandom(bytes, size) || fromDevice(bytes, size)) return {};
+    return failure("neither getrandom nor /dev/urandom gave random bytes");
 }
 
-std::optional<uint32_t> secureRandomBelow(uint32_t upperBound) {
+Result<uint32_t> secureRandomBelow(uint32_t upperBound) {
     if (upperBound == 0) return 0;
     // Rejection sampling keeps the draw uniform.
     const uint32_t limit = UINT32_MAX - UINT32_MAX % upperBound;
     uint32_t v = 0;
     do {
-        if (!secureRandomBytes(&v, sizeof v)) return std::nullopt;
+        if (auto drawn = secureRandomBytes(&v, sizeof v); !drawn) return failure(drawn.error());
     } while (v >= limit);
     return v % upperBound;
 }

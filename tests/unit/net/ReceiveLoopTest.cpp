@@ -11,9 +11,9 @@ namespace {
 
 struct FakeConnection : ConnectionIO {
     std::vector<std::string> sent;
-    std::string send(std::string_view text) override {
+    Result<> send(std::string_view text) override {
         sent.emplace_back(text);
-        return "";
+        return {};
     }
     void cancel() override {}
     void cancelAfter(double) override {}

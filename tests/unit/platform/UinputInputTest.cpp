@@ -107,11 +107,10 @@ TEST_F(Uinput, HeldKeysAreReleasedWhenTheDevicesGo) {
 TEST(UinputDevice, CreatesItsTwoDevicesWhereUinputIsWritable) {
     if (access("/dev/uinput", W_OK) != 0)
         GTEST_SKIP() << "no writable /dev/uinput on this machine (no uinput module, or no access)";
-    std::string error;
-    auto input = UinputInput::open(&error);
-    ASSERT_TRUE(input) << error;
-    input->postKey(56, true, 0);  // a lone Shift changes nothing on screen
-    input->postKey(56, false, 0);
+    auto input = UinputInput::open();
+    ASSERT_TRUE(input) << input.error();
+    (*input)->postKey(56, true, 0);  // a lone Shift changes nothing on screen
+    (*input)->postKey(56, false, 0);
 }
 
 TEST(InputChoiceTable, SessionVariablesChooseThePath) {
