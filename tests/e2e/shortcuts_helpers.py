@@ -1,6 +1,7 @@
 """Layouts and helpers shared by the shortcut end-to-end tests."""
 import json
-import time
+
+from tarsel_harness import wait_until
 
 SAVED = "✅ 단축키 저장 완료: "
 DB_PARTS = (".config", "tarsel", "shortcuts_db.json")
@@ -23,10 +24,7 @@ def sync(phone, **sections):
 
 
 def wait_saves(agent, count, timeout=30.0):
-    deadline = time.monotonic() + timeout
-    while agent.log().count(SAVED) < count and time.monotonic() < deadline:
-        time.sleep(0.05)
-    assert agent.log().count(SAVED) >= count, agent.log()[-3000:]
+    assert wait_until(lambda: agent.log().count(SAVED) >= count, timeout), agent.log()[-3000:]
 
 
 def fetch(phone, quiet=1.0):

@@ -27,15 +27,15 @@ def require(condition, what):
     pytest.skip(f"missing prerequisite: {what}")
 
 
-def wait_until(predicate, timeout=10.0, what="condition"):
-    """Polls `predicate` until it returns something true, which is returned."""
+def wait_until(predicate, timeout=10.0):
+    """Polls `predicate` until it returns something true; returns its last answer."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         found = predicate()
         if found:
             return found
         time.sleep(0.02)
-    raise AssertionError(f"{what} not reached in {timeout} s")
+    return predicate()
 
 
 class Agent:
@@ -57,13 +57,9 @@ class Agent:
                                      stderr=subprocess.STDOUT, env=full_env)
 
     def wait_for(self, text, timeout=10.0):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if text in self.log():
-                return True
-            if self.proc.poll() is not None:
-                break
-            time.sleep(0.02)
+        wait_until(lambda: text in self.log() or self.proc.poll() is not None, timeout)
+        if text in self.log():
+            return True
         raise AssertionError(f"{text!r} not logged; log:\n{self.log()}")
 
     def log(self):
@@ -79,13 +75,11 @@ class Agent:
         return [e for e in out if op is None or e["op"] == op]
 
     def wait_effects(self, op, count, timeout=5.0):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            found = self.effects(op)
-            if len(found) >= count:
-                return found
-            time.sleep(0.02)
-        raise AssertionError(f"expected {count} {op!r} effects, got {self.effects(op)}")
+        found = wait_until(lambda: (lambda e: e if len(e) >= count else None)(self.effects(op)),
+                           timeout)
+        if not found:
+            raise AssertionError(f"expected {count} {op!r} effects, got {self.effects(op)}")
+        return found
 
     def stop(self, sig=signal.SIGTERM, timeout=10.0):
         if self.proc.poll() is None:

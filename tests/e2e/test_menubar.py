@@ -30,8 +30,10 @@ def titles(menu_effect):
 
 def wait_menu(agent, predicate):
     """The first recorded menu for which `predicate(titles)` holds."""
-    return wait_until(lambda: next((m for m in agent.effects("menu") if predicate(titles(m))),
-                                   None), 15, "menu")
+    menu = wait_until(lambda: next((m for m in agent.effects("menu") if predicate(titles(m))),
+                                   None), 15)
+    assert menu, [titles(m) for m in agent.effects("menu")]
+    return menu
 
 
 def start(env, tmp_path, **extra):
@@ -132,13 +134,13 @@ def test_failed_checks_log_one_line_and_change_nothing(server, tmp_path):
             count = agent.log().count(line)
             server.serve(body)
             choose(tmp_path, "Check for Updates…")
-            wait_until(lambda: agent.log().count(line) > count, what=line)
+            assert wait_until(lambda: agent.log().count(line) > count), line
         # A redirect off the website's host is never followed.
         other.serve(json.dumps({"mac": {"latest": "9.9.9"}}))
         server.serve("{}")
         server.redirect = f"https://{other.host}/version.json"
         choose(tmp_path, "Check for Updates…")
-        wait_until(lambda: "redirect to another host refused" in agent.log(), what="refusal")
+        assert wait_until(lambda: "redirect to another host refused" in agent.log())
         assert other.requests == []
         assert agent.log().count(CHECK_DONE) == 1
         assert agent.effects("alert") == []  # not even for a user-initiated check

@@ -10,6 +10,7 @@ import subprocess
 import pytest
 
 import xvfb_display as xvfb
+import tarsel_harness
 from tarsel_harness import READY, Agent, Phone, require
 
 OUT = pathlib.Path(__file__).resolve().parents[1] / "out"
@@ -21,7 +22,7 @@ WINDOW = re.compile(r'(0x[0-9a-f]+) "[^"]*": \("tarsel-server" "tarsel-server"\)
 
 # The tray and Qt's menus take longer to appear than plain X events.
 def wait_until(predicate):
-    return xvfb.wait_until(predicate, timeout=15.0)
+    return tarsel_harness.wait_until(predicate, timeout=15.0)
 
 
 @pytest.fixture

@@ -7,8 +7,8 @@ import subprocess
 
 import pytest
 
-from xvfb_display import wait_until, xvfb_display
-from tarsel_harness import CTL, PIN, READY, Agent, Phone, require
+from xvfb_display import xvfb_display
+from tarsel_harness import CTL, PIN, READY, Agent, Phone, require, wait_until
 
 TOOLS = ("Xvfb", "xev", "xdotool", "xclip")
 
@@ -57,6 +57,7 @@ def desktop(display, tmp_path):
     subprocess.run(["xdotool", "mousemove", "100", "100"], env=env, check=True)
     agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb"}, backend="x11")
     agent.wait_for(READY, timeout=20)
+    assert "✅ 손쉬운 사용 권한: 부여됨" in agent.lines()  # a display with XTest
     yield env, xev, agent
     agent.stop()
     xev.stop()
@@ -138,3 +139,19 @@ def test_letters_follow_the_current_layout(desktop):
     presses = wait_until(lambda: [k for k in xev.keys() if k[0] == "KeyPress" and k[2] in "yz"])
     assert presses and presses[0][2] == "z", xev.text()[-2000:]
     assert presses[0][1] & CONTROL
+
+
+
+@pytest.fixture
+def display_without_xtest():
+    yield from xvfb_display(("Xvfb",), "Xvfb", ["-extension", "XTEST"])
+
+
+def test_a_display_without_xtest_is_not_trusted(display_without_xtest):
+    agent = Agent(env={"DISPLAY": display_without_xtest, "QT_QPA_PLATFORM": "offscreen"},
+                  backend="x11")
+    try:
+        agent.wait_for(READY, timeout=20)
+        assert "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====" in agent.lines()
+    finally:
+        agent.stop()

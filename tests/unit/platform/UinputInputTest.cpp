@@ -120,17 +120,12 @@ TEST(InputChoiceTable, SessionVariablesChooseThePath) {
         bool forced;
         const char* reason;
     };
+    const char* wayland = "Wayland session: XTest would reach only XWayland windows";
     const Case cases[] = {
         {{"", "", "x11"}, InputPath::xtest, false, "X11 session"},
         {{"", "", ""}, InputPath::xtest, false, "X11 session"},
-        {{"", "wayland-0", ""},
-         InputPath::uinput,
-         false,
-         "Wayland session: XTest would reach only XWayland windows"},
-        {{"", "", "wayland"},
-         InputPath::uinput,
-         false,
-         "Wayland session: XTest would reach only XWayland windows"},
+        {{"", "wayland-0", ""}, InputPath::uinput, false, wayland},
+        {{"", "", "wayland"}, InputPath::uinput, false, wayland},
         {{"xtest", "wayland-0", "wayland"}, InputPath::xtest, true, "TARSEL_INPUT=xtest"},
         {{"uinput", "", "x11"}, InputPath::uinput, true, "TARSEL_INPUT=uinput"},
         {{"evdev", "", "x11"},
