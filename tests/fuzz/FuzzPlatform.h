@@ -29,7 +29,8 @@ inline testing::FakePlatform& fakes() {
         g.serverPIN = "246810";
         g.appSupportDir = data;
         g.shortcutsDBPath = files::join(data, "shortcuts_db.json");
-        g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", testing::executors().global);
+        g.ipQueue =
+            std::make_unique<SerialQueue>("com.remote.ipQueue", testing::executors().global);
         KeyMapProcessor::installQueues(p->context.get_executor(), p->timers, p->clock);
         return p;
     }();
