@@ -75,11 +75,9 @@ class Agent:
         return [e for e in out if op is None or e["op"] == op]
 
     def wait_effects(self, op, count, timeout=5.0):
-        found = wait_until(lambda: (lambda e: e if len(e) >= count else None)(self.effects(op)),
-                           timeout)
-        if not found:
+        if not wait_until(lambda: len(self.effects(op)) >= count, timeout):
             raise AssertionError(f"expected {count} {op!r} effects, got {self.effects(op)}")
-        return found
+        return self.effects(op)
 
     def stop(self, sig=signal.SIGTERM, timeout=10.0):
         if self.proc.poll() is None:
