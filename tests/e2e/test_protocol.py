@@ -101,17 +101,16 @@ def test_hostile_datagrams_do_not_hurt_other_phones(agent, phone):
 
 
 def test_tarselctl_scan_and_ping(agent):
-    out = subprocess.run([str(CTL), "scan", "127.0.0.1"], capture_output=True, text=True)
+    def ctl(*args):
+        return subprocess.run([str(CTL), *args], capture_output=True, text=True)
+    out = ctl("scan", "127.0.0.1")
     assert out.returncode == 0 and out.stdout.startswith("device_info:")
-    out = subprocess.run([str(CTL), "ping", "127.0.0.1", "--pin", PIN], capture_output=True,
-                         text=True)
+    out = ctl("ping", "127.0.0.1", "--pin", PIN)
     assert out.returncode == 0 and out.stdout.strip() == "pong"
-    out = subprocess.run([str(CTL), "ping", "127.0.0.1", "--pin", "1"], capture_output=True,
-                         text=True)
+    out = ctl("ping", "127.0.0.1", "--pin", "1")
     assert out.returncode == 2 and "invalid PIN" in out.stderr
-    out = subprocess.run([str(CTL), "ping", "127.0.0.1", "--pin", PIN, "--port", "3999",
-                          "--timeout", "0.3"], capture_output=True, text=True)
-    assert out.returncode == 1
+    assert ctl("ping", "127.0.0.1", "--pin", PIN, "--port", "3999", "--timeout", "0.3"
+               ).returncode == 1
 
 
 def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_path):

@@ -1,6 +1,6 @@
-"""The Qt desktop shell under Xvfb: the tray icon in a real XEmbed tray
-(trayer), its menu opened through TARSEL_DEBUG_OPEN_MENU=1, and a screenshot
-left in tests/out/ for people to look at."""
+"""The Qt desktop shell under Xvfb: no tray at first, then a real XEmbed tray
+(trayer) and the icon in it; the menu opened through TARSEL_DEBUG_OPEN_MENU=1
+and left as a screenshot in tests/out/ for people to look at."""
 import os
 import pathlib
 import re
@@ -14,97 +14,57 @@ import tarsel_harness
 from tarsel_harness import READY, Agent, Phone, require
 
 OUT = pathlib.Path(__file__).resolve().parents[1] / "out"
-OPENED = "🔧 [Tray] 메뉴를 열었습니다"
 NO_TRAY = "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 실행합니다"
-WINDOW = re.compile(r'(0x[0-9a-f]+) "[^"]*": \("tarsel-server" "tarsel-server"\)\s+'
-                    r'(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s+\+(-?\d+)\+(-?\d+)')
-
-
-# The tray and Qt's menus take longer to appear than plain X events.
-def wait_until(predicate):
-    return tarsel_harness.wait_until(predicate, timeout=15.0)
+WINDOW = re.compile(r'"[^"]*": \("tarsel-server" "tarsel-server"\)\s+'
+                    r'(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
 
 
 @pytest.fixture
 def display():
+    require(shutil.which("trayer"), "trayer (an XEmbed system tray)")
     yield from xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify"),
-                            "Xvfb, x11-utils and imagemagick")
+                                 "Xvfb, x11-utils and imagemagick")
 
 
-def agent_windows(display):
-    """(id, width, height, absolute x, absolute y) of every window of the agent."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], env=dict(os.environ, DISPLAY=display),
-                          capture_output=True, text=True).stdout
-    return [(m[0], int(m[1]), int(m[2]), int(m[5]), int(m[6])) for m in WINDOW.findall(tree)]
+def wait_until(predicate):  # the tray and Qt's menus are slower than plain X events
+    return tarsel_harness.wait_until(predicate, timeout=15.0)
 
 
-def start_agent(display):
+def windows(env, small):
+    """(width, height, x, y) of the agent's tray icons (small) or menus."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
+                          text=True).stdout
+    found = [tuple(map(int, m)) for m in WINDOW.findall(tree)]
+    return [w for w in found if (1 < w[0] <= 64 and w[1] <= 64 if small else w[1] >= 100)]
+
+
+def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn(display):
+    env = dict(os.environ, DISPLAY=display)
     agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb",
                        "TARSEL_DEBUG_OPEN_MENU": "1", "LANGUAGE": "en"}, backend="x11")
-    agent.wait_for(READY)
-    return agent
-
-
-def start_tray(display):
-    require(shutil.which("trayer"), "trayer (an XEmbed system tray)")
-    env = dict(os.environ, DISPLAY=display)
-    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                             "request", "--height", "24", "--SetDockType", "true"], env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    assert wait_until(lambda: subprocess.run(["xwininfo", "-name", "panel"], env=env,
-                                             capture_output=True).returncode == 0)
-    return tray
-
-
-def tray_icons(display):
-    return [w for w in agent_windows(display) if w[1] <= 64 and w[2] <= 64 and w[1] > 1]
-
-
-def test_tray_icon_and_menu_under_a_real_tray(display):
-    env = dict(os.environ, DISPLAY=display)
-    tray = start_tray(display)
-    agent = None
+    phone, tray = Phone(), None
     try:
-        agent = start_agent(display)
-        agent.wait_for(OPENED, timeout=15)
-        assert NO_TRAY not in agent.log()
-        # The menu (a tall window) and the tray icon (a small one) are on screen.
-        menus = wait_until(lambda: [w for w in agent_windows(display) if w[2] >= 100])
-        assert menus, agent_windows(display)
-        assert tray_icons(display)
-
+        agent.wait_for(READY)
+        agent.wait_for(NO_TRAY)
+        phone.request("ping")  # no tray: still serving, the menu still built
+        assert phone.recv() == "pong"
+        agent.wait_for("🔧 [Tray] 메뉴를 열었습니다", timeout=15)
+        menu = wait_until(lambda: windows(env, small=False))
+        assert menu and not windows(env, small=True)
         OUT.mkdir(exist_ok=True)
         shot = OUT / "qt_tray_menu.png"
-        subprocess.run(["import", "-window", "root", str(shot)], env=env, check=True)
-        assert shot.stat().st_size > 0
-        _, width, height, x, y = menus[0]
-        crop = OUT / "qt_tray_menu_only.png"
+        width, height, x, y = menu[0]
         subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
-                        str(crop)], env=env, check=True)
-        mean = subprocess.run(["identify", "-format", "%[fx:mean]", str(crop)],
+                        str(shot)], env=env, check=True)
+        mean = subprocess.run(["identify", "-format", "%[fx:mean]", str(shot)],
                               capture_output=True, text=True, check=True).stdout
         assert 0.05 < float(mean) < 0.99  # drawn, neither black nor blank
-    finally:
-        if agent:
-            agent.stop()
-        tray.terminate()
-        tray.wait()
-    assert agent.proc.returncode == 0
 
-
-def test_without_a_tray_it_keeps_serving_and_shows_the_icon_when_one_comes(display):
-    agent = start_agent(display)
-    phone = Phone()
-    tray = None
-    try:
-        agent.wait_for(NO_TRAY)
-        phone.request("ping")
-        assert phone.recv() == "pong"
-        agent.wait_for(OPENED, timeout=15)  # the menu is still built
-        assert not tray_icons(display)
-        tray = start_tray(display)
+        tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                 "request", "--height", "24", "--SetDockType", "true"], env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         agent.wait_for("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다", timeout=15)
-        assert wait_until(lambda: tray_icons(display)), agent_windows(display)
+        assert wait_until(lambda: windows(env, small=True))
         assert agent.log().count(NO_TRAY) == 1
     finally:
         phone.close()
@@ -112,3 +72,4 @@ def test_without_a_tray_it_keeps_serving_and_shows_the_icon_when_one_comes(displ
         if tray:
             tray.terminate()
             tray.wait()
+    assert agent.proc.returncode == 0

@@ -50,71 +50,65 @@ inline std::string fmt(double v) {
     return s;
 }
 
-class FakeInput : public InputEvents {
-  public:
-    explicit FakeInput(Journal& j) : journal_(j) {}
-    void postKey(uint16_t code, bool down, uint64_t flags) override {
-        journal_.add(std::string(down ? "down " : "up ") + std::to_string(code) + " " +
-                     std::to_string(flags));
-    }
-    void postMouse(int type, Point p, int button, int64_t clickState, bool clear) override {
-        at_ = p;
-        journal_.add("mouse " + std::to_string(type) + " " + fmt(p.x) + "," + fmt(p.y) + " b" +
-                     std::to_string(button) + " c" + std::to_string(clickState) +
-                     (clear ? " clear" : ""));
-    }
-    void postScroll(int32_t pixels) override { journal_.add("scroll " + std::to_string(pixels)); }
-    Point pointerLocation() override { return at_; }
-    void placePointer(Point p) { at_ = p; }
+// "+cmd+shift" for the Command and Shift flags; unnamed bits as a number.
+inline std::string flagNames(uint64_t flags) {
+    std::string out;
+    for (auto [bit, name] : {std::pair{0x100000u, "+cmd"},
+                             {0x20000u, "+shift"},
+                             {0x40000u, "+ctrl"},
+                             {0x80000u, "+opt"}})
+        if (flags & bit) out += name, flags &= ~uint64_t{bit};
+    return flags ? out + "+" + std::to_string(flags) : out;
+}
 
-  private:
-    Journal& journal_;
-    Point at_{500, 400};
+// A port whose effects go into the journal.
+template <class Port>
+struct Journaled : Port {
+    explicit Journaled(Journal& j) : journal(j) {}
+    Journal& journal;
 };
 
-class FakeClipboard : public Clipboard {
-  public:
-    explicit FakeClipboard(Journal& j) : journal_(j) {}
-    void setText(const std::string& t) override {
-        text_ = t;
-        journal_.add("clipboard " + t);
+struct FakeInput : Journaled<InputEvents> {
+    using Journaled::Journaled;
+    void postKey(uint16_t code, bool down, uint64_t flags) override {
+        journal.add(std::string(down ? "down " : "up ") + std::to_string(code) + flagNames(flags));
     }
-    std::string text() override { return text_; }
+    void postMouse(int type, Point p, int button, int64_t clickState, bool clear) override {
+        at = p;
+        journal.add("mouse " + std::to_string(type) + " " + fmt(p.x) + "," + fmt(p.y) + " b" +
+                    std::to_string(button) + " c" + std::to_string(clickState) +
+                    (clear ? " clear" : ""));
+    }
+    void postScroll(int32_t pixels) override { journal.add("scroll " + std::to_string(pixels)); }
+    Point pointerLocation() override { return at; }
+    Point at{500, 400};
+};
 
-  private:
-    Journal& journal_;
+struct FakeClipboard : Journaled<Clipboard> {
+    using Journaled::Journaled;
+    void setText(const std::string& t) override { journal.add("clipboard " + (text_ = t)); }
+    std::string text() override { return text_; }
     std::string text_;
 };
 
-class FakeWorkspace : public Workspace {
-  public:
-    explicit FakeWorkspace(Journal& j) : journal_(j) {}
+struct FakeWorkspace : Journaled<Workspace> {
+    using Journaled::Journaled;
     std::string frontmostApplicationId() override { return front; }
     void openTool(const std::vector<std::string>& args) override {
         std::string e = "open";
         for (auto& a : args) e += " " + a;
-        journal_.add(e);
+        journal.add(e);
     }
-    bool openURL(const std::string& url) override {
-        journal_.add("url " + url);
-        return true;
-    }
+    bool openURL(const std::string& url) override { return journal.add("url " + url), true; }
     bool isApplicationInstalled(const std::string& id) override { return installed.count(id) > 0; }
-    void launchApplication(const std::string& name) override { journal_.add("launch " + name); }
+    void launchApplication(const std::string& name) override { journal.add("launch " + name); }
     std::string front;
     std::set<std::string> installed{"com.google.Chrome"};
-
-  private:
-    Journal& journal_;
 };
 
-class FakeScripts : public Scripts {
-  public:
-    explicit FakeScripts(Journal& j) : journal_(j) {}
-    void run(const std::string& source) override { journal_.add("script " + source); }
-
-  private:
-    Journal& journal_;
+struct FakeScripts : Journaled<Scripts> {
+    using Journaled::Journaled;
+    void run(const std::string& source) override { journal.add("script " + source); }
 };
 
 // Runs main-thread work at once on the calling thread; later work on the
@@ -152,22 +146,14 @@ struct FakePlatform {
         p->host.homeDir = homeDir;
         fillNullPorts(*p);
         p->mainLoop = std::make_unique<InlineMainLoop>(context, timers);
-        input = install(p->input, std::make_unique<FakeInput>(journal));
-        workspace = install(p->workspace, std::make_unique<FakeWorkspace>(journal));
+        p->input.reset(input = new FakeInput(journal));
+        p->workspace.reset(workspace = new FakeWorkspace(journal));
         p->clipboard = std::make_unique<FakeClipboard>(journal);
         p->scripts = std::make_unique<FakeScripts>(journal);
         setPlatform(std::move(p));
         globals().clock = &clock;
     }
     ~FakePlatform() { globals().clock = &Clock::system(); }
-
-  private:
-    template <class Port, class Fake>
-    static Fake* install(std::unique_ptr<Port>& slot, std::unique_ptr<Fake> fake) {
-        Fake* raw = fake.get();
-        slot = std::move(fake);
-        return raw;
-    }
 };
 
 }  // namespace tarsel::testing

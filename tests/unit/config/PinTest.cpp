@@ -23,8 +23,7 @@
 namespace tarsel {
 namespace {
 
-class PinTest : public ::testing::Test {
-  protected:
+struct PinTest : ::testing::Test {
     void store(const std::string& text) { testing::writeText(path, text); }
     Json stored() { return Json::parse(testing::readText(path)); }
 
@@ -36,9 +35,7 @@ class PinTest : public ::testing::Test {
 TEST(StoredPin, SixNumericCharacters) {
     for (const char* good : {"012345", "١٢٣٤٥٦", "½12345"})  // Arabic-Indic; numeric, not decimal
         EXPECT_TRUE(isValidStoredPIN(good)) << good;
-    for (const char* bad : {"12345", "1234567", "12a456", "12 456",
-                            "12\xff"
-                            "456"})
+    for (const char* bad : {"12345", "1234567", "12a456", "12 456", "12\377456"})
         EXPECT_FALSE(isValidStoredPIN(bad)) << bad;
 }
 
@@ -64,14 +61,12 @@ TEST_F(PinTest, NewPinsAreSixAsciiDigitsSavedPrivatelyAndLoadedAgain) {
 
 // Invalid PINs are replaced silently; broken JSON logs the failure first.
 TEST_F(PinTest, InvalidOrBrokenStoredPinsAreReplaced) {
-    const std::pair<const char*, bool> cases[] = {{R"({"pin":"12345"})", false},
-                                                  {R"({"pin":"1234567"})", false},
-                                                  {R"({"pin":123456})", false},
-                                                  {R"(["123456"])", false},
-                                                  {R"({"other":1})", false},
-                                                  {"{not json", true},
-                                                  {"123456", true},
-                                                  {"\"123456\"", true}};
+    // clang-format off
+    const std::pair<const char*, bool> cases[] = {
+        {R"({"pin":"12345"})", false}, {R"({"pin":"1234567"})", false}, {R"({"pin":123456})", false},
+        {R"(["123456"])", false}, {R"({"other":1})", false}, {"{not json", true}, {"123456", true},
+        {"\"123456\"", true}};
+    // clang-format on
     for (auto [bad, logsFailure] : cases) {
         store(bad);
         log.clear();

@@ -28,7 +28,7 @@ class InputTest : public ::testing::Test {
         settle();
         journal().clear();
         fakes().workspace->front = "";
-        fakes().input->placePointer({500, 400});
+        fakes().input->at = {500, 400};
         fakes().clock.advance(10);  // no click series carries over between tests
     }
     Journal& journal() { return fakes().journal; }

@@ -28,7 +28,7 @@ UpdaterScriptValues macValues() {
             "/var/folders/xy/T/tsl_update_0F1E"};
 }
 
-TEST(UpdaterScriptText, HeadAndSixAssignmentsThenTheBody) {
+TEST(UpdaterScriptText, SixAssignmentsThenTheMacCommandsInOrder) {
     std::string s = updaterScript(macValues(), macTools());
     EXPECT_EQ(s.substr(0, s.find("LOG=")),
               "#!/bin/bash\nset -u\n"
@@ -38,33 +38,22 @@ TEST(UpdaterScriptText, HeadAndSixAssignmentsThenTheBody) {
               "PLIST=\"/Users/kim/Library/LaunchAgents/com.tarsel.server.plist\"\n"
               "TEAM_ID=\"K7M2XQ9PLA\"\n"
               "SELF_DIR=\"/var/folders/xy/T/tsl_update_0F1E\"\n");
-    EXPECT_NE(s.find("LOG=\"$HOME/Library/Logs/TarselServer.log\"\n"), std::string::npos);
-}
-
-TEST(UpdaterScriptText, MacCommandsAndKoreanBlocksInOrder) {
-    std::string s = updaterScript(macValues(), macTools());
     const char* inOrder[] = {
+        "LOG=\"$HOME/Library/Logs/TarselServer.log\"\n",
         "log \"시작 parent=$PARENT_PID new=$NEW_APP\"",
-        "# 교체 직전 보안 재확인 (변조 방어)",
         "/usr/bin/codesign --verify --deep --strict \"$NEW_APP\" 2>>\"$LOG\"",
         "/usr/bin/codesign -dv --verbose=4 \"$NEW_APP\" 2>&1 | grep -qx "
         "\"TeamIdentifier=$TEAM_ID\"",
-        "# 부모(현재 서버) 종료 대기 (최대 30초)",
         "while kill -0 \"$PARENT_PID\" 2>/dev/null; do",
-        "# LaunchAgent 확실히 내림 (멱등)",
         "/bin/launchctl unload \"$PLIST\" 2>/dev/null || true",
-        "# /Applications 권한 부족 시 GUI 관리자 권한 요청",
         "if [ ! -w \"/Applications\" ]; then",
         "/usr/bin/osascript -e 'do shell script \"echo ok\" with administrator privileges with "
         "prompt \"Tarsel 업데이트 설치에 관리자 암호가 필요합니다.\"'",
-        "# 백업 → 원자적 교체 (실패 시 롤백)",
         "$SUDO mv \"$DEST\" \"$BACKUP\"",
         "$SUDO /bin/cp -R \"$NEW_APP\" \"$DEST\"",
         "$SUDO /usr/bin/xattr -dr com.apple.quarantine \"$DEST\" 2>/dev/null || true",
-        "# 교체본 최종 검증 — 깨졌으면 롤백",
         "/usr/bin/codesign --verify --deep --strict \"$DEST\" 2>>\"$LOG\"",
         "log \"교체 완료\"",
-        "# 재시작 — LaunchAgent 다시 로드 (RunAtLoad 가 즉시 실행)",
         "/bin/launchctl load \"$PLIST\" 2>>\"$LOG\"",
         "/usr/bin/open \"$DEST\"",
         "log \"업데이트 종료\"",

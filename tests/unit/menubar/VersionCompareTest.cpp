@@ -14,24 +14,15 @@ int cmp(const std::string& a, const std::string& b) {
 // The documented examples; pieces that are not whole integers count as zero
 // and empty pieces are dropped; signs and leading zeros.
 TEST(CompareVersions, DocumentedExamplesOddPiecesSignsAndZeros) {
-    const std::tuple<const char*, const char*, int> cases[] = {{"1.0.17", "1.0.16", 1},
-                                                               {"1.1", "1.0.16", 1},
-                                                               {"1.0", "1.0.0", 0},
-                                                               {"1.0.9", "1.0.16", -7},
-                                                               {"v2.0", "1.0.16", -1},
-                                                               {"1..2", "1.2", 0},
-                                                               {"", "0", 0},
-                                                               {"1.0.0.1", "1.0", 1},
-                                                               {"1.0.16-beta", "1.0.0", 0},
-                                                               {"1.0. 16", "1.0", 0},
-                                                               {"1.+", "1.-", 0},
-                                                               {"1.0x10", "1", 0},
-                                                               {".1.", "1", 0},
-                                                               {"1.+5", "1.5", 0},
-                                                               {"1.-3", "1.0", -3},
-                                                               {"-0", "0", 0},
-                                                               {"1.007", "1.7", 0},
-                                                               {"2", "-2", 4}};
+    // clang-format off
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"1.0.17", "1.0.16", 1}, {"1.1", "1.0.16", 1}, {"1.0", "1.0.0", 0}, {"1.0.9", "1.0.16", -7},
+        {"v2.0", "1.0.16", -1}, {"1..2", "1.2", 0}, {"", "0", 0}, {"1.0.0.1", "1.0", 1},
+        {"1.0.16-beta", "1.0.0", 0}, {"1.0. 16", "1.0", 0}, {"1.+", "1.-", 0}, {"1.0x10", "1", 0},
+        {".1.", "1", 0}, {"1.+5", "1.5", 0}, {"1.-3", "1.0", -3}, {"-0", "0", 0},
+        {"1.007", "1.7", 0}, {"2", "-2", 4},
+    };
+    // clang-format on
     for (auto [a, b, expected] : cases) EXPECT_EQ(cmp(a, b), expected) << a << " vs " << b;
 }
 

@@ -83,16 +83,12 @@ TEST_F(Uinput, PixelScrollsAreHighResolutionWithWholeNotchesForOlderReaders) {
     input.postScroll(5);   // the notch completes
     input.postScroll(-3);  // a turn starts afresh
     input.postScroll(100000);
-    EXPECT_EQ(pointer, (Events{{EV_REL, REL_WHEEL_HI_RES, 60},
-                               syn,
-                               {EV_REL, REL_WHEEL_HI_RES, 60},
-                               {EV_REL, REL_WHEEL, 1},
-                               syn,
-                               {EV_REL, REL_WHEEL_HI_RES, -36},
-                               syn,
-                               {EV_REL, REL_WHEEL_HI_RES, 12000},
-                               {EV_REL, REL_WHEEL, 100},
-                               syn}));
+    auto wheel = [](int hiRes, int notches = 0) {
+        Events e{{EV_REL, REL_WHEEL_HI_RES, hiRes}};
+        if (notches) e.emplace_back(EV_REL, REL_WHEEL, notches);
+        return e + Events{syn};
+    };
+    EXPECT_EQ(pointer, wheel(60) + wheel(60, 1) + wheel(-36) + wheel(12000, 100));
 }
 
 TEST_F(Uinput, HeldKeysAreReleasedWhenTheDevicesGo) {
@@ -121,6 +117,7 @@ TEST(InputChoiceTable, SessionVariablesChooseThePath) {
         const char* reason;
     };
     const char* wayland = "Wayland session: XTest would reach only XWayland windows";
+    // clang-format off
     const Case cases[] = {
         {{"", "", "x11"}, InputPath::xtest, false, "X11 session"},
         {{"", "", ""}, InputPath::xtest, false, "X11 session"},
@@ -128,16 +125,13 @@ TEST(InputChoiceTable, SessionVariablesChooseThePath) {
         {{"", "", "wayland"}, InputPath::uinput, false, wayland},
         {{"xtest", "wayland-0", "wayland"}, InputPath::xtest, true, "TARSEL_INPUT=xtest"},
         {{"uinput", "", "x11"}, InputPath::uinput, true, "TARSEL_INPUT=uinput"},
-        {{"evdev", "", "x11"},
-         InputPath::xtest,
-         false,
-         "X11 session; unknown TARSEL_INPUT=evdev ignored"},
+        {{"evdev", "", "x11"}, InputPath::xtest, false, "X11 session; unknown TARSEL_INPUT=evdev ignored"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         const InputChoice choice = chooseInput(c.session);
-        EXPECT_EQ(choice.path, c.path) << c.reason;
-        EXPECT_EQ(choice.forced, c.forced) << c.reason;
-        EXPECT_EQ(choice.reason, c.reason);
+        EXPECT_EQ(std::tuple(choice.path, choice.forced, choice.reason),
+                  std::tuple(c.path, c.forced, std::string(c.reason)));
     }
 }
 
