@@ -27,6 +27,30 @@ def require(condition, what):
     pytest.skip(f"missing prerequisite: {what}")
 
 
+_opened = []  # agents, phones and helper processes of the running test
+
+
+def track(thing):
+    """Ends `thing` (an Agent, a Phone or a Popen) once the test is over."""
+    _opened.append(thing)
+    return thing
+
+
+@pytest.fixture(autouse=True)
+def end_what_the_test_opened():
+    yield
+    while _opened:
+        thing = _opened.pop()
+        if isinstance(thing, subprocess.Popen):
+            thing.terminate()
+            try:
+                thing.wait(10)
+            except subprocess.TimeoutExpired:
+                thing.kill()
+        else:
+            thing.close()
+
+
 def wait_until(predicate, timeout=10.0):
     """Polls `predicate` until it returns something true; returns its last answer."""
     deadline = time.monotonic() + timeout
@@ -55,6 +79,7 @@ class Agent:
         self.log_file = open(self.log_path, "wb")
         self.proc = subprocess.Popen([str(SERVER), *args], stdout=self.log_file,
                                      stderr=subprocess.STDOUT, env=full_env)
+        track(self)
 
     def wait_for(self, text, timeout=10.0):
         wait_until(lambda: text in self.log() or self.proc.poll() is not None, timeout)
@@ -90,6 +115,8 @@ class Agent:
         self.log_file.close()
         return self.proc.returncode
 
+    close = stop
+
 
 class Phone:
     """One UDP endpoint on loopback."""
@@ -98,6 +125,7 @@ class Phone:
         self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.sock.bind((source, 0))
         self.target = ("127.0.0.1", port)
+        track(self)
 
     def send(self, payload):
         if isinstance(payload, dict):
@@ -124,12 +152,9 @@ class Phone:
 def agent():
     a = Agent()
     a.wait_for(READY)
-    yield a
-    a.stop()
+    return a
 
 
 @pytest.fixture
 def phone():
-    p = Phone()
-    yield p
-    p.close()
+    return Phone()

@@ -23,17 +23,15 @@ def untrusted(answer=None):
 
 def test_warning_follows_the_pin_line_and_open_settings_keeps_the_agent_running():
     a = untrusted(answer=0)
-    try:
-        a.wait_for(READY)
-        alert = a.wait_effects("alert", 1)[0]
-        assert a.lines()[1:1 + len(WARNING)] == WARNING
-        assert alert["message"] == "손쉬운 사용 권한이 필요합니다"
-        assert alert["informative"].startswith("Tarsel 서버가 키보드와 마우스를 제어하려면")
-        assert alert["buttons"] == BUTTONS
-        assert a.wait_effects("settings", 1)[0]["page"] == "accessibility"
-        assert a.proc.poll() is None
-    finally:
-        assert a.stop() == 0
+    a.wait_for(READY)
+    alert = a.wait_effects("alert", 1)[0]
+    assert a.lines()[1:1 + len(WARNING)] == WARNING
+    assert alert["message"] == "손쉬운 사용 권한이 필요합니다"
+    assert alert["informative"].startswith("Tarsel 서버가 키보드와 마우스를 제어하려면")
+    assert alert["buttons"] == BUTTONS
+    assert a.wait_effects("settings", 1)[0]["page"] == "accessibility"
+    assert a.proc.poll() is None
+    assert a.stop() == 0
 
 
 def test_forced_reset_logs_the_tool_failure_opens_settings_and_exits_zero():
@@ -52,12 +50,9 @@ def test_forced_reset_logs_the_tool_failure_opens_settings_and_exits_zero():
 def test_a_display_that_cannot_be_opened_falls_back_to_the_headless_shell():
     a = Agent(backend="auto", env={"DISPLAY": ":987", "XAUTHORITY": "/nonexistent"})
     phone = Phone()
-    try:
-        a.wait_for(READY)
-        assert "⚠️ [X11] 디스플레이 :987에 연결할 수 없어 headless로 실행합니다" in a.lines()
-        assert WARNING[1] in a.lines()
-        phone.request("ping")
-        assert phone.recv() == "pong"
-    finally:
-        phone.close()
-        assert a.stop() == 0
+    a.wait_for(READY)
+    assert "⚠️ [X11] 디스플레이 :987에 연결할 수 없어 headless로 실행합니다" in a.lines()
+    assert WARNING[1] in a.lines()
+    phone.request("ping")
+    assert phone.recv() == "pong"
+    assert a.stop() == 0

@@ -6,7 +6,7 @@ import json
 import pytest
 
 from https_fixture import ManifestServer, closed_port, make_cert
-from tarsel_harness import READY, Agent, Phone, wait_until
+from tarsel_harness import READY, Agent, Phone, track, wait_until
 
 NEWER = json.dumps({"mac": {"latest": "1.0.17", "url": "https://x/get",
                             "dmg_url": "https://x/t.dmg", "sha256": "00" * 32}})
@@ -19,9 +19,7 @@ CHECK_DONE = "✅ 업데이트 체크 완료: "
 
 @pytest.fixture
 def server():
-    s = ManifestServer()
-    yield s
-    s.close()
+    return track(ManifestServer())
 
 
 def titles(menu_effect):
@@ -60,119 +58,103 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     server.serve(NEWER)
     agent = start(server.env(), tmp_path, TARSEL_RECORD_ALERT="0", TMPDIR=str(tmp_path))
     phone = Phone()
-    try:
-        phone.request("ping")
-        assert phone.recv() == "pong"
-        menu = wait_menu(agent, lambda t: INSTALL in t and t[0] == "✅  Connected")
-        t = titles(menu)
-        assert t[:3] == ["✅  Connected", "    iPhone (127.0.0.1)", "---"]
-        assert t[3].startswith("Mac IP:  ") and len(t[3]) > len("Mac IP:  ")
-        assert t[4:] == ["PIN:  246810", "---", "Tarsel v1.0.16", INSTALL, "Check for Updates…",
-                         f"Open Website ({server.host})", "---", "Quit"]
-        enabled = [i.get("enabled") for i in menu["items"] if not i.get("separator")]
-        assert enabled == [False, False, False, False, False, True, True, True, True]
-        assert [i.get("key") for i in menu["items"] if "key" in i] == ["q"]
-        assert agent.lines().count(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17") == 1
-        assert update_lines(agent)[0] == ""  # nothing before the first check
+    phone.request("ping")
+    assert phone.recv() == "pong"
+    menu = wait_menu(agent, lambda t: INSTALL in t and t[0] == "✅  Connected")
+    t = titles(menu)
+    assert t[:3] == ["✅  Connected", "    iPhone (127.0.0.1)", "---"]
+    assert t[3].startswith("Mac IP:  ") and len(t[3]) > len("Mac IP:  ")
+    assert t[4:] == ["PIN:  246810", "---", "Tarsel v1.0.16", INSTALL, "Check for Updates…",
+                     f"Open Website ({server.host})", "---", "Quit"]
+    enabled = [i.get("enabled") for i in menu["items"] if not i.get("separator")]
+    assert enabled == [False, False, False, False, False, True, True, True, True]
+    assert [i.get("key") for i in menu["items"] if "key" in i] == ["q"]
+    assert agent.lines().count(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17") == 1
+    assert update_lines(agent)[0] == ""  # nothing before the first check
 
-        # This host has no installer: the item falls back to the download page
-        # at once, downloads nothing and leaves the menu as it was.
-        choose(tmp_path, INSTALL)
-        alert = agent.wait_effects("alert", 1, timeout=10)[0]
-        assert (alert["message"], alert["informative"], alert["buttons"]) == (
-            "자동 설치를 완료하지 못했습니다",
-            f"다운로드 페이지에서 직접 받아 설치할 수 있습니다.\n\n(사유: {NO_INSTALLER})",
-            ["다운로드 페이지 열기", "나중에"])
-        assert agent.wait_effects("open_url", 1)[0]["url"] == "https://x/get"
-        agent.wait_for(f"⚠️ 자동 업데이트 폴백: {NO_INSTALLER}")
-        assert server.requests == ["/version.json"]  # one automatic check, nothing else
-        assert list(tmp_path.glob("tsl_update*")) == []
-        assert not any("⏳" in title for t in map(titles, agent.effects("menu")) for title in t)
-        assert update_lines(agent)[-1] == INSTALL
-        assert agent.effects("login") == []  # the service was never touched
-    finally:
-        phone.close()
-        agent.stop()
+    # This host has no installer: the item falls back to the download page
+    # at once, downloads nothing and leaves the menu as it was.
+    choose(tmp_path, INSTALL)
+    alert = agent.wait_effects("alert", 1, timeout=10)[0]
+    assert (alert["message"], alert["informative"], alert["buttons"]) == (
+        "자동 설치를 완료하지 못했습니다",
+        f"다운로드 페이지에서 직접 받아 설치할 수 있습니다.\n\n(사유: {NO_INSTALLER})",
+        ["다운로드 페이지 열기", "나중에"])
+    assert agent.wait_effects("open_url", 1)[0]["url"] == "https://x/get"
+    agent.wait_for(f"⚠️ 자동 업데이트 폴백: {NO_INSTALLER}")
+    assert server.requests == ["/version.json"]  # one automatic check, nothing else
+    assert list(tmp_path.glob("tsl_update*")) == []
+    assert not any("⏳" in title for t in map(titles, agent.effects("menu")) for title in t)
+    assert update_lines(agent)[-1] == INSTALL
+    assert agent.effects("login") == []  # the service was never touched
 
 
 def test_user_initiated_checks_alert_and_open_the_download_page(server, tmp_path):
     server.serve(json.dumps({"mac": {"latest": "1.0.17"}}))
     agent = start(server.env(), tmp_path, TARSEL_RECORD_ALERT="0")  # "다운로드 페이지 열기"
-    try:
-        agent.wait_for(CHECK_DONE)
-        assert agent.effects("alert") == []  # a background check never alerts
-        choose(tmp_path, "Check for Updates…")
-        alert = agent.wait_effects("alert", 1, timeout=10)[0]
-        assert (alert["message"], alert["informative"], alert["buttons"]) == (
-            "새 버전 1.0.17 사용 가능", "현재 버전: 1.0.16\n새 버전 다운로드 페이지를 여시겠습니까?",
-            ["다운로드 페이지 열기", "나중에"])
-        opened = agent.wait_effects("open_url", 1)[0]
-        assert opened["url"] == f"https://{server.host}/downloads.html"
+    agent.wait_for(CHECK_DONE)
+    assert agent.effects("alert") == []  # a background check never alerts
+    choose(tmp_path, "Check for Updates…")
+    alert = agent.wait_effects("alert", 1, timeout=10)[0]
+    assert (alert["message"], alert["informative"], alert["buttons"]) == (
+        "새 버전 1.0.17 사용 가능", "현재 버전: 1.0.16\n새 버전 다운로드 페이지를 여시겠습니까?",
+        ["다운로드 페이지 열기", "나중에"])
+    opened = agent.wait_effects("open_url", 1)[0]
+    assert opened["url"] == f"https://{server.host}/downloads.html"
 
-        server.serve(json.dumps({"mac": {"latest": "1.0.9"}}))
-        choose(tmp_path, "Check for Updates…")
-        alert = agent.wait_effects("alert", 2, timeout=10)[1]
-        assert (alert["message"], alert["informative"], alert["buttons"]) == (
-            "최신 버전입니다", "현재 버전 1.0.16 이 최신입니다.", ["확인"])
-        wait_menu(agent, lambda t: "✓  Up to date" in t)
-        choose(tmp_path, f"Open Website ({server.host})")
-        assert agent.wait_effects("open_url", 2)[1]["url"] == f"https://{server.host}"
-    finally:
-        agent.stop()
+    server.serve(json.dumps({"mac": {"latest": "1.0.9"}}))
+    choose(tmp_path, "Check for Updates…")
+    alert = agent.wait_effects("alert", 2, timeout=10)[1]
+    assert (alert["message"], alert["informative"], alert["buttons"]) == (
+        "최신 버전입니다", "현재 버전 1.0.16 이 최신입니다.", ["확인"])
+    wait_menu(agent, lambda t: "✓  Up to date" in t)
+    choose(tmp_path, f"Open Website ({server.host})")
+    assert agent.wait_effects("open_url", 2)[1]["url"] == f"https://{server.host}"
 
 
 def test_failed_checks_log_one_line_and_change_nothing(server, tmp_path):
-    other = ManifestServer()
+    other = track(ManifestServer())
     server.serve(NEWER)
     agent = start(server.env(), tmp_path)
-    try:
-        wait_menu(agent, lambda t: INSTALL in t)
-        failures = [('{"mac":{"latest":1.0}}', PARSE_FAILED),
-                    ('[{"mac":{"latest":"1.0.18"}}]', PARSE_FAILED), ("", PARSE_FAILED),
-                    ("x" * (64 * 1024 + 1), CHECK_FAILED)]
-        for body, line in failures:
-            count = agent.log().count(line)
-            server.serve(body)
-            choose(tmp_path, "Check for Updates…")
-            assert wait_until(lambda: agent.log().count(line) > count), line
-        # A redirect off the website's host is never followed.
-        other.serve(json.dumps({"mac": {"latest": "9.9.9"}}))
-        server.serve("{}")
-        server.redirect = f"https://{other.host}/version.json"
+    wait_menu(agent, lambda t: INSTALL in t)
+    failures = [('{"mac":{"latest":1.0}}', PARSE_FAILED),
+                ('[{"mac":{"latest":"1.0.18"}}]', PARSE_FAILED), ("", PARSE_FAILED),
+                ("x" * (64 * 1024 + 1), CHECK_FAILED)]
+    for body, line in failures:
+        count = agent.log().count(line)
+        server.serve(body)
         choose(tmp_path, "Check for Updates…")
-        assert wait_until(lambda: "redirect to another host refused" in agent.log())
-        assert other.requests == []
-        assert agent.log().count(CHECK_DONE) == 1
-        assert agent.effects("alert") == []  # not even for a user-initiated check
-        agent.wait_effects("menu", len(agent.effects("menu")) + 1, timeout=12)
-        assert update_lines(agent)[-1] == INSTALL  # a failed check keeps the old values
-    finally:
-        other.close()
-        agent.stop()
-
+        assert wait_until(lambda: agent.log().count(line) > count), line
+    # A redirect off the website's host is never followed.
+    other.serve(json.dumps({"mac": {"latest": "9.9.9"}}))
+    server.serve("{}")
+    server.redirect = f"https://{other.host}/version.json"
+    choose(tmp_path, "Check for Updates…")
+    assert wait_until(lambda: "redirect to another host refused" in agent.log())
+    assert other.requests == []
+    assert agent.log().count(CHECK_DONE) == 1
+    assert agent.effects("alert") == []  # not even for a user-initiated check
+    agent.wait_effects("menu", len(agent.effects("menu")) + 1, timeout=12)
+    assert update_lines(agent)[-1] == INSTALL  # a failed check keeps the old values
+    agent.stop()
     # A refused connection, and a certificate the agent was not told to trust.
     other_cert, _ = make_cert(tmp_path, "other")
     for extra in ({"TARSEL_WEBSITE_HOST": f"127.0.0.1:{closed_port()}"},
                   {"CURL_CA_BUNDLE": str(other_cert)}):
         agent = start({**server.env(), **extra}, tmp_path)
-        try:
-            agent.wait_for(CHECK_FAILED)
-            assert CHECK_DONE not in agent.log()
-            assert set(update_lines(agent)) == {""}
-        finally:
-            agent.stop()
+        agent.wait_for(CHECK_FAILED)
+        assert CHECK_DONE not in agent.log()
+        assert set(update_lines(agent)) == {""}
+        agent.stop()
 
 
 def test_korean_menu_and_quit_from_the_menu(server, tmp_path):
     server.serve(NEWER)
     agent = start({**server.env(), "LANGUAGE": "ko:en"}, tmp_path)
-    try:
-        menu = wait_menu(agent, lambda t: "🔴  새 버전 설치 (v1.0.17)" in t)
-        assert (titles(menu)[0], titles(menu)[-1]) == ("⚪️  연결 대기 중", "종료")
-        choose(tmp_path, "Quit")  # an English title is not in a Korean menu
-        choose(tmp_path, "종료")
-        assert agent.proc.wait(10) == 0
-        assert "선택할 수 없는 메뉴 항목: Quit" in agent.log()
-        assert "✅ 정리 완료" in agent.log()
-    finally:
-        agent.stop()
+    menu = wait_menu(agent, lambda t: "🔴  새 버전 설치 (v1.0.17)" in t)
+    assert (titles(menu)[0], titles(menu)[-1]) == ("⚪️  연결 대기 중", "종료")
+    choose(tmp_path, "Quit")  # an English title is not in a Korean menu
+    choose(tmp_path, "종료")
+    assert agent.proc.wait(10) == 0
+    assert "선택할 수 없는 메뉴 항목: Quit" in agent.log()
+    assert "✅ 정리 완료" in agent.log()

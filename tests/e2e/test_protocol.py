@@ -59,7 +59,6 @@ def test_lockout_after_ten_failures_still_answers_discovery(agent, phone):
     assert other.recv(0.5) is None
     other.send('{"type":"scan"}')
     assert other.recv().startswith("device_info:")
-    other.close()
 
 
 def test_endpoints_are_independent_and_broken_datagrams_reopen(agent):
@@ -76,7 +75,6 @@ def test_endpoints_are_independent_and_broken_datagrams_reopen(agent):
     assert a.recv() == "pong"
     assert any(l.startswith("⚠️  JSON 파싱 실패 (127.0.0.1): ") for l in agent.lines())
     assert not any("인증 실패" in l for l in agent.lines())
-    a.close(), b.close()
 
 
 def test_hostile_datagrams_do_not_hurt_other_phones(agent, phone):
@@ -91,7 +89,6 @@ def test_hostile_datagrams_do_not_hurt_other_phones(agent, phone):
     phone.request("ping")
     assert phone.recv(3.0) == "pong"
     assert agent.proc.poll() is None
-    hostile.close()
     # The log stays whole short lines of valid UTF-8, none of them forged, and
     # parse failures are logged at a capped rate.
     lines = agent.log_path.read_bytes().decode("utf-8").splitlines()
@@ -126,7 +123,6 @@ def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_
         p = Phone()
         p.request("ping", pin="482913")
         assert p.recv() == "pong"
-        p.close()
         a.stop()
     assert not old.exists()
     assert json.loads((tmp_path / "xdg/tarsel/shortcuts_db.json").read_text()) == {

@@ -40,8 +40,6 @@ def test_two_phones_syncing_at_once_lose_no_section(agent):
     assert [c["total_count"] for c in chunks] == [len(expected["3x3"]), len(expected["user"])]
     assert all(c["type"] == "shortcuts_sync" and len(c) == 4 for c in chunks)
     assert json.loads(db_path(agent).read_text(encoding="utf-8")) == expected
-    for p in phones.values():
-        p.close()
 
 
 def test_sync_logs_only_non_empty_phone_sections(agent, phone):

@@ -14,10 +14,8 @@ WANTS = ".config/systemd/user/default.target.wants/tarsel-server.service"
 
 def run_once(home):
     a = Agent(home=home)
-    try:
-        a.wait_for(READY)
-    finally:
-        assert a.stop() == 0
+    a.wait_for(READY)
+    assert a.stop() == 0
     return a.lines()
 
 

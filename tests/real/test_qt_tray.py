@@ -11,7 +11,7 @@ import pytest
 
 import xvfb_display as xvfb
 import tarsel_harness
-from tarsel_harness import READY, Agent, Phone, require
+from tarsel_harness import READY, Agent, Phone, require, track
 
 OUT = pathlib.Path(__file__).resolve().parents[1] / "out"
 NO_TRAY = "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 실행합니다"
@@ -22,7 +22,7 @@ WINDOW = re.compile(r'"[^"]*": \("tarsel-server" "tarsel-server"\)\s+'
 @pytest.fixture
 def display():
     require(shutil.which("trayer"), "trayer (an XEmbed system tray)")
-    yield from xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify"),
+    return xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify"),
                                  "Xvfb, x11-utils and imagemagick")
 
 
@@ -42,34 +42,27 @@ def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn(display):
     env = dict(os.environ, DISPLAY=display)
     agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb",
                        "TARSEL_DEBUG_OPEN_MENU": "1", "LANGUAGE": "en"}, backend="x11")
-    phone, tray = Phone(), None
-    try:
-        agent.wait_for(READY)
-        agent.wait_for(NO_TRAY)
-        phone.request("ping")  # no tray: still serving, the menu still built
-        assert phone.recv() == "pong"
-        agent.wait_for("🔧 [Tray] 메뉴를 열었습니다", timeout=15)
-        menu = wait_until(lambda: windows(env, small=False))
-        assert menu and not windows(env, small=True)
-        OUT.mkdir(exist_ok=True)
-        shot = OUT / "qt_tray_menu.png"
-        width, height, x, y = menu[0]
-        subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
-                        str(shot)], env=env, check=True)
-        mean = subprocess.run(["identify", "-format", "%[fx:mean]", str(shot)],
-                              capture_output=True, text=True, check=True).stdout
-        assert 0.05 < float(mean) < 0.99  # drawn, neither black nor blank
+    phone = Phone()
+    agent.wait_for(READY)
+    agent.wait_for(NO_TRAY)
+    phone.request("ping")  # no tray: still serving, the menu still built
+    assert phone.recv() == "pong"
+    agent.wait_for("🔧 [Tray] 메뉴를 열었습니다", timeout=15)
+    menu = wait_until(lambda: windows(env, small=False))
+    assert menu and not windows(env, small=True)
+    OUT.mkdir(exist_ok=True)
+    shot = OUT / "qt_tray_menu.png"
+    width, height, x, y = menu[0]
+    subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
+                    str(shot)], env=env, check=True)
+    mean = subprocess.run(["identify", "-format", "%[fx:mean]", str(shot)],
+                          capture_output=True, text=True, check=True).stdout
+    assert 0.05 < float(mean) < 0.99  # drawn, neither black nor blank
 
-        tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                                 "request", "--height", "24", "--SetDockType", "true"], env=env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        agent.wait_for("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다", timeout=15)
-        assert wait_until(lambda: windows(env, small=True))
-        assert agent.log().count(NO_TRAY) == 1
-    finally:
-        phone.close()
-        agent.stop()
-        if tray:
-            tray.terminate()
-            tray.wait()
-    assert agent.proc.returncode == 0
+    track(subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                             "request", "--height", "24", "--SetDockType", "true"], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    agent.wait_for("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다", timeout=15)
+    assert wait_until(lambda: windows(env, small=True))
+    assert agent.log().count(NO_TRAY) == 1
+    assert agent.stop() == 0

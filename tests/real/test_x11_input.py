@@ -8,14 +8,14 @@ import subprocess
 import pytest
 
 from xvfb_display import xvfb_display
-from tarsel_harness import CTL, PIN, READY, Agent, Phone, require, wait_until
+from tarsel_harness import CTL, PIN, READY, Agent, Phone, require, track, wait_until
 
 TOOLS = ("Xvfb", "xev", "xdotool", "xclip")
 
 
 @pytest.fixture
 def display():
-    yield from xvfb_display(TOOLS, "X test tools")
+    return xvfb_display(TOOLS, "X test tools")
 
 
 class Xev:
@@ -25,9 +25,9 @@ class Xev:
     def __init__(self, env, tmp_path):
         self.path = tmp_path / "xev.log"
         self.out = open(self.path, "w")
-        self.proc = subprocess.Popen(["xev", "-geometry", "600x500+0+0", "-event", "keyboard",
-                                      "-event", "button", "-event", "mouse"],
-                                     stdout=self.out, env=env)
+        self.proc = track(subprocess.Popen(["xev", "-geometry", "600x500+0+0", "-event",
+                                            "keyboard", "-event", "button", "-event", "mouse"],
+                                           stdout=self.out, env=env))
 
     def text(self):
         return self.path.read_text(errors="replace")
@@ -41,11 +41,6 @@ class Xev:
     def buttons(self):
         return re.findall(r"(ButtonPress|ButtonRelease) event.*?button (\d+)", self.text(), re.S)
 
-    def stop(self):
-        self.proc.terminate()
-        self.proc.wait()
-        self.out.close()
-
 
 @pytest.fixture
 def desktop(display, tmp_path):
@@ -58,9 +53,7 @@ def desktop(display, tmp_path):
     agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb"}, backend="x11")
     agent.wait_for(READY, timeout=20)
     assert "✅ 손쉬운 사용 권한: 부여됨" in agent.lines()  # a display with XTest
-    yield env, xev, agent
-    agent.stop()
-    xev.stop()
+    return env, xev, agent
 
 
 def pointer(env):
@@ -97,23 +90,20 @@ def test_combinations_arrive_with_modifiers_in_the_current_layout(desktop):
 def test_pointer_moves_by_the_scaled_amount_and_clicks(desktop):
     env, xev, _ = desktop
     phone = Phone()
-    try:
-        phone.request("move", dx=10, dy=-4)
-        assert wait_until(lambda: pointer(env) == (115, 94)), pointer(env)
-        phone.request("move", dx=1, dy=1)   # 1.5 px: the half pixel is kept...
-        phone.request("move", dx=1, dy=1)   # ...and the second move makes it whole
-        assert wait_until(lambda: pointer(env) == (118, 97)), pointer(env)
-        phone.request("click")
-        phone.request("right_click")
-        assert wait_until(lambda: len(xev.buttons()) >= 4), xev.text()[-2000:]
-        assert xev.buttons()[:4] == [("ButtonPress", "1"), ("ButtonRelease", "1"),
-                                     ("ButtonPress", "3"), ("ButtonRelease", "3")]
-        phone.request("move", dx=2**63 - 1, dy=-2**63)  # stops at the screen's edge
-        assert wait_until(lambda: pointer(env) == (1023, 0)), pointer(env)
-        phone.request("move", dx=-2, dy=2)
-        assert wait_until(lambda: pointer(env) == (1020, 3)), pointer(env)
-    finally:
-        phone.close()
+    phone.request("move", dx=10, dy=-4)
+    assert wait_until(lambda: pointer(env) == (115, 94)), pointer(env)
+    phone.request("move", dx=1, dy=1)   # 1.5 px: the half pixel is kept...
+    phone.request("move", dx=1, dy=1)   # ...and the second move makes it whole
+    assert wait_until(lambda: pointer(env) == (118, 97)), pointer(env)
+    phone.request("click")
+    phone.request("right_click")
+    assert wait_until(lambda: len(xev.buttons()) >= 4), xev.text()[-2000:]
+    assert xev.buttons()[:4] == [("ButtonPress", "1"), ("ButtonRelease", "1"),
+                                 ("ButtonPress", "3"), ("ButtonRelease", "3")]
+    phone.request("move", dx=2**63 - 1, dy=-2**63)  # stops at the screen's edge
+    assert wait_until(lambda: pointer(env) == (1023, 0)), pointer(env)
+    phone.request("move", dx=-2, dy=2)
+    assert wait_until(lambda: pointer(env) == (1020, 3)), pointer(env)
 
 
 def test_text_is_left_on_the_clipboard_and_pasted(desktop):
@@ -133,14 +123,11 @@ def test_text_is_left_on_the_clipboard_and_pasted(desktop):
 
 @pytest.fixture
 def display_without_xtest():
-    yield from xvfb_display(("Xvfb",), "Xvfb", ["-extension", "XTEST"])
+    return xvfb_display(("Xvfb",), "Xvfb", ["-extension", "XTEST"])
 
 
 def test_a_display_without_xtest_is_not_trusted(display_without_xtest):
     agent = Agent(env={"DISPLAY": display_without_xtest, "QT_QPA_PLATFORM": "offscreen"},
                   backend="x11")
-    try:
-        agent.wait_for(READY, timeout=20)
-        assert "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====" in agent.lines()
-    finally:
-        agent.stop()
+    agent.wait_for(READY, timeout=20)
+    assert "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====" in agent.lines()
