@@ -4,6 +4,7 @@
 // work at once; the other ports are the null ones; the host is this Linux host.
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <set>
 #include <string>
@@ -21,33 +22,27 @@ namespace tarsel::testing {
 
 // Every effect in order, with the manual clock's time it happened at. Tests
 // run queued work on their own thread, so nothing here is shared.
-class Journal {
-  public:
-    explicit Journal(const Clock& clock) : clock_(clock) {}
+struct Journal {
     void add(std::string entry) {
-        entries_.push_back(std::move(entry));
-        times_.push_back(clock_.monotonic());
+        entries.push_back(std::move(entry)), at.push_back(clock.monotonic());
     }
-    const std::vector<std::string>& all() const { return entries_; }
+    const std::vector<std::string>& all() const { return entries; }
     // Seconds since the first entry, one per entry, to the microsecond.
     std::vector<double> times() const {
         std::vector<double> out;
-        for (double t : times_) out.push_back(std::round((t - times_.front()) * 1e6) / 1e6);
+        for (double t : at) out.push_back(std::round((t - at.front()) * 1e6) / 1e6);
         return out;
     }
-    void clear() { entries_.clear(), times_.clear(); }
-
-  private:
-    const Clock& clock_;
-    std::vector<std::string> entries_;
-    std::vector<double> times_;
+    void clear() { entries.clear(), at.clear(); }
+    const Clock& clock;
+    std::vector<std::string> entries{};
+    std::vector<double> at{};
 };
 
 inline std::string fmt(double v) {
-    std::string s = std::to_string(v);
-    s.erase(s.find_last_not_of('0') + 1);
-    if (s.back() == '.') s.pop_back();
-    return s;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return text;
 }
 
 // "+cmd+shift" for the Command and Shift flags; unnamed bits as a number.
@@ -113,20 +108,16 @@ struct FakeScripts : Journaled<Scripts> {
 
 // Runs main-thread work at once on the calling thread; later work on the
 // test's manual timers.
-class InlineMainLoop : public MainLoop {
-  public:
-    InlineMainLoop(asio::io_context& context, Timers& timers)
-        : context_(context), timers_(timers) {}
+struct InlineMainLoop : MainLoop {
+    InlineMainLoop(asio::io_context& context, Timers& timers) : context(context), timers(timers) {}
     void post(std::function<void()> task) override { task(); }
     void postAfter(std::chrono::duration<double> d, std::function<void()> task) override {
-        timers_.after(context_.get_executor(), d, std::move(task));
+        timers.after(context.get_executor(), d, std::move(task));
     }
     void run() override {}
     bool isMainThread() const override { return true; }
-
-  private:
-    asio::io_context& context_;
-    Timers& timers_;
+    asio::io_context& context;
+    Timers& timers;
 };
 
 // Queued work (the input queues, once installed) runs on `context`, on the

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <tuple>
 
 #include "menubar/MenuModel.h"
@@ -103,6 +104,36 @@ TEST(MenuModel, KoreanTexts) {
                                         "PIN:  246810", "---", "Tarsel v1.0.16", "✓  최신 버전",
                                         "업데이트 확인…", "웹사이트 열기 (tarsel.example)", "---",
                                         "종료"}));
+}
+
+TEST(L10nSelection, KoreanOnlyWhenTheFirstLanguageBeginsWithKo) {
+    EXPECT_EQ(L10n::forLanguages({"ko-KR"}, "tarsel.example").quit, "종료");
+    EXPECT_EQ(L10n::forLanguages({"ko_KR.UTF-8"}, "tarsel.example").quit, "종료");
+    EXPECT_EQ(L10n::forLanguages({"ko"}, "tarsel.example").quit, "종료");
+    EXPECT_EQ(L10n::forLanguages({"en-US", "ko-KR"}, "tarsel.example").quit, "Quit");
+    EXPECT_EQ(L10n::forLanguages({"ja-JP"}, "tarsel.example").quit, "Quit");
+    EXPECT_EQ(L10n::forLanguages({"KO-KR"}, "tarsel.example").quit, "Quit");  // case matters
+    EXPECT_EQ(L10n::forLanguages({}, "tarsel.example").quit, "Quit");
+}
+
+TEST(L10nSelection, PreferredLanguagesFollowTheLocaleVariablesInOrder) {
+    std::map<std::string, std::string> vars;
+    auto env = [&vars](const std::string& name) { return vars.count(name) ? vars[name] : ""; };
+    EXPECT_TRUE(preferredLanguages(env).empty());
+
+    vars["LANG"] = "en_US.UTF-8";
+    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"en_US.UTF-8"});
+    vars["LC_MESSAGES"] = "ko_KR.UTF-8";
+    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"ko_KR.UTF-8"});
+    vars["LC_ALL"] = "ja_JP.UTF-8";
+    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"ja_JP.UTF-8"});
+    vars["LC_ALL"] = "";  // set but empty: skipped
+    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"ko_KR.UTF-8"});
+
+    vars["LANGUAGE"] = ":ko:en_GB::";
+    EXPECT_EQ(preferredLanguages(env), (std::vector<std::string>{"ko", "en_GB"}));
+    vars["LANGUAGE"] = ":";
+    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"ko_KR.UTF-8"});
 }
 
 }  // namespace

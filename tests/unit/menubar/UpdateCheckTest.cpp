@@ -1,0 +1,126 @@
+// The update check's pieces: the manifest, version order, addresses and
+// which download addresses are trusted.
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "menubar/StatusBarController.h"
+#include "menubar/TrustedUrl.h"
+#include "menubar/UpdateCheck.h"
+#include "menubar/Url.h"
+
+namespace tarsel {
+namespace {
+
+const std::string kDefault = "https://tarsel.example/downloads.html";
+
+TEST(Manifest, OnlyLatestFallsBackToTheDownloadsPageAndClearsTheRest) {
+    auto info = parseManifest(R"({"mac":{"latest":"1.0.17"},"windows":{"latest":"9"}})", kDefault);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->latest, "1.0.17");
+    EXPECT_EQ(info->downloadURL, kDefault);
+    EXPECT_FALSE(info->dmgURL);
+    EXPECT_FALSE(info->sha256);
+}
+
+TEST(Manifest, MembersOfTheWrongTypeCountAsAbsent) {
+    auto info = parseManifest(
+        R"({"mac":{"latest":"2.0","url":5,"dmg_url":"https://tarsel.example/a.dmg","sha256":null}})",
+        kDefault);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->downloadURL, kDefault);
+    EXPECT_EQ(info->dmgURL, "https://tarsel.example/a.dmg");
+    EXPECT_FALSE(info->sha256);
+    info = parseManifest(R"({"mac":{"latest":"2.0","url":"https://x.example/d","sha256":"AB "}})",
+                         kDefault);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->downloadURL, "https://x.example/d");
+    EXPECT_EQ(info->sha256, "AB ");  // kept verbatim
+}
+
+TEST(Manifest, ParseFailures) {
+    for (const char* body :
+         {"", "   ", "[]", R"([{"mac":{"latest":"1.0.17"}}])", "null", "\"1.0.17\"", "{",
+          R"({"mac":{"latest":1.0}})", R"({"mac":{"latest":null}})", R"({"mac":{}})",
+          R"({"mac":"1.0.17"})", R"({"latest":"1.0.17"})", "<html>404</html>"}) {
+        EXPECT_FALSE(parseManifest(body, kDefault)) << body;
+    }
+}
+
+TEST(Url, ParsesTheAddressesTheAgentUses) {
+    auto url = parseURL("https://127.0.0.1:8443/version.json");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->scheme, "https");
+    EXPECT_EQ(url->host, "127.0.0.1");
+    EXPECT_EQ(url->port, "8443");
+    EXPECT_EQ(url->authority(), "127.0.0.1:8443");
+    EXPECT_EQ(url->path, "/version.json");
+    url = parseURL("https://user@tarsel.example");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->host, "tarsel.example");
+    EXPECT_EQ(url->path, "");
+    for (const char* bad : {"", "tarsel.example", "https://", "https://:80/", "https://a b/",
+                            "https://host:port/", "https://é.example/", "1http://x/"})
+        EXPECT_FALSE(parseURL(bad)) << bad;
+}
+
+int cmp(const std::string& a, const std::string& b) {
+    return StatusBarController::compareVersions(a, b);
+}
+
+// The documented examples; pieces that are not whole integers count as zero
+// and empty pieces are dropped; signs and leading zeros.
+TEST(CompareVersions, DocumentedExamplesOddPiecesSignsAndZeros) {
+    // clang-format off
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"1.0.17", "1.0.16", 1}, {"1.1", "1.0.16", 1}, {"1.0", "1.0.0", 0}, {"1.0.9", "1.0.16", -7},
+        {"v2.0", "1.0.16", -1}, {"1..2", "1.2", 0}, {"", "0", 0}, {"1.0.0.1", "1.0", 1},
+        {"1.0.16-beta", "1.0.0", 0}, {"1.0. 16", "1.0", 0}, {"1.+", "1.-", 0}, {"1.0x10", "1", 0},
+        {".1.", "1", 0}, {"1.+5", "1.5", 0}, {"1.-3", "1.0", -3}, {"-0", "0", 0},
+        {"1.007", "1.7", 0}, {"2", "-2", 4},
+    };
+    // clang-format on
+    for (auto [a, b, expected] : cases) EXPECT_EQ(cmp(a, b), expected) << a << " vs " << b;
+}
+
+TEST(CompareVersions, AbsurdlyLongNumbersKeepTheirOrderWithoutOverflow) {
+    const std::string huge(400, '9');
+    EXPECT_GE(cmp("1." + huge, "1.0.16"), 1);
+    EXPECT_LT(cmp("1.0.16", "1." + huge), 0);
+    EXPECT_EQ(cmp(huge + ".1", huge + ".1"), 0);
+    EXPECT_EQ(cmp("000" + huge, huge), 0);
+    EXPECT_GE(cmp("1" + huge, "9" + std::string(399, '9')), 1);  // longer is larger
+    EXPECT_LT(cmp("-" + huge, "1"), 0);
+    EXPECT_GE(cmp(huge, "-" + huge), 1);
+    // Differences beyond int stay correct in sign.
+    EXPECT_GE(cmp("9223372036854775807", "-9223372036854775807"), 1);
+    EXPECT_LT(cmp("-9223372036854775808", "9223372036854775807"), 0);
+    EXPECT_GE(cmp("4294967296", "0"), 1);
+    EXPECT_LT(cmp("0", "4294967296"), 0);
+}
+
+// Only https on the website's host itself; text that is no URL or hides its
+// host (parsers disagree on these, and the downloader might fetch evil.test)
+// is refused. A website with a port names its host only.
+TEST(TrustedDownloadAddress, OnlyHttpsOnTheWebsiteHostItself) {
+    const std::pair<const char*, const char*> trusted[] = {
+        {"https://tarsel.example/dl/Tarsel-1.0.17.dmg", "https://tarsel.example"},
+        {"https://tarsel.example:8443/a.dmg?x=1", "https://tarsel.example"},
+        {"https://127.0.0.1:8443/u.dmg", "https://127.0.0.1:8443"},
+        {"https://127.0.0.1/u.dmg", "https://127.0.0.1:8443"}};
+    for (auto [url, site] : trusted) EXPECT_TRUE(isTrustedDownloadAddress(url, site)) << url;
+    for (const char* url :
+         {"http://tarsel.example/a.dmg", "HTTPS://tarsel.example/a.dmg",
+          "ftp://tarsel.example/a.dmg", "https://cdn.tarsel.example/a.dmg",
+          "https://tarsel.example.evil.test/a.dmg", "https://eviltarsel.example/a.dmg",
+          "https://Tarsel.example/a.dmg", "https://tarsel.example./a.dmg", "",
+          "tarsel.example/a.dmg", "https://tarsel.example/a b.dmg", "https:///a.dmg",
+          "https://tarsel.example:x/a.dmg", "https://evil.test@tarsel.example/a.dmg",
+          "https://evil.test\\@tarsel.example/a.dmg", "https://tarsel.example\\.evil.test/a.dmg"})
+        EXPECT_FALSE(isTrustedDownloadAddress(url, "https://tarsel.example")) << url;
+    for (const char* url : {"https://127.0.0.2:8443/u.dmg", "https://localhost:8443/u.dmg"})
+        EXPECT_FALSE(isTrustedDownloadAddress(url, "https://127.0.0.1:8443")) << url;
+}
+
+}  // namespace
+}  // namespace tarsel
