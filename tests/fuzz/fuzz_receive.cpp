@@ -9,27 +9,12 @@
 #include "app/AgentRequests.h"
 #include "net/ReceiveLoop.h"
 
-namespace {
-
-struct FakeConnection : tarsel::ConnectionIO {
-    std::size_t bytesSent = 0;
-    tarsel::Result<> send(std::string_view text) override {
-        bytesSent += text.size();
-        return {};
-    }
-    void cancel() override {}
-    void cancelAfter(double) override {}
-    void submitCommand(std::function<void()> task) override { task(); }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarsel::fuzz::fakes();
     // Several addresses, so both the counting and the locked states are reached.
     static tarsel::AgentRequests requests;
     tarsel::ConnectionContext ctx{"10.0.0." + std::to_string(size % 4), "Fuzz|Host", requests};
-    FakeConnection io;
+    tarsel::testing::FakeConnection io;
     std::string_view datagram(reinterpret_cast<const char*>(data), size);
     tarsel::handleDatagram(ctx, io, datagram);
     tarsel::fuzz::settle();

@@ -13,6 +13,7 @@
 #include "ManualTimers.h"
 #include "app/Globals.h"
 #include "input/InputQueues.h"
+#include "net/ReceiveLoop.h"
 #include "platform/Platform.h"
 #include "platform/headless/NullPorts.h"
 #include "platform/linux/LinuxHost.h"
@@ -118,6 +119,15 @@ struct InlineMainLoop : MainLoop {
     bool isMainThread() const override { return true; }
     asio::io_context& context;
     Timers& timers;
+};
+
+// A connection that keeps what it sent and runs commands at once.
+struct FakeConnection : ConnectionIO {
+    Result<> send(std::string_view text) override { return sent.emplace_back(text), Result<>{}; }
+    void cancel() override {}
+    void cancelAfter(double) override {}
+    void submitCommand(std::function<void()> task) override { task(); }
+    std::vector<std::string> sent;
 };
 
 // Queued work (the input queues, once installed) runs on `context`, on the

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "FakePlatform.h"
 #include "LogCapture.h"
 #include "TestExecutors.h"
 #include "app/Globals.h"
@@ -8,17 +9,6 @@
 
 namespace tarsel {
 namespace {
-
-struct FakeConnection : ConnectionIO {
-    std::vector<std::string> sent;
-    Result<> send(std::string_view text) override {
-        sent.emplace_back(text);
-        return {};
-    }
-    void cancel() override {}
-    void cancelAfter(double) override {}
-    void submitCommand(std::function<void()> task) override { task(); }
-};
 
 // What reached the rest of the agent, one line per call.
 struct FakeRequests : RequestHandler {
@@ -49,7 +39,7 @@ class ReceiveLoopTest : public ::testing::Test {
 
     FakeRequests requests;
     ConnectionContext ctx{"", "", requests};
-    FakeConnection io;
+    testing::FakeConnection io;
     testing::LogCapture log;
 };
 
