@@ -20,11 +20,8 @@ READY = "✅ 서버 리스너 대기 중 (포트 3000)"
 
 def require(condition, what):
     """Skips when a prerequisite is missing; under CI a missing one is a failure."""
-    if condition:
-        return
-    if os.environ.get("CI") == "true":
-        pytest.fail(f"missing prerequisite: {what}")
-    pytest.skip(f"missing prerequisite: {what}")
+    if not condition:
+        (pytest.fail if os.environ.get("CI") == "true" else pytest.skip)(f"missing: {what}")
 
 
 _opened = []  # agents, phones and helper processes of the running test
@@ -43,10 +40,7 @@ def end_what_the_test_opened():
         thing = _opened.pop()
         if isinstance(thing, subprocess.Popen):
             thing.terminate()
-            try:
-                thing.wait(10)
-            except subprocess.TimeoutExpired:
-                thing.kill()
+            thing.wait(10)
         else:
             thing.close()
 
@@ -54,12 +48,9 @@ def end_what_the_test_opened():
 def wait_until(predicate, timeout=10.0):
     """Polls `predicate` until it returns something true; returns its last answer."""
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        found = predicate()
-        if found:
-            return found
+    while not (found := predicate()) and time.monotonic() < deadline:
         time.sleep(0.02)
-    return predicate()
+    return found
 
 
 class Agent:

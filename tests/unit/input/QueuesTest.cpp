@@ -35,13 +35,10 @@ TEST(MouseState, ClickSeriesBoundsAreStrictAndAmountsStayInRange) {
     EXPECT_EQ(std::pair(p.x, p.y), std::pair(115.25, 44.0));
     p = moveTarget({0, 0}, std::numeric_limits<int64_t>::min(), kMax64);
     EXPECT_EQ(std::pair(p.x, p.y), std::pair(-double{kMax32}, double{kMax32}));
-    const std::pair<int64_t, int32_t> wheel[] = {{3, 1},
-                                                 {-3, -1},
-                                                 {1, 0},
-                                                 {-7, -3},
-                                                 {kMax64, kMax32},
-                                                 {INT64_MIN, INT32_MIN},
-                                                 {int64_t{1} << 32, kMax32}};
+    // clang-format off
+    const std::pair<int64_t, int32_t> wheel[] = {{3, 1}, {-3, -1}, {1, 0}, {-7, -3},
+        {kMax64, kMax32}, {INT64_MIN, INT32_MIN}, {int64_t{1} << 32, kMax32}};
+    // clang-format on
     for (auto [pixels, amount] : wheel) EXPECT_EQ(wheelAmount(pixels), amount) << pixels;
 }
 
