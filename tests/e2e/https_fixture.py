@@ -14,8 +14,7 @@ from tarsel_harness import require
 
 def make_cert(directory, name):
     """A self-signed certificate for 127.0.0.1; returns (cert, key) paths."""
-    cert = pathlib.Path(directory) / f"{name}.pem"
-    key = pathlib.Path(directory) / f"{name}.key"
+    cert, key = (pathlib.Path(directory) / f"{name}.{kind}" for kind in ("pem", "key"))
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
                     "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
                     "-keyout", str(key), "-out", str(cert)],
@@ -26,8 +25,7 @@ def make_cert(directory, name):
 class ManifestServer:
     def __init__(self):
         require(shutil.which("openssl"), "openssl (to make a throw-away certificate)")
-        self.dir = tempfile.mkdtemp(prefix="tarsel-https-")
-        self.cert, key = make_cert(self.dir, "server")
+        self.cert, key = make_cert(tempfile.mkdtemp(prefix="tarsel-https-"), "server")
         self.body = b""
         self.redirect = None  # when set, "/version.json" answers 302 to it
         self.requests = []
@@ -35,16 +33,14 @@ class ManifestServer:
 
         class Handler(http.server.BaseHTTPRequestHandler):
             def do_GET(self):
-                found = self.path == "/version.json"
-                payload = server.body if found else b"not found"
                 server.requests.append(self.path)
+                found = self.path == "/version.json"
                 self.send_response(302 if found and server.redirect else 200 if found else 404)
                 if found and server.redirect:
                     self.send_header("Location", server.redirect)
-                self.send_header("Content-Type", "application/json")
-                self.send_header("Content-Length", str(len(payload)))
+                self.send_header("Content-Length", str(len(server.body) if found else 0))
                 self.end_headers()
-                self.wfile.write(payload)
+                self.wfile.write(server.body if found else b"")
 
             def log_message(self, *args):
                 pass
@@ -54,8 +50,7 @@ class ManifestServer:
         context.load_cert_chain(self.cert, key)
         self.httpd.socket = context.wrap_socket(self.httpd.socket, server_side=True)
         self.host = f"127.0.0.1:{self.httpd.server_address[1]}"
-        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
-        self.thread.start()
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
     def serve(self, body):
         self.body = body.encode("utf-8") if isinstance(body, str) else body
@@ -68,7 +63,6 @@ class ManifestServer:
     def close(self):
         self.httpd.shutdown()
         self.httpd.server_close()
-        shutil.rmtree(self.dir, ignore_errors=True)
 
 
 def closed_port():

@@ -74,15 +74,19 @@ TEST_F(ReceiveLoopTest, RightPinClearsFailuresAndRecordsTheClient) {
 // Scans, lockouts and malformed datagrams against the real binary:
 // tests/e2e/test_protocol.py.
 TEST_F(ReceiveLoopTest, RequestsAreHandedOverByType) {
-    for (const char* body : {R"("type":"Volume Up")", R"("type":"mouse_down")",
-                             R"("type":"MOUSE_UP")", R"("type":"text","text":"안녕")",
-                             R"("type":"text","text":"")", R"("type":"fetch_shortcuts")",
-                             R"("type":"sync_shortcuts","3x3":[{"k":1}],"4x4":[],"user":[2])"})
+    for (const char* body :
+         {R"("type":"Volume Up")", R"("type":"mouse_down")", R"("type":"MOUSE_UP")",
+          R"("type":"text","text":"안녕")", R"("type":"text","text":"")",
+          R"("type":"fetch_shortcuts")",
+          R"("type":"sync_shortcuts","3x3":[{"k":1}],"4x4":[],"user":[2],"x":[{}])"})
         feed(std::string(R"({"pin":"135790",)") + body + "}");
     EXPECT_EQ(requests.calls,
               (std::vector<std::string>{"command volume_up", "press", "command mouse_up",
                                         "text 안녕", R"(sync {"3x3":[{"k":1}]})"}));
     EXPECT_EQ(io.sent, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"📤 Pushed shortcuts chunk 1/2 (1 bytes)",
+                                                     "📤 Pushed shortcuts chunk 2/2 (1 bytes)",
+                                                     "📦 Detected [3x3]: 1 items"}));
 }
 
 }  // namespace
