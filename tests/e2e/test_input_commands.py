@@ -3,22 +3,11 @@ what only the wire and the real queues can get wrong. What each command name
 does is tests/unit/input/CommandsTest.cpp."""
 import time
 
-CMD, SHIFT = 0x100000, 0x20000
+CMD = 0x100000
 
 
 def keys(agent, count):
     return [(e["code"], e["down"], e["flags"]) for e in agent.wait_effects("key", count)]
-
-
-def test_chord_number_and_fall_through(agent, phone):
-    phone.request("cmd+shift+a")
-    assert keys(agent, 2) == [(0, True, CMD | SHIFT), (0, False, CMD | SHIFT)]
-    phone.request("12")
-    assert keys(agent, 4)[2:] == [(12, True, 0), (12, False, 0)]
-    phone.request("Hello World")  # the loop's lower-casing and "_" come first
-    assert keys(agent, 6)[4:] == [(9, True, CMD), (9, False, CMD)]
-    assert [e["text"] for e in agent.effects("clipboard")] == ["hello_world"]
-    agent.wait_for("📝 텍스트 입력: hello_world")
 
 
 def test_text_request_pastes_korean_and_emoji_without_a_log_line(agent, phone):
@@ -58,13 +47,10 @@ def test_double_click_drag_and_ordered_move_then_click(agent, phone):
 
 
 def test_burst_of_key_commands_arrives_whole_and_in_order(agent, phone):
-    names = [chr(ord("a") + i % 26) for i in range(200)]
+    names = ["asdf"[i % 4] for i in range(200)]
     for name in names:
         phone.request(name)
         time.sleep(0.004)  # about one second for the burst, gentle on the socket buffer
     events = agent.wait_effects("key", 400, timeout=30)
     downs = [e["code"] for e in events if e["down"]]
-    table = {"a": 0, "b": 11, "c": 8, "d": 2, "e": 14, "f": 3, "g": 5, "h": 4, "i": 34, "j": 38,
-             "k": 40, "l": 37, "m": 46, "n": 45, "o": 31, "p": 35, "q": 12, "r": 15, "s": 1,
-             "t": 17, "u": 32, "v": 9, "w": 13, "x": 7, "y": 16, "z": 6}
-    assert downs == [table[n] for n in names]
+    assert downs == [{"a": 0, "s": 1, "d": 2, "f": 3}[n] for n in names]
