@@ -35,18 +35,11 @@ Json items(int n, const std::string& tag = "k") {
 
 // Compact UTF-8 with every value exact, integers included; nothing left behind.
 TEST_F(StoreTest, FirstSaveWritesExactlyTheBatch) {
-    Json item = Json::parse(R"({"n":42,"neg":-7,"big":18446744073709551615,"f":1.5,"whole":2.0,
-        "on":true,"off":false,"none":null,"nested":{"deep":[1,{"k":"v"}]},
-        "ko":"한글 단축키","emoji":"🚀👍🏽"})");
-    Json batch = {{"user", Json::array({item})}, {"3x3", Json::array()}};
-    saveShortcutsBatch(path, batch);
-    std::string text = stored();
-    EXPECT_EQ(Json::parse(text), batch);
-    for (const char* absent : {"\n", ": ", ", "}) EXPECT_EQ(text.find(absent), std::string::npos);
-    for (const char* present :
-         {R"("n":42,)", R"("big":18446744073709551615)", R"("whole":2.0)", "한글 단축키"})
-        EXPECT_NE(text.find(present), std::string::npos) << present;
-    EXPECT_TRUE(Json::parse(text)["user"][0]["n"].is_number_integer());
+    const std::string text =
+        R"({"3x3":[],"user":[{"big":18446744073709551615,"emoji":"🚀👍🏽","f":1.5,"ko":"한글 단축키",)"
+        R"("n":42,"neg":-7,"nested":{"deep":[1,{"k":"v"}]},"none":null,"off":false,"whole":2.0}]})";
+    saveShortcutsBatch(path, Json::parse(text));
+    EXPECT_EQ(stored(), text);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
