@@ -7,14 +7,12 @@ server=$1 home=$2 out=$3
 
 ip link set lo up
 ip link add tsl0 type veth peer name tsl1
-ip addr add 10.231.0.1/24 dev tsl0
-ip addr add 10.231.0.2/24 dev tsl1
-ip link set tsl0 up
-ip link set tsl1 up
+for i in 0 1; do ip addr add "10.231.0.$((i + 1))/24" dev "tsl$i" && ip link set "tsl$i" up; done
 
 mount -t tmpfs tmpfs /run/dbus 2>/dev/null || { mkdir -p /run/dbus; mount -t tmpfs tmpfs /run/dbus; }
 mkdir -p /run/avahi-daemon && mount -t tmpfs tmpfs /run/avahi-daemon
-dbus-daemon --system --fork
+# Its own pid: the process namespace is the machine's, whose system bus must live on.
+dbus=$(dbus-daemon --system --fork --print-pid)
 cat > "$home/avahi.conf" <<CONF
 [server]
 use-ipv4=yes
@@ -40,7 +38,6 @@ for _ in $(seq 1 30); do
   sleep 0.5
 done
 printf '%s\n' "$found" >"$out/browse.txt"
-kill "$agent" 2>/dev/null || true
-avahi-daemon -k 2>/dev/null || true
-pkill -f "dbus-daemon --system" 2>/dev/null || true
+kill "$agent" "$dbus" 2>/dev/null || true
+avahi-daemon -k 2>/dev/null || true  # its pid file is on this namespace's /run
 wait "$agent" 2>/dev/null || true
