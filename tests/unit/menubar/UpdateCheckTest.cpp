@@ -14,15 +14,6 @@ namespace {
 
 const std::string kDefault = "https://tarsel.example/downloads.html";
 
-TEST(Manifest, OnlyLatestFallsBackToTheDownloadsPageAndClearsTheRest) {
-    auto info = parseManifest(R"({"mac":{"latest":"1.0.17"},"windows":{"latest":"9"}})", kDefault);
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->latest, "1.0.17");
-    EXPECT_EQ(info->downloadURL, kDefault);
-    EXPECT_FALSE(info->dmgURL);
-    EXPECT_FALSE(info->sha256);
-}
-
 TEST(Manifest, MembersOfTheWrongTypeCountAsAbsent) {
     auto info = parseManifest(
         R"({"mac":{"latest":"2.0","url":5,"dmg_url":"https://tarsel.example/a.dmg","sha256":null}})",
