@@ -1,10 +1,12 @@
+// The PIN: its rules, the file it is kept in and a failing random source; and
+// moving the data of an earlier version (the ordinary move and its log line
+// against the real binary: tests/e2e/test_protocol.py).
 #include <gtest/gtest.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,12 +18,15 @@
 #include "LogCapture.h"
 #include "Require.h"
 #include "TestFiles.h"
+#include "config/DataDirectory.h"
 #include "config/Pin.h"
 #include "runtime/Files.h"
 #include "runtime/Json.h"
 
 namespace tarsel {
 namespace {
+
+const auto privateFile = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
 
 struct PinTest : ::testing::Test {
     void store(const std::string& text) { testing::writeText(path, text); }
@@ -48,9 +53,7 @@ TEST_F(PinTest, NewPinsAreSixAsciiDigitsSavedPrivatelyAndLoadedAgain) {
     std::string pin = loadOrCreatePIN({}, path);
     EXPECT_EQ(stored()["pin"], pin);
     EXPECT_EQ(stored()["version"], "1.0");
-    struct stat st {};
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(privateFile, std::filesystem::status(path).permissions());
     EXPECT_EQ(loadOrCreatePIN({}, path), pin);
     EXPECT_EQ(log.lines(),
               (std::vector<std::string>{"🎲 [Config] Generated and saved new PIN (6 digits)",
@@ -145,6 +148,47 @@ TEST_F(PinTest, AFailedRandomSourceNeverMakesAPredictablePin) {
     ASSERT_EQ(status, 0);
     EXPECT_EQ(pins, "[][][]");  // no PIN at all, and so nothing any request matches
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+namespace fs = std::filesystem;
+using testing::readText;
+using testing::writeText;
+
+const std::string kConfig = R"({"pin":"482913","version":"1.0"})", kDb = R"({"apps":[{"n":1}]})";
+
+TEST(Migration, MovesPrivatelyFinishesAnInterruptedMoveAndKeepsFilesOnFailure) {
+    testing::TempDir root;
+    testing::LogCapture log;
+    const std::string old = root / "old", now = root / "new";
+    auto makeOld = [&](const std::string& config) {
+        writeText(old + "/config.json", config);
+        writeText(old + "/shortcuts_db.json", kDb);
+    };
+    makeOld(kConfig);
+    migrateDataDirectory(old, now);
+    EXPECT_EQ(readText(now + "/shortcuts_db.json"), kDb);
+    EXPECT_EQ(privateFile, fs::status(now + "/config.json").permissions());
+    EXPECT_FALSE(fs::exists(old));
+
+    // The new config was written before a crash: it stays, the rest follows.
+    fs::remove(now + "/shortcuts_db.json");
+    makeOld(R"({"pin":"000000","version":"1.0"})");
+    migrateDataDirectory(old, now);
+    EXPECT_EQ(readText(now + "/config.json"), kConfig);
+    EXPECT_EQ(readText(now + "/shortcuts_db.json"), kDb);
+    EXPECT_FALSE(fs::exists(old));
+
+    fs::remove_all(now);
+    writeText(now, "a file where the folder should be");
+    makeOld(kConfig);
+    log.clear();
+    migrateDataDirectory(old, now);
+    EXPECT_EQ(readText(old + "/config.json"), kConfig);
+    EXPECT_EQ(readText(old + "/shortcuts_db.json"), kDb);
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(
+        log.lines()[0].rfind("⚠️ [Config] 데이터 이동 실패 (기존 위치 유지): ", 0),
+        0u);
 }
 
 }  // namespace
