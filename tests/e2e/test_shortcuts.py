@@ -1,10 +1,53 @@
-"""Shortcut layouts uploaded over real UDP are stored and served back intact."""
+"""Shortcut layouts uploaded over real UDP are stored and served back intact,
+and a kill in the middle of saving never leaves a half-written database."""
 import json
+import signal
 import subprocess
 import threading
 
-from shortcuts_helpers import db_path, fetch, items, layout_of, sync, wait_saves
-from tarsel_harness import CTL, PIN, Phone
+from tarsel_harness import CTL, PIN, Phone, wait_until
+
+SAVED = "✅ 단축키 저장 완료: "
+DB_PARTS = (".config", "tarsel", "shortcuts_db.json")
+
+
+def db_path(agent):
+    return agent.home.joinpath(*DB_PARTS)
+
+
+def items(tag, n):
+    """Items that exercise every JSON kind the phone may store."""
+    return [{"label": f"{tag} 단축키 {i} 🚀", "index": i, "big": 9007199254740993 + i,
+             "ratio": 0.25, "whole": 3.0, "on": i % 2 == 0, "none": None,
+             "action": {"type": "combo", "keys": ["command", "shift", str(i)]}}
+            for i in range(n)]
+
+
+def sync(phone, **sections):
+    phone.request("sync_shortcuts", **sections)
+
+
+def wait_saves(agent, count, timeout=30.0):
+    assert wait_until(lambda: agent.log().count(SAVED) >= count, timeout), agent.log()[-3000:]
+
+
+def fetch(phone, quiet=1.0):
+    """Every chunk the agent sends for one fetch, parsed, in arrival order."""
+    phone.request("fetch_shortcuts")
+    chunks = []
+    wait = 3.0
+    while (text := phone.recv(wait)) is not None:
+        chunks.append(json.loads(text))
+        wait = quiet
+    return chunks
+
+
+def layout_of(chunks):
+    layout = {}
+    for chunk in chunks:
+        layout.update(chunk["shortcuts_db"])
+    return layout
+
 
 MAX_DATAGRAM = 65507
 
@@ -71,3 +114,31 @@ def test_tarselctl_sync_then_fetch_round_trips_the_layout(agent, tmp_path):
     assert got.returncode == 0, got.stderr
     del layout["4x4"]
     assert json.loads(got.stdout) == layout
+
+
+def test_sigkill_while_saving_leaves_a_whole_batch(agent):
+    phone = Phone()
+    stop = threading.Event()
+
+    def hammer():
+        r = 0
+        while not stop.is_set():
+            # Sections of one batch carry the same round, so a mix would show.
+            sync(phone, **{"3x3": items(f"r{r}", 9), "user": items(f"r{r}", 40)})
+            r += 1
+
+    sender = threading.Thread(target=hammer)
+    sender.start()
+    try:
+        wait_saves(agent, 30)
+        agent.stop(signal.SIGKILL)
+    finally:
+        stop.set()
+        sender.join()
+        phone.close()
+
+    db = json.loads(db_path(agent).read_text(encoding="utf-8"))
+    assert set(db) == {"3x3", "user"}
+    round_tag = db["3x3"][0]["label"].split()[0]
+    assert db["3x3"] == items(round_tag, 9)
+    assert db["user"] == items(round_tag, 40)
