@@ -1,7 +1,6 @@
 #pragma once
 // Files for tests: a fresh temporary directory removed with everything in it
-// (even parts a test made read-only) at the end of the scope, and whole-file
-// reads and writes.
+// at the end of the scope, and whole-file reads and writes.
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -15,19 +14,12 @@ namespace tarsel::testing {
 class TempDir {
   public:
     explicit TempDir(const std::string& name = "tarsel-test") {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / (name + "-XXXXXX")).string();
-        path_ = mkdtemp(pattern.data());
+        path_ = (std::filesystem::temp_directory_path() / (name + "-XXXXXX")).string();
+        mkdtemp(path_.data());
     }
     ~TempDir() {
-        namespace fs = std::filesystem;
         std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(path_, ec);
-             !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-            if (it->is_directory(ec))
-                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
+        std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

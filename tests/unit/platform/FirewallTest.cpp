@@ -1,15 +1,14 @@
 // The firewall hint against files and a firewall-cmd stand-in in a temporary folder.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <cstring>
+
+#include "TestFiles.h"
 
 #include "platform/linux/Firewall.h"
 
 namespace tarsel {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct Case {
     const char* what;
@@ -50,29 +49,21 @@ const Case kCases[] = {
 // clang-format on
 
 TEST(FirewallHint, SaysHowToAllowThePortOnlyWhereAnActiveFirewallMayDropIt) {
-    const fs::path dir = fs::temp_directory_path() / "tarsel-firewall-test";
     for (const Case& c : kCases) {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        FirewallPaths paths{(dir / "ufw.conf").string(), (dir / "ufw").string(),
-                            (dir / "user.rules").string(), (dir / "firewall-cmd").string()};
-        auto write = [](const std::string& path, const char* text) {
-            if (text) std::ofstream(path) << text;
-        };
-        write(paths.ufwConf, c.ufwConf);
-        write(paths.ufwDefaults, c.ufwDefaults);
-        write(paths.ufwRules, c.ufwRules);
-        if (c.firewallCmd) {
-            write(paths.firewallCmd, (std::string("#!/bin/sh\n") + c.firewallCmd + "\n").c_str());
-            fs::permissions(paths.firewallCmd, fs::perms::owner_all);
-        }
+        testing::TempDir dir;
+        FirewallPaths paths{dir / "ufw.conf", dir / "ufw", dir / "user.rules",
+                            dir / "firewall-cmd"};
+        for (auto [path, text] : {std::pair{paths.ufwConf, c.ufwConf},
+                                  {paths.ufwDefaults, c.ufwDefaults},
+                                  {paths.ufwRules, c.ufwRules}})
+            if (text) testing::writeText(path, text);
+        if (c.firewallCmd)
+            testing::writeText(paths.firewallCmd, std::string("#!/bin/sh\n") + c.firewallCmd + "\n",
+                               0755);
         const std::string hint = firewallHint(3000, paths);
-        if (*c.hint == '\0')
-            EXPECT_EQ(hint, "") << c.what;
-        else
-            EXPECT_EQ(hint.rfind(c.hint, 0), 0u) << c.what << ": " << hint;
+        EXPECT_EQ(hint.substr(0, std::strlen(c.hint)), c.hint) << c.what << ": " << hint;
+        EXPECT_EQ(hint.empty(), *c.hint == '\0') << c.what;
     }
-    fs::remove_all(dir);
 }
 
 }  // namespace
