@@ -3,6 +3,8 @@
 // real binary: tests/e2e/test_protocol.py.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "FakePlatform.h"
 #include "LogCapture.h"
 #include "TestExecutors.h"
@@ -125,22 +127,17 @@ TEST(ClientRecord, ActiveForThirtySecondsAfterTheLastRequest) {
     g.clock = &Clock::system();
 }
 
-TEST(CommandHandOver, NameValAndExtraRules) {
-    auto c = buildCommand("Volume Up", Json{{"val", 3.0}, {"dx", 1}});
-    EXPECT_EQ(c.name, "volume_up");
-    EXPECT_EQ(c.val, 3);
-    EXPECT_FALSE(c.extra);  // dx alone is never passed
-    c = buildCommand("move", Json{{"dx", -4}, {"dy", 7.0}, {"other", 1}});
-    EXPECT_EQ(*c.extra, (PointerDelta{-4, 7}));
-    c = buildCommand("scroll", Json{{"dy", 5}, {"dx", "1"}, {"val", 1.5}});
-    EXPECT_EQ(*c.extra, (PointerDelta{std::nullopt, 5}));
-    EXPECT_FALSE(c.val);
-    c = buildCommand("MOUSE_DOWN", Json::object());
-    EXPECT_EQ(c.type, "MOUSE_DOWN");
-    EXPECT_EQ(c.name, "mouse_down");
-    c = buildCommand("x", Json{{"val", 1e300}, {"dy", true}});
-    EXPECT_FALSE(c.val);
-    EXPECT_FALSE(c.extra);
+// Names and types: RequestsAreHandedOverByType above.
+TEST(CommandHandOver, ValAndExtraRules) {
+    const std::tuple<const char*, std::optional<int64_t>, std::optional<PointerDelta>> cases[] = {
+        {R"({"val":3.0,"dx":1})", 3, std::nullopt},  // dx alone is never passed
+        {R"({"dx":-4,"dy":7.0,"other":1})", std::nullopt, PointerDelta{-4, 7}},
+        {R"({"dy":5,"dx":"1","val":1.5})", std::nullopt, PointerDelta{std::nullopt, 5}},
+        {R"({"val":1e300,"dy":true})", std::nullopt, std::nullopt}};
+    for (auto [json, val, extra] : cases) {
+        auto c = buildCommand("x", Json::parse(json));
+        EXPECT_EQ(std::pair(c.val, c.extra), std::pair(val, extra)) << json;
+    }
 }
 
 TEST(LocalAddress, InterfacesFirstThenFirstPrivateHostAddress) {

@@ -110,28 +110,22 @@ TEST(UinputDevice, CreatesItsTwoDevicesWhereUinputIsWritable) {
 }
 
 TEST(InputChoiceTable, SessionVariablesChooseThePath) {
-    struct Case {
-        SessionFacts session;
-        InputPath path;
-        bool forced;
-        const char* reason;
-    };
     const char* wayland = "Wayland session: XTest would reach only XWayland windows";
+    using P = InputPath;
     // clang-format off
-    const Case cases[] = {
-        {{"", "", "x11"}, InputPath::xtest, false, "X11 session"},
-        {{"", "", ""}, InputPath::xtest, false, "X11 session"},
-        {{"", "wayland-0", ""}, InputPath::uinput, false, wayland},
-        {{"", "", "wayland"}, InputPath::uinput, false, wayland},
-        {{"xtest", "wayland-0", "wayland"}, InputPath::xtest, true, "TARSEL_INPUT=xtest"},
-        {{"uinput", "", "x11"}, InputPath::uinput, true, "TARSEL_INPUT=uinput"},
-        {{"evdev", "", "x11"}, InputPath::xtest, false, "X11 session; unknown TARSEL_INPUT=evdev ignored"},
+    const std::tuple<SessionFacts, InputPath, bool, std::string> cases[] = {
+        {{"", "", "x11"}, P::xtest, false, "X11 session"},
+        {{"", "", ""}, P::xtest, false, "X11 session"},
+        {{"", "wayland-0", ""}, P::uinput, false, wayland},
+        {{"", "", "wayland"}, P::uinput, false, wayland},
+        {{"xtest", "wayland-0", "wayland"}, P::xtest, true, "TARSEL_INPUT=xtest"},
+        {{"uinput", "", "x11"}, P::uinput, true, "TARSEL_INPUT=uinput"},
+        {{"evdev", "", "x11"}, P::xtest, false, "X11 session; unknown TARSEL_INPUT=evdev ignored"},
     };
     // clang-format on
-    for (const auto& c : cases) {
-        const InputChoice choice = chooseInput(c.session);
-        EXPECT_EQ(std::tuple(choice.path, choice.forced, choice.reason),
-                  std::tuple(c.path, c.forced, std::string(c.reason)));
+    for (const auto& [session, path, forced, reason] : cases) {
+        const InputChoice c = chooseInput(session);
+        EXPECT_EQ(std::tuple(c.path, c.forced, c.reason), std::tuple(path, forced, reason));
     }
 }
 
