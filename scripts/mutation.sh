@@ -43,7 +43,7 @@ src/menubar/TrustedUrl.cpp ||| return target->scheme == "https" && target->host 
 src/menubar/Sha256.cpp ||| return lower(a) == lower(b); ||| return lower(a) != lower(b); ||| e2e.test_menubar
 src/shortcuts/ShortcutResponses.cpp ||| return allObjects ? static_cast<long long>(section.size()) : 0; ||| return static_cast<long long>(section.size()); ||| e2e.test_shortcuts
 src/runtime/LogText.cpp ||| return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) ||| return cp < 0x0A || (cp >= 0x7F && cp <= 0x9F) ||| e2e.test_protocol
-src/host/PortHolders.cpp ||| if (pid.empty() || pid == ownPid || protocol != "UDP") break; ||| if (pid.empty() || protocol != "UDP") break; ||| e2e.test_port_cleanup
+src/host/PortHolders.cpp ||| if (pid.empty() || pid == ownPid || protocol != "UDP") break; ||| if (pid.empty() || protocol != "UDP") break; ||| e2e.test_lifecycle
 src/runtime/SerialQueue.cpp ||| if (state_->running) return; ||| ||| e2e.test_input_commands
 LIST
 )

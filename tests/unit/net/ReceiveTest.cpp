@@ -78,8 +78,6 @@ TEST_F(ReceiveLoopTest, RightPinClearsFailuresAndRecordsTheClient) {
     EXPECT_EQ(io.sent.back(), "pong");
 }
 
-// Scans, lockouts and malformed datagrams against the real binary:
-// tests/e2e/test_protocol.py.
 TEST_F(ReceiveLoopTest, RequestsAreHandedOverByType) {
     for (const char* body :
          {R"("type":"Volume Up")", R"("type":"mouse_down")", R"("type":"MOUSE_UP")",

@@ -1,0 +1,178 @@
+"""The agent's life on the host: at start it ends whatever holds UDP port 3000
+(and nothing else) and registers itself as a systemd user unit for start at
+log-in; SIGTERM and SIGINT end it through the orderly shutdown."""
+import os
+import pathlib
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+
+import pytest
+
+import tarsel_harness
+from tarsel_harness import READY, SERVER, Agent, Phone, require, track
+
+def started(home=None):
+    a = Agent(home=home)
+    a.wait_for(READY)
+    return a
+
+
+# Each helper binds/connects as told, prints "ready", then waits to be ended.
+HELPER = r"""
+import socket, sys, time
+kind = sys.argv[1]
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 3000)) if kind == "udp-holder" else s.connect(("127.0.0.2", 3000))
+print("ready", flush=True)
+time.sleep(120)
+"""
+
+
+def helper(kind):
+    p = track(subprocess.Popen([sys.executable, "-c", HELPER, kind], stdout=subprocess.PIPE,
+                               text=True))
+    assert p.stdout.readline().strip() == "ready"
+    return p
+
+
+def cleanup_lines(lines):
+    start = lines.index("🔍 포트 3000 사용 중인 프로세스 확인 중...")
+    end = next(i for i in range(start, len(lines)) if lines[i].startswith("✅ 포트"))
+    return lines[start:end + 2]
+
+
+def test_only_the_udp_holder_of_the_port_is_killed():
+    holder = helper("udp-holder")
+    bystander = helper("udp-client")  # to someone else's port 3000
+    a = started()
+    assert holder.wait(10) == -signal.SIGKILL
+    assert bystander.poll() is None, "a process without local UDP port 3000 was ended"
+    pid = holder.pid
+    assert cleanup_lines(a.lines()) == [
+        "🔍 포트 3000 사용 중인 프로세스 확인 중...", f"⚠️  포트 3000를 사용 중인 프로세스 발견: PID {pid}",
+        f"🔨 프로세스 {pid} 종료 중...", f"✅ 프로세스 {pid} 종료 완료", "✅ 포트 정리 완료", ""]
+
+
+def test_a_new_agent_takes_the_port_over_from_a_running_copy():
+    old = started()
+    new = started()
+    assert old.proc.wait(10) == -signal.SIGKILL
+    assert f"🔨 프로세스 {old.proc.pid} 종료 중..." in new.lines()
+    phone = Phone()
+    phone.send("scan")
+    assert phone.recv().startswith("device_info:")
+    assert new.stop() == 0
+
+
+def test_a_signal_during_start_up_ends_it_in_order():
+    helper("udp-holder")
+    a = Agent()
+    a.wait_for("🔨 프로세스")  # inside the port clean-up's pause
+    assert a.stop() == 0
+    lines = a.lines()
+    assert lines.index(READY) < lines.index("🛑 서버 종료 중...")
+    assert lines[-1] == "✅ 정리 완료"
+
+
+UNIT = ".config/systemd/user/tarsel-server.service"
+WANTS = ".config/systemd/user/default.target.wants/tarsel-server.service"
+
+
+def run_once(home):
+    a = started(home)
+    assert a.stop() == 0
+    return a.lines()
+
+
+def test_unit_is_written_enabled_and_logged_once():
+    home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-home-"))
+    lines = run_once(home)
+    unit = home / UNIT
+    i = lines.index(f"✅ LaunchAgent 등록: {unit}")
+    # Start-up order: the permission line, the registration, then the port cleanup.
+    assert lines[i - 1:i + 3] == ["✅ 손쉬운 사용 권한: 부여됨", lines[i],
+                                  "   → 다음 로그인·재부팅부터 자동 시작됨",
+                                  "🔍 포트 3000 사용 중인 프로세스 확인 중..."]
+    settings = unit.read_text(encoding="utf-8").splitlines()
+    for line in (f'ExecStart="{SERVER.resolve()}"', "Restart=always",
+                 "After=graphical-session.target", "WantedBy=default.target"):
+        assert line in settings
+    assert not any(l.startswith("StandardOutput=") for l in settings)  # the journal keeps the log
+    assert os.readlink(home / WANTS) == str(unit)
+    assert not (home / "Library").exists() and not list(unit.parent.glob("*.tmp*"))
+    before = unit.stat().st_mtime_ns
+    assert not any(l.startswith("✅ LaunchAgent 등록") for l in run_once(home))
+    assert unit.stat().st_mtime_ns == before
+
+
+def test_an_existing_unit_is_left_untouched_and_nothing_is_logged():
+    home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-home-"))
+    unit = home / UNIT
+    unit.parent.mkdir(parents=True)
+    unit.write_text("# edited by the user\n[Service]\nExecStart=/bin/false\n")
+    lines = run_once(home)
+    assert unit.read_text() == "# edited by the user\n[Service]\nExecStart=/bin/false\n"
+    assert not (home / WANTS).exists()  # a disabled unit stays disabled
+    assert not any(l.startswith(("✅ LaunchAgent 등록", "⚠️ LaunchAgent 등록 실패")) for l in lines)
+
+
+def test_systemd_accepts_the_unit_even_with_awkward_paths(monkeypatch):
+    require(shutil.which("systemd-analyze"), "systemd-analyze")
+    home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel home & 100% "))
+    # The binary itself in a folder with a space, an ampersand and a percent sign.
+    server = home / "my apps & 50%" / "tarsel-server"
+    server.parent.mkdir()
+    shutil.copy2(SERVER, server)
+    monkeypatch.setattr(tarsel_harness, "SERVER", server)
+    run_once(home)
+    unit = home / UNIT
+    assert 'ExecStart="' + str(server).replace("%", "%%") + '"' in unit.read_text()
+    (home / "runtime").mkdir(mode=0o700)
+    result = subprocess.run(["systemd-analyze", "--user", "verify", str(unit)],
+                            env=dict(os.environ, XDG_RUNTIME_DIR=str(home / "runtime")),
+                            capture_output=True, text=True)
+    assert result.returncode == 0, result.stdout + result.stderr
+
+
+SHUTDOWN = ["", "🛑 서버 종료 중...", "✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)", "✅ 정리 완료"]
+
+
+@pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT])
+def test_signal_runs_the_shutdown_and_exits_zero(sig):
+    a = started()
+    # A click's hold, a key's hold and a screenshot's timeline still pending.
+    phone = Phone()
+    for command in ("click", "copy", "screenshot_part"):
+        phone.request(command)
+    a.wait_effects("mouse", 1)
+    assert a.stop(sig) == 0
+    assert a.lines()[-4:] == SHUTDOWN
+    assert a.log().count("🛑 서버 종료 중...") == 1
+    unloads = a.effects("login")
+    assert [u["action"] for u in unloads] == ["unload"]
+    assert unloads[0]["args"][1:] == ["--user", "stop", "--no-block", "tarsel-server.service"]
+
+
+def test_a_second_signal_during_the_shutdown_changes_nothing():
+    a = started()
+    a.proc.send_signal(signal.SIGTERM)
+    a.proc.send_signal(signal.SIGINT)
+    a.proc.send_signal(signal.SIGTERM)
+    assert a.stop() == 0
+    assert a.lines()[-4:] == SHUTDOWN
+    assert a.log().count("🛑 서버 종료 중...") == 1
+    assert len(a.effects("login")) == 1
+    second = started()  # the port is free again
+    assert "✅ 포트 3000는 사용 가능합니다." in second.lines()
+    assert second.stop() == 0
+
+
+def test_other_signals_keep_their_default_action():
+    a = started()
+    a.proc.send_signal(signal.SIGHUP)
+    assert a.proc.wait(10) == -signal.SIGHUP
+    a.stop()
+    assert "🛑 서버 종료 중..." not in a.log()
