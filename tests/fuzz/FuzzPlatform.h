@@ -1,8 +1,7 @@
 #pragma once
 // Process set-up shared by the fuzz targets: the unit tests' fake platform
 // (effects into a journal, pauses on a manual clock), a throw-away data folder
-// for the store, and the process-wide values the receive path reads. `settle`
-// runs what an input queued and forgets its effects, so memory stays flat.
+// for the store, and the process-wide values the receive path reads.
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,8 +14,8 @@
 
 namespace tarsel::fuzz {
 
-inline testing::FakePlatform& fakes() {
-    static auto* platform = [] {
+inline void setUp() {
+    static const bool once = [] {
         // In memory where possible: the store syncs every save to disk.
         std::filesystem::path tmp = std::filesystem::exists("/dev/shm")
                                         ? std::filesystem::path("/dev/shm")
@@ -24,22 +23,22 @@ inline testing::FakePlatform& fakes() {
         std::string data = (tmp / ("tarsel-fuzz-" + std::to_string(getpid()))).string();
         std::filesystem::create_directories(data);
         Logger::instance().setSink([](std::string_view) {});  // millions of lines otherwise
-        auto* p = new testing::FakePlatform();
+        testing::fakes();
         auto& g = globals();
         g.serverPIN = "246810";
         g.appSupportDir = data;
         g.shortcutsDBPath = files::join(data, "shortcuts_db.json");
         g.ipQueue =
             std::make_unique<SerialQueue>("com.remote.ipQueue", testing::executors().global);
-        KeyMapProcessor::installQueues(p->context.get_executor(), p->timers, p->clock);
-        return p;
+        return true;
     }();
-    return *platform;
+    (void)once;
 }
 
+// Runs what an input queued and forgets its effects, so memory stays flat.
 inline void settle() {
-    fakes().timers.drain(fakes().context);
-    fakes().journal.clear();
+    testing::settle();
+    testing::fakes().journal.clear();
 }
 
 }  // namespace tarsel::fuzz

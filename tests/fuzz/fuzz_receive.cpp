@@ -10,7 +10,7 @@
 #include "net/ReceiveLoop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    tarsel::fuzz::fakes();
+    tarsel::fuzz::setUp();
     // Several addresses, so both the counting and the locked states are reached.
     static tarsel::AgentRequests requests;
     tarsel::ConnectionContext ctx{"10.0.0." + std::to_string(size % 4), "Fuzz|Host", requests};

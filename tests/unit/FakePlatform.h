@@ -157,4 +157,20 @@ struct FakePlatform {
     ~FakePlatform() { globals().clock = &Clock::system(); }
 };
 
+// One fake platform for a whole binary, with the input queues installed: the
+// queues and their timers outlive a single test.
+inline FakePlatform& fakes() {
+    static auto* platform = [] {
+        auto* p = new FakePlatform();
+        KeyMapProcessor::installQueues(p->context.get_executor(), p->timers, p->clock);
+        return p;
+    }();
+    return *platform;
+}
+
+// Runs everything the input queues were given, holds and pauses included.
+inline void settle() {
+    fakes().timers.drain(fakes().context);
+}
+
 }  // namespace tarsel::testing

@@ -1,25 +1,11 @@
 #pragma once
-// One fake application object for the whole input binary: the input queues
-// and their timers outlive a single test.
+// The fixture of the input tests: a clean journal, no front-most application
+// and a fresh click series.
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
 
 namespace tarsel::testing {
-
-inline FakePlatform& fakes() {
-    static auto* platform = [] {
-        auto* p = new FakePlatform();
-        KeyMapProcessor::installQueues(p->context.get_executor(), p->timers, p->clock);
-        return p;
-    }();
-    return *platform;
-}
-
-// Runs everything the input queues were given, holds and pauses included.
-inline void settle() {
-    fakes().timers.drain(fakes().context);
-}
 
 class InputTest : public ::testing::Test {
   protected:
