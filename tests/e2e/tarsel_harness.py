@@ -58,15 +58,13 @@ class Agent:
         self.home = pathlib.Path(home or tempfile.mkdtemp(prefix="tarsel-home-"))
         self.record = self.home / "effects.jsonl"
         self.log_path = self.home / "agent.log"
-        full_env = dict(os.environ)
-        full_env.update({"HOME": str(self.home), "TARSEL_BACKEND": backend,
-                         "TARSEL_RECORD": str(self.record),
-                         "TARSEL_WEBSITE_HOST": "127.0.0.1:9"})
-        full_env.pop("DISPLAY", None) if backend != "x11" else None
-        full_env.pop("XDG_CONFIG_HOME", None)  # the data folder is ~/.config/tarsel
-        if backend != "record":  # Avahi must never publish on this machine's LAN
-            full_env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=/nonexistent/tarsel-test-bus"
+        # The data folder is ~/.config/tarsel; Avahi must never publish on this machine's LAN.
+        full_env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_CONFIG_HOME")}
+        full_env.update(HOME=str(self.home), TARSEL_BACKEND=backend, TARSEL_RECORD=str(self.record),
+                        TARSEL_WEBSITE_HOST="127.0.0.1:9")
         full_env.update(env or {})
+        if backend != "record":
+            full_env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=/nonexistent/tarsel-test-bus"
         self.log_file = open(self.log_path, "wb")
         self.proc = subprocess.Popen([str(SERVER), *args], stdout=self.log_file,
                                      stderr=subprocess.STDOUT, env=full_env)
@@ -74,9 +72,7 @@ class Agent:
 
     def wait_for(self, text, timeout=10.0):
         wait_until(lambda: text in self.log() or self.proc.poll() is not None, timeout)
-        if text in self.log():
-            return True
-        raise AssertionError(f"{text!r} not logged; log:\n{self.log()}")
+        assert text in self.log(), f"{text!r} not logged; log:\n{self.log()}"
 
     def log(self):
         return self.log_path.read_text(encoding="utf-8", errors="replace")
@@ -85,10 +81,8 @@ class Agent:
         return self.log().splitlines()
 
     def effects(self, op=None):
-        if not self.record.exists():
-            return []
-        out = [json.loads(l) for l in self.record.read_text(encoding="utf-8").splitlines() if l]
-        return [e for e in out if op is None or e["op"] == op]
+        lines = self.record.read_text(encoding="utf-8").splitlines() if self.record.exists() else []
+        return [e for e in map(json.loads, filter(None, lines)) if op in (None, e["op"])]
 
     def wait_effects(self, op, count, timeout=5.0):
         if not wait_until(lambda: len(self.effects(op)) >= count, timeout):

@@ -2,23 +2,14 @@
 record backend (TARSEL_RECORD_TRUSTED=0 plays the missing permission)."""
 from tarsel_harness import READY, Agent, Phone
 
-WARNING = [
-    "",
-    "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====",
-    "⚠️  키보드/마우스 제어를 사용하려면 권한을 부여하세요:",
-    "⚠️  시스템 설정 → 개인정보 보호 및 보안 → 손쉬운 사용",
-    "⚠️  → TarselServer 항목을 켜기",
-    "⚠️  =====================================",
-    "",
-]
-BUTTONS = ["시스템 설정 열기", "강제 복구", "나중에"]
+WARNING = ["", "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====",
+           "⚠️  키보드/마우스 제어를 사용하려면 권한을 부여하세요:",
+           "⚠️  시스템 설정 → 개인정보 보호 및 보안 → 손쉬운 사용", "⚠️  → TarselServer 항목을 켜기",
+           "⚠️  =====================================", ""]
 
 
-def untrusted(answer=None):
-    env = {"TARSEL_RECORD_TRUSTED": "0"}
-    if answer is not None:
-        env["TARSEL_RECORD_ALERT"] = str(answer)
-    return Agent(env=env)
+def untrusted(answer):
+    return Agent(env={"TARSEL_RECORD_TRUSTED": "0", "TARSEL_RECORD_ALERT": str(answer)})
 
 
 def test_warning_follows_the_pin_line_and_open_settings_keeps_the_agent_running():
@@ -26,9 +17,9 @@ def test_warning_follows_the_pin_line_and_open_settings_keeps_the_agent_running(
     a.wait_for(READY)
     alert = a.wait_effects("alert", 1)[0]
     assert a.lines()[1:1 + len(WARNING)] == WARNING
-    assert alert["message"] == "손쉬운 사용 권한이 필요합니다"
+    assert (alert["message"], alert["buttons"]) == ("손쉬운 사용 권한이 필요합니다",
+                                                   ["시스템 설정 열기", "강제 복구", "나중에"])
     assert alert["informative"].startswith("Tarsel 서버가 키보드와 마우스를 제어하려면")
-    assert alert["buttons"] == BUTTONS
     assert a.wait_effects("settings", 1)[0]["page"] == "accessibility"
     assert a.proc.poll() is None
     assert a.stop() == 0
