@@ -43,25 +43,16 @@ UpdaterScriptTools macTools() {
 }
 
 UpdaterScriptValues macValues() {
-    return {4242,
-            "/var/folders/xy/T/tsl_update_0F1E/TarselServer.app",
-            "/Applications/TarselServer.app",
-            "/Users/kim/Library/LaunchAgents/com.tarsel.server.plist",
-            "K7M2XQ9PLA",
-            "/var/folders/xy/T/tsl_update_0F1E"};
+    return {4242,         "/T/u/Tarsel.app", "/Applications/Tarsel.app",
+            "/U/a.plist", "K7M2XQ9PLA",      "/T/u"};
 }
 
 TEST(UpdaterScriptText, HeadAndSixAssignments) {
     std::string s = updaterScript(macValues(), macTools());
-    EXPECT_EQ(s.substr(0, s.find("LOG=")),
-              "#!/bin/bash\nset -u\n"
-              "PARENT_PID=\"4242\"\n"
-              "NEW_APP=\"/var/folders/xy/T/tsl_update_0F1E/TarselServer.app\"\n"
-              "DEST=\"/Applications/TarselServer.app\"\n"
-              "PLIST=\"/Users/kim/Library/LaunchAgents/com.tarsel.server.plist\"\n"
-              "TEAM_ID=\"K7M2XQ9PLA\"\n"
-              "SELF_DIR=\"/var/folders/xy/T/tsl_update_0F1E\"\n");
-    EXPECT_NE(s.find("LOG=\"$HOME/Library/Logs/TarselServer.log\"\n"), std::string::npos);
+    EXPECT_EQ(s.substr(0, s.find("\nlog()")),
+              "#!/bin/bash\nset -u\nPARENT_PID=\"4242\"\nNEW_APP=\"/T/u/Tarsel.app\"\n"
+              "DEST=\"/Applications/Tarsel.app\"\nPLIST=\"/U/a.plist\"\nTEAM_ID=\"K7M2XQ9PLA\"\n"
+              "SELF_DIR=\"/T/u\"\nLOG=\"$HOME/Library/Logs/TarselServer.log\"");
 }
 
 // Runs the script's assignments in bash and prints what each variable holds.

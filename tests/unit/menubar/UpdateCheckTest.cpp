@@ -41,15 +41,11 @@ TEST(Manifest, ParseFailures) {
 TEST(Url, ParsesTheAddressesTheAgentUses) {
     auto url = parseURL("https://127.0.0.1:8443/version.json");
     ASSERT_TRUE(url);
-    EXPECT_EQ(url->scheme, "https");
-    EXPECT_EQ(url->host, "127.0.0.1");
-    EXPECT_EQ(url->port, "8443");
-    EXPECT_EQ(url->authority(), "127.0.0.1:8443");
-    EXPECT_EQ(url->path, "/version.json");
+    EXPECT_EQ(std::tuple(url->scheme, url->host, url->port, url->authority(), url->path),
+              std::tuple("https", "127.0.0.1", "8443", "127.0.0.1:8443", "/version.json"));
     url = parseURL("https://user@tarsel.example");
     ASSERT_TRUE(url);
-    EXPECT_EQ(url->host, "tarsel.example");
-    EXPECT_EQ(url->path, "");
+    EXPECT_EQ(std::tuple(url->host, url->path), std::tuple("tarsel.example", ""));
     for (const char* bad : {"", "tarsel.example", "https://", "https://:80/", "https://a b/",
                             "https://host:port/", "https://é.example/", "1http://x/"})
         EXPECT_FALSE(parseURL(bad)) << bad;
