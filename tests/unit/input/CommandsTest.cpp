@@ -177,40 +177,34 @@ TEST(KeyTable, HasEveryNameOnceWithItsAnsiCode) {
 }
 
 TEST(KeyTable, ModifierWords) {
-    EXPECT_EQ(modifierFlagForWord("win"), cmd);
-    EXPECT_EQ(modifierFlagForWord("option"), opt);
-    EXPECT_EQ(modifierFlagForWord("control"), ctrl);
-    EXPECT_EQ(modifierFlagForWord("function"), 0x800000u);
-    EXPECT_EQ(modifierFlagForWord("capslock"), 0x10000u);
-    EXPECT_FALSE(modifierFlagForWord("Shift"));  // callers lower-case first
+    using Flag = std::optional<EventFlags>;
+    for (auto [word, flag] : {std::pair<const char*, Flag>{"win", cmd},
+                              {"option", opt},
+                              {"control", ctrl},
+                              {"function", 0x800000},
+                              {"capslock", 0x10000},
+                              {"Shift", std::nullopt}})  // callers lower-case first
+        EXPECT_EQ(modifierFlagForWord(word), flag) << word;
 }
 
-TEST(Combination, ModifiersAccumulateTheLastKeyWinsAndNumbersAreRawCodes) {
-    struct Case {
-        const char* text;
-        Kind kind;
-        KeyCode key;
-        EventFlags modifiers;
-    };
-    const Case cases[] = {
-        {"Command + Shift + 3", Kind::press, 20, cmd | shift},
-        {"a+b", Kind::press, 11, 0},
-        {"cmd++c", Kind::press, 8, cmd},                        // the empty piece is dropped
-        {"ctrl\t+\u3000opt+esc", Kind::press, 53, ctrl | opt},  // tabs, ideographic spaces
-        {"cmd+12", Kind::press, 12, cmd},
-        {"cmd+0", Kind::press, 29, cmd},  // the digit key
-        {"cmd+255", Kind::press, 255, cmd},
-        {"cmd+plus", Kind::press, 24, cmd | shift},
-        {"cmd+power+a", Kind::power, 0, 0},
-        {"a+POWER", Kind::power, 0, 0},
-    };
-    for (const Case& c : cases) {
-        auto parsed = parseCombination(c.text);
-        EXPECT_EQ(parsed.kind, c.kind) << c.text;
-        if (c.kind != Kind::press) continue;
-        EXPECT_EQ(std::pair(parsed.keyCode, parsed.modifiers), std::pair(c.key, c.modifiers))
-            << c.text;
+// Modifiers accumulate, the last key wins and numbers are raw codes.
+TEST(Combination, KeysModifiersAndNoKey) {
+    // clang-format off
+    const std::tuple<const char*, KeyCode, EventFlags> presses[] = {
+        {"Command + Shift + 3", 20, cmd | shift}, {"a+b", 11, 0},
+        {"cmd++c", 8, cmd},  // the empty piece is dropped
+        {"ctrl\t+\u3000opt+esc", 53, ctrl | opt},  // tabs, ideographic spaces
+        {"cmd+12", 12, cmd}, {"cmd+0", 29, cmd} /* the digit key */, {"cmd+255", 255, cmd},
+        {"cmd+plus", 24, cmd | shift}};
+    // clang-format on
+    for (auto [text, key, modifiers] : presses) {
+        auto parsed = parseCombination(text);
+        EXPECT_EQ(std::tuple(parsed.kind, parsed.keyCode, parsed.modifiers),
+                  std::tuple(Kind::press, key, modifiers))
+            << text;
     }
+    for (const char* power : {"cmd+power+a", "a+POWER"})
+        EXPECT_EQ(parseCombination(power).kind, Kind::power) << power;
     for (const char* none : {"ctrl+300", "ctrl+-5", "ctrl+00", "ctrl+99999999999999999999",
                              "cmd+shift", "+", "cmd+\n"})  // line breaks are not trimmed
         EXPECT_EQ(parseCombination(none).kind, Kind::noKey) << none;
