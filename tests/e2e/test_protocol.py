@@ -89,16 +89,12 @@ def test_hostile_datagrams_do_not_hurt_other_phones(agent, phone):
 
 
 def test_tarselctl_scan_and_ping(agent):
-    def ctl(*args):
-        return subprocess.run([str(CTL), *args], capture_output=True, text=True)
-    out = ctl("scan", "127.0.0.1")
-    assert out.returncode == 0 and out.stdout.startswith("device_info:")
-    out = ctl("ping", "127.0.0.1", "--pin", PIN)
-    assert out.returncode == 0 and out.stdout.strip() == "pong"
-    out = ctl("ping", "127.0.0.1", "--pin", "1")
-    assert out.returncode == 2 and "invalid PIN" in out.stderr
-    assert ctl("ping", "127.0.0.1", "--pin", PIN, "--port", "3999", "--timeout", "0.3"
-               ).returncode == 1
+    for (command, *rest), code, out, err in (
+            (("scan",), 0, "device_info:", ""), (("ping", "--pin", PIN), 0, "pong", ""),
+            (("ping", "--pin", "1"), 2, "", "invalid PIN"),
+            (("ping", "--pin", PIN, "--port", "3999", "--timeout", "0.3"), 1, "", "")):
+        r = subprocess.run([str(CTL), command, "127.0.0.1", *rest], capture_output=True, text=True)
+        assert r.returncode == code and r.stdout.startswith(out) and err in r.stderr, r
 
 
 def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_path):
