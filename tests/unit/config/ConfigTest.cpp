@@ -26,6 +26,8 @@
 namespace tarsel {
 namespace {
 
+using V = std::vector<std::string>;
+
 const auto privateFile = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
 
 struct PinTest : ::testing::Test {
@@ -55,9 +57,8 @@ TEST_F(PinTest, NewPinsAreSixAsciiDigitsSavedPrivatelyAndLoadedAgain) {
     EXPECT_EQ(stored()["version"], "1.0");
     EXPECT_EQ(privateFile, std::filesystem::status(path).permissions());
     EXPECT_EQ(loadOrCreatePIN({}, path), pin);
-    EXPECT_EQ(log.lines(),
-              (std::vector<std::string>{"🎲 [Config] Generated and saved new PIN (6 digits)",
-                                        "🔑 [Config] Loaded existing PIN from config"}));
+    EXPECT_EQ(log.lines(), (V{"🎲 [Config] Generated and saved new PIN (6 digits)",
+                              "🔑 [Config] Loaded existing PIN from config"}));
     store(R"({"pin":"٠١٢٣٤٥","version":"9"})");
     EXPECT_EQ(loadOrCreatePIN({}, path), "٠١٢٣٤٥");
 }
@@ -86,8 +87,7 @@ TEST_F(PinTest, ArgumentWinsAndTouchesNoFile) {
     store(R"({"pin":"111111"})");
     EXPECT_EQ(loadOrCreatePIN({"abc", "ignored"}, path), "abc");
     EXPECT_EQ(stored()["pin"], "111111");
-    EXPECT_EQ(log.lines(),
-              std::vector<std::string>{"🔑 [Static PIN Mode] Using custom PIN from command-line"});
+    EXPECT_EQ(log.lines(), V{"🔑 [Static PIN Mode] Using custom PIN from command-line"});
 }
 
 TEST_F(PinTest, UnwritableConfigStillGivesAPinAndLeavesNoTemporaryFile) {

@@ -18,6 +18,8 @@
 namespace tarsel {
 namespace {
 
+using V = std::vector<std::string>;
+
 namespace fs = std::filesystem;
 using testing::TempDir;
 using testing::writeText;
@@ -86,10 +88,9 @@ TEST(PortHolders, OnlyLocalUdpPortCountsAndEachProcessOnce) {
         "p500\nf8\nPUDP\nn10.0.0.2:3000->10.0.0.9:5353\n"    // bound to 3000, connected out
         "p42\nf9\nPUDP\nn0.0.0.0:3000\n"                     // the agent itself
         "\n\np7\r\nPUDP\r\nn*:3000\r\n\n";                   // blank lines, carriage returns
-    EXPECT_EQ(udpPortHolders(out, 3000, "42"), (std::vector<std::string>{"200", "500", "7"}));
+    EXPECT_EQ(udpPortHolders(out, 3000, "42"), (V{"200", "500", "7"}));
     EXPECT_TRUE(udpPortHolders("PUDP\nn*:3000\n", 3000, "1").empty());  // no process line
-    EXPECT_EQ(lsofUdpPortArguments(3000),
-              (std::vector<std::string>{"-nP", "-w", "-iUDP:3000", "-FpPn"}));
+    EXPECT_EQ(lsofUdpPortArguments(3000), (V{"-nP", "-w", "-iUDP:3000", "-FpPn"}));
 }
 
 // A refused kill is logged and the next holder still ended; tools that cannot
@@ -105,7 +106,7 @@ TEST(PortCleanup, GoesOnAfterARefusalAndAfterToolsThatCannotStart) {
     platform().host.lsofPath = dir / "lsof";
     platform().host.killPath = dir / "kill";
     killProcessOnPort(3000);
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+    EXPECT_EQ(log.lines(), (V{
                                "🔍 포트 3000 사용 중인 프로세스 확인 중...",
                                "⚠️  포트 3000를 사용 중인 프로세스 발견: PID 222",
                                "🔨 프로세스 222 종료 중...",

@@ -8,6 +8,8 @@
 namespace tarsel {
 namespace {
 
+using V = std::vector<std::string>;
+
 const L10n kEnglish = L10n::english("tarsel.example");
 
 MenuInputs base() {
@@ -18,8 +20,8 @@ MenuInputs base() {
     return in;
 }
 
-std::vector<std::string> titles(const std::vector<MenuEntry>& menu) {
-    std::vector<std::string> out;
+V titles(const std::vector<MenuEntry>& menu) {
+    V out;
     for (const auto& e : menu) out.push_back(e.separator ? "---" : e.title);
     return out;
 }
@@ -70,15 +72,13 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
     in.checkedOnce = true;
     in.latestVersion = "1.0.16";
     EXPECT_EQ(titles(buildMenuModel(in, kEnglish)),
-              (std::vector<std::string>{"⚪️  Waiting…", "---", "Mac IP:  192.168.1.20",
-                                        "PIN:  246810", "---", "Tarsel v1.0.16", "✓  Up to date",
-                                        "Check for Updates…", "Open Website (tarsel.example)",
-                                        "---", "Quit"}));
+              (V{"⚪️  Waiting…", "---", "Mac IP:  192.168.1.20", "PIN:  246810", "---",
+                 "Tarsel v1.0.16", "✓  Up to date", "Check for Updates…",
+                 "Open Website (tarsel.example)", "---", "Quit"}));
     EXPECT_EQ(titles(buildMenuModel(in, L10n::korean("tarsel.example"))),
-              (std::vector<std::string>{"⚪️  연결 대기 중", "---", "Mac IP:  192.168.1.20",
-                                        "PIN:  246810", "---", "Tarsel v1.0.16", "✓  최신 버전",
-                                        "업데이트 확인…", "웹사이트 열기 (tarsel.example)", "---",
-                                        "종료"}));
+              (V{"⚪️  연결 대기 중", "---", "Mac IP:  192.168.1.20", "PIN:  246810", "---",
+                 "Tarsel v1.0.16", "✓  최신 버전", "업데이트 확인…",
+                 "웹사이트 열기 (tarsel.example)", "---", "종료"}));
 }
 
 TEST(L10nSelection, KoreanOnlyWhenTheFirstLanguageBeginsWithKo) {
@@ -97,18 +97,18 @@ TEST(L10nSelection, PreferredLanguagesFollowTheLocaleVariablesInOrder) {
     EXPECT_TRUE(preferredLanguages(env).empty());
 
     vars["LANG"] = "en_US.UTF-8";
-    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"en_US.UTF-8"});
+    EXPECT_EQ(preferredLanguages(env), V{"en_US.UTF-8"});
     vars["LC_MESSAGES"] = "ko_KR.UTF-8";
-    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"ko_KR.UTF-8"});
+    EXPECT_EQ(preferredLanguages(env), V{"ko_KR.UTF-8"});
     vars["LC_ALL"] = "ja_JP.UTF-8";
-    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"ja_JP.UTF-8"});
+    EXPECT_EQ(preferredLanguages(env), V{"ja_JP.UTF-8"});
     vars["LC_ALL"] = "";  // set but empty: skipped
-    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"ko_KR.UTF-8"});
+    EXPECT_EQ(preferredLanguages(env), V{"ko_KR.UTF-8"});
 
     vars["LANGUAGE"] = ":ko:en_GB::";
-    EXPECT_EQ(preferredLanguages(env), (std::vector<std::string>{"ko", "en_GB"}));
+    EXPECT_EQ(preferredLanguages(env), (V{"ko", "en_GB"}));
     vars["LANGUAGE"] = ":";
-    EXPECT_EQ(preferredLanguages(env), std::vector<std::string>{"ko_KR.UTF-8"});
+    EXPECT_EQ(preferredLanguages(env), V{"ko_KR.UTF-8"});
 }
 
 }  // namespace

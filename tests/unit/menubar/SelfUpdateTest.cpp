@@ -13,6 +13,8 @@
 namespace tarsel {
 namespace {
 
+using V = std::vector<std::string>;
+
 using testing::TempDir;
 
 TEST(Sha256, DigestFromTheToolsFirstWordAndAnExactMatchInAnyCase) {
@@ -56,14 +58,14 @@ TEST(UpdaterScriptText, HeadAndSixAssignments) {
 }
 
 // Runs the script's assignments in bash and prints what each variable holds.
-std::vector<std::string> assignedValues(const std::string& script) {
+V assignedValues(const std::string& script) {
     std::string head = script.substr(0, script.find("LOG="));
     TempDir dir;
     testing::writeText(dir / "head.sh", head +
                                             "printf '%s\\0' \"$NEW_APP\" \"$DEST\" \"$PLIST\" "
                                             "\"$TEAM_ID\" \"$SELF_DIR\"\n");
     auto r = runTool("/bin/bash", {dir / "head.sh"});
-    std::vector<std::string> values;
+    V values;
     for (size_t start = 0, end; (end = r.output.find('\0', start)) != std::string::npos;
          start = end + 1)
         values.push_back(r.output.substr(start, end - start));
@@ -84,8 +86,7 @@ TEST(UpdaterScriptQuoting, InsertedValuesArriveExactlyAndRunNothing) {
     UpdaterScriptTools tools = macTools();
     tools.cp = "/opt/my tools/it's";
     std::string script = updaterScript(v, tools);
-    EXPECT_EQ(assignedValues(script),
-              (std::vector<std::string>{v.newApp, v.dest, v.plist, v.teamID, v.selfDir}));
+    EXPECT_EQ(assignedValues(script), (V{v.newApp, v.dest, v.plist, v.teamID, v.selfDir}));
     EXPECT_FALSE(std::filesystem::exists(marker));
     EXPECT_NE(script.find("$SUDO '/opt/my tools/it'\\''s' -R"), std::string::npos);
     EXPECT_NE(script.find("[ ! -w \"/Apps/\\$(touch "), std::string::npos);

@@ -8,6 +8,8 @@
 namespace tarsel {
 namespace {
 
+using V = std::vector<std::string>;
+
 struct GuardTest : ::testing::Test {
     ManualClock clock;
     SecurityGuard guard{clock};
@@ -23,9 +25,8 @@ TEST_F(GuardTest, TenthFailureWithinWindowLocksForFiveMinutes) {
     EXPECT_FALSE(guard.isLocked("10.0.0.1"));
     log.clear();
     guard.registerFailure("10.0.0.1");
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
-                               "⚠️ [Security] IP 10.0.0.1 인증 실패 (10/10)",
-                               "⛔️ [Security] IP 10.0.0.1 차단됨 (5분간 접속 불가)"}));
+    EXPECT_EQ(log.lines(), (V{"⚠️ [Security] IP 10.0.0.1 인증 실패 (10/10)",
+                              "⛔️ [Security] IP 10.0.0.1 차단됨 (5분간 접속 불가)"}));
     EXPECT_TRUE(guard.isLocked("10.0.0.1"));
     EXPECT_FALSE(guard.isLocked("10.0.0.2"));  // addresses are independent
     clock.advance(299.9);
@@ -33,7 +34,7 @@ TEST_F(GuardTest, TenthFailureWithinWindowLocksForFiveMinutes) {
     log.clear();
     clock.advance(0.1);  // exactly at the end the lockout is over
     EXPECT_FALSE(guard.isLocked("10.0.0.1"));
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"🔓 [Security] IP 10.0.0.1 잠금 해제됨"});
+    EXPECT_EQ(log.lines(), V{"🔓 [Security] IP 10.0.0.1 잠금 해제됨"});
     EXPECT_FALSE(guard.isLocked("10.0.0.1"));
     log.clear();
     guard.registerFailure("10.0.0.1");  // starts again from nothing
@@ -45,12 +46,12 @@ TEST_F(GuardTest, FailuresAgeOutAndResetClearsThem) {
     clock.advance(30.0);  // exactly 30 s old no longer counts
     log.clear();
     guard.registerFailure("a");
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"⚠️ [Security] IP a 인증 실패 (1/10)"});
+    EXPECT_EQ(log.lines(), V{"⚠️ [Security] IP a 인증 실패 (1/10)"});
     fail("b", 9);
     guard.reset("b");
     log.clear();
     guard.registerFailure("b");
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"⚠️ [Security] IP b 인증 실패 (1/10)"});
+    EXPECT_EQ(log.lines(), V{"⚠️ [Security] IP b 인증 실패 (1/10)"});
 }
 
 TEST_F(GuardTest, ResetDoesNotLiftALockoutButAWallClockJumpDoes) {
@@ -76,7 +77,7 @@ TEST(GuardBounds, SpoofedFloodsStayWithinCapacityAndAgeOut) {
     // The ended lockout waits for its address's next check, which logs the unlock once.
     quiet.clear();
     EXPECT_FALSE(guard.isLocked("attacker"));
-    EXPECT_EQ(quiet.lines(), std::vector<std::string>{"🔓 [Security] IP attacker 잠금 해제됨"});
+    EXPECT_EQ(quiet.lines(), V{"🔓 [Security] IP attacker 잠금 해제됨"});
     EXPECT_EQ(guard.trackedAddresses(), 0u);
 }
 

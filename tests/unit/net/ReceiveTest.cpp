@@ -17,9 +17,11 @@
 namespace tarsel {
 namespace {
 
+using V = std::vector<std::string>;
+
 // What reached the rest of the agent, one line per call.
 struct FakeRequests : RequestHandler {
-    std::vector<std::string> calls;
+    V calls;
     void command(const std::string& name, std::optional<int64_t>,
                  const std::optional<PointerDelta>&) override {
         calls.push_back("command " + name);
@@ -27,7 +29,7 @@ struct FakeRequests : RequestHandler {
     void mousePress() override { calls.push_back("press"); }
     void mouseRelease() override { calls.push_back("release"); }
     void text(const std::string& text) override { calls.push_back("text " + text); }
-    std::vector<std::string> fetchShortcuts() override { return {"a", "b"}; }
+    V fetchShortcuts() override { return {"a", "b"}; }
     void syncShortcuts(const Json& batch) override { calls.push_back("sync " + batch.dump()); }
 };
 
@@ -59,7 +61,7 @@ TEST_F(ReceiveLoopTest, WrongPinsAreCountedAndAnswered) {
         EXPECT_EQ(log.lines()[1],
                   "⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
     }
-    EXPECT_EQ(io.sent, std::vector<std::string>(3, R"({"error":"invalid_pin"})"));
+    EXPECT_EQ(io.sent, V(3, R"({"error":"invalid_pin"})"));
     EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP " + ctx.remoteIP + " 인증 실패 (3/10)");
     // Without a PIN (none could be made) even an empty one is wrong.
     globals().serverPIN.clear();
@@ -85,13 +87,12 @@ TEST_F(ReceiveLoopTest, RequestsAreHandedOverByType) {
           R"("type":"fetch_shortcuts")",
           R"("type":"sync_shortcuts","3x3":[{"k":1}],"4x4":[],"user":[2],"x":[{}])"})
         feed(std::string(R"({"pin":"135790",)") + body + "}");
-    EXPECT_EQ(requests.calls,
-              (std::vector<std::string>{"command volume_up", "press", "command mouse_up",
-                                        "text 안녕", R"(sync {"3x3":[{"k":1}]})"}));
-    EXPECT_EQ(io.sent, (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"📤 Pushed shortcuts chunk 1/2 (1 bytes)",
-                                                     "📤 Pushed shortcuts chunk 2/2 (1 bytes)",
-                                                     "📦 Detected [3x3]: 1 items"}));
+    EXPECT_EQ(requests.calls, (V{"command volume_up", "press", "command mouse_up", "text 안녕",
+                                 R"(sync {"3x3":[{"k":1}]})"}));
+    EXPECT_EQ(io.sent, (V{"a", "b"}));
+    EXPECT_EQ(log.lines(),
+              (V{"📤 Pushed shortcuts chunk 1/2 (1 bytes)", "📤 Pushed shortcuts chunk 2/2 (1 bytes)",
+                 "📦 Detected [3x3]: 1 items"}));
 }
 
 TEST(ScanRequest, BareWordOrJsonObjectWithTypeScan) {

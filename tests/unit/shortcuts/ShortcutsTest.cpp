@@ -15,6 +15,8 @@
 namespace tarsel {
 namespace {
 
+using V = std::vector<std::string>;
+
 // A fresh data directory per test with the database path in it.
 struct ShortcutsFixture : ::testing::Test {
     void store(const std::string& text) { testing::writeText(path, text); }
@@ -51,7 +53,7 @@ TEST_F(StoreTest, BatchReplacesNamedSectionsWholeAndKeepsEveryOtherEntry) {
     EXPECT_EQ(db["3x3"], items(4, "a"));
     EXPECT_EQ(db["4x4"], items(3, "c"));
     EXPECT_EQ(db["notes"], (Json{{"x", 1}}));  // hand-written entries survive
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+    EXPECT_EQ(log.lines(), (V{
                                "✅ Batch saved 1 sections: 4x4",
                                "   Total sections in DB: 3x3, 4x4, notes",
                                "✅ 단축키 저장 완료: 1개 섹션, 총 3개 항목",
@@ -100,8 +102,8 @@ std::vector<Json> parsedResponses(const std::string& path) {
     return out;
 }
 
-std::vector<std::string> sectionOrder(const std::string& path) {
-    std::vector<std::string> names;
+V sectionOrder(const std::string& path) {
+    V names;
     for (const auto& chunk : parsedResponses(path)) names.push_back(chunk["sections"][0]);
     return names;
 }
@@ -114,16 +116,14 @@ TEST_F(ResponsesTest, OneCompactChunkPerSectionInSortedOrder) {
                R"(,"type":"shortcuts_sync"})";
     };
     EXPECT_EQ(buildShortcutsResponses(path),
-              (std::vector<std::string>{chunk("3x3", R"([{"a":1},{"b":2}])", 2),
-                                        chunk("4x4", R"([{"c":3}])", 1), chunk("5x5", "[]", 0),
-                                        chunk("user", R"([{"a":1}])", 1)}));
+              (V{chunk("3x3", R"([{"a":1},{"b":2}])", 2), chunk("4x4", R"([{"c":3}])", 1),
+                 chunk("5x5", "[]", 0), chunk("user", R"([{"a":1}])", 1)}));
 }
 
 TEST_F(ResponsesTest, NamesAreOrderedByCodePointAfterNormalisation) {
     // "e" + combining acute normalises to U+00E9, which sorts after "f" and before "가".
     store(R"({"가":[],"f":[],"e\u0301":[],"Z":[],"a":[]})");
-    EXPECT_EQ(sectionOrder(path),
-              (std::vector<std::string>{"Z", "a", "f", "e\xcc\x81", "\xea\xb0\x80"}));
+    EXPECT_EQ(sectionOrder(path), (V{"Z", "a", "f", "e\xcc\x81", "\xea\xb0\x80"}));
 }
 
 TEST_F(ResponsesTest, OddSectionValuesAreSentAsStoredWithZeroCount) {
