@@ -4,30 +4,15 @@ and left as a screenshot in tests/out/ for people to look at."""
 import os
 import pathlib
 import re
-import shutil
 import subprocess
 
-import pytest
-
 import xvfb_display as xvfb
-import tarsel_harness
-from tarsel_harness import READY, Agent, Phone, require, track
+from tarsel_harness import READY, Agent, Phone, track, wait_until
 
 OUT = pathlib.Path(__file__).resolve().parents[1] / "out"
 NO_TRAY = "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 실행합니다"
 WINDOW = re.compile(r'"[^"]*": \("tarsel-server" "tarsel-server"\)\s+'
                     r'(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
-
-
-@pytest.fixture
-def display():
-    require(shutil.which("trayer"), "trayer (an XEmbed system tray)")
-    return xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify"),
-                                 "Xvfb, x11-utils and imagemagick")
-
-
-def wait_until(predicate):  # the tray and Qt's menus are slower than plain X events
-    return tarsel_harness.wait_until(predicate, timeout=15.0)
 
 
 def windows(env, small):
@@ -38,7 +23,9 @@ def windows(env, small):
     return [w for w in found if (1 < w[0] <= 64 and w[1] <= 64 if small else w[1] >= 100)]
 
 
-def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn(display):
+def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn():
+    display = xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify", "trayer"),
+                                "Xvfb, x11-utils, imagemagick and trayer")
     env = dict(os.environ, DISPLAY=display)
     agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb",
                        "TARSEL_DEBUG_OPEN_MENU": "1", "LANGUAGE": "en"}, backend="x11")
@@ -48,7 +35,7 @@ def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn(display):
     phone.request("ping")  # no tray: still serving, the menu still built
     assert phone.recv() == "pong"
     agent.wait_for("🔧 [Tray] 메뉴를 열었습니다", timeout=15)
-    menu = wait_until(lambda: windows(env, small=False))
+    menu = wait_until(lambda: windows(env, small=False), 15)
     assert menu and not windows(env, small=True)
     OUT.mkdir(exist_ok=True)
     shot = OUT / "qt_tray_menu.png"
@@ -63,6 +50,6 @@ def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn(display):
                              "request", "--height", "24", "--SetDockType", "true"], env=env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     agent.wait_for("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다", timeout=15)
-    assert wait_until(lambda: windows(env, small=True))
+    assert wait_until(lambda: windows(env, small=True), 15)
     assert agent.log().count(NO_TRAY) == 1
     assert agent.stop() == 0

@@ -10,14 +10,6 @@ import pytest
 from xvfb_display import xvfb_display
 from tarsel_harness import CTL, PIN, READY, Agent, Phone, require, track, wait_until
 
-TOOLS = ("Xvfb", "xev", "xdotool", "xclip")
-
-
-@pytest.fixture
-def display():
-    return xvfb_display(TOOLS, "X test tools")
-
-
 class Xev:
     """An xev window under the pointer: with no window manager the keyboard
     focus follows the pointer, so it sees every key and button."""
@@ -43,7 +35,8 @@ class Xev:
 
 
 @pytest.fixture
-def desktop(display, tmp_path):
+def desktop(tmp_path):
+    display = xvfb_display(("Xvfb", "xev", "xdotool", "xclip"), "X test tools")
     env = dict(os.environ, DISPLAY=display)
     xev = Xev(env, tmp_path)
     assert wait_until(lambda: "MapNotify" in xev.text() or xev.proc.poll() is not None or
@@ -121,13 +114,9 @@ def test_text_is_left_on_the_clipboard_and_pasted(desktop):
     assert pastes and pastes[0][1] & CONTROL
 
 
-@pytest.fixture
-def display_without_xtest():
-    return xvfb_display(("Xvfb",), "Xvfb", ["-extension", "XTEST"])
-
-
-def test_a_display_without_xtest_is_not_trusted(display_without_xtest):
-    agent = Agent(env={"DISPLAY": display_without_xtest, "QT_QPA_PLATFORM": "offscreen"},
+def test_a_display_without_xtest_is_not_trusted():
+    display = xvfb_display(("Xvfb",), "Xvfb", ["-extension", "XTEST"])
+    agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "offscreen"},
                   backend="x11")
     agent.wait_for(READY, timeout=20)
     assert "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====" in agent.lines()
