@@ -7,17 +7,14 @@ import shutil
 import subprocess
 import tempfile
 
-import pytest
-
 from tarsel_harness import READY, Agent, Phone, require, track, wait_until
 
 WAYLAND_LINE = "⌨️ [Input] uinput (Wayland session: XTest would reach only XWayland windows)"
 
 
-@pytest.fixture
-def compositor():
-    require(shutil.which("sway") and shutil.which("wl-paste") and shutil.which("setpriv"),
-            "sway, wl-clipboard and setpriv")
+def sway_session():
+    """The session variables of a fresh headless sway, ended after the test."""
+    require(all(map(shutil.which, ("sway", "wl-paste", "setpriv"))), "sway, wl-clipboard, setpriv")
     runtime = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-wayland-"))
     shutil.chown(runtime, "nobody", "nogroup")  # sway refuses to run as root
     env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), WLR_BACKENDS="headless",
@@ -32,20 +29,18 @@ def compositor():
             "XDG_SESSION_TYPE": "wayland"}
 
 
-def clipboard(session):
-    return subprocess.run(["wl-paste", "--no-newline"], env=dict(os.environ, **session),
-                          capture_output=True, text=True, timeout=5).stdout
-
-
-def test_text_reaches_the_wayland_clipboard_and_the_input_path_is_explained(compositor):
-    a = Agent(backend="auto", env=compositor)
+def test_text_reaches_the_wayland_clipboard_and_the_input_path_is_explained():
+    session = sway_session()
+    a = Agent(backend="auto", env=session)
     a.wait_for(READY)
     line = next(l for l in a.lines() if l.startswith("⌨️ [Input]"))
     assert line.startswith(WAYLAND_LINE)
     if not os.access("/dev/uinput", os.W_OK):  # this machine: said, and not trusted
-        assert line.endswith(": no input"), line
-        assert "/dev/uinput" in line
-    phone = Phone()
+        assert line.endswith(": no input") and "/dev/uinput" in line, line
     text = "안녕하세요 👋🏽 wayland"
-    phone.request("text", text=text)
-    assert wait_until(lambda: clipboard(compositor) == text), clipboard(compositor)
+    Phone().request("text", text=text)
+
+    def clipboard():  # read back by a native Wayland client
+        return subprocess.run(["wl-paste", "--no-newline"], env={**os.environ, **session},
+                              capture_output=True, text=True, timeout=5).stdout
+    assert wait_until(lambda: clipboard() == text), clipboard()
