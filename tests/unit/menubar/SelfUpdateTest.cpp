@@ -1,4 +1,4 @@
-// The download's digest against real processes, and the updater script's
+// The download's digest, and the updater script's
 // text: its head, the quoting of what is inserted, and what bash and
 // shellcheck make of it.
 #include <gtest/gtest.h>
@@ -14,21 +14,14 @@ namespace tarsel {
 namespace {
 
 using V = std::vector<std::string>;
-
 using testing::TempDir;
 
-TEST(Sha256, DigestFromTheToolsFirstWordAndAnExactMatchInAnyCase) {
+TEST(Sha256, DigestFromTheToolAndAnExactMatchInAnyCase) {
     TempDir dir;
     const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
     testing::writeText(dir / "a.dmg", "abc");
-    testing::writeText(dir / "blank", "#!/bin/sh\necho '   '\n", 0755);
-    testing::writeText(dir / "failing", "#!/bin/sh\necho 'ba7816bf  x'; exit 1\n", 0755);
-    testing::writeText(dir / "spaced", "#!/bin/sh\necho '  ABC123  file'\n", 0755);
     EXPECT_EQ(sha256Hex(dir / "a.dmg", "/usr/bin/shasum"), abc);
     EXPECT_FALSE(sha256Hex(dir / "missing.dmg", "/usr/bin/shasum"));
-    for (const char* tool : {"blank", "failing", "absent"})
-        EXPECT_FALSE(sha256Hex("x", dir / tool));
-    EXPECT_EQ(sha256Hex("x", dir / "spaced"), "ABC123");
 
     std::string upper = abc;
     for (char& c : upper) c = static_cast<char>(std::toupper(c));
