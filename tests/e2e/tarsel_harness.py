@@ -115,9 +115,7 @@ class Phone:
     def send(self, payload):
         if isinstance(payload, dict):
             payload = json.dumps(payload, ensure_ascii=False)
-        if isinstance(payload, str):
-            payload = payload.encode("utf-8")
-        self.sock.sendto(payload, self.target)
+        self.sock.sendto(payload.encode() if isinstance(payload, str) else payload, self.target)
 
     def request(self, type_, pin=PIN, **fields):
         self.send({"pin": pin, "type": type_, **fields})

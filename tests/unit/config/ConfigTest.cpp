@@ -11,9 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <filesystem>
+#include <regex>
 
 #include "LogCapture.h"
 #include "Require.h"
@@ -47,11 +47,8 @@ TEST(StoredPin, SixNumericCharacters) {
 }
 
 TEST_F(PinTest, NewPinsAreSixAsciiDigitsSavedPrivatelyAndLoadedAgain) {
-    for (int i = 0; i < 200; ++i) {
-        std::string pin = generatePIN().value();
-        ASSERT_EQ(pin.size(), 6u);
-        ASSERT_TRUE(std::all_of(pin.begin(), pin.end(), ::isdigit)) << pin;
-    }
+    for (int i = 0; i < 200; ++i)  // a tenth of them begin with a zero
+        ASSERT_TRUE(std::regex_match(generatePIN().value(), std::regex("[0-9]{6}")));
     std::string pin = loadOrCreatePIN({}, path);
     EXPECT_EQ(stored()["pin"], pin);
     EXPECT_EQ(stored()["version"], "1.0");

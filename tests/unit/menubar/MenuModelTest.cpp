@@ -38,18 +38,16 @@ std::string updateLine(const MenuInputs& in, const L10n& s = kEnglish) {
 // The line for every state and version; a failed check looks exactly like idle.
 TEST(MenuModel, UpdateLineForEveryStateAndVersion) {
     using S = UpdateState;
+    const char *install = "🔴  Install New Version (v1.0.17)", *upToDate = "✓  Up to date";
+    // clang-format off
     const std::tuple<S, const char*, const char*> cases[] = {
-        {S::idle, "1.0.17", "🔴  Install New Version (v1.0.17)"},
+        {S::idle, "1.0.17", install}, {S::failed, "1.0.17", install},
         {S::idle, "1.0.16.1", "🔴  Install New Version (v1.0.16.1)"},
-        {S::failed, "1.0.17", "🔴  Install New Version (v1.0.17)"},
-        {S::downloading, "1.0.17", "⏳  Downloading…"},
-        {S::verifying, "1.0.17", "🔍  Verifying…"},
+        {S::downloading, "1.0.17", "⏳  Downloading…"}, {S::verifying, "1.0.17", "🔍  Verifying…"},
         {S::installing, "1.0.17", "📦  Installing… restarting soon"},
-        {S::idle, "1.0.16", "✓  Up to date"},
-        {S::idle, "1.0.9", "✓  Up to date"},
-        {S::idle, "1.0", "✓  Up to date"},
-        {S::idle, "v9.0", "✓  Up to date"},
-        {S::failed, "1.0.16.0", "✓  Up to date"}};
+        {S::idle, "1.0.16", upToDate}, {S::idle, "1.0.9", upToDate}, {S::idle, "1.0", upToDate},
+        {S::idle, "v9.0", upToDate}, {S::failed, "1.0.16.0", upToDate}};
+    // clang-format on
     for (auto [state, latest, line] : cases) {
         MenuInputs in = base();
         in.checkedOnce = true;
