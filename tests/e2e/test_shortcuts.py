@@ -8,11 +8,11 @@ import threading
 from tarsel_harness import CTL, PIN, Phone, wait_until
 
 SAVED = "✅ 단축키 저장 완료: "
-DB_PARTS = (".config", "tarsel", "shortcuts_db.json")
+MAX_DATAGRAM = 65507
 
 
 def db_path(agent):
-    return agent.home.joinpath(*DB_PARTS)
+    return agent.home / ".config/tarsel/shortcuts_db.json"
 
 
 def items(tag, n):
@@ -35,21 +35,13 @@ def fetch(phone, quiet=1.0):
     """Every chunk the agent sends for one fetch, parsed, in arrival order."""
     phone.request("fetch_shortcuts")
     chunks = []
-    wait = 3.0
-    while (text := phone.recv(wait)) is not None:
+    while (text := phone.recv(quiet if chunks else 3.0)) is not None:
         chunks.append(json.loads(text))
-        wait = quiet
     return chunks
 
 
 def layout_of(chunks):
-    layout = {}
-    for chunk in chunks:
-        layout.update(chunk["shortcuts_db"])
-    return layout
-
-
-MAX_DATAGRAM = 65507
+    return {name: items for chunk in chunks for name, items in chunk["shortcuts_db"].items()}
 
 
 def test_two_phones_syncing_at_once_lose_no_section(agent):
