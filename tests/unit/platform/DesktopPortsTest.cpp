@@ -27,7 +27,7 @@ TEST(X11Accessibility, SettingsOpenTheReadmeBesideTheBuild) {
     X11Accessibility inBuildTree("/usr/bin/xdg-open", dir / "build/tarsel-server", "example.org");
     EXPECT_EQ(inBuildTree.settingsTarget(), dir / "README.md");
     X11Accessibility elsewhere("/usr/bin/xdg-open", dir / "a/b/tarsel-server", "example.org");
-    if (!fs::exists("/usr/share/doc/tarsel/README.md")) {
+    if (!fs::exists("/usr/share/doc/tarsel/README.md")) {  // else the installed copy
         EXPECT_EQ(elsewhere.settingsTarget(), "https://example.org/#troubleshooting");
     }
 }
@@ -51,12 +51,9 @@ int answerWith(int index) {
 TEST(QtAlerts, AnswerIsTheButtonsPositionAndClosingIsDismissed) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;
-    static char name[] = "test_host";
-    static char* argv[] = {name, nullptr};
+    static char name[] = "test_host", *argv[] = {name, nullptr};
     static QApplication qt(argc, argv);
-    EXPECT_EQ(answerWith(0), 1000);
-    EXPECT_EQ(answerWith(2), 1002);
-    EXPECT_EQ(answerWith(1), 1001);
+    for (int index : {0, 2, 1}) EXPECT_EQ(answerWith(index), 1000 + index);
     EXPECT_EQ(answerWith(-1), kAlertDismissed);
 }
 #endif
