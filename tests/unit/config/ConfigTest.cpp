@@ -26,9 +26,12 @@
 namespace tarsel {
 namespace {
 
+namespace fs = std::filesystem;
+using testing::readText;
+using testing::writeText;
 using V = std::vector<std::string>;
 
-const auto privateFile = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+const auto privateFile = fs::perms::owner_read | fs::perms::owner_write;
 
 struct PinTest : ::testing::Test {
     void store(const std::string& text) { testing::writeText(path, text); }
@@ -52,7 +55,7 @@ TEST_F(PinTest, NewPinsAreSixAsciiDigitsSavedPrivatelyAndLoadedAgain) {
     std::string pin = loadOrCreatePIN({}, path);
     EXPECT_EQ(stored()["pin"], pin);
     EXPECT_EQ(stored()["version"], "1.0");
-    EXPECT_EQ(privateFile, std::filesystem::status(path).permissions());
+    EXPECT_EQ(privateFile, fs::status(path).permissions());
     EXPECT_EQ(loadOrCreatePIN({}, path), pin);
     EXPECT_EQ(log.lines(), (V{"🎲 [Config] Generated and saved new PIN (6 digits)",
                               "🔑 [Config] Loaded existing PIN from config"}));
@@ -89,13 +92,13 @@ TEST_F(PinTest, ArgumentWinsAndTouchesNoFile) {
 
 TEST_F(PinTest, UnwritableConfigStillGivesAPinAndLeavesNoTemporaryFile) {
     for (const auto& unwritable : {dir / "missing-dir/config.json", dir / "a-folder"}) {
-        std::filesystem::create_directories(dir / "a-folder/in-the-way");
+        fs::create_directories(dir / "a-folder/in-the-way");
         log.clear();
         EXPECT_EQ(loadOrCreatePIN({}, unwritable).size(), 6u);
         ASSERT_FALSE(log.lines().empty());
         EXPECT_EQ(log.lines().back().rfind("⚠️ [Config] Failed to save PIN: ", 0), 0u);
     }
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& entry : fs::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename(), "a-folder");  // the failed rename's file is gone
 }
 
@@ -138,18 +141,14 @@ TEST_F(PinTest, AFailedRandomSourceNeverMakesAPredictablePin) {
     ASSERT_EQ(pinWithoutRandomness(path, false, pins), 0);
     EXPECT_EQ(pins.size(), 24u) << pins;  // the device stands in for getrandom
     EXPECT_NE(pins, "[000000][000000][000000]");
-    std::filesystem::remove(path);
+    fs::remove(path);
     pins.clear();
     const int status = pinWithoutRandomness(path, true, pins);
     REQUIRE_OR_SKIP(status != 3, "root, to hide /dev in a private mount namespace");
     ASSERT_EQ(status, 0);
     EXPECT_EQ(pins, "[][][]");  // no PIN at all, and so nothing any request matches
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(fs::exists(path));
 }
-
-namespace fs = std::filesystem;
-using testing::readText;
-using testing::writeText;
 
 const std::string kConfig = R"({"pin":"482913","version":"1.0"})", kDb = R"({"apps":[{"n":1}]})";
 

@@ -21,6 +21,7 @@ namespace {
 using V = std::vector<std::string>;
 
 namespace fs = std::filesystem;
+using testing::readText;
 using testing::TempDir;
 using testing::writeText;
 
@@ -75,9 +76,6 @@ TEST(SystemdRegistration, PackagedUnitsAndFailuresLeaveNoUnitOfOurOwn) {
     EXPECT_EQ(fs::read_symlink(link).string(), unit);
     EXPECT_TRUE(fs::exists(unit));
 }
-
-using testing::readText;
-using testing::writeText;
 
 TEST(PortHolders, OnlyLocalUdpPortCountsAndEachProcessOnce) {
     const std::string out =
