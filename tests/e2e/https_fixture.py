@@ -3,7 +3,6 @@ version manifest the test can change between requests."""
 import http.server
 import pathlib
 import shutil
-import socket
 import ssl
 import subprocess
 import tempfile
@@ -64,9 +63,3 @@ class ManifestServer:
         self.httpd.shutdown()
         self.httpd.server_close()
 
-
-def closed_port():
-    """A loopback port nothing listens on (bound, then released)."""
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]

@@ -26,15 +26,12 @@ def flood_address(n):
     return f"127.{16 + n // 64516}.{(n // 254) % 254 + 1}.{n % 254 + 1}"
 
 
-def answered(phone):
+def answered(phone, tries=5):
     """The phone's ping gets its pong; UDP may drop a datagram under a flood."""
-    for _ in range(5):
-        phone.request("ping")
-        while (reply := phone.recv(1.0)) not in (None, "pong"):
-            pass
-        if reply == "pong":
-            return True
-    return False
+    phone.request("ping")
+    while (reply := phone.recv(1.0)) not in (None, "pong"):
+        pass
+    return reply == "pong" or (tries > 1 and answered(phone, tries - 1))
 
 
 def send_from(address, payloads, ports=1, keep=False):

@@ -5,7 +5,7 @@ import json
 
 import pytest
 
-from https_fixture import ManifestServer, closed_port, make_cert
+from https_fixture import ManifestServer, make_cert
 from tarsel_harness import READY, Agent, Phone, track, wait_until
 
 NEWER = json.dumps({"mac": {"latest": "1.0.17", "url": "https://x/get",
@@ -137,9 +137,10 @@ def test_failed_checks_log_one_line_and_change_nothing(server, tmp_path):
     agent.wait_effects("menu", len(agent.effects("menu")) + 1, timeout=12)
     assert update_lines(agent)[-1] == INSTALL  # a failed check keeps the old values
     agent.stop()
-    # A refused connection, and a certificate the agent was not told to trust.
+    # A refused connection (nothing listens on port 9), and a certificate the agent was
+    # not told to trust.
     other_cert, _ = make_cert(tmp_path, "other")
-    for extra in ({"TARSEL_WEBSITE_HOST": f"127.0.0.1:{closed_port()}"},
+    for extra in ({"TARSEL_WEBSITE_HOST": "127.0.0.1:9"},
                   {"CURL_CA_BUNDLE": str(other_cert)}):
         agent = start({**server.env(), **extra}, tmp_path)
         agent.wait_for(CHECK_FAILED)

@@ -14,7 +14,6 @@ namespace tarsel::KeyMapProcessor {
 namespace {
 
 using tarsel::testing::fakes;
-using tarsel::testing::InputTest;
 using tarsel::testing::settle;
 using V = std::vector<std::string>;
 using Times = std::vector<double>;
@@ -42,7 +41,7 @@ TEST(MouseState, ClickSeriesBoundsAreStrictAndAmountsStayInRange) {
     for (auto [pixels, amount] : wheel) EXPECT_EQ(wheelAmount(pixels), amount) << pixels;
 }
 
-class Queues : public InputTest {
+class Queues : public tarsel::testing::InputTest {
   protected:
     // Click states of the down events, in order.
     V clickStates() {

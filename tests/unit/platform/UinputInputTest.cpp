@@ -15,15 +15,12 @@ namespace {
 using Event = std::tuple<int, int, int>;  // type, code, value
 using Events = std::vector<Event>;
 
-class ListSink : public EventSink {
-  public:
-    explicit ListSink(Events& out) : out_(out) {}
+struct ListSink : EventSink {
+    explicit ListSink(Events& out) : out(out) {}
     void emit(uint16_t type, uint16_t code, int32_t value) override {
-        out_.emplace_back(type, code, value);
+        out.emplace_back(type, code, value);
     }
-
-  private:
-    Events& out_;
+    Events& out;
 };
 
 const Event syn{EV_SYN, SYN_REPORT, 0};
