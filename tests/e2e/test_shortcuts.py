@@ -23,10 +23,6 @@ def items(tag, n):
             for i in range(n)]
 
 
-def sync(phone, **sections):
-    phone.request("sync_shortcuts", **sections)
-
-
 def wait_saves(agent, count, timeout=30.0):
     assert wait_until(lambda: agent.log().count(SAVED) >= count, timeout), agent.log()[-3000:]
 
@@ -52,7 +48,7 @@ def test_two_phones_syncing_at_once_lose_no_section(agent):
     def upload(section, phone):
         try:
             for r in range(rounds):
-                sync(phone, **{section: items(f"{section}-{r}", 1 + r % 5)})
+                phone.request("sync_shortcuts", **{section: items(f"{section}-{r}", 1 + r % 5)})
                 phone.request("ping")  # answered only after the save: paces the phone
                 assert phone.recv(10.0) == "pong"
         except Exception as e:  # noqa: BLE001 - reported below
@@ -80,7 +76,7 @@ def test_a_section_too_large_for_a_datagram_fails_alone(agent, phone):
     compact = lambda blob: json.dumps(  # noqa: E731
         {"pin": PIN, "type": "sync_shortcuts", "4x4": [{"blob": blob}]}, separators=(",", ":"))
     phone.send(compact("x" * (MAX_DATAGRAM - len(compact("")))))
-    sync(phone, **{"3x3": items("a", 2), "user": items("b", 1)})
+    phone.request("sync_shortcuts", **{"3x3": items("a", 2), "user": items("b", 1)})
     wait_saves(agent, 2)
 
     chunks = fetch(phone)
@@ -116,7 +112,8 @@ def test_sigkill_while_saving_leaves_a_whole_batch(agent):
         r = 0
         while not stop.is_set():
             # Sections of one batch carry the same round, so a mix would show.
-            sync(phone, **{"3x3": items(f"r{r}", 9), "user": items(f"r{r}", 40)})
+            phone.request("sync_shortcuts", **{"3x3": items(f"r{r}", 9),
+                                               "user": items(f"r{r}", 40)})
             r += 1
 
     sender = threading.Thread(target=hammer)

@@ -10,7 +10,6 @@ namespace tarsel::testing {
 class InputTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fakes();
         settle();
         journal().clear();
         fakes().workspace->front = "";
