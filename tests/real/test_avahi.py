@@ -11,8 +11,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 def test_advertisement_is_found_by_avahi_browse(tmp_path):
     require(os.geteuid() == 0, "root (to create a network namespace)")
-    for tool in ("ip", "unshare", "dbus-daemon", "avahi-daemon", "avahi-browse"):
-        require(shutil.which(tool), tool)
+    tools = ("ip", "unshare", "dbus-daemon", "avahi-daemon", "avahi-browse")
+    require(all(map(shutil.which, tools)), ", ".join(tools))
     ns = "tarsel-" + uuid.uuid4().hex[:8]
     subprocess.run(["ip", "netns", "add", ns], check=True)
     try:

@@ -19,15 +19,13 @@
 namespace tarsel {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(X11Accessibility, SettingsOpenTheReadmeBesideTheBuild) {
     testing::TempDir dir;
     testing::writeText(dir / "README.md", "# Troubleshooting\n");
     X11Accessibility inBuildTree("/usr/bin/xdg-open", dir / "build/tarsel-server", "example.org");
     EXPECT_EQ(inBuildTree.settingsTarget(), dir / "README.md");
     X11Accessibility elsewhere("/usr/bin/xdg-open", dir / "a/b/tarsel-server", "example.org");
-    if (!fs::exists("/usr/share/doc/tarsel/README.md")) {  // else the installed copy
+    if (!std::filesystem::exists("/usr/share/doc/tarsel/README.md")) {  // else the installed copy
         EXPECT_EQ(elsewhere.settingsTarget(), "https://example.org/#troubleshooting");
     }
 }
