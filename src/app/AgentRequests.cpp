@@ -1,11 +1,13 @@
 #include "app/AgentRequests.h"
 
-#include "app/Globals.h"
+#include "input/InputQueues.h"
 #include "input/KeyMap.h"
-#include "shortcuts/ShortcutResponses.h"
-#include "shortcuts/ShortcutStore.h"
 
 namespace tarsel {
+
+void AgentRequests::openShortcuts(const std::string& path, const asio::any_io_executor& writer) {
+    shortcuts_ = std::make_unique<ShortcutLibrary>(path, writer);
+}
 
 void AgentRequests::command(const std::string& name, std::optional<int64_t> val,
                             const std::optional<PointerDelta>& extra) {
@@ -25,11 +27,15 @@ void AgentRequests::text(const std::string& text) {
 }
 
 std::vector<std::string> AgentRequests::fetchShortcuts() {
-    return buildShortcutsResponses(globals().shortcutsDBPath);
+    return shortcuts_ ? shortcuts_->responses() : std::vector<std::string>{};
+}
+
+Backlog& AgentRequests::backlog() {
+    return KeyMapProcessor::backlog();
 }
 
 void AgentRequests::syncShortcuts(const Json& batch) {
-    saveShortcutsBatch(globals().shortcutsDBPath, batch);
+    if (shortcuts_) shortcuts_->saveBatch(batch);
 }
 
 }  // namespace tarsel

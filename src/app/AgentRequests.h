@@ -1,12 +1,19 @@
 #pragma once
 // The network layer's requests, carried out by the input subsystem and the
-// shortcut store.
+// shortcut library.
+#include <asio/any_io_executor.hpp>
+#include <memory>
+
 #include "net/CommandHandOver.h"
+#include "shortcuts/ShortcutLibrary.h"
 
 namespace tarsel {
 
 class AgentRequests : public RequestHandler {
   public:
+    // Start-up, before the server: reads the layout at `path`; saves run on `writer`.
+    void openShortcuts(const std::string& path, const asio::any_io_executor& writer);
+
     void command(const std::string& name, std::optional<int64_t> val,
                  const std::optional<PointerDelta>& extra) override;
     void mousePress() override;
@@ -14,6 +21,10 @@ class AgentRequests : public RequestHandler {
     void text(const std::string& text) override;
     std::vector<std::string> fetchShortcuts() override;
     void syncShortcuts(const Json& batch) override;
+    Backlog& backlog() override;
+
+  private:
+    std::unique_ptr<ShortcutLibrary> shortcuts_;
 };
 
 }  // namespace tarsel

@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "app/AgentRequests.h"
+#include "app/ControlRequests.h"
 #include "app/Globals.h"
 #include "app/Shutdown.h"
 #include "config/DataDirectory.h"
@@ -8,6 +10,7 @@
 #include "host/LaunchAgent.h"
 #include "input/InputQueues.h"
 #include "menubar/StatusBarController.h"
+#include "net/Pairing.h"
 #include "net/Server.h"
 #include "platform/Platform.h"
 #include "runtime/Files.h"
@@ -26,15 +29,23 @@ void reportFirewall(asio::thread_pool& pool, int port) {
     });
 }
 
+// A start that made the PIN or was given it is the user setting a phone up;
+// the start at log-in, with the stored PIN, keeps the PIN to itself.
+void preparePairing(PairingWindow& pairing, const std::string& configPath, PinSource source) {
+    pairing.setAlwaysShowPin(discoveryPinAlways(configPath));
+    if (source != PinSource::stored) pairing.open(PairingWindow::kAtStartSeconds);
+}
+
 }  // namespace
 
 void startUp(const std::vector<std::string>& arguments, Executors& executors,
-             RequestHandler& requests) {
+             AgentRequests& requests, PairingWindow& pairing) {
     auto& g = globals();
     g.arguments = arguments;
     g.appSupportDir = makeAppSupportDir(platform().host);
     g.configPath = files::join(g.appSupportDir, "config.json");
-    g.serverPIN = loadOrCreatePIN(g.arguments, g.configPath);
+    PinSource source = PinSource::stored;
+    g.serverPIN = loadOrCreatePIN(g.arguments, g.configPath, &source);
     g.port = 3000;
     g.ipQueue = std::make_unique<SerialQueue>("com.remote.ipQueue", executors.global);
     g.currentIP = "127.0.0.1";
@@ -49,9 +60,12 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
     checkAccessibilityPermission();
     ensureLaunchAgentInstalled();
     KeyMapProcessor::installQueues(executors.network.get_executor(), executors.timers, *g.clock);
-    startServer(executors.network, requests);
+    requests.openShortcuts(g.shortcutsDBPath, executors.global.get_executor());
+    preparePairing(pairing, g.configPath, source);
+    startServer(executors.network, requests, pairing);
+    startControlSocket(executors.global, pairing);
     reportFirewall(executors.global, g.port);
-    StatusBarController::shared().install(executors);
+    StatusBarController::shared().install(executors, pairing);
     startUpComplete();
 }
 

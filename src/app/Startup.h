@@ -5,12 +5,14 @@
 namespace tarsel {
 
 struct Executors;
-class RequestHandler;
+class AgentRequests;
+class PairingWindow;
 
 // The start-up sequence up to the event loop; the application object is
 // installed. Everything started runs on `executors` and hands the phone's
-// requests to `requests`; both outlive it.
+// requests to `requests`; `pairing` is opened when this start made or was
+// given the PIN. All three outlive it.
 void startUp(const std::vector<std::string>& arguments, Executors& executors,
-             RequestHandler& requests);
+             AgentRequests& requests, PairingWindow& pairing);
 
 }  // namespace tarsel

@@ -5,6 +5,7 @@
 
 #include "app/AgentRequests.h"
 #include "app/Startup.h"
+#include "net/Pairing.h"
 #include "platform/Platform.h"
 #include "runtime/Queues.h"
 
@@ -48,8 +49,10 @@ int main(int argc, char** argv) {
     // here and handed down.
     tarsel::Executors executors;
     tarsel::AgentRequests requests;
+    tarsel::PairingWindow pairing(tarsel::Clock::system(), executors.timers,
+                                  executors.global.get_executor());
     tarsel::setPlatform(tarsel::createPlatform(argc, argv, executors));
-    tarsel::startUp(arguments, executors, requests);
+    tarsel::startUp(arguments, executors, requests, pairing);
     tarsel::platform().mainLoop->run();
     return 0;
 }

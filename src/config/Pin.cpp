@@ -11,20 +11,26 @@
 namespace tarsel {
 namespace {
 
-std::optional<std::string> loadStoredPIN(const std::string& configPath) {
+// The stored settings as an object; nothing (after a line) when the file
+// cannot be read or parsed, an empty object when it holds no object.
+std::optional<Json> loadConfig(const std::string& configPath, bool logFailure) {
     auto file = files::readAll(configPath);
     if (!file) {
-        logLine("⚠️ [Config] Failed to load config: " + file.error());
+        if (logFailure) logLine("⚠️ [Config] Failed to load config: " + file.error());
         return std::nullopt;
     }
     auto doc = parseJsonDocument(*file);
     if (!doc.value) {
-        logLine("⚠️ [Config] Failed to load config: " + doc.error);
+        if (logFailure) logLine("⚠️ [Config] Failed to load config: " + doc.error);
         return std::nullopt;
     }
-    const Json& v = *doc.value;
-    if (!v.is_object() || !v.contains("pin") || !v["pin"].is_string()) return std::nullopt;
-    std::string pin = v["pin"].get<std::string>();
+    return doc.value->is_object() ? std::move(*doc.value) : Json::object();
+}
+
+std::optional<std::string> storedPIN(const Json& config) {
+    auto it = config.find("pin");
+    if (it == config.end() || !it->is_string()) return std::nullopt;
+    std::string pin = it->get<std::string>();
     if (!isValidStoredPIN(pin)) return std::nullopt;
     return pin;
 }
@@ -45,24 +51,33 @@ std::optional<std::string> generatePIN() {
 }
 
 std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
-                            const std::string& configPath) {
+                            const std::string& configPath, PinSource* source) {
+    PinSource ignored;
+    PinSource& from = source ? *source : ignored;
     if (!arguments.empty()) {
         logLine("🔑 [Static PIN Mode] Using custom PIN from command-line");
+        from = PinSource::commandLine;
         return arguments.front();
     }
+    Json config = Json::object();
     if (files::exists(configPath)) {
-        if (auto pin = loadStoredPIN(configPath)) {
+        if (auto loaded = loadConfig(configPath, true)) config = std::move(*loaded);
+        if (auto pin = storedPIN(config)) {
             logLine("🔑 [Config] Loaded existing PIN from config");
+            from = PinSource::stored;
             return *pin;
         }
     }
+    from = PinSource::generated;
     auto generated = generatePIN();
     if (!generated) {
         logLine("❌ [Config] 보안 난수를 얻지 못해 PIN을 만들 수 없습니다 (모든 요청 거부)");
         return "";
     }
     const std::string pin = *generated;
-    Json config = {{"pin", pin}, {"version", "1.0"}};
+    // The user's other settings stay as they were.
+    config["pin"] = pin;
+    config["version"] = "1.0";
     // Atomic and private: a crash mid-write must not lose the PIN, and only the
     // user may read it.
     if (auto saved = files::writeAtomic(configPath, toCompactJson(config), 0600))
@@ -70,6 +85,14 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
     else
         logLine("⚠️ [Config] Failed to save PIN: " + saved.error());
     return pin;
+}
+
+bool discoveryPinAlways(const std::string& configPath) {
+    if (!files::exists(configPath)) return false;
+    auto config = loadConfig(configPath, false);
+    if (!config) return false;
+    auto it = config->find("discovery_pin");
+    return it != config->end() && it->is_string() && it->get<std::string>() == "always";
 }
 
 }  // namespace tarsel

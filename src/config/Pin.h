@@ -11,11 +11,17 @@ bool isValidStoredPIN(const std::string& pin);
 // failed (a predictable PIN would be worse than none).
 std::optional<std::string> generatePIN();
 
+enum class PinSource { commandLine, stored, generated };
+
 // The static PIN from the command line, else the stored one, else a new one
-// (which is then saved). Logs exactly one line, or two when saving fails.
-// Without a secure random source it logs why and returns "", which no
-// request matches.
+// (which is then saved beside the file's other settings). Logs exactly one
+// line, or two when saving fails. Without a secure random source it logs why
+// and returns "", which no request matches. `source` says where it came from.
 std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
-                            const std::string& configPath);
+                            const std::string& configPath, PinSource* source = nullptr);
+
+// "discovery_pin": "always" in config.json: the discovery reply carries the
+// PIN outside the pairing window too.
+bool discoveryPinAlways(const std::string& configPath);
 
 }  // namespace tarsel

@@ -9,6 +9,7 @@ namespace {
 SerialQueue* mouse = nullptr;
 SerialQueue* keys = nullptr;
 Clock* clock = nullptr;
+Backlog* waiting = nullptr;
 
 }  // namespace
 
@@ -17,6 +18,7 @@ void installQueues(const asio::any_io_executor& network, Timers& timers, Clock& 
     if (mouse) return;
     mouse = new SerialQueue("com.remote.mouseQueue", network, timers);
     keys = new SerialQueue("com.tarsel.keyQueue", network, timers);
+    waiting = new Backlog();
 }
 
 SerialQueue& mouseQueue() {
@@ -26,6 +28,11 @@ SerialQueue& mouseQueue() {
 
 Clock& inputClock() {
     return *clock;
+}
+
+Backlog& backlog() {
+    if (!waiting) std::abort();
+    return *waiting;
 }
 
 SerialQueue& keyQueue() {

@@ -1,5 +1,6 @@
 #pragma once
 // The input subsystem's two serial queues.
+#include "runtime/Backlog.h"
 #include "runtime/Clock.h"
 #include "runtime/SerialQueue.h"
 
@@ -18,5 +19,7 @@ SerialQueue& mouseQueue();
 // Key presses and pastes, one after another in call order, so one phone's
 // keys and texts take effect in the order it sent them. Holds are timers.
 SerialQueue& keyQueue();
+// What each phone has waiting in the two queues.
+Backlog& backlog();
 
 }  // namespace tarsel::KeyMapProcessor

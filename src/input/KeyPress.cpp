@@ -5,13 +5,14 @@
 #include "input/MainThread.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
+#include "runtime/LogText.h"
 #include "runtime/Unicode.h"
 
 namespace tarsel::KeyMapProcessor {
 void pressKey(KeyCode keyCode, EventFlags modifiers) {
     // The down is posted in call order; the hold is a timer, so the queue
     // moves on at once and a burst of presses never holds the thread.
-    keyQueue().async([keyCode, modifiers] {
+    keyQueue().async([keyCode, modifiers, waiting = backlog().claim(0)] {
         platform().input->postKey(keyCode, true, modifiers);
         keyQueue().after(kKeyHold, [keyCode, modifiers] {
             platform().input->postKey(keyCode, false, modifiers);
@@ -29,7 +30,7 @@ void parseAndPressKey(const std::string& command) {
             pressKey(c.keyCode, c.modifiers);
             break;
         case Combination::Kind::noKey:
-            logLine("⚠️ [parseAndPressKey] Unknown key command: " + command);
+            logLine("⚠️ [parseAndPressKey] Unknown key command: " + clipForLog(command));
             break;
     }
 }

@@ -1,6 +1,9 @@
 // The five mouse operations, each one item of the serial mouse queue.
 #include "input/InputQueues.h"
 #include "input/KeyMap.h"
+#include <memory>
+#include <mutex>
+
 #include "input/MouseState.h"
 #include "platform/Platform.h"
 
@@ -47,36 +50,75 @@ asio::awaitable<void> click(int button) {
     co_await mouseQueue().pause(kAfterClick);
 }
 
+// The move queued last and not yet carried out; a later move adds to it
+// rather than queueing another, and any other mouse operation ends it, so a
+// move never jumps over a click, a press or a release.
+struct QueuedMove {
+    std::mutex mutex;
+    std::shared_ptr<PointerSum> pending;
+};
+
+QueuedMove& queuedMove() {
+    static QueuedMove q;
+    return q;
+}
+
+// Queues a mouse operation other than a move.
+void queueStep(Task task) {
+    {
+        std::lock_guard lock(queuedMove().mutex);
+        queuedMove().pending.reset();
+    }
+    mouseQueue().async([task = std::move(task), waiting = backlog().claim(0)] { task(); });
+}
+
+void moveBy(const PointerSum& sum) {
+    const Point to = moveTarget(input().pointerLocation(), sum.dx, sum.dy);
+    const int type = state().isMouseHeld ? eventType::leftDragged : eventType::moved;
+    input().postMouse(type, to, 0, 0, false);
+}
+
 }  // namespace
 
 void moveMouse(int64_t dx, int64_t dy) {
-    mouseQueue().async([dx, dy] {
-        const Point to = moveTarget(input().pointerLocation(), dx, dy);
-        const int type = state().isMouseHeld ? eventType::leftDragged : eventType::moved;
-        input().postMouse(type, to, 0, 0, false);
+    auto& q = queuedMove();
+    std::lock_guard lock(q.mutex);
+    if (q.pending) return q.pending->add(dx, dy);
+    auto sum = std::make_shared<PointerSum>(dx, dy);
+    q.pending = sum;
+    mouseQueue().async([sum, waiting = backlog().claim(0)] {
+        {
+            std::lock_guard lock(queuedMove().mutex);
+            if (queuedMove().pending == sum) queuedMove().pending.reset();
+        }
+        moveBy(*sum);
     });
 }
 
 void clickMouse(int button) {
-    mouseQueue().sequence([button] { return click(button); });
+    {
+        std::lock_guard lock(queuedMove().mutex);
+        queuedMove().pending.reset();
+    }
+    mouseQueue().sequence([button, waiting = backlog().claim(0)] { return click(button); });
 }
 
 void scrollMouse(int64_t dy) {
-    mouseQueue().async([dy] {
+    queueStep([dy] {
         input().postScroll(wheelAmount(dy));
         state().clickCount = 1;
     });
 }
 
 void mouseDown() {
-    mouseQueue().async([] {
+    queueStep([] {
         state().isMouseHeld = true;
         input().postMouse(eventType::leftDown, input().pointerLocation(), 0, 0, false);
     });
 }
 
 void mouseUp() {
-    mouseQueue().async([] {
+    queueStep([] {
         state().isMouseHeld = false;
         input().postMouse(eventType::leftUp, input().pointerLocation(), 0, 0, false);
     });

@@ -16,6 +16,19 @@ int64_t registerLeftClick(MouseState& state, double now, Point at) {
 }
 
 namespace {
+int64_t saturatingAdd(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum)) return sum;
+    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+}
+}  // namespace
+
+void PointerSum::add(int64_t x, int64_t y) {
+    dx = saturatingAdd(dx, x);
+    dy = saturatingAdd(dy, y);
+}
+
+namespace {
 // No screen is wider than this; beyond it platforms overflow their coordinates.
 double clampCoordinate(double value) {
     constexpr double limit = std::numeric_limits<int32_t>::max();

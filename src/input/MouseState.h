@@ -13,6 +13,15 @@ struct MouseState {
     Point lastClickLocation{0, 0};
 };
 
+// Moves queued one after another, added up; the sum saturates instead of
+// overflowing.
+struct PointerSum {
+    PointerSum(int64_t x, int64_t y) : dx(x), dy(y) {}
+    void add(int64_t x, int64_t y);
+    int64_t dx;
+    int64_t dy;
+};
+
 // Counts a left click at `at` and `now` into the series; returns its click state.
 int64_t registerLeftClick(MouseState& state, double now, Point at);
 // 1.5 px per unit of delta, kept within the signed 32-bit coordinate range.

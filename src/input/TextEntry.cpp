@@ -9,6 +9,7 @@
 #include "input/KeyMap.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
+#include "runtime/LogText.h"
 
 namespace tarsel::KeyMapProcessor {
 namespace {
@@ -27,7 +28,7 @@ asio::awaitable<void> paste(std::string text, bool hold) {
             setClipboard(text);
             platform().input->postKey(kV, true, flag::command);
             if (hold) {
-                logLine("📝 텍스트 입력: " + text);
+                logLine("📝 텍스트 입력: " + clipForLog(text));
             } else {
                 platform().input->postKey(kV, false, flag::command);
             }
@@ -43,11 +44,13 @@ asio::awaitable<void> paste(std::string text, bool hold) {
 }  // namespace
 
 void typeText(const std::string& text) {
-    keyQueue().sequence([text] { return paste(text, true); });
+    keyQueue().sequence(
+        [text, waiting = backlog().claim(text.size())] { return paste(text, true); });
 }
 
 void pasteText(const std::string& text) {
-    keyQueue().sequence([text] { return paste(text, false); });
+    keyQueue().sequence(
+        [text, waiting = backlog().claim(text.size())] { return paste(text, false); });
 }
 
 }  // namespace tarsel::KeyMapProcessor

@@ -19,7 +19,10 @@ L10n L10n::korean(const std::string& host) {
             "업데이트 확인…",
             "⏳  다운로드 중…",
             "🔍  검증 중…",
-            "📦  설치 중… 곧 재시작"};
+            "📦  설치 중… 곧 재시작",
+            "페어링 열기",
+            "페어링 중 ({})",
+            "페어링 닫기"};
 }
 
 L10n L10n::english(const std::string& host) {
@@ -35,7 +38,10 @@ L10n L10n::english(const std::string& host) {
             "Check for Updates…",
             "⏳  Downloading…",
             "🔍  Verifying…",
-            "📦  Installing… restarting soon"};
+            "📦  Installing… restarting soon",
+            "Open Pairing…",
+            "Pairing ({} left)",
+            "Close Pairing"};
 }
 
 L10n L10n::forLanguages(const std::vector<std::string>& preferred, const std::string& host) {

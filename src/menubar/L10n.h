@@ -20,6 +20,9 @@ struct L10n {
     std::string updDownloading;
     std::string updVerifying;
     std::string updInstalling;
+    std::string openPairing;
+    std::string pairingOpen;  // "{}" stands for the time left, as m:ss
+    std::string closePairing;
 
     static L10n korean(const std::string& websiteHost);
     static L10n english(const std::string& websiteHost);

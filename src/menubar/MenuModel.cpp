@@ -1,5 +1,7 @@
 #include "menubar/MenuModel.h"
 
+#include <algorithm>
+
 #include "menubar/VersionCompare.h"
 
 namespace tarsel {
@@ -34,6 +36,22 @@ std::optional<MenuEntry> updateLine(const MenuInputs& in, const L10n& s) {
     return std::nullopt;
 }
 
+std::string minutesAndSeconds(int seconds) {
+    const int s = seconds % 60;
+    return std::to_string(seconds / 60) + (s < 10 ? ":0" : ":") + std::to_string(s);
+}
+
+void addPairing(std::vector<MenuEntry>& menu, const MenuInputs& in, const L10n& s) {
+    if (!in.pairingSecondsLeft) {
+        menu.push_back(command(s.openPairing, MenuAction::openPairing));
+        return;
+    }
+    std::string title = s.pairingOpen;
+    title.replace(title.find("{}"), 2, minutesAndSeconds(std::max(0, *in.pairingSecondsLeft)));
+    menu.push_back(label(title));
+    menu.push_back(command(s.closePairing, MenuAction::closePairing));
+}
+
 }  // namespace
 
 std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
@@ -47,6 +65,7 @@ std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
     menu.push_back(separator());
     menu.push_back(label(s.macIP + ":  " + in.currentIP));
     menu.push_back(label(s.pin + ":  " + in.pin));
+    addPairing(menu, in, s);
     menu.push_back(separator());
     menu.push_back(label(s.appName + " v" + in.appVersion));
     if (auto line = updateLine(in, s)) menu.push_back(*line);

@@ -9,7 +9,15 @@
 
 namespace tarsel {
 
-enum class MenuAction { none, performSelfUpdate, manualCheckForUpdates, openWebsite, quit };
+enum class MenuAction {
+    none,
+    openPairing,
+    closePairing,
+    performSelfUpdate,
+    manualCheckForUpdates,
+    openWebsite,
+    quit
+};
 
 struct MenuEntry {
     std::string title;
@@ -23,6 +31,7 @@ struct MenuInputs {
     std::optional<std::string> clientIP;  // the active phone, if any
     std::string currentIP;
     std::string pin;
+    std::optional<int> pairingSecondsLeft;  // while the pairing window is open
     std::string appVersion;
     UpdateState updateState = UpdateState::idle;
     std::optional<std::string> latestVersion;

@@ -9,8 +9,10 @@
 #include "menubar/VersionCompare.h"
 #include "net/Discovery.h"
 #include "net/LocalAddress.h"
+#include "net/Pairing.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
+#include "runtime/LogText.h"
 #include "runtime/Queues.h"
 
 namespace tarsel {
@@ -35,8 +37,9 @@ StatusBarController::StatusBarController(std::string version, const std::string&
       strings(std::move(texts)),
       websiteHost_(host) {}
 
-void StatusBarController::install(Executors& executors) {
+void StatusBarController::install(Executors& executors, PairingWindow& pairing) {
     useExecutors(executors);
+    pairing_ = &pairing;
     statusItemInstalled = platform().statusItem->install();
     rebuildMenu();
     scheduleRefresh();
@@ -64,6 +67,7 @@ void StatusBarController::rebuildMenu() {
     if (auto client = getActiveClient()) in.clientIP = client->ip;
     in.currentIP = getCurrentIP();
     in.pin = globals().serverPIN;
+    if (pairing_) in.pairingSecondsLeft = pairing_->secondsLeft();
     in.appVersion = appVersion;
     in.updateState = updateState;
     in.latestVersion = latestVersion;
@@ -78,6 +82,10 @@ void StatusBarController::rebuildMenu() {
             item.action = [this, alive, action] {
                 if (alive.expired()) return;
                 switch (action) {
+                    case MenuAction::openPairing:
+                    case MenuAction::closePairing:
+                        choosePairing(action == MenuAction::openPairing);
+                        break;
                     case MenuAction::performSelfUpdate:
                         performSelfUpdate();
                         break;
@@ -97,6 +105,15 @@ void StatusBarController::rebuildMenu() {
         items.push_back(std::move(item));
     }
     if (platform().statusItem) platform().statusItem->show(items);
+}
+
+void StatusBarController::choosePairing(bool open) {
+    if (!pairing_) return;
+    if (open)
+        pairing_->open(PairingWindow::kOnRequestSeconds);
+    else
+        pairing_->close();
+    rebuildMenu();
 }
 
 void StatusBarController::setUpdateState(UpdateState state) {
@@ -143,7 +160,7 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
             lastCheckedAt = globals().clock->now();
             rebuildMenu();
             if (userInitiated) showUpdateAlert(appVersion, info.latest);
-            logLine("✅ 업데이트 체크 완료: 현재 " + appVersion + ", 최신 " + info.latest);
+            logLine("✅ 업데이트 체크 완료: 현재 " + appVersion + ", 최신 " + clipForLog(info.latest));
         });
     });
 }

@@ -12,6 +12,7 @@
 namespace tarsel {
 
 struct Executors;
+class PairingWindow;
 
 class StatusBarController {
   public:
@@ -21,8 +22,9 @@ class StatusBarController {
     StatusBarController(std::string appVersion, const std::string& websiteHost, L10n strings);
 
     // Main thread, once: shows the item and menu, starts the 5 s refresh and
-    // schedules the first (background) update check.
-    void install(Executors& executors);
+    // schedules the first (background) update check. The menu opens and
+    // closes `pairing`.
+    void install(Executors& executors, PairingWindow& pairing);
     // Where the update check (global) and the self-update job (user-initiated) run.
     void useExecutors(Executors& executors) { executors_ = &executors; }
     Executors& executors() { return *executors_; }
@@ -45,6 +47,7 @@ class StatusBarController {
     // Menu actions (main thread).
     void manualCheckForUpdates();
     void openWebsite();
+    void choosePairing(bool open);
     void performSelfUpdate();
     [[noreturn]] void quit();
 
@@ -74,6 +77,7 @@ class StatusBarController {
     void scheduleRefresh();
     std::string websiteHost_;
     Executors* executors_ = nullptr;
+    PairingWindow* pairing_ = nullptr;
     // Asynchronous work holds this weakly, so an answer for a controller that
     // is gone is dropped.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/Backlog.h"
 #include "runtime/Json.h"
 #include "runtime/PointerDelta.h"
 
@@ -29,6 +30,8 @@ class RequestHandler {
     virtual void text(const std::string& text) = 0;
     virtual std::vector<std::string> fetchShortcuts() = 0;  // one datagram per section
     virtual void syncShortcuts(const Json& batch) = 0;      // section name → items
+    // What each endpoint has waiting; commands are admitted against it.
+    virtual Backlog& backlog() = 0;
 };
 
 CommandRequest buildCommand(const std::string& type, const Json& request);

@@ -4,6 +4,18 @@
 
 namespace tarsel {
 
+bool TokenBucket::hasToken(double now, double rate, double burst) {
+    tokens = std::min(burst, tokens + std::max(0.0, now - updated) * rate);
+    updated = now;
+    return tokens >= 1.0;
+}
+
+bool TokenBucket::take(double now, double rate, double burst) {
+    if (!hasToken(now, rate, burst)) return false;
+    tokens -= 1.0;
+    return true;
+}
+
 RateLimiter& RateLimiter::discoveryReplies() {
     static RateLimiter* limiter = new RateLimiter();
     return *limiter;
@@ -14,16 +26,13 @@ RateLimiter& RateLimiter::parseFailureLines() {
     return *limiter;
 }
 
+RateLimiter& RateLimiter::layoutReplies() {
+    static RateLimiter* limiter = new RateLimiter(Clock::system(), {2.0, 2.0, 10.0, 10.0, 4096});
+    return *limiter;
+}
+
 RateLimiter::RateLimiter(const Clock& clock, Rates rates)
     : clock_(clock), rates_(rates), total_{rates.totalBurst, clock.monotonic()} {}
-
-bool RateLimiter::take(Bucket& b, double now, double rate, double burst) {
-    b.tokens = std::min(burst, b.tokens + std::max(0.0, now - b.updated) * rate);
-    b.updated = now;
-    if (b.tokens < 1.0) return false;
-    b.tokens -= 1.0;
-    return true;
-}
 
 bool RateLimiter::allow(const std::string& address) {
     double now = clock_.monotonic();
@@ -31,15 +40,17 @@ bool RateLimiter::allow(const std::string& address) {
     auto it = perAddress_.find(address);
     if (it == perAddress_.end()) {
         if (perAddress_.size() >= rates_.maxAddresses) {
-            // Buckets that have refilled carry no memory worth keeping.
-            double full = rates_.perAddressBurst / rates_.perAddress;
-            std::erase_if(perAddress_, [&](auto& e) { return now - e.second.updated >= full; });
-            if (perAddress_.size() >= rates_.maxAddresses) return false;
+            perAddress_.erase(byAge_.front());
+            byAge_.pop_front();
         }
-        it = perAddress_.emplace(address, Bucket{rates_.perAddressBurst, now}).first;
+        byAge_.push_back(address);
+        it = perAddress_.emplace(address, Entry{{rates_.perAddressBurst, now}, --byAge_.end()})
+                 .first;
+    } else {
+        byAge_.splice(byAge_.end(), byAge_, it->second.age);
     }
-    if (!take(it->second, now, rates_.perAddress, rates_.perAddressBurst)) return false;
-    return take(total_, now, rates_.total, rates_.totalBurst);
+    if (!it->second.bucket.take(now, rates_.perAddress, rates_.perAddressBurst)) return false;
+    return total_.take(now, rates_.total, rates_.totalBurst);
 }
 
 }  // namespace tarsel

@@ -2,7 +2,9 @@
 // Token buckets per source address and in total. Discovery replies are capped
 // because a reply is larger than the "scan" that asks for it (an unlimited
 // responder would amplify spoofed traffic; a real phone scans a few times a
-// second at most); parse-failure log lines because any host can send them.
+// second at most); layout replies for the same reason, much more so; log lines
+// that any host can cause, so the log stays readable under a flood.
+#include <list>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -11,10 +13,18 @@
 
 namespace tarsel {
 
+struct TokenBucket {
+    double tokens;
+    double updated;
+    // Refills at `rate` per second up to `burst`; takes one token if there is one.
+    bool take(double now, double rate, double burst);
+    bool hasToken(double now, double rate, double burst);
+};
+
 class RateLimiter {
   public:
     struct Rates {
-        double perAddress = 5.0;  // replies per second, sustained
+        double perAddress = 5.0;  // per second, sustained
         double perAddressBurst = 10.0;
         double total = 200.0;
         double totalBurst = 400.0;
@@ -23,23 +33,27 @@ class RateLimiter {
 
     static RateLimiter& discoveryReplies();
     static RateLimiter& parseFailureLines();
+    // About two whole layouts a second to one address, ten in all.
+    static RateLimiter& layoutReplies();
     explicit RateLimiter(const Clock& clock = Clock::system()) : RateLimiter(clock, Rates{}) {}
     RateLimiter(const Clock& clock, Rates rates);
 
+    // A full table makes room for a newcomer by forgetting the address heard
+    // from least recently, so a flood of new addresses never shuts out a phone.
     bool allow(const std::string& address);
 
   private:
-    struct Bucket {
-        double tokens;
-        double updated;
+    struct Entry {
+        TokenBucket bucket;
+        std::list<std::string>::iterator age;
     };
-    static bool take(Bucket& b, double now, double rate, double burst);
 
     const Clock& clock_;
     const Rates rates_;
     std::mutex mutex_;
-    Bucket total_;
-    std::unordered_map<std::string, Bucket> perAddress_;
+    TokenBucket total_;
+    std::unordered_map<std::string, Entry> perAddress_;
+    std::list<std::string> byAge_;  // least recently heard from first
 };
 
 }  // namespace tarsel

@@ -4,10 +4,13 @@
 #include "net/CommandHandOver.h"
 #include "net/Discovery.h"
 #include "net/LocalAddress.h"
+#include "net/Pairing.h"
 #include "net/RateLimiter.h"
 #include "net/SecurityGuard.h"
+#include "runtime/DropReport.h"
 #include "runtime/Json.h"
 #include "runtime/Log.h"
+#include "runtime/LogText.h"
 #include "runtime/Queues.h"
 #include "runtime/Unicode.h"
 
@@ -16,11 +19,16 @@ namespace {
 
 constexpr std::string_view kInvalidPin = R"({"error":"invalid_pin"})";
 
+Endpoint peerOf(const ConnectionContext& ctx) {
+    return {ctx.remoteIP, ctx.remotePort};
+}
+
+// The PIN field is empty outside the pairing window.
 void answerScan(const ConnectionContext& ctx, ConnectionIO& io) {
     auto& g = globals();
+    const std::string pin = ctx.pairing.pinInDiscovery() ? g.serverPIN : "";
     if (RateLimiter::discoveryReplies().allow(ctx.remoteIP))
-        (void)io.send(
-            discoveryReply(ctx.computerName, getCurrentIP(), g.serverPIN, g.serverVersion));
+        (void)io.send(discoveryReply(ctx.computerName, getCurrentIP(), pin, g.serverVersion));
     io.cancelAfter(0.1);
 }
 
@@ -32,7 +40,17 @@ bool pinMatches(const Json& request) {
            it->get_ref<const std::string&>() == pin;
 }
 
-void sendShortcuts(RequestHandler& requests, ConnectionIO& io) {
+DropReport& refusedFetches() {
+    static DropReport* report = new DropReport(Clock::system(), 10.0, [](std::size_t n) {
+        return "⚠️ [Shortcuts] 너무 잦은 단축키 요청에 응답하지 않음: " + std::to_string(n) + "개";
+    });
+    return *report;
+}
+
+// A fetch answers a small request with the whole layout, to an address anyone
+// can forge: the replies are capped, or the agent would flood for others.
+void sendShortcuts(const std::string& ip, RequestHandler& requests, ConnectionIO& io) {
+    if (!RateLimiter::layoutReplies().allow(ip)) return refusedFetches().count();
     auto chunks = requests.fetchShortcuts();
     const auto n = std::to_string(chunks.size());
     for (std::size_t i = 0; i < chunks.size(); ++i) {
@@ -64,38 +82,58 @@ void syncShortcuts(RequestHandler& requests, const Json& request) {
     if (!batch.empty()) requests.syncShortcuts(batch);
 }
 
-void handleType(const std::string& type, const Json& request, RequestHandler& requests,
+// Through the connection's command queue, so each command keeps its place
+// among the phone's others; an endpoint with too much waiting loses it.
+void submit(const ConnectionContext& ctx, ConnectionIO& io, std::size_t textBytes,
+            std::function<void()> work) {
+    auto& requests = ctx.requests;
+    auto ticket = requests.backlog().admit(
+        ctx.remoteIP + ":" + std::to_string(ctx.remotePort), textBytes);
+    if (!ticket) return;
+    io.submitCommand([&requests, ticket = *ticket, work = std::move(work)] {
+        requests.backlog().runAs(ticket, work);
+    });
+}
+
+void handleType(const ConnectionContext& ctx, const std::string& type, const Json& request,
                 ConnectionIO& io) {
+    auto& requests = ctx.requests;
+    const std::string& ip = ctx.remoteIP;
     if (type == "ping") {
         (void)io.send("pong");  // a lost reply is the phone's to retry, as any datagram
     } else if (type == "fetch_shortcuts") {
-        sendShortcuts(requests, io);
+        sendShortcuts(ip, requests, io);
     } else if (type == "sync_shortcuts") {
         syncShortcuts(requests, request);
     } else if (type == "text") {
         auto it = request.find("text");
         if (it == request.end() || !it->is_string() || it->get_ref<const std::string&>().empty())
             return;
-        // Through the command queue, so a paste keeps its place among the phone's commands.
-        io.submitCommand([&requests, text = it->get<std::string>()] { requests.text(text); });
+        const auto& text = it->get_ref<const std::string&>();
+        submit(ctx, io, text.size(), [&requests, text] { requests.text(text); });
     } else {
-        io.submitCommand(
-            [&requests, command = buildCommand(type, request)] { runCommand(command, requests); });
+        submit(ctx, io, type.size(), [&requests, command = buildCommand(type, request)] {
+            runCommand(command, requests);
+        });
     }
 }
 
+// Past the budget for wrong PINs, only endpoints that proved the PIN lately
+// are looked at; the rest go unanswered.
 void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Json& request) {
+    auto& guard = SecurityGuard::shared();
+    if (!guard.admits(peerOf(ctx))) return;
     if (!pinMatches(request)) {
-        SecurityGuard::shared().registerFailure(ctx.remoteIP);
-        logLine("⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
+        if (guard.registerFailure(peerOf(ctx)))
+            logLine("⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
         (void)io.send(kInvalidPin);
         return;
     }
-    SecurityGuard::shared().reset(ctx.remoteIP);
+    guard.reset(peerOf(ctx));
     recordClient(ctx.remoteIP);
     auto type = request.find("type");
     if (type == request.end() || !type->is_string()) return;
-    handleType(type->get<std::string>(), request, ctx.requests, io);
+    handleType(ctx, type->get<std::string>(), request, io);
 }
 
 }  // namespace
@@ -113,19 +151,20 @@ LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
         return LoopOutcome::Stop;
     }
     std::string_view text = *content;
-    if (isScanRequest(text)) {
-        answerScan(ctx, io);
+    // A locked-out address learns nothing, not even that the agent is here.
+    if (SecurityGuard::shared().isLocked(peerOf(ctx))) {
+        io.cancel();
         return LoopOutcome::Stop;
     }
-    if (SecurityGuard::shared().isLocked(ctx.remoteIP)) {
-        io.cancel();
+    if (isScanRequest(text)) {
+        answerScan(ctx, io);
         return LoopOutcome::Stop;
     }
     auto doc = parseJsonDocument(text);
     if (!doc.value) {
         // Not counted as a failure, so any host could fill the log at line rate.
         if (RateLimiter::parseFailureLines().allow(ctx.remoteIP))
-            logLine("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): " + doc.error);
+            logLine("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): " + clipForLog(doc.error));
         return LoopOutcome::Continue;
     }
     if (doc.value->is_object()) handleRequest(ctx, io, *doc.value);

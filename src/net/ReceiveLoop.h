@@ -1,5 +1,6 @@
 #pragma once
 // One datagram of one connection: decode, discovery, lockout, JSON, PIN, type.
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,11 +11,14 @@
 namespace tarsel {
 
 class RequestHandler;
+class PairingWindow;
 
 struct ConnectionContext {
     std::string remoteIP;
+    uint16_t remotePort;
     std::string computerName;
-    RequestHandler& requests;  // outlives every connection
+    RequestHandler& requests;  // these two outlive every connection
+    PairingWindow& pairing;
 };
 
 // What the loop needs of its connection.

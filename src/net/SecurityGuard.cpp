@@ -11,43 +11,89 @@ SecurityGuard& SecurityGuard::shared() {
     return *guard;
 }
 
+// Lines per address as the parse-failure line has them; in total fewer, so a
+// flood from thousands of addresses leaves a readable log.
 SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
-    : clock_(clock), capacity_(capacity) {}
+    : clock_(clock),
+      capacity_(capacity),
+      budget_{budgetBurst, clock.monotonic()},
+      lines_(clock, {1.0, 12.0, 20.0, 50.0, 4096}),
+      dropped_(clock, reportEvery, [](std::size_t n) {
+          return "⛔️ [Security] 잘못된 PIN이 너무 많아 확인하지 않고 버린 요청: " +
+                 std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
+      }) {}
 
-bool SecurityGuard::isLocked(const std::string& ip) {
+std::string SecurityGuard::key(const Endpoint& peer) {
+    return peer.ip + " " + std::to_string(peer.port);
+}
+
+bool SecurityGuard::provenLocked(const Endpoint& peer, double now) const {
+    auto it = proven_.find(key(peer));
+    return it != proven_.end() && now - it->second < provenFor;
+}
+
+bool SecurityGuard::isLocked(const Endpoint& peer) {
     std::lock_guard guard(lock_);
-    auto it = lockouts_.find(ip);
+    auto it = lockouts_.find(peer.ip);
     if (it == lockouts_.end()) return false;
-    if (clock_.now() < it->second) return true;
+    if (clock_.now() < it->second) return !provenLocked(peer, clock_.monotonic());
     lockouts_.erase(it);
-    failures_.erase(ip);
-    logLine("🔓 [Security] IP " + ip + " 잠금 해제됨");
+    failures_.erase(peer.ip);
+    if (lines_.allow(peer.ip)) logLine("🔓 [Security] IP " + peer.ip + " 잠금 해제됨");
     return false;
 }
 
-void SecurityGuard::registerFailure(const std::string& ip) {
+bool SecurityGuard::admits(const Endpoint& peer) {
     std::lock_guard guard(lock_);
-    double now = clock_.now();
-    if (!failures_.count(ip)) makeRoom(now);
-    auto& list = failures_[ip];
-    list.push_back(now);
-    std::erase_if(list, [&](double t) { return !(now - t < window); });
-    logLine("⚠️ [Security] IP " + ip + " 인증 실패 (" + std::to_string(list.size()) + "/" +
-            std::to_string(maxFailures) + ")");
-    if (static_cast<int>(list.size()) < maxFailures) return;
-    lockouts_[ip] = now + lockoutDuration;
-    list.clear();
-    logLine("⛔️ [Security] IP " + ip + " 차단됨 (5분간 접속 불가)");
+    double now = clock_.monotonic();
+    if (provenLocked(peer, now) || budget_.hasToken(now, budgetPerSecond, budgetBurst))
+        return true;
+    dropped_.count();
+    return false;
 }
 
-void SecurityGuard::reset(const std::string& ip) {
+bool SecurityGuard::registerFailure(const Endpoint& peer) {
     std::lock_guard guard(lock_);
-    failures_.erase(ip);
+    double now = clock_.now();
+    budget_.take(clock_.monotonic(), budgetPerSecond, budgetBurst);
+    if (!failures_.count(peer.ip)) makeRoom(now);
+    auto& list = failures_[peer.ip];
+    list.push_back(now);
+    std::erase_if(list, [&](double t) { return !(now - t < window); });
+    const bool logged = lines_.allow(peer.ip);
+    if (logged)
+        logLine("⚠️ [Security] IP " + peer.ip + " 인증 실패 (" + std::to_string(list.size()) +
+                "/" + std::to_string(maxFailures) + ")");
+    if (static_cast<int>(list.size()) < maxFailures) return logged;
+    lockouts_[peer.ip] = now + lockoutDuration;
+    list.clear();
+    if (logged) logLine("⛔️ [Security] IP " + peer.ip + " 차단됨 (5분간 접속 불가)");
+    return logged;
+}
+
+void SecurityGuard::reset(const Endpoint& peer) {
+    std::lock_guard guard(lock_);
+    failures_.erase(peer.ip);
+    double now = clock_.monotonic();
+    auto [it, first] = proven_.try_emplace(key(peer), now);
+    if (!first && now - it->second < provenFor) {
+        it->second = now;
+        return;
+    }
+    it->second = now;
+    logLine("📱 [Security] 새 기기가 PIN을 확인했습니다: " + peer.ip);
+    if (proven_.size() <= maxProven) return;
+    // Only PIN holders get here; the longest silent goes first.
+    auto oldest = std::min_element(proven_.begin(), proven_.end(),
+                                   [](auto& a, auto& b) { return a.second < b.second; });
+    proven_.erase(oldest);
 }
 
 void SecurityGuard::sweep() {
     std::lock_guard guard(lock_);
     sweepLocked(clock_.now());
+    double now = clock_.monotonic();
+    std::erase_if(proven_, [&](const auto& e) { return !(now - e.second < provenFor); });
 }
 
 std::size_t SecurityGuard::trackedAddresses() const {

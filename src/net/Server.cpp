@@ -33,7 +33,7 @@ void printBanner() {
 
 }  // namespace
 
-void startServer(asio::thread_pool& network, RequestHandler& requests) {
+void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWindow& pairing) {
     auto& g = globals();
     killProcessOnPort(g.port);
     std::string name = computerName();
@@ -42,7 +42,8 @@ void startServer(asio::thread_pool& network, RequestHandler& requests) {
     std::shared_ptr<UdpServer> listener;
     try {
         listener =
-            std::make_shared<UdpServer>(network, g.port, name, requests, UdpServer::Limits{});
+            std::make_shared<UdpServer>(network, g.port, name, requests, pairing,
+                                               UdpServer::Limits{});
     } catch (const std::exception&) {
         logLine("❌ 리스너 생성 실패");
         return;

@@ -5,10 +5,12 @@
 namespace tarsel {
 
 class RequestHandler;
+class PairingWindow;
 
 // Frees the port, starts the address monitor, prints the banner, opens the
 // listener and publishes the DNS-SD advertisement.
-// The listener receives and handles on `network`; verified requests go to `requests`.
-void startServer(asio::thread_pool& network, RequestHandler& requests);
+// The listener receives and handles on `network`; verified requests go to
+// `requests`; `pairing` says whether discovery replies carry the PIN.
+void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWindow& pairing);
 
 }  // namespace tarsel

@@ -21,9 +21,10 @@ constexpr std::size_t kLargestDatagram = 65536;
 }  // namespace
 
 UdpServer::UdpServer(asio::thread_pool& network, uint16_t port, std::string computerName,
-                     RequestHandler& requests, Limits limits)
+                     RequestHandler& requests, PairingWindow& pairing, Limits limits)
     : network_(network),
       requests_(requests),
+      pairing_(pairing),
       port_(port),
       computerName_(std::move(computerName)),
       limits_(limits),
@@ -110,7 +111,7 @@ std::shared_ptr<Connection> UdpServer::connectionFor(const udp::endpoint& from) 
     if (it != table_.end()) return it->second;
     if (table_.size() >= limits_.maxConnections) makeRoom();
     auto connection = std::make_shared<Connection>(
-        shared_from_this(), from, ConnectionContext{getRemoteIP(from), computerName_, requests_},
+        shared_from_this(), from, ConnectionContext{getRemoteIP(from), from.port(), computerName_, requests_, pairing_},
         limits_.maxQueuedPerConnection);
     table_.emplace(from, connection);
     return connection;

@@ -32,7 +32,7 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
 
     // `network` is the one thread that receives, handles and sends.
     UdpServer(asio::thread_pool& network, uint16_t port, std::string computerName,
-              RequestHandler& requests, Limits limits);
+              RequestHandler& requests, PairingWindow& pairing, Limits limits);
     ~UdpServer();
 
     // Binds and starts receiving; "" on success, else the error's description.
@@ -55,6 +55,7 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
 
     asio::thread_pool& network_;
     RequestHandler& requests_;
+    PairingWindow& pairing_;
     uint16_t port_;
     std::string computerName_;
     Limits limits_;

@@ -24,8 +24,12 @@ int decodeAt(std::string_view s, std::size_t i, uint32_t& cp) {
     return len;
 }
 
+// C0, DEL, C1, the line and paragraph separators, the bidirectional
+// embeddings, overrides and isolates (they reorder what a terminal shows) and
+// the byte-order mark.
 bool isControl(uint32_t cp) {
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029;
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 ||
+           (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
 }
 
 void appendEscape(std::string& out, uint32_t cp, bool rawByte) {
@@ -43,6 +47,14 @@ void appendEscape(std::string& out, uint32_t cp, bool rawByte) {
 }
 
 }  // namespace
+
+std::string clipForLog(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return std::string(text);
+    std::size_t cut = maxBytes;
+    // Back to the start of a character, so the kept part stays whole.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return std::string(text.substr(0, cut)) + "… (" + std::to_string(text.size()) + " bytes)";
+}
 
 std::string escapeLogText(std::string_view text) {
     std::string out;

@@ -49,15 +49,20 @@ std::optional<std::string> chunkFor(const std::string& name, const Json& section
 
 std::vector<std::string> buildShortcutsResponses(const std::string& path) {
     auto database = readDatabase(path);
-    if (!database || !database->is_object() || database->empty()) return {};
+    if (!database) return {};
+    return buildShortcutsResponses(*database);
+}
+
+std::vector<std::string> buildShortcutsResponses(const Json& database) {
+    if (!database.is_object() || database.empty()) return {};
     std::vector<std::string> names;
-    for (const auto& [name, section] : database->items()) names.push_back(name);
+    for (const auto& [name, section] : database.items()) names.push_back(name);
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return unicode::less(a, b);
     });
     std::vector<std::string> chunks;
     for (const auto& name : names)
-        if (auto chunk = chunkFor(name, (*database)[name])) chunks.push_back(std::move(*chunk));
+        if (auto chunk = chunkFor(name, database.at(name))) chunks.push_back(std::move(*chunk));
     return chunks;
 }
 

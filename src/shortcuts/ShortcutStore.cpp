@@ -8,6 +8,7 @@
 
 #include "runtime/Files.h"
 #include "runtime/Log.h"
+#include "runtime/LogText.h"
 #include "runtime/Unicode.h"
 
 namespace tarsel {
@@ -16,10 +17,30 @@ namespace {
 constexpr int kFileMode = 0600;  // the layout is the user's own data
 constexpr const char* kFailure = "❌ 단축키 저장 실패: ";
 
-// The stored sections; a file that does not parse counts as empty. Nothing
-// when the file exists but cannot be read, so a passing I/O or permission
-// error never wipes the user's layout.
-std::optional<Json> loadDatabase(const std::string& path) {
+std::size_t itemCount(const Json& section) {
+    return section.is_array() ? section.size() : 0;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& name : names) out += (out.empty() ? "" : ", ") + clipForLog(name);
+    return out;
+}
+
+std::vector<std::string> keysOf(const Json& object) {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : object.items()) keys.push_back(key);
+    return keys;
+}
+
+std::mutex& saveMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+}  // namespace
+
+std::optional<Json> loadShortcutsDatabase(const std::string& path) {
     if (!files::exists(path)) return Json::object();
     auto read = files::readAll(path);
     if (!read) {
@@ -31,23 +52,17 @@ std::optional<Json> loadDatabase(const std::string& path) {
     return Json::object();
 }
 
-std::size_t itemCount(const Json& section) {
-    return section.is_array() ? section.size() : 0;
+void mergeShortcutsBatch(Json& database, const Json& batch) {
+    for (const auto& [name, items] : batch.items()) database[name] = items;
 }
 
-std::string joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& name : names) out += (out.empty() ? "" : ", ") + name;
-    return out;
+bool writeShortcutsDatabase(const std::string& path, const std::string& text) {
+    auto written = files::writeAtomic(path, text, kFileMode, ".tmp");
+    if (!written) logLine(kFailure + written.error());
+    return written.has_value();
 }
 
-std::vector<std::string> keysOf(const Json& object) {
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : object.items()) keys.push_back(key);
-    return keys;
-}
-
-void logSaved(const Json& batch, const Json& database) {
+void logShortcutsSaved(const Json& batch, const Json& database) {
     auto batchNames = keysOf(batch);
     auto allNames = keysOf(database);
     std::stable_sort(
@@ -60,28 +75,17 @@ void logSaved(const Json& batch, const Json& database) {
     logLine("   Total sections in DB: " + joined(allNames));
     logLine("✅ 단축키 저장 완료: " + sections + "개 섹션, 총 " + std::to_string(total) + "개 항목");
     for (const auto& [name, items] : batch.items())
-        logLine("   - " + name + ": " + std::to_string(itemCount(items)) + "개");
+        logLine("   - " + clipForLog(name) + ": " + std::to_string(itemCount(items)) + "개");
 }
-
-std::mutex& saveMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-}  // namespace
 
 void saveShortcutsBatch(const std::string& path, const Json& batch) {
     if (!batch.is_object() || batch.empty()) return;
     std::lock_guard lock(saveMutex());
-    auto database = loadDatabase(path);
+    auto database = loadShortcutsDatabase(path);
     if (!database) return;
-    for (const auto& [name, items] : batch.items()) (*database)[name] = items;
-    if (auto written = files::writeAtomic(path, toCompactJson(*database), kFileMode, ".tmp");
-        !written) {
-        logLine(kFailure + written.error());
-        return;
-    }
-    logSaved(batch, *database);
+    mergeShortcutsBatch(*database, batch);
+    if (writeShortcutsDatabase(path, toCompactJson(*database)))
+        logShortcutsSaved(batch, *database);
 }
 
 }  // namespace tarsel

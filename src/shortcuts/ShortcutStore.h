@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "runtime/Json.h"
@@ -10,5 +11,16 @@ namespace tarsel {
 // serialised: two phones syncing at once never lose a batch or share the
 // temporary file.
 void saveShortcutsBatch(const std::string& path, const Json& batch);
+
+// The steps of a save, for the agent's in-memory layout (ShortcutLibrary.h).
+// The stored sections; a file that does not parse counts as empty. Nothing
+// (after a line) when the file exists but cannot be read, so a passing I/O or
+// permission error never wipes the user's layout.
+std::optional<Json> loadShortcutsDatabase(const std::string& path);
+void mergeShortcutsBatch(Json& database, const Json& batch);
+// Atomic, private, synced; false after a line.
+bool writeShortcutsDatabase(const std::string& path, const std::string& text);
+// The lines of a saved batch, with the sections of the database it went into.
+void logShortcutsSaved(const Json& batch, const Json& database);
 
 }  // namespace tarsel

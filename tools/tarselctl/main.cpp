@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ControlClient.h"
 #include "UdpClient.h"
 
 using nlohmann::json;
@@ -22,6 +23,9 @@ constexpr const char* kUsage =
     "  text HOST --pin PIN TEXT         pastes TEXT\n"
     "  sync HOST --pin PIN FILE         uploads a layout ({\"3x3\":[...],...})\n"
     "  fetch HOST --pin PIN [--raw]     prints the stored layout\n"
+    "  pair [--close]                   opens the agent's pairing window (2 minutes) and\n"
+    "                                   prints the PIN; --close ends it (this computer,\n"
+    "                                   same user, through the agent's local socket)\n"
     "  --help, --version                print this, or the version\n"
     "exit status: 0 ok, 1 no answer in time, 2 invalid PIN, 64 usage\n";
 
@@ -31,7 +35,7 @@ struct Options {
     std::map<std::string, long long> numbers;  // --dx --dy --val
     int port = 3000;
     double timeout = 2.0;
-    bool broadcast = false, raw = false;
+    bool broadcast = false, raw = false, close = false;
 };
 
 [[noreturn]] void usage(const std::string& why) {
@@ -69,6 +73,8 @@ Options parse(int argc, char** argv) {
             o.broadcast = true;
         else if (a == "--raw")
             o.raw = true;
+        else if (a == "--close")
+            o.close = true;
         else if (a == "--dx" || a == "--dy" || a == "--val")
             o.numbers[a.substr(2)] = number(take(i, argc, argv));
         else if (a == "-h" || a == "--help")
@@ -78,10 +84,11 @@ Options parse(int argc, char** argv) {
         else
             o.positional.push_back(a);
     }
-    if (o.positional.size() < 2) usage("");
+    const std::size_t named = !o.positional.empty() && o.positional[0] == "pair" ? 1 : 2;
+    if (o.positional.size() < named) usage("");
     o.command = o.positional[0];
-    o.host = o.positional[1];
-    o.positional.erase(o.positional.begin(), o.positional.begin() + 2);
+    if (named == 2) o.host = o.positional[1];
+    o.positional.erase(o.positional.begin(), o.positional.begin() + static_cast<long>(named));
     return o;
 }
 
@@ -157,7 +164,28 @@ int sync(tarselctl::UdpClient& c, const Options& o) {
     return sendQuiet(c, o, body);
 }
 
+std::string minutesAndSeconds(long long seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+    return text;
+}
+
+int pair(const Options& o) {
+    std::string error;
+    auto answer = tarselctl::askAgent(o.close ? "pair --close" : "pair", o.timeout, error);
+    if (!answer) return fail(error, 1);
+    json reply = json::parse(*answer, nullptr, false);
+    if (o.close && reply.value("closed", false)) return std::puts("pairing closed") < 0;
+    if (!reply.contains("pin") || !reply["pin"].is_string() || !reply.contains("seconds_left") ||
+        !reply["seconds_left"].is_number_integer())
+        return fail("unexpected answer from the agent", 1);
+    std::printf("PIN %s, pairing open for %s\n", reply["pin"].get<std::string>().c_str(),
+                minutesAndSeconds(reply["seconds_left"].get<long long>()).c_str());
+    return 0;
+}
+
 int run(const Options& o) {
+    if (o.command == "pair") return pair(o);
     tarselctl::UdpClient client(o.host, o.port, o.broadcast);
     if (!client.ok()) return fail(client.error(), 64);
     if (o.command == "scan") return scan(client, o);

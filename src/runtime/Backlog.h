@@ -1,0 +1,73 @@
+#pragma once
+// What the phones have waiting in the input queues, per endpoint and in total,
+// so no host can queue minutes of typing or grow memory without end. A
+// command is admitted with a ticket; while it runs, the items it queues (key
+// presses, clicks, pastes) take tickets of the same endpoint; each ticket is
+// given back when the work holding it is done.
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "runtime/DropReport.h"
+
+namespace tarsel {
+
+class Backlog {
+  public:
+    struct Limits {
+        std::size_t itemsPerOrigin = 40;
+        std::size_t textPerOrigin = 64 * 1024;  // bytes
+        std::size_t textInTotal = 1024 * 1024;
+    };
+
+    class Ticket {
+      public:
+        Ticket() = default;
+        const std::string& origin() const;
+
+      private:
+        friend class Backlog;
+        struct Claim;
+        std::shared_ptr<Claim> claim_;
+    };
+
+    explicit Backlog(const Clock& clock = Clock::system()) : Backlog(clock, Limits{}) {}
+    Backlog(const Clock& clock, Limits limits);
+
+    // A ticket for one command from `origin` carrying `textBytes` of text, or
+    // none (counted, and reported in one line per 10 s) when the origin or
+    // everyone together has too much waiting.
+    std::optional<Ticket> admit(const std::string& origin, std::size_t textBytes);
+    // Runs `work` with the items it queues counted against `ticket`'s origin.
+    template <class Work>
+    void runAs(const Ticket& ticket, Work&& work) {
+        setCurrent(ticket.origin());
+        work();
+        setCurrent("");
+    }
+    // One queued item of the command running now.
+    Ticket claim(std::size_t textBytes);
+
+    std::size_t itemsOf(const std::string& origin) const;
+
+  private:
+    struct Usage {
+        std::size_t items = 0;
+        std::size_t text = 0;
+    };
+    Ticket make(const std::string& origin, std::size_t textBytes);  // caller holds mutex_
+    void release(const std::string& origin, std::size_t textBytes);
+    void setCurrent(const std::string& origin);
+
+    const Limits limits_;
+    mutable std::mutex mutex_;
+    std::unordered_map<std::string, Usage> usage_;
+    std::size_t textInTotal_ = 0;
+    std::string current_;
+    DropReport refused_;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,38 @@
+#pragma once
+// The agent's layout: read once at start-up, kept in memory, served from
+// there, and saved by one writer so the network thread never waits for a disk.
+// A sync is merged into memory at once, in arrival order, so a fetch right
+// after it returns what it stored; the writer then saves every batch merged
+// since its last write in one write.
+#include <asio/any_io_executor.hpp>
+#include <asio/strand.hpp>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/Json.h"
+
+namespace tarsel {
+
+class ShortcutLibrary {
+  public:
+    // Reads `path`; saves run one at a time on `writer`.
+    ShortcutLibrary(std::string path, const asio::any_io_executor& writer);
+
+    // One chunk per section, built once per change of the layout.
+    std::vector<std::string> responses();
+    void saveBatch(const Json& batch);
+
+  private:
+    void write();
+
+    const std::string path_;
+    asio::strand<asio::any_io_executor> writer_;
+    std::mutex mutex_;
+    std::optional<Json> database_;  // none: the file exists and could not be read
+    std::optional<std::vector<std::string>> chunks_;
+    std::vector<Json> unwritten_;
+};
+
+}  // namespace tarsel
