@@ -59,15 +59,18 @@ class Agent:
         self.record = self.home / "effects.jsonl"
         self.log_path = self.home / "agent.log"
         # The data folder is ~/.config/tarsel; Avahi must never publish on this machine's LAN.
+        # The control socket goes under the home too, never beside a real agent's.
         full_env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_CONFIG_HOME")}
+        (self.home / "run").mkdir(mode=0o700, exist_ok=True)
         full_env.update(HOME=str(self.home), TARSEL_BACKEND=backend, TARSEL_RECORD=str(self.record),
-                        TARSEL_WEBSITE_HOST="127.0.0.1:9")
+                        TARSEL_WEBSITE_HOST="127.0.0.1:9", XDG_RUNTIME_DIR=str(self.home / "run"))
         full_env.update(env or {})
         if backend != "record":
             full_env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=/nonexistent/tarsel-test-bus"
         self.log_file = open(self.log_path, "wb")
         self.proc = subprocess.Popen([str(SERVER), *args], stdout=self.log_file,
                                      stderr=subprocess.STDOUT, env=full_env)
+        self.env = full_env
         track(self)
 
     def wait_for(self, text, timeout=10.0):

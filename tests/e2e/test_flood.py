@@ -83,26 +83,25 @@ def test_hundred_thousand_endpoints_stay_bounded_and_age_out(agent, phone):
     assert aged < base + max(2048, (peak - base) // 2), f"{base}, {peak}, {aged} kB"
 
 
-def test_wrong_pin_flood_locks_the_flooders_not_the_phone(agent, phone):
+def test_wrong_pin_flood_is_checked_at_the_budget_and_spares_the_phone(agent, phone):
+    assert answered(phone)  # the phone proves the PIN before the flood
     count = int(2000 * SCALE)
     socks = [send_from(flood_address(n), [], keep=True)[0] for n in range(count)]
-    # Twelve wrong PINs from each of `count` addresses, a round at a time, each
-    # round's replies awaited so the burst fits the socket buffer.
+    # Twelve wrong PINs from each of `count` addresses, a round at a time. Only
+    # a burst of 30 and then 3 a second are compared (and answered); the rest
+    # are dropped unanswered, and the phone is answered throughout.
+    start, checked = time.monotonic(), 0
     for i in range(12):
         for s in socks:
             s.sendto(WRONG[i], ("127.0.0.1", 3000))
-        count_replies(socks, wait=5.0, expect=len(socks) if i < 9 else 0)
-    assert answered(phone)
+        checked += count_replies(socks, wait=0.5)
+        assert answered(phone), f"phone unanswered in round {i}"
+    elapsed = time.monotonic() - start
+    assert 1 <= checked <= 30 + 3 * elapsed + 1, f"{checked} checked in {elapsed:.1f} s"
     log = agent.log()
-    # UDP may drop some of a burst (more so under sanitizers); most flooders reach ten.
-    locked = [n for n in range(count) if
-              f"⛔️ [Security] IP {flood_address(n)} 차단됨 (5분간 접속 불가)" in log]
-    assert len(locked) > count // 2, f"only {len(locked)} of {count} flooders locked out"
+    assert "⛔️ [Security] 잘못된 PIN이 너무 많아 확인하지 않고 버린 요청: " in log
     assert "⛔️ [Security] IP 127.0.0.1 " not in log
-    again = send_from(flood_address(locked[0]), [json.dumps({"pin": PIN, "type": "ping"}).encode()],
-                      keep=True)
-    assert count_replies(again) == 0  # a locked flooder stays silenced
-    for s in socks + again:
+    for s in socks:
         s.close()
 
 

@@ -98,9 +98,11 @@ def test_unit_is_written_enabled_accepted_by_systemd_and_logged_once(monkeypatch
     lines = run_once(home)
     unit = home / UNIT
     i = lines.index(f"✅ LaunchAgent 등록: {unit}")
-    # Start-up order: the permission line, the registration, then the port cleanup.
-    assert lines[i - 1:i + 3] == ["✅ 손쉬운 사용 권한: 부여됨", lines[i],
+    # Start-up order: the permission line, the registration, the pairing window
+    # (this start was given its PIN), then the port cleanup.
+    assert lines[i - 1:i + 4] == ["✅ 손쉬운 사용 권한: 부여됨", lines[i],
                                   "   → 다음 로그인·재부팅부터 자동 시작됨",
+                                  "📡 [Pairing] 페어링 열림: 10분 동안 검색 응답에 PIN을 보냅니다",
                                   "🔍 포트 3000 사용 중인 프로세스 확인 중..."]
     settings = unit.read_text(encoding="utf-8").splitlines()
     for line in ('ExecStart="' + str(server).replace("%", "%%") + '"', "Restart=always",

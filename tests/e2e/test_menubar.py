@@ -70,10 +70,13 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     t = titles(menu)
     assert t[:3] == ["✅  Connected", "    iPhone (127.0.0.1)", "---"]
     assert t[3].startswith("Mac IP:  ") and len(t[3]) > len("Mac IP:  ")
-    assert t[4:] == ["PIN:  246810", "---", "Tarsel v1.0.16", INSTALL, "Check for Updates…",
-                     f"Open Website ({server.host})", "---", "Quit"]
+    # Started with a PIN on the command line: pairing is open for ten minutes.
+    assert t[5].startswith("Pairing (9:") and t[5].endswith(" left)"), t
+    assert t[4:5] + t[6:] == ["PIN:  246810", "Close Pairing", "---", "Tarsel v1.0.16", INSTALL,
+                              "Check for Updates…", f"Open Website ({server.host})", "---",
+                              "Quit"]
     enabled = [i.get("enabled") for i in menu["items"] if not i.get("separator")]
-    assert enabled == [False, False, False, False, False, True, True, True, True]
+    assert enabled == [False, False, False, False, False, True, False, True, True, True, True]
     assert [i.get("key") for i in menu["items"] if "key" in i] == ["q"]
     assert agent.lines().count(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17") == 1
     assert update_lines(agent)[0] == ""  # nothing before the first check
@@ -92,6 +95,10 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     assert not any("⏳" in title for t in map(titles, agent.effects("menu")) for title in t)
     assert update_lines(agent)[-1] == INSTALL
     assert agent.effects("login") == []  # the service was never touched
+
+    choose(tmp_path, "Close Pairing")
+    wait_menu(agent, lambda t: "Open Pairing…" in t)
+    agent.wait_for("📡 [Pairing] 페어링 닫힘: 검색 응답에 PIN을 보내지 않습니다")
 
 
 def test_user_initiated_checks_alert_and_open_the_download_page(server, tmp_path):

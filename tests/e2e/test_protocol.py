@@ -38,7 +38,10 @@ def test_discovery_then_ping(agent, phone):
     assert phone.recv() == "pong"
 
 
-def test_lockout_after_ten_failures_still_answers_discovery(agent, phone):
+def test_lockout_after_ten_failures_spares_only_the_proven_phone(agent, phone):
+    proven = Phone()
+    proven.request("ping")
+    assert proven.recv() == "pong"
     for _ in range(10):
         phone.request("ping", pin="000000")
         assert phone.recv() == INVALID
@@ -48,8 +51,10 @@ def test_lockout_after_ten_failures_still_answers_discovery(agent, phone):
     other = Phone()
     other.request("ping")  # same address, other port: still locked
     assert other.recv(0.5) is None
-    other.send('{"type":"scan"}')
-    assert other.recv().startswith("device_info:")
+    other.send('{"type":"scan"}')  # and not even discovery answers
+    assert other.recv(0.5) is None
+    proven.request("ping")  # the endpoint that proved the PIN keeps working
+    assert proven.recv() == "pong"
 
 
 def test_endpoints_are_independent_and_broken_datagrams_reopen(agent):
@@ -109,6 +114,17 @@ def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_
         p = Phone()
         p.request("ping", pin="482913")
         assert p.recv() == "pong"
+        # A start with the stored PIN keeps it out of discovery until the user
+        # opens pairing on this computer.
+        for pair, pin in ((None, ""), ("pair", "482913"), ("pair --close", "")):
+            if pair:
+                r = subprocess.run([str(CTL), *pair.split()], capture_output=True, text=True,
+                                   env=a.env, timeout=10)
+                assert r.returncode == 0 and ("PIN 482913, pairing open for 2:00"
+                                              if pin else "pairing closed") in r.stdout, r
+            scanner = Phone()
+            scanner.send("scan")
+            assert scanner.recv().split("|")[3] == pin
         a.stop()
     assert not old.exists()
     assert json.loads((tmp_path / "xdg/tarsel/shortcuts_db.json").read_text()) == {

@@ -121,13 +121,18 @@ struct InlineMainLoop : MainLoop {
     Timers& timers;
 };
 
-// A connection that keeps what it sent and runs commands at once.
+// A connection that keeps what it sent and runs commands at once, or keeps
+// them for the test to run.
 struct FakeConnection : ConnectionIO {
     Result<> send(std::string_view text) override { return sent.emplace_back(text), Result<>{}; }
     void cancel() override {}
     void cancelAfter(double) override {}
-    void submitCommand(std::function<void()> task) override { task(); }
+    void submitCommand(std::function<void()> task) override {
+        runCommands ? task() : commands.push_back(std::move(task));
+    }
     std::vector<std::string> sent;
+    bool runCommands = true;
+    std::vector<std::function<void()>> commands;
 };
 
 // Queued work (the input queues, once installed) runs on `context`, on the

@@ -65,18 +65,24 @@ TEST(MenuModel, UpdateLineForEveryStateAndVersion) {
 }
 
 // With a phone, and the actions behind the items: tests/e2e/test_menubar.py.
+// Pairing closed in English, open (65 s left) in Korean.
 TEST(MenuModel, WithoutAPhoneInBothLanguages) {
     MenuInputs in = base();
     in.checkedOnce = true;
     in.latestVersion = "1.0.16";
     EXPECT_EQ(titles(buildMenuModel(in, kEnglish)),
-              (V{"⚪️  Waiting…", "---", "Mac IP:  192.168.1.20", "PIN:  246810", "---",
-                 "Tarsel v1.0.16", "✓  Up to date", "Check for Updates…",
+              (V{"⚪️  Waiting…", "---", "Mac IP:  192.168.1.20", "PIN:  246810", "Open Pairing…",
+                 "---", "Tarsel v1.0.16", "✓  Up to date", "Check for Updates…",
                  "Open Website (tarsel.example)", "---", "Quit"}));
-    EXPECT_EQ(titles(buildMenuModel(in, L10n::korean("tarsel.example"))),
-              (V{"⚪️  연결 대기 중", "---", "Mac IP:  192.168.1.20", "PIN:  246810", "---",
-                 "Tarsel v1.0.16", "✓  최신 버전", "업데이트 확인…",
-                 "웹사이트 열기 (tarsel.example)", "---", "종료"}));
+    in.pairingSecondsLeft = 65;
+    auto korean = buildMenuModel(in, L10n::korean("tarsel.example"));
+    EXPECT_EQ(titles(korean),
+              (V{"⚪️  연결 대기 중", "---", "Mac IP:  192.168.1.20", "PIN:  246810",
+                 "페어링 중 (1:05)", "페어링 닫기", "---", "Tarsel v1.0.16", "✓  최신 버전",
+                 "업데이트 확인…", "웹사이트 열기 (tarsel.example)", "---", "종료"}));
+    EXPECT_EQ(std::pair(korean[4].enabled, korean[5].action),
+              std::pair(false, MenuAction::closePairing));
+    EXPECT_EQ(buildMenuModel(in, kEnglish)[4].title, "Pairing (1:05 left)");
 }
 
 TEST(L10nSelection, KoreanOnlyWhenTheFirstLanguageBeginsWithKo) {

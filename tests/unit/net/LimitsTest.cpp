@@ -1,9 +1,13 @@
-// The lockout of PIN guessers and the rate limits on replies.
+// The lockout of PIN guessers, the budget for wrong PINs, the rate limits on
+// replies and the input backlog.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "LogCapture.h"
 #include "net/RateLimiter.h"
 #include "net/SecurityGuard.h"
+#include "runtime/Backlog.h"
 
 namespace tarsel {
 namespace {
@@ -15,28 +19,29 @@ struct GuardTest : ::testing::Test {
     SecurityGuard guard{clock};
     testing::LogCapture log;
 
-    void fail(const std::string& ip, int times) {
-        for (int i = 0; i < times; ++i) guard.registerFailure(ip);
+    void fail(const std::string& ip, int times, uint16_t port = 1) {
+        for (int i = 0; i < times; ++i) guard.registerFailure({ip, port});
     }
+    bool locked(const std::string& ip, uint16_t port = 1) { return guard.isLocked({ip, port}); }
 };
 
 TEST_F(GuardTest, TenthFailureWithinWindowLocksForFiveMinutes) {
     fail("10.0.0.1", 9);
-    EXPECT_FALSE(guard.isLocked("10.0.0.1"));
+    EXPECT_FALSE(locked("10.0.0.1"));
     log.clear();
-    guard.registerFailure("10.0.0.1");
+    fail("10.0.0.1", 1);
     EXPECT_EQ(log.lines(), (V{"⚠️ [Security] IP 10.0.0.1 인증 실패 (10/10)",
                               "⛔️ [Security] IP 10.0.0.1 차단됨 (5분간 접속 불가)"}));
-    EXPECT_TRUE(guard.isLocked("10.0.0.1"));
-    EXPECT_FALSE(guard.isLocked("10.0.0.2"));  // addresses are independent
+    EXPECT_TRUE(locked("10.0.0.1"));
+    EXPECT_FALSE(locked("10.0.0.2"));  // addresses are independent
     clock.advance(299.9);
-    EXPECT_TRUE(guard.isLocked("10.0.0.1"));
+    EXPECT_TRUE(locked("10.0.0.1"));
     log.clear();
     clock.advance(0.1);  // exactly at the end the lockout is over
-    EXPECT_FALSE(guard.isLocked("10.0.0.1"));
+    EXPECT_FALSE(locked("10.0.0.1"));
     EXPECT_EQ(log.lines(), V{"🔓 [Security] IP 10.0.0.1 잠금 해제됨"});
     log.clear();
-    guard.registerFailure("10.0.0.1");  // starts again from nothing
+    fail("10.0.0.1", 1);  // starts again from nothing
     EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP 10.0.0.1 인증 실패 (1/10)");
 }
 
@@ -44,36 +49,77 @@ TEST_F(GuardTest, FailuresAgeOutAndResetClearsThemButNotALockout) {
     fail("a", 9);
     clock.advance(30.0);  // exactly 30 s old no longer counts
     log.clear();
-    guard.registerFailure("a");
+    fail("a", 1);
     EXPECT_EQ(log.lines(), V{"⚠️ [Security] IP a 인증 실패 (1/10)"});
     fail("b", 9);
-    guard.reset("b");
+    guard.reset({"b", 1});
     log.clear();
-    guard.registerFailure("b");
+    fail("b", 1);
     EXPECT_EQ(log.lines(), V{"⚠️ [Security] IP b 인증 실패 (1/10)"});
     // A reset does not lift a lockout; a jump of the wall clock past its end does.
     fail("c", 10);
-    guard.reset("c");
-    EXPECT_TRUE(guard.isLocked("c"));
+    guard.reset({"c", 2});
+    EXPECT_TRUE(locked("c"));
     clock.setWall(clock.now() + 300.0);
-    EXPECT_FALSE(guard.isLocked("c"));
+    EXPECT_FALSE(locked("c"));
+}
+
+// The phone's own endpoint keeps working while another port of its address,
+// or datagrams forged with it, collect failures; the address's other
+// endpoints stay locked, and so does the phone once its proof is 300 s old.
+TEST_F(GuardTest, AnEndpointThatProvedThePinIsNotLockedOutByOthers) {
+    guard.reset({"10.0.0.5", 5000});
+    EXPECT_EQ(log.lines(), V{"📱 [Security] 새 기기가 PIN을 확인했습니다: 10.0.0.5"});
+    guard.reset({"10.0.0.5", 5000});  // the same endpoint again: no line
+    EXPECT_EQ(log.lines().size(), 1u);
+    clock.advance(100);
+    fail("10.0.0.5", 10, 6000);
+    EXPECT_TRUE(locked("10.0.0.5", 6000));
+    EXPECT_FALSE(locked("10.0.0.5", 5000));
+    clock.advance(199.9);
+    EXPECT_FALSE(locked("10.0.0.5", 5000));
+    clock.advance(0.1);
+    EXPECT_TRUE(locked("10.0.0.5", 5000));
+}
+
+// Thirty wrong PINs at once, then three a second from everyone together;
+// past that only proven endpoints are compared, and the refusals are one line
+// per ten seconds.
+TEST_F(GuardTest, WrongPinsFromEveryoneShareOneBudget) {
+    guard.reset({"phone", 1});
+    int admitted = 0;
+    for (int i = 0; i < 100; ++i)
+        if (guard.admits({"ip" + std::to_string(i), 1}))
+            ++admitted, fail("ip" + std::to_string(i), 1);
+    EXPECT_EQ(admitted, 30);
+    EXPECT_TRUE(guard.admits({"phone", 1}));
+    clock.advance(1.0);
+    admitted = 0;
+    for (int i = 0; i < 100; ++i)
+        if (guard.admits({"x" + std::to_string(i), 1})) ++admitted, fail("x", 1);
+    EXPECT_EQ(admitted, 3);
+    auto lines = log.lines();
+    auto refusals = std::count_if(lines.begin(), lines.end(), [](auto& l) {
+        return l.rfind("⛔️ [Security] 잘못된 PIN이 너무 많아", 0) == 0;
+    });
+    EXPECT_EQ(refusals, 1);
 }
 
 TEST(GuardBounds, SpoofedFloodsStayWithinCapacityAndAgeOut) {
     testing::LogCapture quiet;
     ManualClock clock;
     SecurityGuard guard(clock, 64);
-    for (int i = 0; i < 1000; ++i) guard.registerFailure("ip" + std::to_string(i));
+    for (int i = 0; i < 1000; ++i) guard.registerFailure({"ip" + std::to_string(i), 1});
     EXPECT_LE(guard.trackedAddresses(), 64u);
     // A locked address is kept while counting ones make room.
-    for (int i = 0; i < 10; ++i) guard.registerFailure("attacker");
-    for (int i = 0; i < 200; ++i) guard.registerFailure("more" + std::to_string(i));
-    EXPECT_TRUE(guard.isLocked("attacker"));
+    for (int i = 0; i < 10; ++i) guard.registerFailure({"attacker", 1});
+    for (int i = 0; i < 200; ++i) guard.registerFailure({"more" + std::to_string(i), 1});
+    EXPECT_TRUE(guard.isLocked({"attacker", 1}));
     clock.advance(301);
     guard.sweep();
     // The ended lockout waits for its address's next check, which logs the unlock once.
     quiet.clear();
-    EXPECT_FALSE(guard.isLocked("attacker"));
+    EXPECT_FALSE(guard.isLocked({"attacker", 1}));
     EXPECT_EQ(quiet.lines(), V{"🔓 [Security] IP attacker 잠금 해제됨"});
     EXPECT_EQ(guard.trackedAddresses(), 0u);
 }
@@ -96,13 +142,39 @@ TEST(RateLimiter, BurstThenSustainedRatePerAddressAndInTotal) {
     EXPECT_EQ(allowed(limiter, "e", 1), 0);
 }
 
-TEST(RateLimiter, ManyAddressesStayBoundedAndRecover) {
+// A full table forgets the address heard from least recently, so a newcomer
+// (a phone after a scan flood) is always served.
+TEST(RateLimiter, AFullTableMakesRoomForANewcomer) {
     ManualClock clock;
-    RateLimiter limiter(clock, {5.0, 10.0, 1e9, 1e9, 8});
+    RateLimiter limiter(clock, {1.0, 1.0, 1e9, 1e9, 8});
     for (int i = 0; i < 8; ++i) EXPECT_TRUE(limiter.allow("ip" + std::to_string(i)));
-    EXPECT_FALSE(limiter.allow("newcomer"));  // table full of fresh buckets
-    clock.advance(2.0);                       // refilled buckets are forgotten
+    EXPECT_FALSE(limiter.allow("ip0"));  // remembered: its burst is spent
     EXPECT_TRUE(limiter.allow("newcomer"));
+    EXPECT_FALSE(limiter.allow("ip0"));  // heard from last, so kept
+    EXPECT_TRUE(limiter.allow("ip1"));   // the oldest went: a fresh bucket
+}
+
+// Per endpoint: 40 items and 64 KiB of text; 1 MiB of text in all. Tickets
+// given back make room again.
+TEST(Backlog, BoundsPerEndpointAndInTotal) {
+    testing::LogCapture log;
+    ManualClock clock;
+    Backlog backlog(clock);
+    std::vector<Backlog::Ticket> held;
+    for (int i = 0; i < 40; ++i) held.push_back(*backlog.admit("a:1", 0));
+    EXPECT_FALSE(backlog.admit("a:1", 0));
+    backlog.runAs(held[0], [&] { held.push_back(backlog.claim(0)); });
+    EXPECT_EQ(backlog.itemsOf("a:1"), 41u);  // what a command queues counts too
+    held.erase(held.begin(), held.begin() + 2);
+    EXPECT_TRUE(backlog.admit("a:1", 0));  // the ticket is dropped again at once
+    EXPECT_FALSE(backlog.admit("b:1", 64 * 1024 + 1));
+    for (int i = 0; i < 16; ++i)
+        held.push_back(*backlog.admit("c:" + std::to_string(i), 64 * 1024));
+    EXPECT_FALSE(backlog.admit("d:1", 1));  // 1 MiB in all
+    held.clear();
+    EXPECT_EQ(backlog.itemsOf("a:1"), 0u);
+    EXPECT_TRUE(backlog.admit("d:1", 64 * 1024));
+    EXPECT_EQ(log.lines(), V{"⚠️ [Input] 입력 대기열이 가득 차 버린 명령: 1개"});
 }
 
 }  // namespace

@@ -7,11 +7,13 @@
 
 #include "FakePlatform.h"
 #include "LogCapture.h"
+#include "ManualTimers.h"
 #include "TestExecutors.h"
 #include "app/Globals.h"
 #include "net/CommandHandOver.h"
 #include "net/Discovery.h"
 #include "net/LocalAddress.h"
+#include "net/Pairing.h"
 #include "net/ReceiveLoop.h"
 
 namespace tarsel {
@@ -31,6 +33,9 @@ struct FakeRequests : RequestHandler {
     void text(const std::string& text) override { calls.push_back("text " + text); }
     V fetchShortcuts() override { return {"a", "b"}; }
     void syncShortcuts(const Json& batch) override { calls.push_back("sync " + batch.dump()); }
+    Backlog& backlog() override { return waiting; }
+    ManualClock clock;
+    Backlog waiting{clock, {2, 10, 100}};
 };
 
 class ReceiveLoopTest : public ::testing::Test {
@@ -47,7 +52,11 @@ class ReceiveLoopTest : public ::testing::Test {
     LoopOutcome feed(std::string_view text) { return handleDatagram(ctx, io, text); }
 
     FakeRequests requests;
-    ConnectionContext ctx{"", "", requests};
+    ManualClock clock;
+    testing::ManualTimers timers{clock};
+    asio::io_context context;
+    PairingWindow pairing{clock, timers, context.get_executor()};
+    ConnectionContext ctx{"", 4000, "", requests, pairing};
     testing::FakeConnection io;
     testing::LogCapture log;
 };
@@ -91,8 +100,57 @@ TEST_F(ReceiveLoopTest, RequestsAreHandedOverByType) {
                                  R"(sync {"3x3":[{"k":1}]})"}));
     EXPECT_EQ(io.sent, (V{"a", "b"}));
     EXPECT_EQ(log.lines(),
-              (V{"📤 Pushed shortcuts chunk 1/2 (1 bytes)", "📤 Pushed shortcuts chunk 2/2 (1 bytes)",
+              (V{"📱 [Security] 새 기기가 PIN을 확인했습니다: " + ctx.remoteIP,
+                 "📤 Pushed shortcuts chunk 1/2 (1 bytes)", "📤 Pushed shortcuts chunk 2/2 (1 bytes)",
                  "📦 Detected [3x3]: 1 items"}));
+}
+
+// Queued commands of one endpoint beyond its backlog (here 2 items, 10 bytes
+// of text) are dropped; run ones make room again.
+TEST_F(ReceiveLoopTest, CommandsBeyondTheBacklogAreDropped) {
+    io.runCommands = false;
+    for (const char* body : {R"("type":"a")", R"("type":"b")", R"("type":"c")"})
+        feed(std::string(R"({"pin":"135790",)") + body + "}");
+    ASSERT_EQ(io.commands.size(), 2u);
+    for (auto& run : io.commands) run();
+    io.commands.clear();
+    feed(R"({"pin":"135790","type":"text","text":"01234567890"})");
+    feed(R"({"pin":"135790","type":"text","text":"0123456789"})");
+    ASSERT_EQ(io.commands.size(), 1u);
+    io.commands[0]();
+    EXPECT_EQ(requests.calls, (V{"command a", "command b", "text 0123456789"}));
+}
+
+// Closed: an empty PIN field; open (at a start that made the PIN, or on the
+// user's request): the PIN, until the window runs out. A locked-out address
+// gets no reply at all.
+TEST_F(ReceiveLoopTest, DiscoveryCarriesThePinOnlyWhilePairingIsOpen) {
+    const V expected = {"device_info:Desk|192.168.0.10|mac||" TARSEL_VERSION,
+                        "device_info:Desk|192.168.0.10|mac|135790|" TARSEL_VERSION};
+    feed("scan");
+    pairing.open(PairingWindow::kOnRequestSeconds);
+    clock.advance(119.5);
+    EXPECT_EQ(pairing.secondsLeft(), 1);
+    feed("scan");
+    timers.drain(context);  // the window runs out
+    feed("scan");
+    EXPECT_EQ(io.sent, (V{expected[0], expected[1], expected[0]}));
+    EXPECT_EQ(log.lines(), (V{"📡 [Pairing] 페어링 열림: 2분 동안 검색 응답에 PIN을 보냅니다",
+                              "📡 [Pairing] 페어링 닫힘: 검색 응답에 PIN을 보내지 않습니다"}));
+    pairing.setAlwaysShowPin(true);
+    feed("scan");
+    EXPECT_EQ(io.sent.back(), expected[1]);
+    for (int i = 0; i < 10; ++i) feed(R"({"pin":"0"})");
+    io.sent.clear();
+    EXPECT_EQ(feed("scan"), LoopOutcome::Stop);
+    EXPECT_TRUE(io.sent.empty());
+}
+
+// About two whole layouts a second to one address; the rest go unanswered.
+TEST_F(ReceiveLoopTest, LayoutRepliesAreCappedPerAddress) {
+    for (int i = 0; i < 5; ++i) feed(R"({"pin":"135790","type":"fetch_shortcuts"})");
+    EXPECT_EQ(io.sent, (V{"a", "b", "a", "b"}));
+    EXPECT_EQ(log.lines().back(), "⚠️ [Shortcuts] 너무 잦은 단축키 요청에 응답하지 않음: 1개");
 }
 
 TEST(ScanRequest, BareWordOrJsonObjectWithTypeScan) {
