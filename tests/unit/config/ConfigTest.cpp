@@ -83,6 +83,25 @@ TEST_F(PinTest, InvalidOrBrokenStoredPinsAreReplaced) {
     }
 }
 
+// Where the PIN came from decides the pairing window; a new PIN keeps the
+// user's other settings, such as the one that always puts it in discovery.
+TEST_F(PinTest, SourceIsReportedAndOtherSettingsSurviveANewPin) {
+    store(R"({"discovery_pin":"always","pin":"12"})");
+    PinSource source{};
+    std::string pin = loadOrCreatePIN({}, path, &source);
+    EXPECT_EQ(source, PinSource::generated);
+    EXPECT_EQ(stored(), (Json{{"discovery_pin", "always"}, {"pin", pin}, {"version", "1.0"}}));
+    EXPECT_TRUE(discoveryPinAlways(path));
+    loadOrCreatePIN({}, path, &source);
+    EXPECT_EQ(source, PinSource::stored);
+    loadOrCreatePIN({"1"}, path, &source);
+    EXPECT_EQ(source, PinSource::commandLine);
+    for (const char* other : {R"({"discovery_pin":"yes"})", R"({"discovery_pin":true})", "{"}) {
+        store(other);
+        EXPECT_FALSE(discoveryPinAlways(path)) << other;
+    }
+}
+
 TEST_F(PinTest, ArgumentWinsAndTouchesNoFile) {
     store(R"({"pin":"111111"})");
     EXPECT_EQ(loadOrCreatePIN({"abc", "ignored"}, path), "abc");

@@ -85,6 +85,22 @@ TEST_F(Queues, MovesBecomeDragsAndWaitForAClicksHold) {
     EXPECT_EQ(journal().times(), (Times{0, 0, 0, 0, 0, 0, 0.02, 0.03}));  // the hold, the pause
 }
 
+// Moves waiting next to each other become one (the sum at 1.5 px a unit,
+// saturating); a click or a scroll between them keeps them apart.
+TEST_F(Queues, AdjacentQueuedMovesAddUpButNeverJumpOverAClick) {
+    moveMouse(1, 1);
+    moveMouse(2, -3);
+    moveMouse(1, 0);
+    clickMouse(0);
+    moveMouse(2, 2);
+    scrollMouse(4);
+    moveMouse(kMax64, 0);
+    moveMouse(1, 0);
+    EXPECT_EQ(effects(), (V{"mouse 5 506,397 b0 c0", "mouse 1 506,397 b0 c1 clear",
+                            "mouse 2 506,397 b0 c1 clear", "mouse 5 509,400 b0 c0", "scroll 2",
+                            "mouse 5 2147483647,400 b0 c0"}));
+}
+
 TEST_F(Queues, HoldsLastTheirTimeAndThePasteWaitsForTheScreenshot) {
     pressKey(36, 0);
     takeScreenshot("full");

@@ -15,6 +15,7 @@
 #include "net/LocalAddress.h"
 #include "net/Pairing.h"
 #include "net/ReceiveLoop.h"
+#include "runtime/LogText.h"
 
 namespace tarsel {
 namespace {
@@ -160,6 +161,23 @@ TEST(ScanRequest, BareWordOrJsonObjectWithTypeScan) {
     for (const char* other :
          {"Scan", "scans", R"({"type":1})", R"([{"type":"scan"}])", R"({"type":"scan")", ""})
         EXPECT_FALSE(isScanRequest(other)) << other;
+}
+
+// What any host can put into the log: controls, reordering marks and bytes
+// that are not UTF-8 become visible escapes; long text is cut with its size.
+TEST(LogText, ControlsAreEscapedAndLongTextIsCut) {
+    const std::pair<const char*, const char*> escapes[] = {
+        {"a\nb\r\t", "a\\nb\\r\\t"},
+        {"\x1b[31m\x7f", "\\x1b[31m\\x7f"},
+        {"\u2028\u2029", "\\u2028\\u2029"},
+        {"\u202aL\u202eR\u2066\u2069", "\\u202aL\\u202eR\\u2066\\u2069"},
+        {"\ufeffBOM", "\\ufeffBOM"},
+        {"\xff\xc3", "\\xff\\xc3"},
+        {"한글 🚀 \u200b", "한글 🚀 \u200b"}};
+    for (auto [raw, shown] : escapes) EXPECT_EQ(escapeLogText(raw), shown) << raw;
+    EXPECT_EQ(clipForLog(std::string(300, 'x')), std::string(200, 'x') + "… (300 bytes)");
+    EXPECT_EQ(clipForLog("가나다", 4), "가… (9 bytes)");  // never half a character
+    EXPECT_EQ(clipForLog("short"), "short");
 }
 
 TEST(DiscoveryReply, FiveFieldsUnescaped) {
