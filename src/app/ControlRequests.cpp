@@ -28,7 +28,8 @@ void startControlSocket(asio::thread_pool& pool, PairingWindow& pairing) {
             return answerControl(request, pairing, globals().serverPIN);
         });
     });
-    if (!served) logLine("⚠️ [Control] 로컬 제어 소켓을 열 수 없습니다: " + served.error());
+    if (!served)
+        logLine("⚠️ [Control] 로컬 제어 소켓을 열 수 없습니다: " + served.error());
 }
 
 }  // namespace tarsel

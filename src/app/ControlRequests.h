@@ -11,8 +11,7 @@ namespace tarsel {
 class PairingWindow;
 
 // One JSON line for one request line.
-std::string answerControl(std::string_view request, PairingWindow& pairing,
-                          const std::string& pin);
+std::string answerControl(std::string_view request, PairingWindow& pairing, const std::string& pin);
 
 // Start-up: serves the control socket on `pool`; a socket that cannot be set
 // up is one log line, and the agent runs on without it.

@@ -1,8 +1,8 @@
 // The five mouse operations, each one item of the serial mouse queue.
-#include "input/InputQueues.h"
-#include "input/KeyMap.h"
 #include <memory>
 #include <mutex>
+#include "input/InputQueues.h"
+#include "input/KeyMap.h"
 
 #include "input/MouseState.h"
 #include "platform/Platform.h"

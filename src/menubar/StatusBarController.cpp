@@ -160,7 +160,8 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
             lastCheckedAt = globals().clock->now();
             rebuildMenu();
             if (userInitiated) showUpdateAlert(appVersion, info.latest);
-            logLine("✅ 업데이트 체크 완료: 현재 " + appVersion + ", 최신 " + clipForLog(info.latest));
+            logLine("✅ 업데이트 체크 완료: 현재 " + appVersion + ", 최신 " +
+                    clipForLog(info.latest));
         });
     });
 }

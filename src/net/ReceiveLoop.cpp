@@ -42,7 +42,8 @@ bool pinMatches(const Json& request) {
 
 DropReport& refusedFetches() {
     static DropReport* report = new DropReport(Clock::system(), 10.0, [](std::size_t n) {
-        return "⚠️ [Shortcuts] 너무 잦은 단축키 요청에 응답하지 않음: " + std::to_string(n) + "개";
+        return "⚠️ [Shortcuts] 너무 잦은 단축키 요청에 응답하지 않음: " +
+               std::to_string(n) + "개";
     });
     return *report;
 }
@@ -87,8 +88,8 @@ void syncShortcuts(RequestHandler& requests, const Json& request) {
 void submit(const ConnectionContext& ctx, ConnectionIO& io, std::size_t textBytes,
             std::function<void()> work) {
     auto& requests = ctx.requests;
-    auto ticket = requests.backlog().admit(
-        ctx.remoteIP + ":" + std::to_string(ctx.remotePort), textBytes);
+    auto ticket =
+        requests.backlog().admit(ctx.remoteIP + ":" + std::to_string(ctx.remotePort), textBytes);
     if (!ticket) return;
     io.submitCommand([&requests, ticket = *ticket, work = std::move(work)] {
         requests.backlog().runAs(ticket, work);

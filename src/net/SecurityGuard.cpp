@@ -19,7 +19,8 @@ SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
       budget_{budgetBurst, clock.monotonic()},
       lines_(clock, {1.0, 12.0, 20.0, 50.0, 4096}),
       dropped_(clock, reportEvery, [](std::size_t n) {
-          return "⛔️ [Security] 잘못된 PIN이 너무 많아 확인하지 않고 버린 요청: " +
+          return "⛔️ [Security] 잘못된 PIN이 너무 많아 확인하지 않고 버린 "
+                 "요청: " +
                  std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
       }) {}
 
@@ -46,8 +47,7 @@ bool SecurityGuard::isLocked(const Endpoint& peer) {
 bool SecurityGuard::admits(const Endpoint& peer) {
     std::lock_guard guard(lock_);
     double now = clock_.monotonic();
-    if (provenLocked(peer, now) || budget_.hasToken(now, budgetPerSecond, budgetBurst))
-        return true;
+    if (provenLocked(peer, now) || budget_.hasToken(now, budgetPerSecond, budgetBurst)) return true;
     dropped_.count();
     return false;
 }

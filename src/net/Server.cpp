@@ -41,8 +41,7 @@ void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWi
     printBanner();
     std::shared_ptr<UdpServer> listener;
     try {
-        listener =
-            std::make_shared<UdpServer>(network, g.port, name, requests, pairing,
+        listener = std::make_shared<UdpServer>(network, g.port, name, requests, pairing,
                                                UdpServer::Limits{});
     } catch (const std::exception&) {
         logLine("❌ 리스너 생성 실패");

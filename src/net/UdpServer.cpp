@@ -111,7 +111,8 @@ std::shared_ptr<Connection> UdpServer::connectionFor(const udp::endpoint& from) 
     if (it != table_.end()) return it->second;
     if (table_.size() >= limits_.maxConnections) makeRoom();
     auto connection = std::make_shared<Connection>(
-        shared_from_this(), from, ConnectionContext{getRemoteIP(from), from.port(), computerName_, requests_, pairing_},
+        shared_from_this(), from,
+        ConnectionContext{getRemoteIP(from), from.port(), computerName_, requests_, pairing_},
         limits_.maxQueuedPerConnection);
     table_.emplace(from, connection);
     return connection;

@@ -16,7 +16,8 @@ const std::string& Backlog::Ticket::origin() const {
 
 Backlog::Backlog(const Clock& clock, Limits limits)
     : limits_(limits), refused_(clock, 10.0, [](std::size_t n) {
-          return "⚠️ [Input] 입력 대기열이 가득 차 버린 명령: " + std::to_string(n) + "개";
+          return "⚠️ [Input] 입력 대기열이 가득 차 버린 명령: " +
+                 std::to_string(n) + "개";
       }) {}
 
 std::optional<Backlog::Ticket> Backlog::admit(const std::string& origin, std::size_t textBytes) {

@@ -84,8 +84,7 @@ void saveShortcutsBatch(const std::string& path, const Json& batch) {
     auto database = loadShortcutsDatabase(path);
     if (!database) return;
     mergeShortcutsBatch(*database, batch);
-    if (writeShortcutsDatabase(path, toCompactJson(*database)))
-        logShortcutsSaved(batch, *database);
+    if (writeShortcutsDatabase(path, toCompactJson(*database))) logShortcutsSaved(batch, *database);
 }
 
 }  // namespace tarsel

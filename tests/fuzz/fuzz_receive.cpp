@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          tarsel::testing::executors().global.get_executor());
         return r;
     }();
-    static tarsel::PairingWindow pairing(tarsel::testing::fakes().clock, tarsel::testing::fakes().timers,
+    static tarsel::PairingWindow pairing(tarsel::testing::fakes().clock,
+                                         tarsel::testing::fakes().timers,
                                          tarsel::testing::fakes().context.get_executor());
     tarsel::ConnectionContext ctx{"10.0.0." + std::to_string(size % 4),
                                   static_cast<uint16_t>(size % 3), "Fuzz|Host", requests, pairing};

@@ -32,7 +32,8 @@ std::optional<std::string> askAgent(const std::string& request, double seconds,
     }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return error = "path too long: " + path, std::nullopt;
+    if (path.size() >= sizeof address.sun_path)
+        return error = "path too long: " + path, std::nullopt;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     Fd s{socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)};
     if (s.fd < 0 || connect(s.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {

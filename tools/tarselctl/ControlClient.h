@@ -6,7 +6,6 @@
 namespace tarselctl {
 
 // Sends one request line and returns the answer line, or says why not.
-std::optional<std::string> askAgent(const std::string& request, double seconds,
-                                    std::string& error);
+std::optional<std::string> askAgent(const std::string& request, double seconds, std::string& error);
 
 }  // namespace tarselctl

@@ -43,12 +43,12 @@ void answer(stream_protocol::socket peer, const ControlHandler& handler) {
 struct Acceptor : std::enable_shared_from_this<Acceptor> {
     Acceptor(asio::thread_pool& pool, ControlHandler h) : acceptor(pool), handler(std::move(h)) {}
     void next() {
-        acceptor.async_accept([self = shared_from_this()](const asio::error_code& ec,
-                                                          stream_protocol::socket peer) {
-            if (ec == asio::error::operation_aborted) return;
-            if (!ec) answer(std::move(peer), self->handler);
-            self->next();
-        });
+        acceptor.async_accept(
+            [self = shared_from_this()](const asio::error_code& ec, stream_protocol::socket peer) {
+                if (ec == asio::error::operation_aborted) return;
+                if (!ec) answer(std::move(peer), self->handler);
+                self->next();
+            });
     }
     stream_protocol::acceptor acceptor;
     ControlHandler handler;

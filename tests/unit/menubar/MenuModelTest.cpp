@@ -71,8 +71,8 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
     in.checkedOnce = true;
     in.latestVersion = "1.0.16";
     EXPECT_EQ(titles(buildMenuModel(in, kEnglish)),
-              (V{"⚪️  Waiting…", "---", "Mac IP:  192.168.1.20", "PIN:  246810", "Open Pairing…",
-                 "---", "Tarsel v1.0.16", "✓  Up to date", "Check for Updates…",
+              (V{"⚪️  Waiting…", "---", "Mac IP:  192.168.1.20", "PIN:  246810",
+                 "Open Pairing…", "---", "Tarsel v1.0.16", "✓  Up to date", "Check for Updates…",
                  "Open Website (tarsel.example)", "---", "Quit"}));
     in.pairingSecondsLeft = 65;
     auto korean = buildMenuModel(in, L10n::korean("tarsel.example"));

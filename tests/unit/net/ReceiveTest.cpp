@@ -151,7 +151,8 @@ TEST_F(ReceiveLoopTest, DiscoveryCarriesThePinOnlyWhilePairingIsOpen) {
 TEST_F(ReceiveLoopTest, LayoutRepliesAreCappedPerAddress) {
     for (int i = 0; i < 5; ++i) feed(R"({"pin":"135790","type":"fetch_shortcuts"})");
     EXPECT_EQ(io.sent, (V{"a", "b", "a", "b"}));
-    EXPECT_EQ(log.lines().back(), "⚠️ [Shortcuts] 너무 잦은 단축키 요청에 응답하지 않음: 1개");
+    EXPECT_EQ(log.lines().back(),
+              "⚠️ [Shortcuts] 너무 잦은 단축키 요청에 응답하지 않음: 1개");
 }
 
 TEST(ScanRequest, BareWordOrJsonObjectWithTypeScan) {
