@@ -250,6 +250,61 @@ def floods(agent, build):
     return out
 
 
+def attacks(agent, build):
+    """What a LAN host can do, with the PIN (read off the air) or without."""
+    out = {}
+    # Wrong PINs from 2,000 addresses: a burst of 30 is compared, then 3 a second.
+    f = bench_tool(build, "flood", "--kind", "wrongpin", "--pin", PIN, "--rate", 5000,
+                   "--seconds", 10, "--addresses", 2000)
+    out["wrongpin_checked_per_s"] = max(0, f["replies"] - 30) / f["seconds"]
+    # A stored layout of four ~10 KB sections, then fetches from one and from 50 addresses.
+    bench_tool(build, "flood", "--kind", "sync", "--pin", PIN, "--rate", 4, "--seconds", 1,
+               "--addresses", 1)
+    time.sleep(1)
+    layout = sum(len(c) for c in fetch_layout())
+    for name, addresses in (("fetch_one", 1), ("fetch_fifty", 50)):
+        f = bench_tool(build, "flood", "--kind", "fetch", "--pin", PIN, "--rate", 500,
+                       "--seconds", 5, "--addresses", addresses)
+        out[name + "_layouts_per_s"] = f["reply_bytes"] / max(1, layout) / f["seconds"]
+    # Typed commands at 1,000 a second for 30 s: how long the queue takes to drain.
+    f = bench_tool(build, "flood", "--kind", "commands", "--pin", PIN, "--rate", 1000,
+                   "--seconds", 30, "--addresses", 1)
+    last = f["sent_until"]
+    while True:
+        time.sleep(1.0)
+        effects = agent.effects(last)
+        if not effects:
+            break
+        last = max(e["t"] for e in effects)
+    out["command_backlog_drain_s"] = last - f["sent_until"]
+    # Six endpoints saving layouts as fast as they can; the phone keeps pinging.
+    f = bench_tool(build, "flood", "--kind", "sync", "--pin", PIN, "--rate", 600,
+                   "--seconds", 10, "--addresses", 6)
+    out["sync_stream_ping_p99_us"] = f["probe"].get("p99_us")
+    before = agent.rss_kb()
+    bench_tool(build, "flood", "--kind", "bignames", "--pin", PIN, "--rate", 500,
+               "--seconds", 10, "--addresses", 10)
+    time.sleep(2)
+    out["bignames_rss_growth_mb"] = (agent.rss_kb() - before) / 1024
+    return out
+
+
+def fetch_layout():
+    import socket
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    s.bind(("127.0.0.1", 0))
+    s.sendto(json.dumps({"pin": PIN, "type": "fetch_shortcuts"}).encode(), ("127.0.0.1", 3000))
+    s.settimeout(1.0)
+    chunks = []
+    try:
+        while True:
+            chunks.append(s.recv(65536))
+    except OSError:
+        pass
+    s.close()
+    return chunks
+
+
 def machine():
     cpu = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo")
                 if l.startswith("model name")), platform.processor())
@@ -322,6 +377,18 @@ def table(r):
         if kind == "scan":
             amp = f["reply_bytes"] / max(1, f["request_bytes"])
             rows.append(row("scan flood: reply/request bytes", amp, None, "capped", amp < 1))
+    a = r.get("attacks", {})
+    for name, key, limit, unit in (
+            ("wrong PINs checked per s (2,000 addresses)", "wrongpin_checked_per_s", 3.5, ""),
+            ("layouts sent per s to one flooding address", "fetch_one_layouts_per_s", 2.5, ""),
+            ("layouts sent per s to 50 flooding addresses", "fetch_fifty_layouts_per_s", 11, ""),
+            ("backlog drain after a 30 s command flood", "command_backlog_drain_s", 3, " s"),
+            ("phone ping p99 during a 6-endpoint sync stream", "sync_stream_ping_p99_us", 1e5,
+             " µs"),
+            ("RSS growth under 60 KB command names", "bignames_rss_growth_mb", 64, " MB")):
+        if key in a:
+            rows.append(row(name, a[key], None, f"≤ {fmt(limit, unit)}",
+                            a[key] is not None and a[key] <= limit, unit))
     if "rss_aged_kb" in r:
         rows.append(row("RSS after flooded entries age out", r["rss_aged_kb"] / 1024,
                         r["rss_start_kb"] / 1024, "≈ after start",
@@ -360,6 +427,7 @@ def main():
         r["mixed"] = stream_figures(agent, build, "mixed", 1000, 10)
         r["rss_before_floods_kb"] = agent.rss_kb()
         r["floods"] = floods(agent, build)
+        r["attacks"] = attacks(agent, build)
         if not opts.quick:
             time.sleep(165)  # idle endpoints go after 120 s, swept every 30 s
             r["rss_aged_kb"] = agent.rss_kb()

@@ -286,10 +286,27 @@ std::string floodAddress(long n) {
     return "127." + std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c);
 }
 
-std::string floodPayload(const std::string& kind, long n) {
+// A layout section of about 10 KB, as a phone with a full grid sends it.
+Json section(long n) {
+    Json items = Json::array();
+    for (int i = 0; i < 60; ++i)
+        items.push_back({{"label", "단축키 " + std::to_string(i)}, {"round", n}, {"action", "cmd+c"}});
+    return items;
+}
+
+// What an attacker who knows the PIN (read off the air) sends: layout fetches
+// (reflection), typed commands (backlog), layout saves (disk stalls) and huge
+// command names (memory); without it: scans and wrong PINs.
+std::string floodPayload(const std::string& kind, long n, const std::string& pin) {
     if (kind == "scan") return "scan";
     if (kind == "wrongpin")
         return Json{{"pin", std::to_string(100000 + n % 800000)}, {"type", "ping"}}.dump();
+    if (kind == "fetch") return Json{{"pin", pin}, {"type", "fetch_shortcuts"}}.dump();
+    if (kind == "commands") return Json{{"pin", pin}, {"type", "zz" + std::to_string(n)}}.dump();
+    if (kind == "sync")
+        return Json{{"pin", pin}, {"type", "sync_shortcuts"}, {"3x3", section(n)}}.dump();
+    if (kind == "bignames")
+        return Json{{"pin", pin}, {"type", std::string(60000, 'a' + n % 26)}}.dump();
     return "[" + std::to_string(n) + "]";  // valid, silent, and keeps the connection open
 }
 
@@ -303,14 +320,14 @@ Json flood(const Args& a) {
     probe.start(pin, port, a.num("probe-interval", 0.005));
     sockaddr_in to = loopback("127.0.0.1", port);
     std::size_t sent = 0, replies = 0, replyBytes = 0, requestBytes = 0;
-    double t0 = monotonic();
+    double t0 = monotonic(), sentUntil = t0;
     if (kind == "endpoints") {
         const long count = static_cast<long>(std::min(a.num("count", 100000), 1e6));
         for (long n = 0; n * portsPerAddress < count; ++n) {
             std::vector<int> fds;
             for (int p = 0; p < portsPerAddress; ++p) fds.push_back(udpSocket(floodAddress(n)));
             for (int fd : fds)
-                if (fd >= 0 && sendTo(fd, to, floodPayload(kind, n))) ++sent;
+                if (fd >= 0 && sendTo(fd, to, floodPayload(kind, n, pin))) ++sent;
             for (int fd : fds)
                 if (fd >= 0) close(fd);
         }
@@ -325,17 +342,18 @@ Json flood(const Args& a) {
             sleepUntil(t0 + static_cast<double>(i) / rate);
             for (long k = i; k < std::min(total, i + batch); ++k) {
                 int fd = fds[static_cast<std::size_t>(k % addresses)];
-                std::string payload = floodPayload(kind, k);
+                std::string payload = floodPayload(kind, k, pin);
                 if (fd >= 0 && sendTo(fd, to, payload)) {
                     ++sent;
                     requestBytes += payload.size();
                 }
             }
         }
+        sentUntil = monotonic();
         usleep(200000);
         // Replies wait in each socket's buffer (a few hundred fit) until now.
         for (int fd : fds) {
-            char buf[2048];
+            char buf[65536];
             ssize_t n;
             while ((n = recv(fd, buf, sizeof buf, MSG_DONTWAIT)) > 0) {
                 ++replies;
@@ -349,6 +367,7 @@ Json flood(const Args& a) {
     return {{"kind", kind},
             {"sent", sent},
             {"seconds", elapsed},
+            {"sent_until", sentUntil},
             {"replies", replies},
             {"reply_bytes", replyBytes},
             {"request_bytes", requestBytes},
@@ -373,7 +392,8 @@ int main(int argc, char** argv) {
             "  rtt    --count N --pin PIN [--port P]   echo floor and agent ping/pong\n"
             "  echo-cpu --rate R --seconds S          CPU of a bare echo thread\n"
             "  stream --kind move|mixed --rate R --seconds S --pin PIN\n"
-            "  flood  --kind endpoints|wrongpin|scan [--count N | --rate R --seconds S"
+            "  flood  --kind endpoints|wrongpin|scan|fetch|commands|sync|bignames\n"
+            "         [--count N | --rate R --seconds S"
             " --addresses A] --pin PIN\n",
             stderr);
         return 64;
