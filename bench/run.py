@@ -272,7 +272,7 @@ def attacks(agent, build):
     last = f["sent_until"]
     while True:
         time.sleep(1.0)
-        effects = agent.effects(last)
+        effects = agent.effects(last + 1e-6)
         if not effects:
             break
         last = max(e["t"] for e in effects)

@@ -9,6 +9,10 @@ void AgentRequests::openShortcuts(const std::string& path, const asio::any_io_ex
     shortcuts_ = std::make_unique<ShortcutLibrary>(path, writer);
 }
 
+void AgentRequests::flushShortcuts() {
+    if (shortcuts_) shortcuts_->flush();
+}
+
 void AgentRequests::command(const std::string& name, std::optional<int64_t> val,
                             const std::optional<PointerDelta>& extra) {
     KeyMapProcessor::handleCommand(name, val, extra);

@@ -13,6 +13,8 @@ class AgentRequests : public RequestHandler {
   public:
     // Start-up, before the server: reads the layout at `path`; saves run on `writer`.
     void openShortcuts(const std::string& path, const asio::any_io_executor& writer);
+    // The orderly end: the layout's last syncs go to disk.
+    void flushShortcuts();
 
     void command(const std::string& name, std::optional<int64_t> val,
                  const std::optional<PointerDelta>& extra) override;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "app/Globals.h"
 #include "menubar/StatusBarController.h"
@@ -69,6 +70,27 @@ class StartUpGate {
     bool open_ = false;
 };
 
+// Filled by start-up, run by the orderly end; never destroyed.
+class FinalWork {
+  public:
+    static FinalWork& instance() {
+        static FinalWork* work = new FinalWork();
+        return *work;
+    }
+    void add(std::function<void()> task) {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    void run() {
+        std::lock_guard lock(mutex_);
+        for (auto& task : tasks_) task();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::function<void()>> tasks_;
+};
+
 std::atomic<bool>& shutdownStarted() {
     static std::atomic<bool> started{false};
     return started;
@@ -91,6 +113,10 @@ void setupSignalHandler() {
     SignalWatcher::instance().start();
 }
 
+void finishBeforeExit(std::function<void()> task) {
+    FinalWork::instance().add(std::move(task));
+}
+
 void startUpComplete() {
     StartUpGate::instance().open();
 }
@@ -105,6 +131,7 @@ void cleanupAndExit() {
     logBlankLine();
     logLine("🛑 서버 종료 중...");
     if (settled) stopServices();
+    if (settled) FinalWork::instance().run();
     if (!StatusBarController::shared().isUpdateRestart) {
         platform().login->unload();
         logLine("✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)");

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 
 namespace tarsel {
 
@@ -9,6 +10,10 @@ void setupSignalHandler();
 // Start-up calls this once its services are in place; the orderly end waits
 // for it, so a signal during start-up never races the start-up.
 void startUpComplete();
+
+// Start-up: work the orderly end does once the listener is stopped (saving
+// what is still unsaved), in the order given.
+void finishBeforeExit(std::function<void()> task);
 
 // The orderly end: stops the listener, the path monitor and the advertisement,
 // takes the agent out of the service manager unless an update restart is under

@@ -61,6 +61,7 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
     ensureLaunchAgentInstalled();
     KeyMapProcessor::installQueues(executors.network.get_executor(), executors.timers, *g.clock);
     requests.openShortcuts(g.shortcutsDBPath, executors.global.get_executor());
+    finishBeforeExit([&requests] { requests.flushShortcuts(); });
     preparePairing(pairing, g.configPath, source);
     startServer(executors.network, requests, pairing);
     startControlSocket(executors.global, pairing);

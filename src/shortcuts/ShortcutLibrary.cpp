@@ -36,11 +36,13 @@ void ShortcutLibrary::saveBatch(const Json& batch) {
 }
 
 void ShortcutLibrary::write() {
+    std::lock_guard one(writing_);
     std::vector<Json> batches;
     std::string text;
     Json sections = Json::object();
     {
         std::lock_guard lock(mutex_);
+        if (unwritten_.empty()) return;
         batches.swap(unwritten_);
         text = toCompactJson(*database_);
         for (const auto& [name, items] : database_->items()) sections[name] = nullptr;

@@ -23,12 +23,16 @@ class ShortcutLibrary {
     // One chunk per section, built once per change of the layout.
     std::vector<std::string> responses();
     void saveBatch(const Json& batch);
+    // Writes what has not been written yet, on the calling thread: the
+    // orderly end loses no accepted sync.
+    void flush() { write(); }
 
   private:
     void write();
 
     const std::string path_;
     asio::strand<asio::any_io_executor> writer_;
+    std::mutex writing_;  // one write at a time, the writer's or a flush
     std::mutex mutex_;
     std::optional<Json> database_;  // none: the file exists and could not be read
     std::optional<std::vector<std::string>> chunks_;
