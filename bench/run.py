@@ -118,8 +118,20 @@ def move_delta(k):
     return (a, b) if k % 2 == 0 else (-a, -b)
 
 
+def merged_run(expected, j, d):
+    """The end of the run of moves from j whose deltas add up to d: moves that
+    waited next to each other are carried out as one."""
+    sx = sy = 0
+    for m in range(j, min(j + 400, len(expected))):
+        sx, sy = sx + expected[m][0], sy + expected[m][1]
+        if (sx, sy) == d:
+            return m
+    return None
+
+
 def match_moves(sends, effects, home):
-    """Pairs move datagrams with pointer effects by the delta each one applied."""
+    """Pairs move datagrams with pointer effects by the delta each one applied
+    (or a run of them, added up)."""
     moves = [s for s in sends if s[1] == "move"]
     expected = [move_delta(k) for k in range(len(moves))]
     x, y = home
@@ -128,6 +140,13 @@ def match_moves(sends, effects, home):
     for e in effects:
         d = (round((e["x"] - x) / 1.5), round((e["y"] - y) / 1.5))
         x, y = e["x"], e["y"]
+        end = merged_run(expected, j, d) if j not in used else None
+        if end is not None and end > j:
+            for k in range(j, end + 1):
+                used.add(k)
+                matched.append((moves[k], e["t"]))
+            j = end + 1
+            continue
         k = next((k for k in range(j, min(j + 400, len(moves))) if expected[k] == d
                   and k not in used), None)
         if k is None:
