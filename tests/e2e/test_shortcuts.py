@@ -31,7 +31,7 @@ def fetch(phone, quiet=1.0):
     """Every chunk the agent sends for one fetch, parsed, in arrival order."""
     phone.request("fetch_shortcuts")
     chunks = []
-    while (text := phone.recv(quiet if chunks else 3.0)) is not None:
+    while (text := phone.recv(quiet if chunks else 10.0)) is not None:
         chunks.append(json.loads(text))
     return chunks
 
