@@ -57,7 +57,7 @@ void mergeShortcutsBatch(Json& database, const Json& batch) {
 }
 
 bool writeShortcutsDatabase(const std::string& path, const std::string& text) {
-    auto written = files::writeAtomic(path, text, kFileMode, ".tmp");
+    auto written = files::writeAtomic(path, text, kFileMode);
     if (!written) logLine(kFailure + written.error());
     return written.has_value();
 }

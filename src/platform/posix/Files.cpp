@@ -35,19 +35,30 @@ void syncDirectory(const std::string& dir) {
     }
 }
 
-// A fixed name is truncated; without one, mkstemp picks a name no other
-// writer uses (it creates the file with mode 0600 before anything is in it).
-int openTemporary(const std::string& path, const std::string& tmpSuffix, int mode,
-                  std::string& tmp) {
-    if (!tmpSuffix.empty()) {
-        tmp = path + tmpSuffix;
-        return open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    }
-    tmp = path + ".tmp-XXXXXX";
+// mkostemp picks a name no other writer uses and creates it with O_EXCL and
+// mode 0600 before anything is in it, so nothing planted under a fixed name
+// (a link to another file, say) is ever written through.
+int openTemporary(const std::string& path, std::string& tmp) {
+    tmp = path + kTemporaryMarker + "XXXXXX";
     return mkostemp(tmp.data(), O_CLOEXEC);
 }
 
+bool isOwnTemporary(const std::string& name) {
+    const auto at = name.rfind(kTemporaryMarker);
+    return at != std::string::npos && at > 0 &&
+           name.size() == at + std::string_view(kTemporaryMarker).size() + 6;
+}
+
 }  // namespace
+
+void removeStaleTemporaries(const std::string& dir) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (isOwnTemporary(name) && entry.is_regular_file(ec) && !entry.is_symlink(ec))
+            unlink(entry.path().c_str());
+    }
+}
 
 bool exists(const std::string& path) {
     struct stat st;
@@ -67,12 +78,24 @@ Result<> createDirectories(const std::string& path) {
     return {};
 }
 
+// Non-blocking, so a FIFO in the file's place cannot hold the caller; only
+// regular files, so a link to a device cannot feed it without end.
 Result<std::string> readAll(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errnoFailure("The file couldn't be opened");
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestRead) {
+        close(fd);
+        return failure("The file couldn't be read: " +
+                       std::string(S_ISREG(st.st_mode) ? "larger than 1 MiB" : "not a regular file"));
+    }
     std::string data;
     char buf[65536];
     for (;;) {
+        if (data.size() > static_cast<std::size_t>(kLargestRead)) {
+            close(fd);
+            return failure("The file couldn't be read: larger than 1 MiB");
+        }
         ssize_t n = read(fd, buf, sizeof buf);
         if (n > 0) {
             data.append(buf, static_cast<size_t>(n));
@@ -90,10 +113,9 @@ Result<std::string> readAll(const std::string& path) {
     return data;
 }
 
-Result<> writeAtomic(const std::string& path, const std::string& data, int mode,
-                     const std::string& tmpSuffix) {
+Result<> writeAtomic(const std::string& path, const std::string& data, int mode) {
     std::string tmp;
-    int fd = openTemporary(path, tmpSuffix, mode, tmp);
+    int fd = openTemporary(path, tmp);
     if (fd < 0) return errnoFailure("open " + tmp);
     bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && writeAll(fd, data) && fsync(fd) == 0;
     Result<> status = ok ? Result<>{} : errnoFailure("write " + tmp);

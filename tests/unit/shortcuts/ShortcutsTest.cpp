@@ -1,6 +1,9 @@
 // Saving uploaded layouts and the chunks sent back for a fetch, against
 // files in a fresh data directory.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <iterator>
@@ -35,14 +38,20 @@ Json items(int n, const std::string& tag = "k") {
     return a;
 }
 
-// Compact UTF-8 with every value exact, integers included; nothing left behind.
+// Compact UTF-8 with every value exact, integers included, private; nothing
+// left behind, and nothing written through a link planted beside it.
 TEST_F(StoreTest, FirstSaveWritesExactlyTheBatch) {
+    testing::writeText(dir / "victim", "keep", 0644);
+    std::filesystem::create_symlink(dir / "victim", path + ".tmp");
     const std::string text =
         R"({"3x3":[],"user":[{"big":18446744073709551615,"emoji":"🚀👍🏽","f":1.5,"ko":"한글 단축키",)"
         R"("n":42,"neg":-7,"nested":{"deep":[1,{"k":"v"}]},"none":null,"off":false,"whole":2.0}]})";
     saveShortcutsBatch(path, Json::parse(text));
     EXPECT_EQ(stored(), text);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(testing::readText(dir / "victim"), "keep");
+    EXPECT_EQ(std::filesystem::status(dir / "victim").permissions(), std::filesystem::perms(0644));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
 
 TEST_F(StoreTest, BatchReplacesNamedSectionsWholeAndKeepsEveryOtherEntry) {
@@ -80,14 +89,23 @@ TEST_F(StoreTest, FailuresAreLoggedAndLeaveTheOldDatabase) {
     std::filesystem::create_directories(path);  // exists, and every read of it fails
     testing::writeText(path + "/keep", "x");
     saveShortcutsBatch(path, {{"user", items(1)}});
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp")) << "stopped before writing";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "stopped before writing";
     EXPECT_TRUE(std::filesystem::exists(path + "/keep"));
     std::filesystem::remove_all(path);
 
     const std::string old = R"({"3x3":[{"a":1}]})";
     store(old);
-    std::filesystem::create_directories(path + ".tmp");  // the temporary cannot be written
-    saveShortcutsBatch(path, {{"user", items(1)}});
+    {
+        // Writes beyond 20 bytes fail (EFBIG), even for root.
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit was{}, small{20, 20};
+        getrlimit(RLIMIT_FSIZE, &was);
+        small.rlim_max = was.rlim_max;
+        setrlimit(RLIMIT_FSIZE, &small);
+        saveShortcutsBatch(path, {{"user", items(1)}});
+        setrlimit(RLIMIT_FSIZE, &was);
+    }
     EXPECT_EQ(stored(), old);
     ASSERT_EQ(log.lines().size(), 2u);
     for (const auto& line : log.lines())
