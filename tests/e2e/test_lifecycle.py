@@ -1,6 +1,6 @@
 """The agent's life on the host: at start it ends whatever holds UDP port 3000
 (and nothing else) and registers itself as a systemd user unit for start at
-log-in; SIGTERM and SIGINT end it through the orderly shutdown."""
+log-in; SIGTERM, SIGINT and SIGHUP end it through the orderly shutdown."""
 import os
 import pathlib
 import shutil
@@ -135,7 +135,7 @@ def test_an_existing_unit_is_left_untouched_and_nothing_is_logged():
 SHUTDOWN = ["", "🛑 서버 종료 중...", "✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)", "✅ 정리 완료"]
 
 
-@pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT])
+@pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
 def test_signal_runs_the_shutdown_and_exits_zero(sig):
     a = started()
     # A click's hold, a key's hold and a screenshot's timeline still pending.
@@ -165,4 +165,23 @@ def test_a_second_signal_during_the_shutdown_changes_nothing():
 
 def test_other_signals_keep_their_default_action():
     a = started()
-    assert a.stop(signal.SIGHUP) == -signal.SIGHUP and "🛑 서버 종료 중..." not in a.log()
+    assert a.stop(signal.SIGUSR1) == -signal.SIGUSR1 and "🛑 서버 종료 중..." not in a.log()
+
+
+def test_a_log_reader_that_went_away_does_not_end_the_agent(tmp_path):
+    # Standard output a pipe whose reader is gone: every log line fails with
+    # EPIPE, and the agent goes on (a wrong PIN from anyone logs a line).
+    reader, writer = os.pipe()
+    proc = track(subprocess.Popen([str(SERVER), tarsel_harness.PIN], stdout=writer,
+                                  stderr=subprocess.STDOUT, env=tarsel_harness.agent_env(tmp_path)))
+    os.close(writer)
+    with os.fdopen(reader, "rb") as out:
+        while READY.encode() not in out.readline():
+            pass
+    phone = Phone()
+    phone.request("ping", pin="000000")
+    assert phone.recv() == '{"error":"invalid_pin"}'
+    phone.request("ping")
+    assert phone.recv() == "pong" and proc.poll() is None
+    proc.terminate()
+    assert proc.wait(10) == 0
