@@ -87,6 +87,11 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
     return pin;
 }
 
+std::optional<std::string> readStoredPIN(const std::string& configPath) {
+    auto config = loadConfig(configPath, false);
+    return config ? storedPIN(*config) : std::nullopt;
+}
+
 bool discoveryPinAlways(const std::string& configPath) {
     if (!files::exists(configPath)) return false;
     auto config = loadConfig(configPath, false);

@@ -12,9 +12,29 @@
 namespace tarsel {
 namespace {
 
+constexpr auto kGrace = std::chrono::seconds(2);
+constexpr auto kPoll = std::chrono::milliseconds(50);
+
+// Asked first, so another copy of the agent ends in order (exit status 0, which
+// the service manager does not restart); forced only when it does not go.
+bool endedWhenAsked(const std::string& pid) {
+    auto asked = runProcess(platform().host.killPath, {"-TERM", pid});
+    if (!asked || asked->status != 0) return false;
+    const int id = std::stoi(pid);
+    for (auto waited = std::chrono::milliseconds(0); waited < kGrace; waited += kPoll) {
+        if (!processExists(id)) return true;
+        std::this_thread::sleep_for(kPoll);
+    }
+    return !processExists(id);
+}
+
 void killProcess(const std::string& pid, const std::string& port) {
     logLine("⚠️  포트 " + port + "를 사용 중인 프로세스 발견: PID " + pid);
     logLine("🔨 프로세스 " + pid + " 종료 중...");
+    if (endedWhenAsked(pid)) {
+        logLine("✅ 프로세스 " + pid + " 종료 완료");
+        return;
+    }
     auto kill = runProcess(platform().host.killPath, {"-9", pid});
     if (!kill)
         logLine("❌ 프로세스 " + pid + " 종료 중 오류: " + kill.error());

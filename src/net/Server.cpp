@@ -1,6 +1,7 @@
 #include "net/Server.h"
 
 #include "app/Globals.h"
+#include "config/Pin.h"
 #include "host/PortCleanup.h"
 #include "net/LocalAddress.h"
 #include "net/UdpServer.h"
@@ -36,6 +37,11 @@ void printBanner() {
 void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWindow& pairing) {
     auto& g = globals();
     killProcessOnPort(g.port);
+    // Two copies started together may each have made a PIN; the one that
+    // holds the port now serves the one stored, so the phone's PIN survives
+    // the next start.
+    if (g.arguments.empty())
+        if (auto stored = readStoredPIN(g.configPath)) g.serverPIN = *stored;
     std::string name = computerName();
     startNetworkPathMonitoring();
     printBanner();

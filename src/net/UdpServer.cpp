@@ -43,8 +43,8 @@ UdpServer::~UdpServer() {
 
 Result<> UdpServer::start() {
     asio::error_code ec;
+    // No address reuse: a second copy of the agent must not bind beside this one.
     socket_.open(udp::v4(), ec);
-    if (!ec) socket_.set_option(udp::socket::reuse_address(true), ec);
     // Room for a burst: the kernel's small default drops a phone's datagram
     // behind a few large ones. The kernel caps the value at its own maximum.
     asio::error_code ignored;
