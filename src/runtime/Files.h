@@ -18,10 +18,15 @@ inline constexpr long kLargestRead = 1 << 20;
 // Writes to a temporary file of a unique name beside `path` ("<path>.tmp-"
 // and six characters, created exclusively), fsyncs it, renames it over `path`
 // and fsyncs the directory: a reader or a crash sees the old file or the new
-// one, never a mix. A failed write removes the temporary.
-[[nodiscard]] Result<> writeAtomic(const std::string& path, const std::string& data, int mode);
+// one, never a mix. A failed write removes the temporary. With `replace`
+// false an existing file is left as it is and the write fails with
+// kAlreadyThere.
+[[nodiscard]] Result<> writeAtomic(const std::string& path, const std::string& data, int mode,
+                                   bool replace = true);
+inline constexpr const char* kAlreadyThere = "another writer created the file first";
 inline constexpr const char* kTemporaryMarker = ".tmp-";
-// Start-up: removes the temporaries a killed writer left in `dir`.
+// Start-up: removes the temporaries a killed writer left in `dir` (those at
+// least a minute old).
 void removeStaleTemporaries(const std::string& dir);
 
 // Removes a file or an empty directory.

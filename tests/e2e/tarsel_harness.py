@@ -71,7 +71,9 @@ class Agent:
     def __init__(self, args=(PIN,), env=None, home=None, backend="record"):
         self.home = pathlib.Path(home or tempfile.mkdtemp(prefix="tarsel-home-"))
         self.record = self.home / "effects.jsonl"
-        self.log_path = self.home / "agent.log"
+        # Copies sharing a home keep logs of their own.
+        self.log_path = self.home / ("agent.log" if home is None else
+                                     tempfile.mktemp(prefix="agent-", suffix=".log", dir=self.home))
         full_env = agent_env(self.home, backend, env)
         self.log_file = open(self.log_path, "wb")
         self.proc = subprocess.Popen([str(SERVER), *args], stdout=self.log_file,

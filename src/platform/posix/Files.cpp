@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -51,11 +52,15 @@ bool isOwnTemporary(const std::string& name) {
 
 }  // namespace
 
+// Only those a minute old: a copy of the agent starting beside this one may
+// be writing its own right now.
 void removeStaleTemporaries(const std::string& dir) {
     std::error_code ec;
+    const auto cutoff = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1);
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
         const std::string name = entry.path().filename().string();
-        if (isOwnTemporary(name) && entry.is_regular_file(ec) && !entry.is_symlink(ec))
+        if (isOwnTemporary(name) && entry.is_regular_file(ec) && !entry.is_symlink(ec) &&
+            entry.last_write_time(ec) < cutoff)
             unlink(entry.path().c_str());
     }
 }
@@ -113,14 +118,22 @@ Result<std::string> readAll(const std::string& path) {
     return data;
 }
 
-Result<> writeAtomic(const std::string& path, const std::string& data, int mode) {
+Result<> writeAtomic(const std::string& path, const std::string& data, int mode, bool replace) {
     std::string tmp;
     int fd = openTemporary(path, tmp);
     if (fd < 0) return errnoFailure("open " + tmp);
     bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && writeAll(fd, data) && fsync(fd) == 0;
     Result<> status = ok ? Result<>{} : errnoFailure("write " + tmp);
     close(fd);
-    if (ok && rename(tmp.c_str(), path.c_str()) != 0) status = errnoFailure("rename " + tmp);
+    // link() puts the new file in place only where none is: a writer that
+    // must not replace another's file learns that it lost.
+    if (ok && replace && rename(tmp.c_str(), path.c_str()) != 0) status = errnoFailure("rename " + tmp);
+    if (ok && !replace) {
+        if (link(tmp.c_str(), path.c_str()) != 0)
+            status = errno == EEXIST ? failure(kAlreadyThere) : errnoFailure("link " + tmp);
+        else
+            unlink(tmp.c_str());
+    }
     if (!status) {
         unlink(tmp.c_str());  // a failed write leaves nothing behind
         return status;

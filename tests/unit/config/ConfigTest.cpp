@@ -228,14 +228,18 @@ TEST(Files, StaleTemporariesAreRemoved) {
     testing::writeText(dir / "victim", "keep", 0644);
     testing::writeText(dir / "db.json", "{}", 0644);
     testing::writeText(dir / "db.json.tmp", "{}", 0644);
-    for (const char* name : {"db.json.tmp-a1B2c3", "config.json.tmp-zzzzzz", "db.json.tmp-abc"})
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const char* name : {"db.json.tmp-a1B2c3", "config.json.tmp-zzzzzz", "db.json.tmp-abc",
+                             "db.json.tmp-writes"}) {
         testing::writeText(dir / name, "x");
+        if (name != std::string("db.json.tmp-writes")) fs::last_write_time(dir / name, old);
+    }
     fs::create_symlink(dir / "victim", dir / "link.tmp-abcdef");
     files::removeStaleTemporaries(dir.path());
     std::set<std::string> left;
     for (const auto& e : fs::directory_iterator(dir.path())) left.insert(e.path().filename());
     EXPECT_EQ(left, (std::set<std::string>{"db.json", "db.json.tmp", "db.json.tmp-abc",
-                                           "link.tmp-abcdef", "victim"}));
+                                           "db.json.tmp-writes", "link.tmp-abcdef", "victim"}));
 }
 
 }  // namespace
