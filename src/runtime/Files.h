@@ -1,6 +1,7 @@
 #pragma once
 // File operations the core needs, implemented by the platform layer.
 #include <string>
+#include <vector>
 
 #include "runtime/Result.h"
 
@@ -28,6 +29,11 @@ inline constexpr const char* kTemporaryMarker = ".tmp-";
 // Start-up: removes the temporaries a killed writer left in `dir` (those at
 // least a minute old).
 void removeStaleTemporaries(const std::string& dir);
+
+// Renames within one file system, replacing nothing that is there already.
+[[nodiscard]] Result<> moveAside(const std::string& from, const std::string& to);
+// The names in `dir`, in no particular order; none when it cannot be read.
+std::vector<std::string> namesIn(const std::string& dir);
 
 // Removes a file or an empty directory.
 [[nodiscard]] Result<> remove(const std::string& path);

@@ -70,6 +70,20 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
+Result<> moveAside(const std::string& from, const std::string& to) {
+    if (link(from.c_str(), to.c_str()) != 0) return errnoFailure(to);
+    if (unlink(from.c_str()) != 0) return errnoFailure(from);
+    return {};
+}
+
+std::vector<std::string> namesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
 Result<> remove(const std::string& path) {
     if (::remove(path.c_str()) == 0) return {};
     return errnoFailure(path);

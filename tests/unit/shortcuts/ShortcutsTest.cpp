@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <regex>
 #include <vector>
 
 #include "LogCapture.h"
@@ -72,15 +73,45 @@ TEST_F(StoreTest, BatchReplacesNamedSectionsWholeAndKeepsEveryOtherEntry) {
     EXPECT_EQ(storedJson()["4x4"], Json::array());
 }
 
-TEST_F(StoreTest, ContentThatDoesNotParseIsReplacedSilently) {
+// A layout that does not parse is moved aside with a line naming the copy
+// (the newest three are kept), and the sync starts from empty.
+TEST_F(StoreTest, ContentThatDoesNotParseIsSetAside) {
     for (std::string damaged : {"{\"3x3\": [", "[1,2,3]", "\"just a string\"", ""}) {
         store(damaged);
         log.clear();
         saveShortcutsBatch(path, {{"user", items(1)}});
         EXPECT_EQ(storedJson(), (Json{{"user", items(1)}})) << damaged;
-        ASSERT_FALSE(log.lines().empty());
-        EXPECT_EQ(log.lines().front(), "✅ Batch saved 1 sections: user") << damaged;
+        ASSERT_EQ(log.lines().size(), 5u);
+        const std::string line = log.lines().front();
+        const auto copy = line.substr(line.rfind(": ") + 2);
+        EXPECT_EQ(line.rfind("⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 (", 0), 0u);
+        EXPECT_TRUE(std::regex_match(copy, std::regex(path + R"(\.damaged-\d{8}T\d{6}Z(-\d)?)")));
+        EXPECT_EQ(testing::readText(copy), damaged);
     }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+}
+
+// A section whose chunk, as a fetch sends it, would not fit one datagram is
+// refused with a line, and the stored one stays; the size is taken after
+// re-serialisation (1E9 comes back as 1000000000.0).
+TEST_F(StoreTest, SectionsTooLargeToSendBackAreRefused) {
+    auto blob = [](std::size_t n) { return Json::array({{{"b", std::string(n, 'x')}}}); };
+    const std::size_t envelope = buildShortcutsResponses(Json{{"4x4", blob(0)}})[0].size();
+    store(Json{{"4x4", items(1)}, {"5x5", items(1)}}.dump());
+    std::string nines = "[{\"n\":[1E9";  // 24 KB as sent, 78 KB as sent back
+    for (int i = 1; i < 6000; ++i) nines += ",1E9";
+    const Json widened = Json::parse(nines + "]}]");
+    saveShortcutsBatch(path, {{"3x3", blob(kLargestChunk - envelope)},
+                              {"4x4", blob(kLargestChunk - envelope + 1)},
+                              {"5x5", widened}});
+    EXPECT_EQ(storedJson()["3x3"], blob(kLargestChunk - envelope));  // exactly the largest
+    EXPECT_EQ(storedJson()["4x4"], items(1));
+    EXPECT_EQ(storedJson()["5x5"], items(1));
+    auto lines = log.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "⚠️ [Shortcuts] 섹션 [4x4]은(는) 한 데이터그램(65507 bytes)에 담을 수 없어 "
+                        "저장하지 않습니다: 65508 bytes");
+    EXPECT_EQ(lines[1].rfind("⚠️ [Shortcuts] 섹션 [5x5]은(는)", 0), 0u);
 }
 
 // A database that exists but cannot be read is never overwritten; a failed
