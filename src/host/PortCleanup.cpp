@@ -46,7 +46,13 @@ void killProcess(const std::string& pid, const std::string& port) {
 
 }  // namespace
 
-void killProcessOnPort(uint16_t port) {
+void reportPortFree(uint16_t port) {
+    const std::string portText = std::to_string(port);
+    logLine("🔍 포트 " + portText + " 사용 중인 프로세스 확인 중...");
+    logLine("✅ 포트 " + portText + "는 사용 가능합니다.");
+}
+
+void killProcessOnPort(uint16_t port, bool bindFailed) {
     const std::string portText = std::to_string(port);
     logLine("🔍 포트 " + portText + " 사용 중인 프로세스 확인 중...");
     // Only UDP sockets bound to the port count: a web server on TCP 3000, or a
@@ -59,7 +65,9 @@ void killProcessOnPort(uint16_t port) {
     if (!unicode::isValidUtf8(lsof->output)) return;
     auto pids = udpPortHolders(lsof->output, port, std::to_string(currentProcessId()));
     if (pids.empty()) {
-        logLine("✅ 포트 " + portText + "는 사용 가능합니다.");
+        logLine(bindFailed ? "⚠️  포트 " + portText +
+                                 "를 쓰는 프로세스를 찾지 못했습니다 (다른 사용자의 프로세스일 수 있음)"
+                           : "✅ 포트 " + portText + "는 사용 가능합니다.");
         return;
     }
     for (const auto& pid : pids) killProcess(pid, portText);

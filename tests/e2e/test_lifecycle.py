@@ -86,6 +86,30 @@ def test_two_copies_started_together_leave_one_serving_the_stored_pin(tmp_path):
             c.stop()
 
 
+def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
+    # Root holds the port; the agent, as nobody, can neither see nor end it.
+    require(shutil.which("setpriv"), "setpriv")
+    holder = helper("udp-holder")
+    home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-nobody-"))
+    wrapper = home / "as-nobody"
+    wrapper.write_text("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups "
+                       f'"{SERVER}" "$@"\n')
+    wrapper.chmod(0o755)
+    os.chown(home, 65534, 65534)
+    monkeypatch.setattr(tarsel_harness, "SERVER", wrapper)
+    a = Agent(home=home)
+    a.wait_for("❌ 서버 시작 실패: Address already in use — 몇 초마다 다시 시도합니다")
+    assert "⚠️  포트 3000를 쓰는 프로세스를 찾지 못했습니다 (다른 사용자의 프로세스일 수 있음)" in a.lines()
+    assert "✅ 포트 3000는 사용 가능합니다." not in a.lines()
+    assert a.wait_effects("menu", 1)[0]["items"][0]["title"] == "⚠️  Not listening on port 3000 — retrying"
+    holder.terminate()
+    a.wait_for(READY)
+    phone = Phone()
+    phone.request("ping")
+    assert phone.recv() == "pong"
+    assert a.log().count("❌ 서버 시작 실패") == 1  # the failure once, its end once
+
+
 def test_a_signal_during_start_up_ends_it_in_order():
     helper("udp-holder")
     a = Agent()
