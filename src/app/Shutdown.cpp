@@ -31,8 +31,12 @@ class SignalWatcher {
 
     void start() {
         if (started_.exchange(true)) return;
+        // A failed log write (standard output a pipe whose reader has gone)
+        // is just a failed write; a hang-up ends the agent in order.
+        std::signal(SIGPIPE, SIG_IGN);
         signals_.add(SIGINT);
         signals_.add(SIGTERM);
+        signals_.add(SIGHUP);
         signals_.async_wait([](const asio::error_code& ec, int) {
             if (!ec) cleanupAndExit();
         });

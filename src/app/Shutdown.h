@@ -3,8 +3,9 @@
 
 namespace tarsel {
 
-// SIGINT and SIGTERM lead to cleanupAndExit(), run on a thread of its own (out
-// of signal context). Before this call both keep their default action.
+// SIGINT, SIGTERM and SIGHUP lead to cleanupAndExit(), run on a thread of its
+// own (out of signal context); SIGPIPE is ignored. Before this call all keep
+// their default action.
 void setupSignalHandler();
 
 // Start-up calls this once its services are in place; the orderly end waits

@@ -43,6 +43,7 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
     auto& g = globals();
     g.arguments = arguments;
     g.appSupportDir = makeAppSupportDir(platform().host);
+    files::removeStaleTemporaries(g.appSupportDir);
     g.configPath = files::join(g.appSupportDir, "config.json");
     PinSource source = PinSource::stored;
     g.serverPIN = loadOrCreatePIN(g.arguments, g.configPath, &source);

@@ -60,7 +60,8 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
         return arguments.front();
     }
     Json config = Json::object();
-    if (files::exists(configPath)) {
+    const bool existed = files::exists(configPath);
+    if (existed) {
         if (auto loaded = loadConfig(configPath, true)) config = std::move(*loaded);
         if (auto pin = storedPIN(config)) {
             logLine("🔑 [Config] Loaded existing PIN from config");
@@ -79,12 +80,26 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
     config["pin"] = pin;
     config["version"] = "1.0";
     // Atomic and private: a crash mid-write must not lose the PIN, and only the
-    // user may read it.
-    if (auto saved = files::writeAtomic(configPath, toCompactJson(config), 0600))
+    // user may read it. A first PIN never replaces one that a second copy of
+    // the agent, started at the same moment, stored first: both serve that one.
+    auto saved = files::writeAtomic(configPath, toCompactJson(config), 0600, existed);
+    if (!saved && saved.error() == files::kAlreadyThere) {
+        if (auto stored = readStoredPIN(configPath)) {
+            logLine("🔑 [Config] Loaded existing PIN from config");
+            from = PinSource::stored;
+            return *stored;
+        }
+    }
+    if (saved)
         logLine("🎲 [Config] Generated and saved new PIN (6 digits)");
     else
         logLine("⚠️ [Config] Failed to save PIN: " + saved.error());
     return pin;
+}
+
+std::optional<std::string> readStoredPIN(const std::string& configPath) {
+    auto config = loadConfig(configPath, false);
+    return config ? storedPIN(*config) : std::nullopt;
 }
 
 bool discoveryPinAlways(const std::string& configPath) {

@@ -20,6 +20,9 @@ enum class PinSource { commandLine, stored, generated };
 std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
                             const std::string& configPath, PinSource* source = nullptr);
 
+// The valid PIN stored at `configPath`, if any; logs nothing.
+std::optional<std::string> readStoredPIN(const std::string& configPath);
+
 // "discovery_pin": "always" in config.json: the discovery reply carries the
 // PIN outside the pairing window too.
 bool discoveryPinAlways(const std::string& configPath);

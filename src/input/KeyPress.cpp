@@ -1,4 +1,6 @@
 // Key presses, combinations and the universal key command.
+#include <cctype>
+
 #include "input/InputQueues.h"
 #include "input/KeyMap.h"
 #include "input/KeyTable.h"
@@ -35,9 +37,29 @@ void parseAndPressKey(const std::string& command) {
     }
 }
 
+namespace {
+
+// "power" as a whole word, words split at every character outside A–Z, a–z
+// and 0–9: "power_off" and "cmd+power" sleep, "powerpoint" is typed.
+bool hasPowerWord(const std::string& text) {
+    std::string word;
+    for (char c : text + ' ') {
+        if (std::isalnum(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80) {
+            word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        } else if (word == "power") {
+            return true;
+        } else {
+            word.clear();
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 void handleUniversalKey(const std::string& command) {
     const std::string keyText = unicode::trimWhitespaces(unicode::toLower(command));
-    if (keyText.find("power") != std::string::npos) {
+    if (hasPowerWord(keyText)) {
         sleepComputer();
     } else if (keyText.find('+') != std::string::npos) {
         parseAndPressKey(command);

@@ -22,7 +22,8 @@ L10n L10n::korean(const std::string& host) {
             "📦  설치 중… 곧 재시작",
             "페어링 열기",
             "페어링 중 ({})",
-            "페어링 닫기"};
+            "페어링 닫기",
+            "⚠️  포트 3000 대기 실패 — 재시도 중"};
 }
 
 L10n L10n::english(const std::string& host) {
@@ -41,7 +42,8 @@ L10n L10n::english(const std::string& host) {
             "📦  Installing… restarting soon",
             "Open Pairing…",
             "Pairing ({} left)",
-            "Close Pairing"};
+            "Close Pairing",
+            "⚠️  Not listening on port 3000 — retrying"};
 }
 
 L10n L10n::forLanguages(const std::vector<std::string>& preferred, const std::string& host) {

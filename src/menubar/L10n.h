@@ -23,6 +23,7 @@ struct L10n {
     std::string openPairing;
     std::string pairingOpen;  // "{}" stands for the time left, as m:ss
     std::string closePairing;
+    std::string notListening;
 
     static L10n korean(const std::string& websiteHost);
     static L10n english(const std::string& websiteHost);

@@ -56,6 +56,7 @@ void addPairing(std::vector<MenuEntry>& menu, const MenuInputs& in, const L10n& 
 
 std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
     std::vector<MenuEntry> menu;
+    if (!in.listening) menu.push_back(label(s.notListening));
     if (in.clientIP) {
         menu.push_back(label(s.connected));
         menu.push_back(label("    iPhone (" + *in.clientIP + ")"));

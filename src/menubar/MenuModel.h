@@ -28,6 +28,7 @@ struct MenuEntry {
 };
 
 struct MenuInputs {
+    bool listening = true;                // the listener holds its port
     std::optional<std::string> clientIP;  // the active phone, if any
     std::string currentIP;
     std::string pin;

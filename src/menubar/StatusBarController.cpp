@@ -10,6 +10,7 @@
 #include "net/Discovery.h"
 #include "net/LocalAddress.h"
 #include "net/Pairing.h"
+#include "net/Server.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
@@ -64,6 +65,7 @@ void StatusBarController::scheduleRefresh() {
 
 void StatusBarController::rebuildMenu() {
     MenuInputs in;
+    in.listening = isListening();
     if (auto client = getActiveClient()) in.clientIP = client->ip;
     in.currentIP = getCurrentIP();
     in.pin = globals().serverPIN;

@@ -1,5 +1,6 @@
 #include "menubar/UpdateCheck.h"
 
+#include "menubar/TrustedUrl.h"
 #include "runtime/Json.h"
 
 namespace tarsel {
@@ -9,6 +10,17 @@ std::optional<std::string> stringMember(const Json& object, const char* key) {
     auto it = object.find(key);
     if (it == object.end() || !it->is_string()) return std::nullopt;
     return it->get<std::string>();
+}
+
+// digits(.digits)*, at most 32 characters: anything else is not a version of
+// ours and would only make a huge menu item and alert.
+bool isVersion(const std::string& text) {
+    if (text.empty() || text.size() > 32 || text.front() == '.' || text.back() == '.') return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.' ? text[i - 1] == '.' : (c < '0' || c > '9')) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -21,10 +33,15 @@ std::optional<ManifestInfo> parseManifest(const std::string& body,
     auto mac = parsed.value->find("mac");
     if (mac == parsed.value->end() || !mac->is_object()) return std::nullopt;
     auto latest = stringMember(*mac, "latest");
-    if (!latest) return std::nullopt;
+    if (!latest || !isVersion(*latest)) return std::nullopt;
     ManifestInfo info;
     info.latest = *latest;
-    info.downloadURL = stringMember(*mac, "url").value_or(defaultDownloadPage);
+    // The download page is opened for the user: only the website itself, over
+    // https, as for the disk image; anything else gives the built-in page.
+    auto url = stringMember(*mac, "url");
+    info.downloadURL = url && isTrustedDownloadAddress(*url, defaultDownloadPage)
+                           ? *url
+                           : defaultDownloadPage;
     info.dmgURL = stringMember(*mac, "dmg_url");
     info.sha256 = stringMember(*mac, "sha256");
     return info;

@@ -19,6 +19,10 @@ namespace {
 
 constexpr std::string_view kInvalidPin = R"({"error":"invalid_pin"})";
 
+LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
+                          const std::optional<std::string_view>& content,
+                          const std::optional<std::string>& networkError);
+
 Endpoint peerOf(const ConnectionContext& ctx) {
     return {ctx.remoteIP, ctx.remotePort};
 }
@@ -91,8 +95,12 @@ void submit(const ConnectionContext& ctx, ConnectionIO& io, std::size_t textByte
     auto ticket =
         requests.backlog().admit(ctx.remoteIP + ":" + std::to_string(ctx.remotePort), textBytes);
     if (!ticket) return;
-    io.submitCommand([&requests, ticket = *ticket, work = std::move(work)] {
-        requests.backlog().runAs(ticket, work);
+    io.submitCommand([&requests, ip = ctx.remoteIP, ticket = *ticket, work = std::move(work)] {
+        try {
+            requests.backlog().runAs(ticket, work);
+        } catch (const std::exception& e) {
+            logLine("❌ 요청 처리 실패 (" + ip + "): " + clipForLog(e.what()));
+        }
     });
 }
 
@@ -139,9 +147,24 @@ void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Json& r
 
 }  // namespace
 
+// Nothing a datagram causes may end the agent: a failure (out of memory, say)
+// is one line, and the loop goes on.
 LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
                            const std::optional<std::string_view>& content,
                            const std::optional<std::string>& networkError) {
+    try {
+        return handleChecked(ctx, io, content, networkError);
+    } catch (const std::exception& e) {
+        logLine("❌ 요청 처리 실패 (" + ctx.remoteIP + "): " + clipForLog(e.what()));
+        return LoopOutcome::Continue;
+    }
+}
+
+namespace {
+
+LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
+                          const std::optional<std::string_view>& content,
+                          const std::optional<std::string>& networkError) {
     if (networkError) {
         logLine("❌ 연결 수신 오류 (" + ctx.remoteIP + "): " + *networkError);
         io.cancel();
@@ -172,4 +195,5 @@ LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
     return LoopOutcome::Continue;
 }
 
+}  // namespace
 }  // namespace tarsel

@@ -12,5 +12,7 @@ class PairingWindow;
 // The listener receives and handles on `network`; verified requests go to
 // `requests`; `pairing` says whether discovery replies carry the PIN.
 void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWindow& pairing);
+// Whether the listener holds its port (false while it retries, or without one).
+bool isListening();
 
 }  // namespace tarsel

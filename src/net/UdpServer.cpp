@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <asio/defer.hpp>
+#include <functional>
 #include <vector>
 
 #include "net/Connection.h"
@@ -41,19 +42,35 @@ UdpServer::~UdpServer() {
     cancel();
 }
 
-Result<> UdpServer::start() {
+Result<> UdpServer::bind() {
+    std::lock_guard lock(socketMutex_);
+    if (bound_) return {};
     asio::error_code ec;
-    socket_.open(udp::v4(), ec);
-    if (!ec) socket_.set_option(udp::socket::reuse_address(true), ec);
+    // No address reuse: a second copy of the agent must not bind beside this one.
+    if (!socket_.is_open()) socket_.open(udp::v4(), ec);
     // Room for a burst: the kernel's small default drops a phone's datagram
     // behind a few large ones. The kernel caps the value at its own maximum.
     asio::error_code ignored;
     if (!ec) socket_.set_option(udp::socket::receive_buffer_size(kReceiveBufferBytes), ignored);
     if (!ec) socket_.bind(udp::endpoint(udp::v4(), port_), ec);
     if (ec) return failure(ec.message());
-    receiveNext();
-    scheduleSweep();
+    bound_ = true;
     return {};
+}
+
+void UdpServer::start(std::function<void()> onBound) {
+    if (bound_) {
+        receiveNext();
+        scheduleSweep();
+        return;
+    }
+    std::weak_ptr<UdpServer> weak = weak_from_this();
+    dispatchAfter(network_.get_executor(), Seconds(retrySeconds), [weak, onBound] {
+        auto self = weak.lock();
+        if (!self || self->cancelled_) return;
+        if (self->bind()) onBound();
+        self->start(onBound);
+    });
 }
 
 void UdpServer::cancel() {

@@ -35,8 +35,12 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
               RequestHandler& requests, PairingWindow& pairing, Limits limits);
     ~UdpServer();
 
-    // Binds and starts receiving; "" on success, else the error's description.
-    [[nodiscard]] Result<> start();
+    // Binds the socket (once it is bound, again does nothing).
+    [[nodiscard]] Result<> bind();
+    // Starts receiving once bound. Until then it tries to bind every
+    // `retrySeconds` and calls `onBound` once it has.
+    void start(std::function<void()> onBound);
+    bool listening() const { return bound_; }
     void cancel();
     asio::thread_pool& network() { return network_; }
 
@@ -66,6 +70,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     mutable std::mutex tableMutex_;
     std::map<asio::ip::udp::endpoint, std::shared_ptr<Connection>> table_;
     std::atomic<bool> cancelled_{false};
+    std::atomic<bool> bound_{false};
+    static constexpr double retrySeconds = 3.0;
 };
 
 }  // namespace tarsel

@@ -44,9 +44,12 @@ class Backlog {
     // Runs `work` with the items it queues counted against `ticket`'s origin.
     template <class Work>
     void runAs(const Ticket& ticket, Work&& work) {
+        struct Restore {
+            Backlog& backlog;
+            ~Restore() { backlog.setCurrent(""); }
+        } restore{*this};
         setCurrent(ticket.origin());
         work();
-        setCurrent("");
     }
     // One queued item of the command running now.
     Ticket claim(std::size_t textBytes);

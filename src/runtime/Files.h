@@ -1,6 +1,7 @@
 #pragma once
 // File operations the core needs, implemented by the platform layer.
 #include <string>
+#include <vector>
 
 #include "runtime/Result.h"
 
@@ -9,14 +10,30 @@ namespace tarsel::files {
 bool exists(const std::string& path);
 // Succeeds when `path` is a directory afterwards.
 [[nodiscard]] Result<> createDirectories(const std::string& path);
+// Far above anything the agent writes; a larger file is not one of ours.
+inline constexpr long kLargestRead = 1 << 20;
+// The whole of a regular file of at most kLargestRead bytes; anything else
+// (a FIFO, a device, a folder, a larger file) fails.
 [[nodiscard]] Result<std::string> readAll(const std::string& path);
 
-// Writes to a temporary file beside `path`, fsyncs it, renames it over `path`
+// Writes to a temporary file of a unique name beside `path` ("<path>.tmp-"
+// and six characters, created exclusively), fsyncs it, renames it over `path`
 // and fsyncs the directory: a reader or a crash sees the old file or the new
-// one, never a mix. The temporary is `path + tmpSuffix`, or a unique name when
-// the suffix is empty; a failed write removes it.
+// one, never a mix. A failed write removes the temporary. With `replace`
+// false an existing file is left as it is and the write fails with
+// kAlreadyThere.
 [[nodiscard]] Result<> writeAtomic(const std::string& path, const std::string& data, int mode,
-                                   const std::string& tmpSuffix = "");
+                                   bool replace = true);
+inline constexpr const char* kAlreadyThere = "another writer created the file first";
+inline constexpr const char* kTemporaryMarker = ".tmp-";
+// Start-up: removes the temporaries a killed writer left in `dir` (those at
+// least a minute old).
+void removeStaleTemporaries(const std::string& dir);
+
+// Renames within one file system, replacing nothing that is there already.
+[[nodiscard]] Result<> moveAside(const std::string& from, const std::string& to);
+// The names in `dir`, in no particular order; none when it cannot be read.
+std::vector<std::string> namesIn(const std::string& dir);
 
 // Removes a file or an empty directory.
 [[nodiscard]] Result<> remove(const std::string& path);

@@ -57,6 +57,8 @@ JsonResult parseJsonDocument(std::string_view text) {
         return {std::nullopt, describe(e)};
     } catch (const Json::exception&) {
         return {std::nullopt, "invalid JSON"};
+    } catch (const std::exception& e) {  // out of memory, say: the caller's fallback applies
+        return {std::nullopt, std::string("cannot parse: ") + e.what()};
     }
 }
 

@@ -31,5 +31,7 @@ struct ProcessOptions {
                                         const std::string& logPath);
 
 int currentProcessId();
+// Whether `pid` is a running process (of any user).
+bool processExists(int pid);
 
 }  // namespace tarsel

@@ -22,8 +22,10 @@ std::vector<std::string> ShortcutLibrary::responses() {
 
 // A layout that could not be read is not replaced by a sync: the user's file
 // is still there, and the line says the sync was not kept.
-void ShortcutLibrary::saveBatch(const Json& batch) {
-    if (!batch.is_object() || batch.empty()) return;
+void ShortcutLibrary::saveBatch(const Json& uploaded) {
+    if (!uploaded.is_object() || uploaded.empty()) return;
+    const Json batch = sendableSections(uploaded);
+    if (batch.empty()) return;
     std::lock_guard lock(mutex_);
     if (!database_) {
         logLine("❌ 단축키 저장 실패: 읽을 수 없는 " + path_ + " 은(는) 덮어쓰지 않습니다");

@@ -6,6 +6,7 @@
 #include "runtime/Files.h"
 #include "runtime/Json.h"
 #include "runtime/Log.h"
+#include "runtime/LogText.h"
 #include "runtime/Unicode.h"
 
 namespace tarsel {
@@ -46,6 +47,22 @@ std::optional<std::string> chunkFor(const std::string& name, const Json& section
 }
 
 }  // namespace
+
+Json sendableSections(const Json& batch) {
+    Json kept = Json::object();
+    for (const auto& [name, items] : batch.items()) {
+        auto chunk = chunkFor(name, items);
+        const std::size_t bytes = chunk ? chunk->size() : 0;
+        if (chunk && bytes <= kLargestChunk) {
+            kept[name] = items;
+            continue;
+        }
+        logLine("⚠️ [Shortcuts] 섹션 [" + clipForLog(name) + "]은(는) 한 데이터그램(" +
+                std::to_string(kLargestChunk) + " bytes)에 담을 수 없어 저장하지 않습니다: " +
+                (chunk ? std::to_string(bytes) + " bytes" : std::string("UTF-8이 아님")));
+    }
+    return kept;
+}
 
 std::vector<std::string> buildShortcutsResponses(const std::string& path) {
     auto database = readDatabase(path);

@@ -12,4 +12,11 @@ std::vector<std::string> buildShortcutsResponses(const std::string& path);
 // The same for a database already in memory.
 std::vector<std::string> buildShortcutsResponses(const Json& database);
 
+// The largest datagram IPv4 UDP carries, and so the largest chunk.
+inline constexpr std::size_t kLargestChunk = 65507;
+// The sections of `batch` whose chunk, as a fetch would send it, fits one
+// datagram; each other one is left out with a line naming it and its size, so
+// the stored section stays and the phone never loses it.
+Json sendableSections(const Json& batch);
+
 }  // namespace tarsel

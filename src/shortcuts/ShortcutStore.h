@@ -7,7 +7,8 @@
 namespace tarsel {
 
 // Merges a batch (an object of section name → array of items) into the
-// database at `path` ("shortcuts_db.json"), section by section. Saves are
+// database at `path` ("shortcuts_db.json"), section by section; a section
+// too large to be sent back is refused (sendableSections). Saves are
 // serialised: two phones syncing at once never lose a batch or share the
 // temporary file.
 void saveShortcutsBatch(const std::string& path, const Json& batch);

@@ -53,20 +53,28 @@ def wait_until(predicate, timeout=10.0):
     return found
 
 
+def agent_env(home, backend="record", env=None):
+    """The environment of an agent whose home is `home`."""
+    # The data folder is ~/.config/tarsel; Avahi must never publish on this machine's LAN.
+    # The control socket goes under the home too, never beside a real agent's.
+    full_env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_CONFIG_HOME")}
+    (home / "run").mkdir(mode=0o700, exist_ok=True)
+    full_env.update(HOME=str(home), TARSEL_BACKEND=backend, TARSEL_RECORD=str(home / "effects.jsonl"),
+                    TARSEL_WEBSITE_HOST="127.0.0.1:9", XDG_RUNTIME_DIR=str(home / "run"))
+    full_env.update(env or {})
+    if backend != "record":
+        full_env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=/nonexistent/tarsel-test-bus"
+    return full_env
+
+
 class Agent:
     def __init__(self, args=(PIN,), env=None, home=None, backend="record"):
         self.home = pathlib.Path(home or tempfile.mkdtemp(prefix="tarsel-home-"))
         self.record = self.home / "effects.jsonl"
-        self.log_path = self.home / "agent.log"
-        # The data folder is ~/.config/tarsel; Avahi must never publish on this machine's LAN.
-        # The control socket goes under the home too, never beside a real agent's.
-        full_env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_CONFIG_HOME")}
-        (self.home / "run").mkdir(mode=0o700, exist_ok=True)
-        full_env.update(HOME=str(self.home), TARSEL_BACKEND=backend, TARSEL_RECORD=str(self.record),
-                        TARSEL_WEBSITE_HOST="127.0.0.1:9", XDG_RUNTIME_DIR=str(self.home / "run"))
-        full_env.update(env or {})
-        if backend != "record":
-            full_env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=/nonexistent/tarsel-test-bus"
+        # Copies sharing a home keep logs of their own.
+        self.log_path = self.home / ("agent.log" if home is None else
+                                     tempfile.mktemp(prefix="agent-", suffix=".log", dir=self.home))
+        full_env = agent_env(self.home, backend, env)
         self.log_file = open(self.log_path, "wb")
         self.proc = subprocess.Popen([str(SERVER), *args], stdout=self.log_file,
                                      stderr=subprocess.STDOUT, env=full_env)

@@ -1,6 +1,7 @@
 """The agent's life on the host: at start it ends whatever holds UDP port 3000
 (and nothing else) and registers itself as a systemd user unit for start at
-log-in; SIGTERM and SIGINT end it through the orderly shutdown."""
+log-in; SIGTERM, SIGINT and SIGHUP end it through the orderly shutdown."""
+import json
 import os
 import pathlib
 import shutil
@@ -12,7 +13,7 @@ import tempfile
 import pytest
 
 import tarsel_harness
-from tarsel_harness import READY, SERVER, Agent, Phone, require, track
+from tarsel_harness import READY, SERVER, Agent, Phone, require, track, wait_until
 
 def started(home=None):
     a = Agent(home=home)
@@ -48,7 +49,7 @@ def test_only_the_udp_holder_of_the_port_is_killed():
     holder = helper("udp-holder")
     bystander = helper("udp-client")  # to someone else's port 3000
     a = started()
-    assert holder.wait(10) == -signal.SIGKILL
+    assert holder.wait(10) == -signal.SIGTERM  # asked to end, and it did
     assert bystander.poll() is None, "a process without local UDP port 3000 was ended"
     pid = holder.pid
     assert cleanup_lines(a.lines()) == [
@@ -59,12 +60,54 @@ def test_only_the_udp_holder_of_the_port_is_killed():
 def test_a_new_agent_takes_the_port_over_from_a_running_copy():
     old = started()
     new = started()
-    assert old.proc.wait(10) == -signal.SIGKILL
+    assert old.proc.wait(10) == 0  # ended in order: a service manager does not restart it
+    assert old.lines()[-1] == "✅ 정리 완료"
     assert f"🔨 프로세스 {old.proc.pid} 종료 중..." in new.lines()
     phone = Phone()
     phone.send("scan")
     assert phone.recv().startswith("device_info:")
     assert new.stop() == 0
+
+
+def test_two_copies_started_together_leave_one_serving_the_stored_pin(tmp_path):
+    for round_ in range(3):
+        home = tmp_path / str(round_)
+        home.mkdir()
+        copies = [Agent(args=(), home=home) for _ in range(2)]
+        # One listens (a copy that cannot bind beside it does not serve).
+        assert wait_until(lambda: all(c.proc.poll() is not None or "서버" in c.log()
+                                      for c in copies) and
+                          sum(READY in c.log() and c.proc.poll() is None for c in copies) == 1, 15)
+        stored = json.loads((home / ".config/tarsel/config.json").read_text())["pin"]
+        phone = Phone()
+        phone.request("ping", pin=stored)
+        assert phone.recv() == "pong", (stored, [c.log() for c in copies])
+        for c in copies:
+            c.stop()
+
+
+def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
+    # Root holds the port; the agent, as nobody, can neither see nor end it.
+    require(shutil.which("setpriv"), "setpriv")
+    holder = helper("udp-holder")
+    home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-nobody-"))
+    wrapper = home / "as-nobody"
+    wrapper.write_text("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups "
+                       f'"{SERVER}" "$@"\n')
+    wrapper.chmod(0o755)
+    os.chown(home, 65534, 65534)
+    monkeypatch.setattr(tarsel_harness, "SERVER", wrapper)
+    a = Agent(home=home)
+    a.wait_for("❌ 서버 시작 실패: Address already in use — 몇 초마다 다시 시도합니다")
+    assert "⚠️  포트 3000를 쓰는 프로세스를 찾지 못했습니다 (다른 사용자의 프로세스일 수 있음)" in a.lines()
+    assert "✅ 포트 3000는 사용 가능합니다." not in a.lines()
+    assert a.wait_effects("menu", 1)[0]["items"][0]["title"] == "⚠️  Not listening on port 3000 — retrying"
+    holder.terminate()
+    a.wait_for(READY)
+    phone = Phone()
+    phone.request("ping")
+    assert phone.recv() == "pong"
+    assert a.log().count("❌ 서버 시작 실패") == 1  # the failure once, its end once
 
 
 def test_a_signal_during_start_up_ends_it_in_order():
@@ -105,7 +148,7 @@ def test_unit_is_written_enabled_accepted_by_systemd_and_logged_once(monkeypatch
                                   "📡 [Pairing] 페어링 열림: 10분 동안 검색 응답에 PIN을 보냅니다",
                                   "🔍 포트 3000 사용 중인 프로세스 확인 중..."]
     settings = unit.read_text(encoding="utf-8").splitlines()
-    for line in ('ExecStart="' + str(server).replace("%", "%%") + '"', "Restart=always",
+    for line in ('ExecStart="' + str(server).replace("%", "%%") + '"', "Restart=on-failure",
                  "After=graphical-session.target", "WantedBy=default.target"):
         assert line in settings
     assert not any(l.startswith("StandardOutput=") for l in settings)  # the journal keeps the log
@@ -135,7 +178,7 @@ def test_an_existing_unit_is_left_untouched_and_nothing_is_logged():
 SHUTDOWN = ["", "🛑 서버 종료 중...", "✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)", "✅ 정리 완료"]
 
 
-@pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT])
+@pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
 def test_signal_runs_the_shutdown_and_exits_zero(sig):
     a = started()
     # A click's hold, a key's hold and a screenshot's timeline still pending.
@@ -165,4 +208,23 @@ def test_a_second_signal_during_the_shutdown_changes_nothing():
 
 def test_other_signals_keep_their_default_action():
     a = started()
-    assert a.stop(signal.SIGHUP) == -signal.SIGHUP and "🛑 서버 종료 중..." not in a.log()
+    assert a.stop(signal.SIGUSR1) == -signal.SIGUSR1 and "🛑 서버 종료 중..." not in a.log()
+
+
+def test_a_log_reader_that_went_away_does_not_end_the_agent(tmp_path):
+    # Standard output a pipe whose reader is gone: every log line fails with
+    # EPIPE, and the agent goes on (a wrong PIN from anyone logs a line).
+    reader, writer = os.pipe()
+    proc = track(subprocess.Popen([str(SERVER), tarsel_harness.PIN], stdout=writer,
+                                  stderr=subprocess.STDOUT, env=tarsel_harness.agent_env(tmp_path)))
+    os.close(writer)
+    with os.fdopen(reader, "rb") as out:
+        while READY.encode() not in out.readline():
+            pass
+    phone = Phone()
+    phone.request("ping", pin="000000")
+    assert phone.recv() == '{"error":"invalid_pin"}'
+    phone.request("ping")
+    assert phone.recv() == "pong" and proc.poll() is None
+    proc.terminate()
+    assert proc.wait(10) == 0

@@ -88,7 +88,8 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
         "자동 설치를 완료하지 못했습니다",
         f"다운로드 페이지에서 직접 받아 설치할 수 있습니다.\n\n(사유: {NO_INSTALLER})",
         ["다운로드 페이지 열기", "나중에"])
-    assert agent.wait_effects("open_url", 1)[0]["url"] == "https://x/get"
+    # The manifest's page is not on the website: the built-in page is opened.
+    assert agent.wait_effects("open_url", 1)[0]["url"] == f"https://{server.host}/downloads.html"
     agent.wait_for(f"⚠️ 자동 업데이트 폴백: {NO_INSTALLER}")
     assert server.requests == ["/version.json"]  # one automatic check, nothing else
     assert list(tmp_path.glob("tsl_update*")) == []

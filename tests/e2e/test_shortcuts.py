@@ -71,18 +71,21 @@ def test_two_phones_syncing_at_once_lose_no_section(agent):
     assert json.loads(db_path(agent).read_text(encoding="utf-8")) == expected
 
 
-def test_a_section_too_large_for_a_datagram_fails_alone(agent, phone):
-    # The upload fits in one datagram; its answer, with the larger envelope, does not.
+def test_a_section_too_large_to_send_back_is_refused_at_sync(agent, phone):
+    # The upload fits in one datagram; its answer, with the larger envelope,
+    # would not: it is refused, and the phone never stores what it cannot fetch.
     compact = lambda blob: json.dumps(  # noqa: E731
         {"pin": PIN, "type": "sync_shortcuts", "4x4": [{"blob": blob}]}, separators=(",", ":"))
     phone.send(compact("x" * (MAX_DATAGRAM - len(compact("")))))
     phone.request("sync_shortcuts", **{"3x3": items("a", 2), "user": items("b", 1)})
-    wait_saves(agent, 2)
+    wait_saves(agent, 1)
+    agent.wait_for("⚠️ [Shortcuts] 섹션 [4x4]은(는) 한 데이터그램(65507 bytes)에 담을 수 없어 "
+                   "저장하지 않습니다: ")
 
     chunks = fetch(phone)
     assert [c["sections"] for c in chunks] == [["3x3"], ["user"]]
-    agent.wait_for("📤 Pushed shortcuts chunk 3/3")
-    agent.wait_for("❌ Failed to send shortcuts chunk 2/3: ")
+    agent.wait_for("📤 Pushed shortcuts chunk 2/2")
+    assert "❌ Failed to send shortcuts chunk" not in agent.log()
 
 
 def test_tarselctl_sync_then_fetch_round_trips_the_layout(agent, tmp_path):

@@ -71,7 +71,7 @@ std::string systemdUserUnit(const std::string& executablePath) {
            "ExecStart=" +
            quotedWord(executablePath) +
            "\n"
-           "Restart=always\n"
+           "Restart=on-failure\n"
            "RestartSec=3\n"
            "\n"
            "[Install]\n"

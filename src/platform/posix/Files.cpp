@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -35,23 +36,52 @@ void syncDirectory(const std::string& dir) {
     }
 }
 
-// A fixed name is truncated; without one, mkstemp picks a name no other
-// writer uses (it creates the file with mode 0600 before anything is in it).
-int openTemporary(const std::string& path, const std::string& tmpSuffix, int mode,
-                  std::string& tmp) {
-    if (!tmpSuffix.empty()) {
-        tmp = path + tmpSuffix;
-        return open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    }
-    tmp = path + ".tmp-XXXXXX";
+// mkostemp picks a name no other writer uses and creates it with O_EXCL and
+// mode 0600 before anything is in it, so nothing planted under a fixed name
+// (a link to another file, say) is ever written through.
+int openTemporary(const std::string& path, std::string& tmp) {
+    tmp = path + kTemporaryMarker + "XXXXXX";
     return mkostemp(tmp.data(), O_CLOEXEC);
+}
+
+bool isOwnTemporary(const std::string& name) {
+    const auto at = name.rfind(kTemporaryMarker);
+    return at != std::string::npos && at > 0 &&
+           name.size() == at + std::string_view(kTemporaryMarker).size() + 6;
 }
 
 }  // namespace
 
+// Only those a minute old: a copy of the agent starting beside this one may
+// be writing its own right now.
+void removeStaleTemporaries(const std::string& dir) {
+    std::error_code ec;
+    const auto cutoff = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1);
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (isOwnTemporary(name) && entry.is_regular_file(ec) && !entry.is_symlink(ec) &&
+            entry.last_write_time(ec) < cutoff)
+            unlink(entry.path().c_str());
+    }
+}
+
 bool exists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
+}
+
+Result<> moveAside(const std::string& from, const std::string& to) {
+    if (link(from.c_str(), to.c_str()) != 0) return errnoFailure(to);
+    if (unlink(from.c_str()) != 0) return errnoFailure(from);
+    return {};
+}
+
+std::vector<std::string> namesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
+        names.push_back(entry.path().filename().string());
+    return names;
 }
 
 Result<> remove(const std::string& path) {
@@ -67,12 +97,24 @@ Result<> createDirectories(const std::string& path) {
     return {};
 }
 
+// Non-blocking, so a FIFO in the file's place cannot hold the caller; only
+// regular files, so a link to a device cannot feed it without end.
 Result<std::string> readAll(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errnoFailure("The file couldn't be opened");
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestRead) {
+        close(fd);
+        return failure("The file couldn't be read: " +
+                       std::string(S_ISREG(st.st_mode) ? "larger than 1 MiB" : "not a regular file"));
+    }
     std::string data;
     char buf[65536];
     for (;;) {
+        if (data.size() > static_cast<std::size_t>(kLargestRead)) {
+            close(fd);
+            return failure("The file couldn't be read: larger than 1 MiB");
+        }
         ssize_t n = read(fd, buf, sizeof buf);
         if (n > 0) {
             data.append(buf, static_cast<size_t>(n));
@@ -90,15 +132,22 @@ Result<std::string> readAll(const std::string& path) {
     return data;
 }
 
-Result<> writeAtomic(const std::string& path, const std::string& data, int mode,
-                     const std::string& tmpSuffix) {
+Result<> writeAtomic(const std::string& path, const std::string& data, int mode, bool replace) {
     std::string tmp;
-    int fd = openTemporary(path, tmpSuffix, mode, tmp);
+    int fd = openTemporary(path, tmp);
     if (fd < 0) return errnoFailure("open " + tmp);
     bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && writeAll(fd, data) && fsync(fd) == 0;
     Result<> status = ok ? Result<>{} : errnoFailure("write " + tmp);
     close(fd);
-    if (ok && rename(tmp.c_str(), path.c_str()) != 0) status = errnoFailure("rename " + tmp);
+    // link() puts the new file in place only where none is: a writer that
+    // must not replace another's file learns that it lost.
+    if (ok && replace && rename(tmp.c_str(), path.c_str()) != 0) status = errnoFailure("rename " + tmp);
+    if (ok && !replace) {
+        if (link(tmp.c_str(), path.c_str()) != 0)
+            status = errno == EEXIST ? failure(kAlreadyThere) : errnoFailure("link " + tmp);
+        else
+            unlink(tmp.c_str());
+    }
     if (!status) {
         unlink(tmp.c_str());  // a failed write leaves nothing behind
         return status;

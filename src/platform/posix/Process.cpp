@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fstream>
 
 extern char** environ;
 
@@ -104,6 +106,16 @@ Result<int> spawnDetached(const std::string& path, const std::vector<std::string
 
 int currentProcessId() {
     return static_cast<int>(getpid());
+}
+
+// A process that has ended but not been waited for (a zombie) is gone.
+bool processExists(int pid) {
+    if (kill(pid, 0) != 0 && errno != EPERM) return false;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;  // no /proc: trust kill()
+    auto close = line.rfind(')');
+    return close == std::string::npos || close + 2 >= line.size() || line[close + 2] != 'Z';
 }
 
 }  // namespace tarsel

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <regex>
+#include <set>
 
 #include "LogCapture.h"
 #include "Require.h"
@@ -204,6 +205,41 @@ TEST(Migration, MovesPrivatelyFinishesAnInterruptedMoveAndKeepsFilesOnFailure) {
     EXPECT_EQ(
         log.lines()[0].rfind("⚠️ [Config] 데이터 이동 실패 (기존 위치 유지): ", 0),
         0u);
+}
+
+// Only regular files of at most 1 MiB are read: a FIFO must not hang the
+// start-up, a link to a device must not be read without end.
+TEST(Files, ReadOnlyRegularFilesOfAtMostOneMebibyte) {
+    testing::TempDir dir;
+    mkfifo((dir / "fifo").c_str(), 0600);
+    fs::create_symlink("/dev/zero", dir / "zero");
+    testing::writeText(dir / "big", std::string(files::kLargestRead + 1, 'x'));
+    testing::writeText(dir / "limit", std::string(files::kLargestRead, 'x'));
+    for (const char* refused : {"fifo", "zero", "big", "missing"})
+        EXPECT_FALSE(files::readAll(dir / refused)) << refused;
+    EXPECT_EQ(files::readAll(dir / "limit").value().size(), std::size_t(files::kLargestRead));
+    fs::create_directories(dir / "folder");
+    EXPECT_FALSE(files::readAll(dir / "folder"));
+}
+
+// Temporaries a killed writer left are removed at start, nothing else.
+TEST(Files, StaleTemporariesAreRemoved) {
+    testing::TempDir dir;
+    testing::writeText(dir / "victim", "keep", 0644);
+    testing::writeText(dir / "db.json", "{}", 0644);
+    testing::writeText(dir / "db.json.tmp", "{}", 0644);
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const char* name : {"db.json.tmp-a1B2c3", "config.json.tmp-zzzzzz", "db.json.tmp-abc",
+                             "db.json.tmp-writes"}) {
+        testing::writeText(dir / name, "x");
+        if (name != std::string("db.json.tmp-writes")) fs::last_write_time(dir / name, old);
+    }
+    fs::create_symlink(dir / "victim", dir / "link.tmp-abcdef");
+    files::removeStaleTemporaries(dir.path());
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.path())) left.insert(e.path().filename());
+    EXPECT_EQ(left, (std::set<std::string>{"db.json", "db.json.tmp", "db.json.tmp-abc",
+                                           "db.json.tmp-writes", "link.tmp-abcdef", "victim"}));
 }
 
 }  // namespace

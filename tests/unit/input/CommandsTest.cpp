@@ -82,7 +82,12 @@ const Row kRows[] = {
     {"MUTE\t", "script set volume output muted not (output muted of (get volume settings))"},
     {"sleep", "script tell app \"Finder\" to sleep"},
     {"power", "script tell application \"Finder\" to sleep"},
-    {"PowerPoint", "script tell application \"Finder\" to sleep"},
+    {"cmd+power", "script tell application \"Finder\" to sleep"},
+    {"Power-Off", "script tell application \"Finder\" to sleep"},
+    {"power_off", "script tell application \"Finder\" to sleep"},
+    // "power" only as a whole word: these are typed.
+    {"PowerPoint", "clipboard PowerPoint | 9+cmd"},
+    {"open_powerpoint", "clipboard open_powerpoint | 9+cmd"},
     {"shutdown", "script tell app \"System Events\" to shut down"},
     {"restart", "script tell app \"System Events\" to restart"},
     {"terminal", "open -b com.apple.Terminal"},

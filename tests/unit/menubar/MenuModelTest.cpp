@@ -83,6 +83,9 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
     EXPECT_EQ(std::pair(korean[4].enabled, korean[5].action),
               std::pair(false, MenuAction::closePairing));
     EXPECT_EQ(buildMenuModel(in, kEnglish)[4].title, "Pairing (1:05 left)");
+    in.listening = false;  // a port another user holds: said first, until it binds
+    EXPECT_EQ(buildMenuModel(in, kEnglish)[0].title, "⚠️  Not listening on port 3000 — retrying");
+    EXPECT_EQ(buildMenuModel(in, kEnglish)[1].title, "⚪️  Waiting…");
 }
 
 TEST(L10nSelection, KoreanOnlyWhenTheFirstLanguageBeginsWithKo) {

@@ -1,9 +1,13 @@
 // Saving uploaded layouts and the chunks sent back for a fetch, against
 // files in a fresh data directory.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <iterator>
+#include <regex>
 #include <vector>
 
 #include "LogCapture.h"
@@ -35,14 +39,20 @@ Json items(int n, const std::string& tag = "k") {
     return a;
 }
 
-// Compact UTF-8 with every value exact, integers included; nothing left behind.
+// Compact UTF-8 with every value exact, integers included, private; nothing
+// left behind, and nothing written through a link planted beside it.
 TEST_F(StoreTest, FirstSaveWritesExactlyTheBatch) {
+    testing::writeText(dir / "victim", "keep", 0644);
+    std::filesystem::create_symlink(dir / "victim", path + ".tmp");
     const std::string text =
         R"({"3x3":[],"user":[{"big":18446744073709551615,"emoji":"🚀👍🏽","f":1.5,"ko":"한글 단축키",)"
         R"("n":42,"neg":-7,"nested":{"deep":[1,{"k":"v"}]},"none":null,"off":false,"whole":2.0}]})";
     saveShortcutsBatch(path, Json::parse(text));
     EXPECT_EQ(stored(), text);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(testing::readText(dir / "victim"), "keep");
+    EXPECT_EQ(std::filesystem::status(dir / "victim").permissions(), std::filesystem::perms(0644));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
 
 TEST_F(StoreTest, BatchReplacesNamedSectionsWholeAndKeepsEveryOtherEntry) {
@@ -63,15 +73,45 @@ TEST_F(StoreTest, BatchReplacesNamedSectionsWholeAndKeepsEveryOtherEntry) {
     EXPECT_EQ(storedJson()["4x4"], Json::array());
 }
 
-TEST_F(StoreTest, ContentThatDoesNotParseIsReplacedSilently) {
+// A layout that does not parse is moved aside with a line naming the copy
+// (the newest three are kept), and the sync starts from empty.
+TEST_F(StoreTest, ContentThatDoesNotParseIsSetAside) {
     for (std::string damaged : {"{\"3x3\": [", "[1,2,3]", "\"just a string\"", ""}) {
         store(damaged);
         log.clear();
         saveShortcutsBatch(path, {{"user", items(1)}});
         EXPECT_EQ(storedJson(), (Json{{"user", items(1)}})) << damaged;
-        ASSERT_FALSE(log.lines().empty());
-        EXPECT_EQ(log.lines().front(), "✅ Batch saved 1 sections: user") << damaged;
+        ASSERT_EQ(log.lines().size(), 5u);
+        const std::string line = log.lines().front();
+        const auto copy = line.substr(line.rfind(": ") + 2);
+        EXPECT_EQ(line.rfind("⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 (", 0), 0u);
+        EXPECT_TRUE(std::regex_match(copy, std::regex(path + R"(\.damaged-\d{8}T\d{6}Z(-\d)?)")));
+        EXPECT_EQ(testing::readText(copy), damaged);
     }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+}
+
+// A section whose chunk, as a fetch sends it, would not fit one datagram is
+// refused with a line, and the stored one stays; the size is taken after
+// re-serialisation (1E9 comes back as 1000000000.0).
+TEST_F(StoreTest, SectionsTooLargeToSendBackAreRefused) {
+    auto blob = [](std::size_t n) { return Json::array({{{"b", std::string(n, 'x')}}}); };
+    const std::size_t envelope = buildShortcutsResponses(Json{{"4x4", blob(0)}})[0].size();
+    store(Json{{"4x4", items(1)}, {"5x5", items(1)}}.dump());
+    std::string nines = "[{\"n\":[1E9";  // 24 KB as sent, 78 KB as sent back
+    for (int i = 1; i < 6000; ++i) nines += ",1E9";
+    const Json widened = Json::parse(nines + "]}]");
+    saveShortcutsBatch(path, {{"3x3", blob(kLargestChunk - envelope)},
+                              {"4x4", blob(kLargestChunk - envelope + 1)},
+                              {"5x5", widened}});
+    EXPECT_EQ(storedJson()["3x3"], blob(kLargestChunk - envelope));  // exactly the largest
+    EXPECT_EQ(storedJson()["4x4"], items(1));
+    EXPECT_EQ(storedJson()["5x5"], items(1));
+    auto lines = log.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "⚠️ [Shortcuts] 섹션 [4x4]은(는) 한 데이터그램(65507 bytes)에 담을 수 없어 "
+                        "저장하지 않습니다: 65508 bytes");
+    EXPECT_EQ(lines[1].rfind("⚠️ [Shortcuts] 섹션 [5x5]은(는)", 0), 0u);
 }
 
 // A database that exists but cannot be read is never overwritten; a failed
@@ -80,14 +120,23 @@ TEST_F(StoreTest, FailuresAreLoggedAndLeaveTheOldDatabase) {
     std::filesystem::create_directories(path);  // exists, and every read of it fails
     testing::writeText(path + "/keep", "x");
     saveShortcutsBatch(path, {{"user", items(1)}});
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp")) << "stopped before writing";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "stopped before writing";
     EXPECT_TRUE(std::filesystem::exists(path + "/keep"));
     std::filesystem::remove_all(path);
 
     const std::string old = R"({"3x3":[{"a":1}]})";
     store(old);
-    std::filesystem::create_directories(path + ".tmp");  // the temporary cannot be written
-    saveShortcutsBatch(path, {{"user", items(1)}});
+    {
+        // Writes beyond 20 bytes fail (EFBIG), even for root.
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit was{}, small{20, 20};
+        getrlimit(RLIMIT_FSIZE, &was);
+        small.rlim_max = was.rlim_max;
+        setrlimit(RLIMIT_FSIZE, &small);
+        saveShortcutsBatch(path, {{"user", items(1)}});
+        setrlimit(RLIMIT_FSIZE, &was);
+    }
     EXPECT_EQ(stored(), old);
     ASSERT_EQ(log.lines().size(), 2u);
     for (const auto& line : log.lines())
