@@ -1,6 +1,7 @@
 """The agent over real UDP on 127.0.0.1:3000 under the record backend."""
 import json
 import re
+import socket
 import subprocess
 import time
 
@@ -99,6 +100,26 @@ def test_tarselctl_scan_and_ping(agent):
             (("ping", "--pin", PIN, "--port", "3999", "--timeout", "0.3"), 1, "", "")):
         r = subprocess.run([str(CTL), command, "127.0.0.1", *rest], capture_output=True, text=True)
         assert r.returncode == code and r.stdout.startswith(out) and err in r.stderr, r
+
+
+def test_tarselctl_trusts_only_the_agents_port_and_escapes_what_it_prints():
+    fake = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    fake.bind(("127.0.0.1", 3999))
+    other = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)  # another port of the same host
+    for (command, *rest), answer, via, code, out in (
+            (("ping", "--pin", PIN), b"pong", other, 1, ""),
+            (("ping", "--pin", PIN), b"hello", fake, 1, ""),
+            (("scan",), b"device_info:\x1b[2J\x1b]0;x\x07|1.2.3.4|mac||1", fake, 0,
+             "device_info:\\x1b[2J\\x1b]0;x\\x07|1.2.3.4|mac||1\n")):
+        ctl = subprocess.Popen([str(CTL), command, "127.0.0.1", *rest, "--port", "3999",
+                                "--timeout", "0.5"], stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, text=True)
+        _, client = fake.recvfrom(2048)
+        via.sendto(answer, client)
+        stdout, stderr = ctl.communicate(timeout=5)
+        assert (ctl.returncode, stdout) == (code, out), (command, answer, stderr)
+    fake.close()
+    other.close()
 
 
 def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_path):

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace tarselctl {
@@ -38,7 +39,12 @@ UdpClient::UdpClient(const std::string& host, int port, bool broadcast) {
         return;
     }
     int on = 1;
+    port_ = port;
+    broadcast_ = isBroadcast;
     if (broadcast) setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    if (!isBroadcast &&
+        connect(fd_, reinterpret_cast<sockaddr*>(&address_->sin), sizeof address_->sin) != 0)
+        error_ = std::string("connect: ") + std::strerror(errno);
 }
 
 UdpClient::~UdpClient() {
@@ -47,20 +53,36 @@ UdpClient::~UdpClient() {
 }
 
 bool UdpClient::send(const std::string& payload) {
-    ssize_t n = sendto(fd_, payload.data(), payload.size(), 0,
-                       reinterpret_cast<sockaddr*>(&address_->sin), sizeof address_->sin);
+    ssize_t n = broadcast_ ? sendto(fd_, payload.data(), payload.size(), 0,
+                                    reinterpret_cast<sockaddr*>(&address_->sin), sizeof address_->sin)
+                           : ::send(fd_, payload.data(), payload.size(), 0);
     if (n < 0) error_ = std::string("send: ") + std::strerror(errno);
     return n >= 0;
 }
 
-std::optional<std::string> UdpClient::receive(double seconds) {
-    pollfd p{fd_, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(seconds * 1000)) <= 0) return std::nullopt;
-    std::string buf(65536, '\0');
-    ssize_t n = recv(fd_, buf.data(), buf.size(), 0);
-    if (n < 0) return std::nullopt;
-    buf.resize(static_cast<size_t>(n));
-    return buf;
+std::optional<std::string> UdpClient::receive(double seconds, std::string* from) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd p{fd_, POLLIN, 0};
+        if (left.count() < 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
+            return std::nullopt;
+        std::string buf(65536, '\0');
+        sockaddr_in source{};
+        socklen_t size = sizeof source;
+        ssize_t n = recvfrom(fd_, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&source),
+                             &size);
+        if (n < 0) return std::nullopt;  // a refused port, say: nothing will come
+        if (ntohs(source.sin_port) != port_) continue;
+        buf.resize(static_cast<size_t>(n));
+        if (from) {
+            char text[INET_ADDRSTRLEN] = "";
+            inet_ntop(AF_INET, &source.sin_addr, text, sizeof text);
+            *from = text;
+        }
+        return buf;
+    }
 }
 
 }  // namespace tarselctl

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ControlClient.h"
+#include "runtime/LogText.h"
 #include "UdpClient.h"
 
 using nlohmann::json;
@@ -102,6 +103,12 @@ int fail(const std::string& message, int status) {
     return status;
 }
 
+// What came from the network reaches the terminal with its control bytes
+// (escape sequences included) made visible.
+void print(const std::string& text) {
+    std::puts(tarsel::escapeLogText(text).c_str());
+}
+
 bool isInvalidPin(const std::string& reply) {
     return reply == R"({"error":"invalid_pin"})";
 }
@@ -115,12 +122,19 @@ int sendQuiet(tarselctl::UdpClient& c, const Options& o, const json& body) {
     return 0;
 }
 
+// With --broadcast every agent that answers is listed with its address.
 int scan(tarselctl::UdpClient& c, const Options& o) {
     if (!c.send("scan")) return fail(c.error(), 1);
-    auto reply = c.receive(o.timeout);
-    if (!reply) return fail("no discovery reply within the timeout", 1);
-    std::puts(reply->c_str());
-    return 0;
+    int found = 0;
+    std::string from;
+    for (double wait = o.timeout; auto reply = c.receive(wait, &from); wait = o.broadcast ? 0.3 : 0) {
+        if (reply->rfind("device_info:", 0) != 0)
+            return fail("not a discovery reply: " + tarsel::escapeLogText(*reply), 1);
+        print(o.broadcast ? from + " " + *reply : *reply);
+        ++found;
+        if (!o.broadcast) break;
+    }
+    return found > 0 ? 0 : fail("no discovery reply within the timeout", 1);
 }
 
 int ping(tarselctl::UdpClient& c, const Options& o) {
@@ -128,7 +142,8 @@ int ping(tarselctl::UdpClient& c, const Options& o) {
     auto reply = c.receive(o.timeout);
     if (!reply) return fail("no answer within the timeout", 1);
     if (isInvalidPin(*reply)) return fail("invalid PIN", 2);
-    std::puts(reply->c_str());
+    if (*reply != "pong") return fail("unexpected answer: " + tarsel::escapeLogText(*reply), 1);
+    print(*reply);
     return 0;
 }
 
@@ -140,13 +155,13 @@ int fetch(tarselctl::UdpClient& c, const Options& o) {
     for (double wait = o.timeout; auto reply = c.receive(wait); wait = std::min(o.timeout, 0.5)) {
         if (isInvalidPin(*reply)) return fail("invalid PIN", 2);
         ++chunks;
-        if (o.raw) std::puts(reply->c_str());
+        if (o.raw) print(*reply);
         json chunk = json::parse(*reply, nullptr, false);
         if (chunk.is_object() && chunk.contains("shortcuts_db") &&
             chunk["shortcuts_db"].is_object())
             layout.update(chunk["shortcuts_db"]);
     }
-    if (!o.raw) std::puts(layout.dump().c_str());
+    if (!o.raw) print(layout.dump(-1, ' ', false, json::error_handler_t::replace));
     if (chunks == 0) std::fprintf(stderr, "tarselctl: no shortcuts stored (or no answer)\n");
     return 0;
 }
