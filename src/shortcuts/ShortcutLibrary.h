@@ -17,7 +17,8 @@ namespace tarsel {
 
 class ShortcutLibrary {
   public:
-    // Reads `path`; saves run one at a time on `writer`.
+    // Reads `path`; saves run one at a time on `writer`, whose work must not
+    // outlive the library (the agent's lives until the process ends).
     ShortcutLibrary(std::string path, const asio::any_io_executor& writer);
 
     // One chunk per section, built once per change of the layout.
