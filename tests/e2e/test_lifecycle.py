@@ -110,6 +110,21 @@ def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
     assert a.log().count("❌ 서버 시작 실패") == 1  # the failure once, its end once
 
 
+def test_a_fifo_and_a_device_in_place_of_the_settings_do_not_stop_the_agent(tmp_path):
+    data = tmp_path / ".config/tarsel"
+    data.mkdir(parents=True)
+    os.mkfifo(data / "config.json")
+    os.symlink("/dev/zero", data / "shortcuts_db.json")
+    a = Agent(args=(), home=tmp_path)
+    a.wait_for(READY)
+    assert any(l.startswith("⚠️ [Config] Failed to load config: ") for l in a.lines())
+    pin = json.loads((data / "config.json").read_text())["pin"]  # a new one, in a real file
+    phone = Phone()
+    phone.request("fetch_shortcuts", pin=pin)  # the device is not read: nothing to send
+    phone.request("ping", pin=pin)
+    assert phone.recv() == "pong"
+
+
 def test_a_signal_during_start_up_ends_it_in_order():
     helper("udp-holder")
     a = Agent()
