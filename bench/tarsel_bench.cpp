@@ -290,7 +290,8 @@ std::string floodAddress(long n) {
 Json section(long n) {
     Json items = Json::array();
     for (int i = 0; i < 60; ++i)
-        items.push_back({{"label", "단축키 " + std::to_string(i)}, {"round", n}, {"action", "cmd+c"}});
+        items.push_back(
+            {{"label", "단축키 " + std::to_string(i)}, {"round", n}, {"action", "cmd+c"}});
     return items;
 }
 

@@ -65,9 +65,10 @@ void killProcessOnPort(uint16_t port, bool bindFailed) {
     if (!unicode::isValidUtf8(lsof->output)) return;
     auto pids = udpPortHolders(lsof->output, port, std::to_string(currentProcessId()));
     if (pids.empty()) {
-        logLine(bindFailed ? "⚠️  포트 " + portText +
-                                 "를 쓰는 프로세스를 찾지 못했습니다 (다른 사용자의 프로세스일 수 있음)"
-                           : "✅ 포트 " + portText + "는 사용 가능합니다.");
+        logLine(bindFailed
+                    ? "⚠️  포트 " + portText +
+                          "를 쓰는 프로세스를 찾지 못했습니다 (다른 사용자의 프로세스일 수 있음)"
+                    : "✅ 포트 " + portText + "는 사용 가능합니다.");
         return;
     }
     for (const auto& pid : pids) killProcess(pid, portText);

@@ -39,9 +39,8 @@ std::optional<ManifestInfo> parseManifest(const std::string& body,
     // The download page is opened for the user: only the website itself, over
     // https, as for the disk image; anything else gives the built-in page.
     auto url = stringMember(*mac, "url");
-    info.downloadURL = url && isTrustedDownloadAddress(*url, defaultDownloadPage)
-                           ? *url
-                           : defaultDownloadPage;
+    info.downloadURL =
+        url && isTrustedDownloadAddress(*url, defaultDownloadPage) ? *url : defaultDownloadPage;
     info.dmgURL = stringMember(*mac, "dmg_url");
     info.sha256 = stringMember(*mac, "sha256");
     return info;

@@ -84,8 +84,10 @@ bool setAsideDamaged(const std::string& path, const std::string& why) {
         logLine(std::string(kFailure) + "손상된 파일을 옮기지 못했습니다: " + moved.error());
         return false;
     }
-    logLine("⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 (" +
-            clipForLog(why) + "): " + aside);
+    logLine(
+        "⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 "
+        "(" +
+        clipForLog(why) + "): " + aside);
     pruneDamagedCopies(path);
     return true;
 }

@@ -53,9 +53,10 @@ UdpClient::~UdpClient() {
 }
 
 bool UdpClient::send(const std::string& payload) {
-    ssize_t n = broadcast_ ? sendto(fd_, payload.data(), payload.size(), 0,
-                                    reinterpret_cast<sockaddr*>(&address_->sin), sizeof address_->sin)
-                           : ::send(fd_, payload.data(), payload.size(), 0);
+    ssize_t n = broadcast_
+                    ? sendto(fd_, payload.data(), payload.size(), 0,
+                             reinterpret_cast<sockaddr*>(&address_->sin), sizeof address_->sin)
+                    : ::send(fd_, payload.data(), payload.size(), 0);
     if (n < 0) error_ = std::string("send: ") + std::strerror(errno);
     return n >= 0;
 }
@@ -71,8 +72,8 @@ std::optional<std::string> UdpClient::receive(double seconds, std::string* from)
         std::string buf(65536, '\0');
         sockaddr_in source{};
         socklen_t size = sizeof source;
-        ssize_t n = recvfrom(fd_, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&source),
-                             &size);
+        ssize_t n =
+            recvfrom(fd_, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&source), &size);
         if (n < 0) return std::nullopt;  // a refused port, say: nothing will come
         if (ntohs(source.sin_port) != port_) continue;
         buf.resize(static_cast<size_t>(n));

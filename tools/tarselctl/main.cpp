@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "ControlClient.h"
-#include "runtime/LogText.h"
 #include "UdpClient.h"
+#include "runtime/LogText.h"
 
 using nlohmann::json;
 
@@ -127,7 +127,8 @@ int scan(tarselctl::UdpClient& c, const Options& o) {
     if (!c.send("scan")) return fail(c.error(), 1);
     int found = 0;
     std::string from;
-    for (double wait = o.timeout; auto reply = c.receive(wait, &from); wait = o.broadcast ? 0.3 : 0) {
+    for (double wait = o.timeout; auto reply = c.receive(wait, &from);
+         wait = o.broadcast ? 0.3 : 0) {
         if (reply->rfind("device_info:", 0) != 0)
             return fail("not a discovery reply: " + tarsel::escapeLogText(*reply), 1);
         print(o.broadcast ? from + " " + *reply : *reply);

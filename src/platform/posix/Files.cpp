@@ -105,8 +105,9 @@ Result<std::string> readAll(const std::string& path) {
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLargestRead) {
         close(fd);
-        return failure("The file couldn't be read: " +
-                       std::string(S_ISREG(st.st_mode) ? "larger than 1 MiB" : "not a regular file"));
+        return failure("The file couldn't be read: " + std::string(S_ISREG(st.st_mode)
+                                                                       ? "larger than 1 MiB"
+                                                                       : "not a regular file"));
     }
     std::string data;
     char buf[65536];
@@ -141,7 +142,8 @@ Result<> writeAtomic(const std::string& path, const std::string& data, int mode,
     close(fd);
     // link() puts the new file in place only where none is: a writer that
     // must not replace another's file learns that it lost.
-    if (ok && replace && rename(tmp.c_str(), path.c_str()) != 0) status = errnoFailure("rename " + tmp);
+    if (ok && replace && rename(tmp.c_str(), path.c_str()) != 0)
+        status = errnoFailure("rename " + tmp);
     if (ok && !replace) {
         if (link(tmp.c_str(), path.c_str()) != 0)
             status = errno == EEXIST ? failure(kAlreadyThere) : errnoFailure("link " + tmp);

@@ -99,22 +99,23 @@ TEST(PortCleanup, GoesOnAfterARefusalAndAfterToolsThatCannotStart) {
     testing::LogCapture log;
     writeText(dir / "out", "p4999998\nPUDP\nn*:3000\np4999999\nPUDP\nn127.0.0.1:3000\n");
     writeText(dir / "lsof", "#!/bin/sh\ncat '" + dir / "out" + "'; exit 1\n", 0755);
-    writeText(dir / "kill", "#!/bin/sh\necho \"$@\" >> '" + dir / "kills" + "'\n[ \"$2\" = 4999999 ]\n",
-              0755);
+    writeText(dir / "kill",
+              "#!/bin/sh\necho \"$@\" >> '" + dir / "kills" + "'\n[ \"$2\" = 4999999 ]\n", 0755);
     platform().host.lsofPath = dir / "lsof";
     platform().host.killPath = dir / "kill";
     killProcessOnPort(3000);
-    EXPECT_EQ(log.lines(), (V{
-                               "🔍 포트 3000 사용 중인 프로세스 확인 중...",
-                               "⚠️  포트 3000를 사용 중인 프로세스 발견: PID 4999998",
-                               "🔨 프로세스 4999998 종료 중...",
-                               "⚠️  프로세스 4999998 종료 실패 (권한 부족 가능성)",
-                               "⚠️  포트 3000를 사용 중인 프로세스 발견: PID 4999999",
-                               "🔨 프로세스 4999999 종료 중...",
-                               "✅ 프로세스 4999999 종료 완료",
-                               "✅ 포트 정리 완료",
-                               "",
-                           }));
+    EXPECT_EQ(log.lines(),
+              (V{
+                  "🔍 포트 3000 사용 중인 프로세스 확인 중...",
+                  "⚠️  포트 3000를 사용 중인 프로세스 발견: PID 4999998",
+                  "🔨 프로세스 4999998 종료 중...",
+                  "⚠️  프로세스 4999998 종료 실패 (권한 부족 가능성)",
+                  "⚠️  포트 3000를 사용 중인 프로세스 발견: PID 4999999",
+                  "🔨 프로세스 4999999 종료 중...",
+                  "✅ 프로세스 4999999 종료 완료",
+                  "✅ 포트 정리 완료",
+                  "",
+              }));
     // Asked first; forced only where asking failed (4999999 is gone once asked).
     EXPECT_EQ(readText(dir / "kills"), "-TERM 4999998\n-9 4999998\n-TERM 4999999\n");
 

@@ -84,7 +84,8 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
               std::pair(false, MenuAction::closePairing));
     EXPECT_EQ(buildMenuModel(in, kEnglish)[4].title, "Pairing (1:05 left)");
     in.listening = false;  // a port another user holds: said first, until it binds
-    EXPECT_EQ(buildMenuModel(in, kEnglish)[0].title, "⚠️  Not listening on port 3000 — retrying");
+    EXPECT_EQ(buildMenuModel(in, kEnglish)[0].title,
+              "⚠️  Not listening on port 3000 — retrying");
     EXPECT_EQ(buildMenuModel(in, kEnglish)[1].title, "⚪️  Waiting…");
 }
 
