@@ -16,6 +16,7 @@
 #include "runtime/Files.h"
 #include "runtime/Log.h"
 #include "runtime/SerialQueue.h"
+#include "runtime/Unicode.h"
 
 namespace tarsel {
 namespace {
@@ -40,6 +41,7 @@ void preparePairing(PairingWindow& pairing, const std::string& configPath, PinSo
 
 void startUp(const std::vector<std::string>& arguments, Executors& executors,
              AgentRequests& requests, PairingWindow& pairing) {
+    unicode::prepare();
     auto& g = globals();
     g.arguments = arguments;
     g.appSupportDir = makeAppSupportDir(platform().host);

@@ -136,4 +136,11 @@ bool less(std::string_view a, std::string_view b) {
     return compare(a, b) < 0;
 }
 
+void prepare() {
+    (void)less("e\xcc\x81", "f");
+    (void)toLower("A");
+    (void)graphemeCount("a");
+    (void)trimWhitespaceAndNewlines(" a ");
+}
+
 }  // namespace tarsel::unicode

@@ -19,4 +19,9 @@ bool allNumeric(std::string_view text);
 int compare(std::string_view a, std::string_view b);
 bool less(std::string_view a, std::string_view b);
 
+// Start-up, on the main thread: makes ICU create what it creates lazily, so
+// the threads that use it later (the network thread's fetch, the layout
+// writer's log) find it made and handed over in order.
+void prepare();
+
 }  // namespace tarsel::unicode
