@@ -85,7 +85,8 @@ bool setAsideDamaged(const std::string& path, const std::string& why) {
         return false;
     }
     logLine(
-        "⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 "
+        "⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 "
+        "시작합니다 "
         "(" +
         clipForLog(why) + "): " + aside);
     pruneDamagedCopies(path);

@@ -84,7 +84,8 @@ TEST_F(StoreTest, ContentThatDoesNotParseIsSetAside) {
         ASSERT_EQ(log.lines().size(), 5u);
         const std::string line = log.lines().front();
         const auto copy = line.substr(line.rfind(": ") + 2);
-        EXPECT_EQ(line.rfind("⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 "
+        EXPECT_EQ(line.rfind("⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 "
+                             "시작합니다 "
                              "(",
                              0),
                   0u);
@@ -112,10 +113,11 @@ TEST_F(StoreTest, SectionsTooLargeToSendBackAreRefused) {
     EXPECT_EQ(storedJson()["5x5"], items(1));
     auto lines = log.lines();
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[0],
-              "⚠️ [Shortcuts] 섹션 [4x4]은(는) 한 데이터그램(65507 bytes)에 담을 수 "
-              "없어 "
-              "저장하지 않습니다: 65508 bytes");
+    EXPECT_EQ(
+        lines[0],
+        "⚠️ [Shortcuts] 섹션 [4x4]은(는) 한 데이터그램(65507 bytes)에 담을 수 "
+        "없어 "
+        "저장하지 않습니다: 65508 bytes");
     EXPECT_EQ(lines[1].rfind("⚠️ [Shortcuts] 섹션 [5x5]은(는)", 0), 0u);
 }
 
