@@ -42,6 +42,8 @@ std::mutex& saveMutex() {
 }
 
 constexpr const char* kDamaged = ".damaged-";
+constexpr const char* kSetAside =
+    "⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 (";
 constexpr std::size_t kDamagedKept = 3;
 
 // "20260501T120000Z": now, in UTC.
@@ -84,11 +86,7 @@ bool setAsideDamaged(const std::string& path, const std::string& why) {
         logLine(std::string(kFailure) + "손상된 파일을 옮기지 못했습니다: " + moved.error());
         return false;
     }
-    logLine(
-        "⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 "
-        "시작합니다 "
-        "(" +
-        clipForLog(why) + "): " + aside);
+    logLine(kSetAside + clipForLog(why) + "): " + aside);
     pruneDamagedCopies(path);
     return true;
 }

@@ -73,6 +73,9 @@ TEST_F(StoreTest, BatchReplacesNamedSectionsWholeAndKeepsEveryOtherEntry) {
     EXPECT_EQ(storedJson()["4x4"], Json::array());
 }
 
+const std::string kSetAside =
+    "⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 (";
+
 // A layout that does not parse is moved aside with a line naming the copy
 // (the newest three are kept), and the sync starts from empty.
 TEST_F(StoreTest, ContentThatDoesNotParseIsSetAside) {
@@ -84,11 +87,7 @@ TEST_F(StoreTest, ContentThatDoesNotParseIsSetAside) {
         ASSERT_EQ(log.lines().size(), 5u);
         const std::string line = log.lines().front();
         const auto copy = line.substr(line.rfind(": ") + 2);
-        EXPECT_EQ(line.rfind("⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 "
-                             "시작합니다 "
-                             "(",
-                             0),
-                  0u);
+        EXPECT_EQ(line.rfind(kSetAside, 0), 0u) << line;
         EXPECT_TRUE(std::regex_match(copy, std::regex(path + R"(\.damaged-\d{8}T\d{6}Z(-\d)?)")));
         EXPECT_EQ(testing::readText(copy), damaged);
     }
