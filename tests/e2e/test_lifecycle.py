@@ -91,9 +91,11 @@ def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
     require(shutil.which("setpriv"), "setpriv")
     holder = helper("udp-holder")
     home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-nobody-"))
+    server = home / "tarsel-server"  # the build tree may be closed to nobody
+    shutil.copy2(SERVER, server)
     wrapper = home / "as-nobody"
     wrapper.write_text("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups "
-                       f'"{SERVER}" "$@"\n')
+                       f'"{server}" "$@"\n')
     wrapper.chmod(0o755)
     os.chown(home, 65534, 65534)
     monkeypatch.setattr(tarsel_harness, "SERVER", wrapper)
