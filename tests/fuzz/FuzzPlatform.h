@@ -4,6 +4,8 @@
 // for the store, and the process-wide values the receive path reads.
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -39,6 +41,20 @@ inline void setUp() {
 inline void settle() {
     testing::settle();
     testing::fakes().journal.clear();
+}
+
+// The first byte of an input picks the target for the rest: even or odd.
+template <class Even, class Odd>
+int byFirstByte(const uint8_t* data, size_t size, Even even, Odd odd) {
+    setUp();
+    if (size == 0) return 0;
+    const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    if (data[0] % 2 == 0)
+        even(rest);
+    else
+        odd(rest);
+    settle();
+    return 0;
 }
 
 }  // namespace tarsel::fuzz

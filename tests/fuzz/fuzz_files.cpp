@@ -42,13 +42,5 @@ void layout(const std::string& text) {
 
 // The first byte picks the file: even = config.json, odd = shortcuts_db.json.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    tarsel::fuzz::setUp();
-    if (size == 0) return 0;
-    std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    if (data[0] % 2 == 0)
-        config(rest);
-    else
-        layout(rest);
-    tarsel::fuzz::settle();
-    return 0;
+    return tarsel::fuzz::byFirstByte(data, size, config, layout);
 }

@@ -43,13 +43,5 @@ void store(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    tarsel::fuzz::setUp();
-    if (size == 0) return 0;
-    std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    if (data[0] % 2 == 0)
-        combination(rest);
-    else
-        store(rest);
-    tarsel::fuzz::settle();
-    return 0;
+    return tarsel::fuzz::byFirstByte(data, size, combination, store);
 }
