@@ -81,7 +81,9 @@ void SecurityGuard::reset(const Endpoint& peer) {
         return;
     }
     it->second = now;
-    logLine("📱 [Security] 새 기기가 PIN을 확인했습니다: " + peer.ip);
+    // Rate-limited like the failure lines: one holder of the PIN opening
+    // thousands of ports must not fill the log.
+    if (lines_.allow(peer.ip)) logLine("📱 [Security] 새 기기가 PIN을 확인했습니다: " + peer.ip);
     if (proven_.size() <= maxProven) return;
     // Only PIN holders get here; the longest silent goes first.
     auto oldest = std::min_element(proven_.begin(), proven_.end(),
