@@ -7,6 +7,18 @@
 #include "shortcuts/ShortcutStore.h"
 
 namespace tarsel {
+namespace {
+
+// What the saved lines need of a batch, its names and item counts, without
+// keeping its items while they wait for the writer.
+Json summaryOf(const Json& batch) {
+    Json summary = Json::object();
+    for (const auto& [name, items] : batch.items())
+        summary[name] = Json::array_t(items.is_array() ? items.size() : 0);
+    return summary;
+}
+
+}  // namespace
 
 ShortcutLibrary::ShortcutLibrary(std::string path, const asio::any_io_executor& writer)
     : path_(std::move(path)), writer_(asio::make_strand(writer)) {
@@ -33,7 +45,7 @@ void ShortcutLibrary::saveBatch(const Json& uploaded) {
     }
     mergeShortcutsBatch(*database_, batch);
     chunks_.reset();
-    unwritten_.push_back(batch);
+    unwritten_.push_back(summaryOf(batch));
     if (unwritten_.size() == 1) asio::post(writer_, [this] { write(); });
 }
 
