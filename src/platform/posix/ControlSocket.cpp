@@ -1,14 +1,15 @@
 // The control socket's server: an acceptor on a pool that keeps itself alive
 // through its pending accept.
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <asio/local/stream_protocol.hpp>
-#include <asio/read_until.hpp>
-#include <asio/streambuf.hpp>
-#include <asio/write.hpp>
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "runtime/LocalControl.h"
 
@@ -26,18 +27,33 @@ bool sameUser(stream_protocol::socket& peer) {
            cred.uid == getuid();
 }
 
-// A client gets a second to send its line; the pool's thread may wait that long.
+// One line of at most kLongestRequest bytes, within a second in all; the
+// pool's thread waits no longer (a blocking read would wait for ever).
+std::optional<std::string> readLine(int fd) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (line.find('\n') == std::string::npos && line.size() <= kLongestRequest) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd p{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
+            return std::nullopt;
+        char buf[kLongestRequest];
+        ssize_t n = recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+        if (n <= 0) return std::nullopt;
+        line.append(buf, static_cast<std::size_t>(n));
+    }
+    auto end = line.find('\n');
+    if (end == std::string::npos) return std::nullopt;
+    return line.substr(0, end);
+}
+
 void answer(stream_protocol::socket peer, const ControlHandler& handler) {
     if (!sameUser(peer)) return;
-    timeval limit{1, 0};
-    setsockopt(peer.native_handle(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    asio::streambuf in(kLongestRequest);
-    asio::error_code ec;
-    std::size_t n = asio::read_until(peer, in, '\n', ec);
-    if (ec || n == 0) return;
-    std::string line(asio::buffers_begin(in.data()), asio::buffers_begin(in.data()) + n - 1);
-    std::string reply = handler(line) + "\n";
-    asio::write(peer, asio::buffer(reply), ec);
+    auto line = readLine(peer.native_handle());
+    if (!line) return;
+    const std::string reply = handler(*line) + "\n";
+    (void)send(peer.native_handle(), reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 struct Acceptor : std::enable_shared_from_this<Acceptor> {
