@@ -41,9 +41,10 @@ void printBanner() {
 // (never cleaned up again); the menu says so meanwhile.
 void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWindow& pairing) {
     auto& g = globals();
+    const std::string name = computerName();
     std::shared_ptr<UdpServer> listener;
     try {
-        listener = std::make_shared<UdpServer>(network, g.port, computerName(), requests, pairing,
+        listener = std::make_shared<UdpServer>(network, g.port, name, requests, pairing,
                                                UdpServer::Limits{});
     } catch (const std::exception&) {
         logLine("❌ 리스너 생성 실패");
@@ -61,7 +62,6 @@ void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWi
     // the next start.
     if (g.arguments.empty())
         if (auto stored = readStoredPIN(g.configPath)) g.serverPIN = *stored;
-    const std::string name = computerName();
     startNetworkPathMonitoring();
     printBanner();
     g.activeListener = listener;
