@@ -63,12 +63,16 @@ QueuedMove& queuedMove() {
     return q;
 }
 
+// Later moves start a new sum: every one after `sum` (when given), or after
+// whatever is queued now.
+void endMoveRun(const std::shared_ptr<PointerSum>& sum = nullptr) {
+    std::lock_guard lock(queuedMove().mutex);
+    if (!sum || queuedMove().pending == sum) queuedMove().pending.reset();
+}
+
 // Queues a mouse operation other than a move.
 void queueStep(Task task) {
-    {
-        std::lock_guard lock(queuedMove().mutex);
-        queuedMove().pending.reset();
-    }
+    endMoveRun();
     mouseQueue().async([task = std::move(task), waiting = backlog().claim(0)] { task(); });
 }
 
@@ -87,19 +91,13 @@ void moveMouse(int64_t dx, int64_t dy) {
     auto sum = std::make_shared<PointerSum>(dx, dy);
     q.pending = sum;
     mouseQueue().async([sum, waiting = backlog().claim(0)] {
-        {
-            std::lock_guard lock(queuedMove().mutex);
-            if (queuedMove().pending == sum) queuedMove().pending.reset();
-        }
+        endMoveRun(sum);
         moveBy(*sum);
     });
 }
 
 void clickMouse(int button) {
-    {
-        std::lock_guard lock(queuedMove().mutex);
-        queuedMove().pending.reset();
-    }
+    endMoveRun();
     mouseQueue().sequence([button, waiting = backlog().claim(0)] { return click(button); });
 }
 

@@ -1,8 +1,7 @@
 #include "menubar/MenuModel.h"
 
-#include <algorithm>
-
 #include "menubar/VersionCompare.h"
+#include "runtime/TimeText.h"
 
 namespace tarsel {
 namespace {
@@ -36,18 +35,13 @@ std::optional<MenuEntry> updateLine(const MenuInputs& in, const L10n& s) {
     return std::nullopt;
 }
 
-std::string minutesAndSeconds(int seconds) {
-    const int s = seconds % 60;
-    return std::to_string(seconds / 60) + (s < 10 ? ":0" : ":") + std::to_string(s);
-}
-
 void addPairing(std::vector<MenuEntry>& menu, const MenuInputs& in, const L10n& s) {
     if (!in.pairingSecondsLeft) {
         menu.push_back(command(s.openPairing, MenuAction::openPairing));
         return;
     }
     std::string title = s.pairingOpen;
-    title.replace(title.find("{}"), 2, minutesAndSeconds(std::max(0, *in.pairingSecondsLeft)));
+    title.replace(title.find("{}"), 2, minutesAndSeconds(*in.pairingSecondsLeft));
     menu.push_back(label(title));
     menu.push_back(command(s.closePairing, MenuAction::closePairing));
 }

@@ -19,9 +19,9 @@ namespace {
 
 constexpr std::string_view kInvalidPin = R"({"error":"invalid_pin"})";
 
-LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
-                          const std::optional<std::string_view>& content,
-                          const std::optional<std::string>& networkError);
+void logFailure(const std::string& ip, const std::exception& e) {
+    logLine("❌ 요청 처리 실패 (" + ip + "): " + clipForLog(e.what()));
+}
 
 Endpoint peerOf(const ConnectionContext& ctx) {
     return {ctx.remoteIP, ctx.remotePort};
@@ -92,14 +92,13 @@ void syncShortcuts(RequestHandler& requests, const Json& request) {
 void submit(const ConnectionContext& ctx, ConnectionIO& io, std::size_t textBytes,
             std::function<void()> work) {
     auto& requests = ctx.requests;
-    auto ticket =
-        requests.backlog().admit(ctx.remoteIP + ":" + std::to_string(ctx.remotePort), textBytes);
+    auto ticket = requests.backlog().admit(peerOf(ctx).key(), textBytes);
     if (!ticket) return;
     io.submitCommand([&requests, ip = ctx.remoteIP, ticket = *ticket, work = std::move(work)] {
         try {
             requests.backlog().runAs(ticket, work);
         } catch (const std::exception& e) {
-            logLine("❌ 요청 처리 실패 (" + ip + "): " + clipForLog(e.what()));
+            logFailure(ip, e);
         }
     });
 }
@@ -145,23 +144,6 @@ void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Json& r
     handleType(ctx, type->get<std::string>(), request, io);
 }
 
-}  // namespace
-
-// Nothing a datagram causes may end the agent: a failure (out of memory, say)
-// is one line, and the loop goes on.
-LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
-                           const std::optional<std::string_view>& content,
-                           const std::optional<std::string>& networkError) {
-    try {
-        return handleChecked(ctx, io, content, networkError);
-    } catch (const std::exception& e) {
-        logLine("❌ 요청 처리 실패 (" + ctx.remoteIP + "): " + clipForLog(e.what()));
-        return LoopOutcome::Continue;
-    }
-}
-
-namespace {
-
 LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
                           const std::optional<std::string_view>& content,
                           const std::optional<std::string>& networkError) {
@@ -196,4 +178,18 @@ LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
 }
 
 }  // namespace
+
+// Nothing a datagram causes may end the agent: a failure (out of memory, say)
+// is one line, and the loop goes on.
+LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
+                           const std::optional<std::string_view>& content,
+                           const std::optional<std::string>& networkError) {
+    try {
+        return handleChecked(ctx, io, content, networkError);
+    } catch (const std::exception& e) {
+        logFailure(ctx.remoteIP, e);
+        return LoopOutcome::Continue;
+    }
+}
+
 }  // namespace tarsel

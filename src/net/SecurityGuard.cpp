@@ -24,12 +24,8 @@ SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
                  std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
       }) {}
 
-std::string SecurityGuard::key(const Endpoint& peer) {
-    return peer.ip + " " + std::to_string(peer.port);
-}
-
 bool SecurityGuard::provenLocked(const Endpoint& peer, double now) const {
-    auto it = proven_.find(key(peer));
+    auto it = proven_.find(peer.key());
     return it != proven_.end() && now - it->second < provenFor;
 }
 
@@ -75,7 +71,7 @@ void SecurityGuard::reset(const Endpoint& peer) {
     std::lock_guard guard(lock_);
     failures_.erase(peer.ip);
     double now = clock_.monotonic();
-    auto [it, first] = proven_.try_emplace(key(peer), now);
+    auto [it, first] = proven_.try_emplace(peer.key(), now);
     if (!first && now - it->second < provenFor) {
         it->second = now;
         return;

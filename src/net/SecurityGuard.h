@@ -19,6 +19,7 @@ namespace tarsel {
 struct Endpoint {
     std::string ip;
     uint16_t port = 0;
+    std::string key() const { return ip + ":" + std::to_string(port); }
 };
 
 class SecurityGuard {
@@ -58,7 +59,6 @@ class SecurityGuard {
     const std::size_t maxProven = 1024;
 
   private:
-    static std::string key(const Endpoint& peer);
     bool provenLocked(const Endpoint& peer, double now) const;
     void sweepLocked(double now);
     void makeRoom(double now);
@@ -68,7 +68,7 @@ class SecurityGuard {
     mutable std::mutex lock_;
     std::unordered_map<std::string, std::vector<double>> failures_;
     std::unordered_map<std::string, double> lockouts_;
-    std::unordered_map<std::string, double> proven_;  // "ip port" → last proof, monotonic
+    std::unordered_map<std::string, double> proven_;  // Endpoint::key() → last proof, monotonic
     TokenBucket budget_;
     RateLimiter lines_;
     DropReport dropped_;

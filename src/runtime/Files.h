@@ -30,7 +30,8 @@ inline constexpr const char* kTemporaryMarker = ".tmp-";
 // least a minute old).
 void removeStaleTemporaries(const std::string& dir);
 
-// Renames within one file system, replacing nothing that is there already.
+// Renames within one file system, replacing nothing that is there already
+// (then it fails with kAlreadyThere).
 [[nodiscard]] Result<> moveAside(const std::string& from, const std::string& to);
 // The names in `dir`, in no particular order; none when it cannot be read.
 std::vector<std::string> namesIn(const std::string& dir);

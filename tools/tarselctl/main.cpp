@@ -11,6 +11,7 @@
 #include "ControlClient.h"
 #include "UdpClient.h"
 #include "runtime/LogText.h"
+#include "runtime/TimeText.h"
 
 using nlohmann::json;
 
@@ -180,12 +181,6 @@ int sync(tarselctl::UdpClient& c, const Options& o) {
     return sendQuiet(c, o, body);
 }
 
-std::string minutesAndSeconds(long long seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
-    return text;
-}
-
 int pair(const Options& o) {
     std::string error;
     auto answer = tarselctl::askAgent(o.close ? "pair --close" : "pair", o.timeout, error);
@@ -196,7 +191,7 @@ int pair(const Options& o) {
         !reply["seconds_left"].is_number_integer())
         return fail("unexpected answer from the agent", 1);
     std::printf("PIN %s, pairing open for %s\n", reply["pin"].get<std::string>().c_str(),
-                minutesAndSeconds(reply["seconds_left"].get<long long>()).c_str());
+                tarsel::minutesAndSeconds(reply["seconds_left"].get<long long>()).c_str());
     return 0;
 }
 

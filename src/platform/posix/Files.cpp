@@ -70,8 +70,10 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
+// link() puts the file in place only where none is.
 Result<> moveAside(const std::string& from, const std::string& to) {
-    if (link(from.c_str(), to.c_str()) != 0) return errnoFailure(to);
+    if (link(from.c_str(), to.c_str()) != 0)
+        return errno == EEXIST ? failure(kAlreadyThere) : errnoFailure(to);
     if (unlink(from.c_str()) != 0) return errnoFailure(from);
     return {};
 }
@@ -140,16 +142,10 @@ Result<> writeAtomic(const std::string& path, const std::string& data, int mode,
     bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && writeAll(fd, data) && fsync(fd) == 0;
     Result<> status = ok ? Result<>{} : errnoFailure("write " + tmp);
     close(fd);
-    // link() puts the new file in place only where none is: a writer that
-    // must not replace another's file learns that it lost.
+    // A writer that must not replace another's file learns that it lost.
     if (ok && replace && rename(tmp.c_str(), path.c_str()) != 0)
         status = errnoFailure("rename " + tmp);
-    if (ok && !replace) {
-        if (link(tmp.c_str(), path.c_str()) != 0)
-            status = errno == EEXIST ? failure(kAlreadyThere) : errnoFailure("link " + tmp);
-        else
-            unlink(tmp.c_str());
-    }
+    if (ok && !replace) status = moveAside(tmp, path);
     if (!status) {
         unlink(tmp.c_str());  // a failed write leaves nothing behind
         return status;
