@@ -78,6 +78,7 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     enabled = [i.get("enabled") for i in menu["items"] if not i.get("separator")]
     assert enabled == [False, False, False, False, False, True, False, True, True, True, True]
     assert [i.get("key") for i in menu["items"] if "key" in i] == ["q"]
+    agent.wait_for(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17")  # logged just after the menu
     assert agent.lines().count(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17") == 1
     assert update_lines(agent)[0] == ""  # nothing before the first check
 
