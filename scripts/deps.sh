@@ -6,6 +6,7 @@ set -euo pipefail
 BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
   libasio-dev nlohmann-json3-dev libexpected-dev libicu-dev libavahi-client-dev
   libx11-dev libxtst-dev libevdev-dev libcurl4-openssl-dev
+  libwayland-dev libwayland-bin libxkbcommon-dev libsystemd-dev
   qt6-base-dev libgl-dev)
 RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins wl-clipboard)
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest

@@ -65,6 +65,9 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
     KeyMapProcessor::installQueues(executors.network.get_executor(), executors.timers, *g.clock);
     requests.openShortcuts(g.shortcutsDBPath, executors.global.get_executor());
     finishBeforeExit([&requests] { requests.flushShortcuts(); });
+    finishBeforeExit([] {
+        if (platform().release) platform().release();
+    });
     preparePairing(pairing, g.configPath, source);
     startServer(executors.network, requests, pairing);
     startControlSocket(executors.global, pairing);

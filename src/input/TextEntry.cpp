@@ -4,7 +4,12 @@
 // main thread (which must stay free to serve the focused application's
 // clipboard request), and the next key or paste waits until this paste's
 // key-up has been posted, so a second text cannot replace the first before it
-// is pasted.
+// is pasted. Where the clipboard sees the application read the text, the next
+// key also waits for that read (and a settle), or for a limit when nothing
+// reads it: the application reads after the chord, and a key sent at once
+// would overtake the text.
+#include <mutex>
+
 #include "input/InputQueues.h"
 #include "input/KeyMap.h"
 #include "platform/Platform.h"
@@ -15,6 +20,30 @@ namespace tarsel::KeyMapProcessor {
 namespace {
 
 constexpr KeyCode kV = 9;
+constexpr Seconds kReadLimit{0.5};
+constexpr Seconds kReadSettle{0.02};
+
+// The read or the limit, whichever comes first, ends the wait: once.
+class ReadWait {
+  public:
+    void done() {
+        std::lock_guard lock(mutex_);
+        if (std::exchange(done_, true) || !resume_) return;
+        std::exchange(resume_, nullptr)();
+    }
+    void resumeWith(Task resume) {
+        std::lock_guard lock(mutex_);
+        if (done_)
+            resume();
+        else
+            resume_ = std::move(resume);
+    }
+
+  private:
+    std::mutex mutex_;
+    bool done_ = false;
+    Task resume_;
+};
 
 void setClipboard(const std::string& text) {
     platform().clipboard->setText(text);
@@ -23,9 +52,11 @@ void setClipboard(const std::string& text) {
 // The clipboard is set and the chord's down posted in one main-thread turn,
 // so the focused application reads this text and no other.
 asio::awaitable<void> paste(std::string text, bool hold) {
-    std::function<void(Task)> onMainThread = [&text, hold](Task done) {
-        platform().mainLoop->post([text, hold, done] {
+    auto read = platform().clipboard->seesReads() ? std::make_shared<ReadWait>() : nullptr;
+    std::function<void(Task)> onMainThread = [&text, hold, read](Task done) {
+        platform().mainLoop->post([text, hold, read, done] {
             setClipboard(text);
+            if (read) platform().clipboard->onNextRead([read] { read->done(); });
             platform().input->postKey(kV, true, flag::command);
             if (hold) {
                 logLine("📝 텍스트 입력: " + clipForLog(text));
@@ -36,9 +67,14 @@ asio::awaitable<void> paste(std::string text, bool hold) {
         });
     };
     co_await keyQueue().until(std::move(onMainThread));
-    if (!hold) co_return;
-    co_await keyQueue().pause(kKeyHold);
-    platform().input->postKey(kV, false, flag::command);
+    if (hold) {
+        co_await keyQueue().pause(kKeyHold);
+        platform().input->postKey(kV, false, flag::command);
+    }
+    if (!read) co_return;
+    keyQueue().after(kReadLimit, [read] { read->done(); });
+    co_await keyQueue().until([read](Task resume) { read->resumeWith(std::move(resume)); });
+    co_await keyQueue().pause(kReadSettle);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/InputChoice.h"
 #include "platform/Platform.h"
 #include "platform/headless/AsioMainLoop.h"
 #include "platform/headless/LogAlerts.h"
@@ -55,10 +54,6 @@ std::unique_ptr<LoginService> loginService(const HostConstants& host) {
     return std::make_unique<SystemdLoginService>(host.homeDir, host.systemctlPath);
 }
 
-InputChoice inputChoice() {
-    return chooseInput({env("TARSEL_INPUT"), env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE")});
-}
-
 std::unique_ptr<Platform> basePlatform(const std::string& name) {
     auto p = std::make_unique<Platform>();
     p->backendName = name;
@@ -99,14 +94,14 @@ std::unique_ptr<Platform> record() {
     return p;
 }
 
-// A Wayland session without XWayland: no tray and no Qt; the clipboard goes
-// through wl-clipboard where it is installed, and uinput reaches every window.
+// A Wayland session without XWayland: no tray and no Qt; the clipboard is
+// the desktop's own, else wl-clipboard's where it is installed.
 std::unique_ptr<Platform> wayland(Executors& executors) {
     auto p = headless();
     p->backendName = "wayland";
     if (files::exists("/usr/bin/wl-copy"))
         p->clipboard = std::make_unique<WlClipboard>("/usr/bin/wl-copy", "/usr/bin/wl-paste");
-    installDesktopPorts(*p, executors, inputChoice());
+    installDesktopPorts(*p, executors);
     return p;
 }
 
@@ -119,7 +114,7 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     if (!x11DisplayReachable()) {
         logLine("⚠️ [X11] 디스플레이 " + env("DISPLAY") +
                 "에 연결할 수 없어 headless로 실행합니다");
-        return inputChoice().path == InputPath::uinput ? wayland(executors) : headless();
+        return env("WAYLAND_DISPLAY").empty() ? headless() : wayland(executors);
     }
     auto p = headless();
     p->backendName = "x11";
@@ -134,7 +129,7 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     (void)argc;
     (void)argv;
 #endif
-    installDesktopPorts(*p, executors, inputChoice());
+    installDesktopPorts(*p, executors);
     return p;
 }
 
@@ -143,10 +138,9 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
 std::unique_ptr<Platform> createPlatform(int& argc, char** argv, Executors& executors) {
     std::string kind = env("TARSEL_BACKEND");
     if (kind.empty() || kind == "auto") {
-        kind = !env("DISPLAY").empty() ? "x11"
-               : inputChoice().path == InputPath::uinput && !env("WAYLAND_DISPLAY").empty()
-                   ? "wayland"
-                   : "headless";
+        kind = !env("DISPLAY").empty()           ? "x11"
+               : !env("WAYLAND_DISPLAY").empty() ? "wayland"
+                                                 : "headless";
     }
     if (kind == "record") return record();
     if (kind == "x11") return x11(argc, argv, executors);

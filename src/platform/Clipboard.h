@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 namespace tarsel {
@@ -9,6 +10,12 @@ class Clipboard {
     virtual ~Clipboard() = default;
     virtual void setText(const std::string& utf8) = 0;  // clears, then sets plain text
     virtual std::string text() = 0;
+
+    // Whether this clipboard sees an application read the text it set.
+    virtual bool seesReads() const { return false; }
+    // Calls `done` (on any thread) at the first read of the text set last
+    // that comes after this call; never where reads are not seen.
+    virtual void onNextRead(std::function<void()> done) { (void)done; }
 };
 
 }  // namespace tarsel

@@ -1,21 +1,60 @@
 #include "platform/InputChoice.h"
 
+#include <array>
+#include <utility>
+
 namespace tarsel {
+namespace {
+
+constexpr std::array<std::pair<InputPath, const char*>, 5> kNames{{
+    {InputPath::xtest, "xtest"},
+    {InputPath::uinput, "uinput"},
+    {InputPath::mutter, "mutter"},
+    {InputPath::wlroots, "wlroots"},
+    {InputPath::kwin, "kwin"},
+}};
+
+InputChoice waylandChoice(const SessionFacts& s, const std::string& ignored) {
+    if (s.virtualDevices)
+        return {InputPath::wlroots, false,
+                "Wayland session: the compositor offers a virtual keyboard and pointer" + ignored};
+    if (s.fakeInput)
+        return {InputPath::kwin, false, "KDE session: KWin offers fake input" + ignored};
+    if (s.mutter)
+        return {InputPath::mutter, false, "GNOME session: Mutter's remote desktop" + ignored};
+    if (s.desktop.find("KDE") != std::string::npos)
+        return {InputPath::uinput, false,
+                "KDE session, but KWin offers no fake input to this program: "
+                "tarsel-server-kwin.desktop is not installed for it" +
+                    ignored};
+    return {InputPath::uinput, false,
+            "Wayland session: XTest would reach only XWayland windows" + ignored};
+}
+
+}  // namespace
+
+bool isWayland(const SessionFacts& s) {
+    return !s.waylandDisplay.empty() || s.sessionType == "wayland";
+}
 
 InputChoice chooseInput(const SessionFacts& s) {
-    if (s.forced == "xtest") return {InputPath::xtest, true, "TARSEL_INPUT=xtest"};
-    if (s.forced == "uinput") return {InputPath::uinput, true, "TARSEL_INPUT=uinput"};
+    for (const auto& [path, name] : kNames)
+        if (s.forced == name) return {path, true, "TARSEL_INPUT=" + s.forced};
     const std::string ignored = s.forced.empty() || s.forced == "auto"
                                     ? ""
                                     : "; unknown TARSEL_INPUT=" + s.forced + " ignored";
-    if (!s.waylandDisplay.empty() || s.sessionType == "wayland")
-        return {InputPath::uinput, false,
-                "Wayland session: XTest would reach only XWayland windows" + ignored};
+    if (isWayland(s)) return waylandChoice(s, ignored);
     return {InputPath::xtest, false, "X11 session" + ignored};
 }
 
 const char* inputPathName(InputPath path) {
-    return path == InputPath::uinput ? "uinput" : "xtest";
+    for (const auto& [p, name] : kNames)
+        if (p == path) return name;
+    return "xtest";
+}
+
+InputPath fallbackFor(InputPath path) {
+    return path == InputPath::uinput ? InputPath::xtest : InputPath::uinput;
 }
 
 }  // namespace tarsel

@@ -1,6 +1,7 @@
 #pragma once
 // The application object: the chosen backend's ports and host facts. One per
 // process (the `app` value of start-up); tests build their own with fakes.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -37,6 +38,8 @@ struct Platform {
     std::unique_ptr<StatusItem> statusItem;
     std::unique_ptr<Alerts> alerts;
     std::unique_ptr<Http> http;
+    // Ends what the backend holds open with the desktop; at the orderly end.
+    std::function<void()> release;
 };
 
 // The process's application object. Start-up installs it before anything else

@@ -1,7 +1,7 @@
 #pragma once
-// The desktop's input and desktop ports: input through XTest or uinput, EWMH
-// desktop facts, desktop entries and the Linux equivalents of the agent's scripts.
-#include "platform/InputChoice.h"
+// The desktop's input and desktop ports: input through the session's own
+// path (Mutter, wlroots, KWin, XTest) or uinput, the front-most application
+// from the desktop, desktop entries and the Linux equivalents of the scripts.
 #include "platform/Platform.h"
 
 namespace tarsel {
@@ -11,9 +11,10 @@ void initX11Threads();
 // Whether DISPLAY names a display this process may open (a stale DISPLAY or a
 // wrong XAUTHORITY does not).
 bool x11DisplayReachable();
-// Replaces input, workspace, scripts and the trust check. Input takes the
-// chosen path, else (unless forced) the other one; one log line says which and
-// why. Without any, the null input stays and the trust check fails.
-void installDesktopPorts(Platform& p, Executors& executors, const InputChoice& choice);
+// Replaces input, workspace, scripts and the trust check, and on Wayland the
+// clipboard. Input takes the path the session calls for, else (unless forced
+// by TARSEL_INPUT) its fallback; one log line says which and why. Without
+// any, the null input stays and the trust check fails.
+void installDesktopPorts(Platform& p, Executors& executors);
 
 }  // namespace tarsel

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "platform/linux/DesktopLaunch.h"
-#include "platform/linux/X11Desktop.h"
 #include "runtime/Files.h"
 
 namespace tarsel {
@@ -75,7 +74,7 @@ std::optional<std::vector<std::string>> LinuxWorkspace::commandFor(const std::st
 }
 
 std::string LinuxWorkspace::frontmostApplicationId() {
-    return desktop_ ? desktop_->frontmostApplicationId() : "";
+    return frontmost_ ? frontmost_() : "";
 }
 
 void LinuxWorkspace::openTool(const std::vector<std::string>& args) {

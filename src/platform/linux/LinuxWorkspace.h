@@ -2,7 +2,6 @@
 // Applications and URLs on a Linux desktop: bundle identifiers become desktop
 // entries (or programs), "Finder" the file manager, URLs go to xdg-open.
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,13 +10,12 @@
 
 namespace tarsel {
 
-class X11Desktop;
-
 class LinuxWorkspace : public Workspace {
   public:
+    // `frontmost` answers the front-most application's id ("" for none);
     // `overview` opens the desktop's overview (Mission Control, Launchpad).
-    LinuxWorkspace(std::shared_ptr<X11Desktop> desktop, std::function<void()> overview)
-        : desktop_(std::move(desktop)), overview_(std::move(overview)) {}
+    LinuxWorkspace(std::function<std::string()> frontmost, std::function<void()> overview)
+        : frontmost_(std::move(frontmost)), overview_(std::move(overview)) {}
 
     std::string frontmostApplicationId() override;
     void openTool(const std::vector<std::string>& args) override;
@@ -29,7 +27,7 @@ class LinuxWorkspace : public Workspace {
     std::optional<std::vector<std::string>> commandFor(const std::string& bundleId);
 
   private:
-    std::shared_ptr<X11Desktop> desktop_;
+    std::function<std::string()> frontmost_;
     std::function<void()> overview_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
-// Key and pointer events through the kernel's uinput: one virtual keyboard and
-// one virtual pointer, which every desktop (Wayland or X11) reads like real
-// devices. Keys are positional (evdev codes from the shared key table), the
+// Key and pointer events in evdev terms, shared by every path that takes them
+// so (uinput, the wlroots virtual devices, KWin's fake input, Mutter's remote
+// desktop): keys are positional evdev codes from the shared key table, the
 // pointer is relative, so the agent keeps its own idea of where it is.
 #include <cstdint>
 #include <map>
@@ -9,24 +9,25 @@
 #include <mutex>
 
 #include "platform/InputEvents.h"
-#include "runtime/Result.h"
 
 namespace tarsel {
 
-// Where a device's events go: the uinput device, or a test's list.
+// Where the events go: a device, a compositor's protocol, or a test's list.
 class EventSink {
   public:
     virtual ~EventSink() = default;
-    virtual void emit(uint16_t type, uint16_t code, int32_t value) = 0;
+    virtual void key(int code, bool down) = 0;  // keys and buttons alike
+    // A relative move; whole pixels unless the sink keeps fractions.
+    virtual void motion(double dx, double dy) = 0;
+    // `units` in 1/120 of a notch (positive: up), `notches` the whole ones.
+    virtual void wheel(int32_t units, int32_t notches) = 0;
+    virtual bool keepsFractions() const { return false; }
 };
 
-class UinputInput : public InputEvents {
+class EvdevInput : public InputEvents {
   public:
-    // Null (with the reason in `error`) when the devices cannot be created,
-    // typically because /dev/uinput is missing or not writable for this user.
-    [[nodiscard]] static Result<std::unique_ptr<UinputInput>> open();
-    UinputInput(std::unique_ptr<EventSink> keyboard, std::unique_ptr<EventSink> pointer);
-    ~UinputInput() override;  // releases whatever is still held
+    EvdevInput(std::unique_ptr<EventSink> keyboard, std::unique_ptr<EventSink> pointer);
+    ~EvdevInput() override;  // releases whatever is still held
 
     void postKey(uint16_t keyCode, bool down, uint64_t flags) override;
     void postMouse(int eventType, Point location, int button, int64_t clickState,
@@ -43,7 +44,6 @@ class UinputInput : public InputEvents {
         int key;
         unsigned modifiers;
     };
-    void key(int code, bool down);
     void syncModifiers(unsigned wanted);
     void moveTo(Point location);
 
@@ -53,7 +53,7 @@ class UinputInput : public InputEvents {
     unsigned heldModifiers_ = 0;
     std::multimap<uint16_t, Held> pressed_;  // our keys that are down, by mac code
     Point at_{0, 0};                         // where we put the pointer, with its fraction
-    int64_t emittedX_ = 0, emittedY_ = 0;    // the whole pixels sent so far
+    Point emitted_{0, 0};                    // what the sink was sent so far
     int32_t wheelRemainder_ = 0;             // in 1/120 of a notch
 };
 

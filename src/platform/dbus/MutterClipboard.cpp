@@ -1,0 +1,40 @@
+#include "platform/dbus/MutterClipboard.h"
+
+#include "platform/dbus/MutterSession.h"
+
+namespace tarsel {
+
+MutterClipboard::MutterClipboard(std::shared_ptr<MutterSession> session)
+    : session_(std::move(session)) {
+    session_->onTransfer = [session = session_.get(), state = state_](uint32_t serial) {
+        std::function<void()> done;
+        std::string text;
+        {
+            std::lock_guard lock(state->mutex);
+            text = state->text;
+            done = std::exchange(state->onRead, nullptr);
+        }
+        session->writeSelection(serial, std::move(text));
+        if (done) done();
+    };
+}
+
+void MutterClipboard::setText(const std::string& utf8) {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->text = utf8;
+    }
+    session_->setSelection();
+}
+
+std::string MutterClipboard::text() {
+    std::lock_guard lock(state_->mutex);
+    return state_->text;
+}
+
+void MutterClipboard::onNextRead(std::function<void()> done) {
+    std::lock_guard lock(state_->mutex);
+    state_->onRead = std::move(done);
+}
+
+}  // namespace tarsel

@@ -1,0 +1,239 @@
+#include "platform/dbus/MutterSession.h"
+
+#include <fcntl.h>
+
+#include "platform/dbus/SessionBus.h"
+#include "platform/posix/PipeWriter.h"
+#include "runtime/Log.h"
+
+namespace tarsel {
+namespace {
+
+constexpr const char* kManagerPath = "/org/gnome/Mutter/RemoteDesktop";
+constexpr const char* kSessionInterface = "org.gnome.Mutter.RemoteDesktop.Session";
+constexpr const char* kTextTypes[] = {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING",
+                                      nullptr};
+
+MutterSession* self(void* data) {
+    return static_cast<MutterSession*>(data);
+}
+
+// The clipboard is enabled with no options, a selection offered with its
+// mime types: both take one a{sv}.
+int appendOptions(sd_bus_message* m, bool withTypes) {
+    int r = sd_bus_message_open_container(m, 'a', "{sv}");
+    if (r >= 0 && withTypes) {
+        r = sd_bus_message_open_container(m, 'e', "sv");
+        if (r >= 0) r = sd_bus_message_append(m, "s", "mime-types");
+        if (r >= 0) r = sd_bus_message_open_container(m, 'v', "as");
+        if (r >= 0) r = sd_bus_message_append_strv(m, const_cast<char**>(kTextTypes));
+        if (r >= 0) r = sd_bus_message_close_container(m);
+        if (r >= 0) r = sd_bus_message_close_container(m);
+    }
+    if (r >= 0) r = sd_bus_message_close_container(m);
+    return r;
+}
+
+int callWithOptions(sd_bus* bus, const std::string& path, const char* member, bool withTypes,
+                    bool wait) {
+    sd_bus_message* m = nullptr;
+    int r = sd_bus_message_new_method_call(bus, &m, MutterSession::kService, path.c_str(),
+                                           kSessionInterface, member);
+    if (r >= 0) r = appendOptions(m, withTypes);
+    if (r >= 0 && wait) r = sd_bus_call(bus, m, 0, nullptr, nullptr);
+    if (r >= 0 && !wait) r = sd_bus_message_set_expect_reply(m, 0);
+    if (r >= 0 && !wait) r = sd_bus_send(bus, m, nullptr);
+    sd_bus_message_unref(m);
+    return r;
+}
+
+Result<std::string> createSession(sd_bus* bus) {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    const char* path = nullptr;
+    int r = sd_bus_call_method(bus, MutterSession::kService, kManagerPath, MutterSession::kService,
+                               "CreateSession", &error, &reply, "");
+    if (r >= 0) r = sd_bus_message_read(reply, "o", &path);
+    std::string result = r >= 0 ? path : "";
+    const std::string why = error.message ? error.message : "no reply";
+    sd_bus_message_unref(reply);
+    sd_bus_error_free(&error);
+    if (r < 0) return failure("Mutter's remote desktop: " + why);
+    return result;
+}
+
+int startSession(sd_bus* bus, const std::string& path) {
+    int r = sd_bus_call_method(bus, MutterSession::kService, path.c_str(), kSessionInterface,
+                               "Start", nullptr, nullptr, "");
+    if (r >= 0) r = callWithOptions(bus, path, "EnableClipboard", false, true);
+    return r;
+}
+
+class MutterSink : public EventSink {
+  public:
+    MutterSink(std::shared_ptr<MutterSession> s, bool keyboard)
+        : session_(std::move(s)), keyboard_(keyboard) {}
+    void key(int code, bool down) override {
+        if (keyboard_)
+            session_->notifyKey(code, down);
+        else
+            session_->notifyButton(code, down);
+    }
+    void motion(double dx, double dy) override { session_->notifyMotion(dx, dy); }
+    void wheel(int32_t, int32_t notches) override {
+        if (notches != 0) session_->notifyWheel(-notches);
+    }
+    bool keepsFractions() const override { return true; }
+
+  private:
+    std::shared_ptr<MutterSession> session_;
+    bool keyboard_;
+};
+
+int closedSignal(sd_bus_message*, void* data, sd_bus_error*) {
+    self(data)->closed();
+    return 0;
+}
+
+int transferSignal(sd_bus_message* m, void* data, sd_bus_error*) {
+    const char* mime = nullptr;
+    uint32_t serial = 0;
+    if (sd_bus_message_read(m, "su", &mime, &serial) >= 0) self(data)->transfer(serial);
+    return 0;
+}
+
+}  // namespace
+
+Result<std::shared_ptr<MutterSession>> MutterSession::open(std::shared_ptr<SessionBus> bus) {
+    auto path = bus->with([](sd_bus* b) { return createSession(b); });
+    if (!path) return failure(path.error());
+    std::shared_ptr<MutterSession> session(new MutterSession(bus, *path));
+    if (!session->subscribe() || bus->with([&](sd_bus* b) { return startSession(b, *path); }) < 0)
+        return failure("Mutter's remote desktop did not start a session");
+    return session;
+}
+
+std::unique_ptr<EvdevInput> MutterSession::input() {
+    return std::make_unique<EvdevInput>(std::make_unique<MutterSink>(shared_from_this(), true),
+                                        std::make_unique<MutterSink>(shared_from_this(), false));
+}
+
+// Never unsubscribed: the session object lives as long as the process.
+bool MutterSession::subscribe() {
+    return bus_->with([this](sd_bus* b) {
+        return sd_bus_match_signal(b, nullptr, nullptr, path_.c_str(), kSessionInterface, "Closed",
+                                   closedSignal, this) >= 0 &&
+               sd_bus_match_signal(b, nullptr, nullptr, path_.c_str(), kSessionInterface,
+                                   "SelectionTransfer", transferSignal, this) >= 0;
+    });
+}
+
+template <class... Args>
+void MutterSession::send(const char* member, const char* types, Args... args) {
+    bus_->with([&](sd_bus* b) {
+        sd_bus_call_method_async(b, nullptr, kService, path_.c_str(), kSessionInterface, member,
+                                 nullptr, nullptr, types, args...);
+    });
+}
+
+void MutterSession::notifyKey(int code, bool down) {
+    send("NotifyKeyboardKeycode", "ub", static_cast<uint32_t>(code), static_cast<int>(down));
+}
+
+void MutterSession::notifyButton(int code, bool down) {
+    send("NotifyPointerButton", "ib", static_cast<int32_t>(code), static_cast<int>(down));
+}
+
+void MutterSession::notifyMotion(double dx, double dy) {
+    send("NotifyPointerMotionRelative", "dd", dx, dy);
+}
+
+void MutterSession::notifyWheel(int32_t steps) {
+    send("NotifyPointerAxisDiscrete", "ui", uint32_t{0}, steps);
+}
+
+void MutterSession::setSelection() {
+    bus_->with(
+        [this](sd_bus* b) { return callWithOptions(b, path_, "SetSelection", true, false); });
+}
+
+// Mutter answers with the pipe to write to; the write is done, and reported,
+// on the bus's executor without waiting for the reader.
+void MutterSession::writeSelection(uint32_t serial, std::string text) {
+    struct Write {
+        std::shared_ptr<MutterSession> session;
+        uint32_t serial;
+        std::string text;
+    };
+    auto* write = new Write{shared_from_this(), serial, std::move(text)};
+    auto replied = [](sd_bus_message* reply, void* data, sd_bus_error*) {
+        std::unique_ptr<Write> w(static_cast<Write*>(data));
+        int fd = -1;
+        const bool ok = !sd_bus_message_is_method_error(reply, nullptr) &&
+                        sd_bus_message_read(reply, "h", &fd) >= 0;
+        UniqueFd pipe(ok ? fcntl(fd, F_DUPFD_CLOEXEC, 3) : -1);
+        auto done = [session = w->session, serial = w->serial](bool written) {
+            session->send("SelectionWriteDone", "ub", serial, static_cast<int>(written));
+        };
+        if (!pipe) return done(false), 0;
+        writeThenClose(w->session->bus_->executor(), std::move(pipe), std::move(w->text), done);
+        return 0;
+    };
+    bus_->with([&](sd_bus* b) {
+        if (sd_bus_call_method_async(b, nullptr, kService, path_.c_str(), kSessionInterface,
+                                     "SelectionWrite", replied, write, "u", serial) < 0)
+            delete write;
+    });
+}
+
+void MutterSession::stop() {
+    bus_->with([this](sd_bus* b) {
+        sd_bus_call_method(b, kService, path_.c_str(), kSessionInterface, "Stop", nullptr, nullptr,
+                           "");
+    });
+}
+
+void MutterSession::transfer(uint32_t serial) {
+    if (onTransfer) onTransfer(serial);
+}
+
+void MutterSession::closed() {
+    if (reopened_) {
+        logLine("⚠️ [Input] Mutter closed the remote desktop session again: input stops");
+        return;
+    }
+    reopened_ = true;
+    logLine("⌨️ [Input] Mutter closed the remote desktop session: opening a new one");
+    reopen();
+}
+
+// Without waiting on the bus's own thread: each step is the previous reply's
+// callback.
+void MutterSession::reopen() {
+    auto created = [](sd_bus_message* reply, void* data, sd_bus_error*) {
+        const char* path = nullptr;
+        if (sd_bus_message_is_method_error(reply, nullptr) ||
+            sd_bus_message_read(reply, "o", &path) < 0) {
+            logLine("⚠️ [Input] Mutter did not open a new remote desktop session");
+            return 0;
+        }
+        self(data)->reopened(path);
+        return 0;
+    };
+    bus_->with([&](sd_bus* b) {
+        sd_bus_call_method_async(b, nullptr, kService, kManagerPath, kService, "CreateSession",
+                                 created, this, "");
+    });
+}
+
+void MutterSession::reopened(const std::string& path) {
+    bus_->with([&](sd_bus* b) {
+        path_ = path;
+        subscribe();
+        sd_bus_call_method_async(b, nullptr, kService, path_.c_str(), kSessionInterface, "Start",
+                                 nullptr, nullptr, "");
+        callWithOptions(b, path_, "EnableClipboard", false, false);
+    });
+}
+
+}  // namespace tarsel

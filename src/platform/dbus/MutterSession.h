@@ -1,0 +1,59 @@
+#pragma once
+// One remote-desktop session with Mutter (GNOME), opened at start-up and kept:
+// keys by evdev code, relative pointer motion with fractions, buttons and the
+// wheel, and the session's clipboard. Input calls go out without waiting for
+// a reply. If Mutter closes the session (a shell restart, the user ending
+// remote access) a new one is opened once.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/linux/EvdevInput.h"
+#include "runtime/Result.h"
+
+namespace tarsel {
+
+class SessionBus;
+
+class MutterSession : public std::enable_shared_from_this<MutterSession> {
+  public:
+    static constexpr const char* kService = "org.gnome.Mutter.RemoteDesktop";
+
+    // Creates and starts the session, waiting at most a few seconds.
+    [[nodiscard]] static Result<std::shared_ptr<MutterSession>> open(
+        std::shared_ptr<SessionBus> bus);
+    // Ends the session (the orderly end).
+    void stop();
+
+    // Input through this session, its keyboard and pointer sides.
+    std::unique_ptr<EvdevInput> input();
+
+    void notifyKey(int code, bool down);
+    void notifyButton(int code, bool down);
+    void notifyMotion(double dx, double dy);
+    void notifyWheel(int32_t steps);  // positive: down
+    // The clipboard's side: offer text, and hand it to a reader that asked.
+    void setSelection();
+    void writeSelection(uint32_t serial, std::string text);
+    std::function<void(uint32_t serial)> onTransfer;  // set once, before the watch
+
+    // Bus events, from the bus's executor.
+    void closed();
+    void transfer(uint32_t serial);
+    void reopened(const std::string& path);
+
+  private:
+    MutterSession(std::shared_ptr<SessionBus> bus, std::string path)
+        : bus_(std::move(bus)), path_(std::move(path)) {}
+    template <class... Args>
+    void send(const char* member, const char* types, Args... args);
+    bool subscribe();
+    void reopen();
+
+    std::shared_ptr<SessionBus> bus_;
+    std::string path_;  // the session's object path; set on the bus's thread
+    bool reopened_ = false;
+};
+
+}  // namespace tarsel

@@ -1,0 +1,126 @@
+#include "platform/linux/EvdevInput.h"
+
+#include <linux/input-event-codes.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/linux/X11KeyTable.h"
+
+namespace tarsel {
+namespace {
+
+// A wheel notch is 120 high-resolution units and stands for this many pixels;
+// at most this many notches go out per scroll.
+constexpr int32_t kPixelsPerNotch = 10;
+constexpr int32_t kUnitsPerNotch = 120;
+constexpr int32_t kMaxNotchesPerScroll = 100;
+
+constexpr std::pair<unsigned, int> kModifierKeys[] = {
+    {x11keys::ctrl, KEY_LEFTCTRL},
+    {x11keys::shift, KEY_LEFTSHIFT},
+    {x11keys::alt, KEY_LEFTALT},
+    {x11keys::super, KEY_LEFTMETA},
+};
+
+int buttonCode(int button) {
+    if (button == 0) return BTN_LEFT;
+    if (button == 1) return BTN_RIGHT;
+    if (button == 2) return BTN_MIDDLE;
+    return std::min(BTN_SIDE + (button - 3), BTN_TASK);
+}
+
+}  // namespace
+
+EvdevInput::EvdevInput(std::unique_ptr<EventSink> keyboard, std::unique_ptr<EventSink> pointer)
+    : keyboard_(std::move(keyboard)), pointer_(std::move(pointer)) {}
+
+EvdevInput::~EvdevInput() {
+    std::lock_guard lock(mutex_);
+    for (auto& [mac, held] : pressed_) keyboard_->key(held.key, false);
+    syncModifiers(0);
+}
+
+void EvdevInput::syncModifiers(unsigned wanted) {
+    for (auto [bit, code] : kModifierKeys) {
+        const bool want = (wanted & bit) != 0;
+        if (want == ((heldModifiers_ & bit) != 0)) continue;
+        keyboard_->key(code, want);
+        heldModifiers_ = want ? (heldModifiers_ | bit) : (heldModifiers_ & ~bit);
+    }
+}
+
+void EvdevInput::postKey(uint16_t keyCode, bool down, uint64_t flags) {
+    std::lock_guard lock(mutex_);
+    std::optional<Held> held;
+    auto it = down ? pressed_.end() : pressed_.find(keyCode);
+    if (it != pressed_.end()) {
+        held = it->second;
+        pressed_.erase(it);
+    } else if (auto chord = x11keys::translate(keyCode, flags); chord && chord->evdev > 0) {
+        held = Held{chord->evdev, chord->modifiers};
+    }
+    if (!held) return;
+    // Every event carries exactly its own modifiers, whatever else is down.
+    syncModifiers(held->modifiers);
+    keyboard_->key(held->key, down);
+    if (down)
+        pressed_.emplace(keyCode, *held);
+    else if (pressed_.empty())
+        syncModifiers(0);
+}
+
+void EvdevInput::tap(int evdevKey, unsigned modifiers) {
+    std::lock_guard lock(mutex_);
+    syncModifiers(modifiers);
+    keyboard_->key(evdevKey, true);
+    keyboard_->key(evdevKey, false);
+    if (pressed_.empty()) syncModifiers(0);
+}
+
+Point EvdevInput::pointerLocation() {
+    std::lock_guard lock(mutex_);
+    return at_;
+}
+
+// Whole pixels to a sink that rounds, the fraction staying in `at_` for the
+// next move; the exact delta to one that keeps fractions.
+void EvdevInput::moveTo(Point location) {
+    Point to = location;
+    if (!pointer_->keepsFractions()) to = {std::round(location.x), std::round(location.y)};
+    const double dx = to.x - emitted_.x, dy = to.y - emitted_.y;
+    at_ = location;
+    emitted_ = to;
+    if (dx != 0 || dy != 0) pointer_->motion(dx, dy);
+}
+
+void EvdevInput::postMouse(int eventType, Point location, int button, int64_t /*clickState*/,
+                           bool /*clearFlags*/) {
+    // The desktop derives double clicks from the timing of the clicks themselves.
+    std::lock_guard lock(mutex_);
+    if (!std::isfinite(location.x) || !std::isfinite(location.y)) return;
+    moveTo(location);
+    if (!isButtonPress(eventType) && !isButtonRelease(eventType)) return;
+    pointer_->key(buttonCode(button), isButtonPress(eventType));
+}
+
+void EvdevInput::postScroll(int32_t pixels) {
+    std::lock_guard lock(mutex_);
+    const int64_t limit = int64_t{kMaxNotchesPerScroll} * kUnitsPerNotch;
+    const auto units = static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{pixels} * kUnitsPerNotch / kPixelsPerNotch, -limit, limit));
+    if (units == 0) return;
+    if ((units > 0) != (wheelRemainder_ > 0)) wheelRemainder_ = 0;
+    wheelRemainder_ += units;
+    const int32_t notches = wheelRemainder_ / kUnitsPerNotch;
+    wheelRemainder_ %= kUnitsPerNotch;
+    pointer_->wheel(units, notches);
+}
+
+KeySequence EvdevInput::screenshotKeys(bool area) {
+    // Print and Shift-Print, as in the X11 backend (mac code 105 is Print).
+    if (area) return {{56}, 105};
+    return {{}, 105};
+}
+
+}  // namespace tarsel

@@ -1,0 +1,65 @@
+#include "platform/linux/NativeSession.h"
+
+#include "platform/dbus/MutterClipboard.h"
+#include "platform/dbus/MutterSession.h"
+#include "platform/dbus/SessionBus.h"
+#include "platform/wayland/DataControlClipboard.h"
+#include "platform/wayland/ForeignToplevels.h"
+#include "platform/wayland/KwinFakeInput.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WlrVirtualInput.h"
+#include "runtime/Log.h"
+
+namespace tarsel {
+
+NativeSession NativeSession::probe(bool wayland) {
+    NativeSession s;
+    if (!wayland) return s;
+    s.wayland_ = WaylandConnection::open();
+    s.bus_ = SessionBus::open();
+    return s;
+}
+
+void NativeSession::describe(SessionFacts& facts) const {
+    facts.virtualDevices = wayland_ && wayland_->offers("zwp_virtual_keyboard_manager_v1") &&
+                           wayland_->offers("zwlr_virtual_pointer_manager_v1");
+    facts.fakeInput = wayland_ && wayland_->offers("org_kde_kwin_fake_input");
+    facts.mutter = bus_ && bus_->hasOwner(MutterSession::kService);
+}
+
+Result<std::unique_ptr<EvdevInput>> NativeSession::openInput(InputPath path) {
+    if (path == InputPath::mutter) {
+        if (!bus_) return failure("no session bus");
+        auto session = MutterSession::open(bus_);
+        if (!session) return failure(session.error());
+        mutter_ = *session;
+        return mutter_->input();
+    }
+    if (!wayland_) return failure("no Wayland compositor");
+    return path == InputPath::kwin ? openKwinInput(wayland_) : openWlrInput(wayland_);
+}
+
+std::unique_ptr<Clipboard> NativeSession::clipboard() {
+    if (mutter_) return std::make_unique<MutterClipboard>(mutter_);
+    if (wayland_) return DataControlClipboard::open(wayland_);
+    return nullptr;
+}
+
+std::function<std::string()> NativeSession::frontmost() {
+    if (!wayland_) return nullptr;
+    auto toplevels = ForeignToplevels::open(wayland_);
+    if (!toplevels) return nullptr;
+    logLine("🪟 [Workspace] front-most application: foreign-toplevel");
+    return [toplevels] { return toplevels->frontmost(); };
+}
+
+void NativeSession::watch(const asio::any_io_executor& executor) {
+    if (wayland_) wayland_->watch(executor);
+    if (bus_) bus_->watch(executor);
+}
+
+void NativeSession::release() {
+    if (mutter_) mutter_->stop();
+}
+
+}  // namespace tarsel

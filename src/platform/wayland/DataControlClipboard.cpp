@@ -1,0 +1,100 @@
+#include "platform/wayland/DataControlClipboard.h"
+
+#include "platform/posix/PipeWriter.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "wlr-data-control-unstable-v1.h"
+
+namespace tarsel {
+namespace {
+
+// What toolkits ask for, in their order of preference.
+constexpr const char* kTextTypes[] = {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING",
+                                      "TEXT", "STRING"};
+
+const zwlr_data_control_source_v1_listener kSourceListener = {
+    [](void* data, zwlr_data_control_source_v1* source, const char*, int32_t fd) {
+        static_cast<DataControlClipboard*>(data)->send(source, fd);
+    },
+    [](void* data, zwlr_data_control_source_v1* source) {
+        static_cast<DataControlClipboard*>(data)->cancelled(source);
+    },
+};
+
+// Others' selections are offered to every data-control client; the agent
+// reads none, so each offer goes at once.
+void dropOffer(void*, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1* offer) {
+    if (offer) zwlr_data_control_offer_v1_destroy(offer);
+}
+
+const zwlr_data_control_device_v1_listener kDeviceListener = {
+    [](void*, zwlr_data_control_device_v1*, zwlr_data_control_offer_v1*) {},
+    dropOffer,
+    [](void*, zwlr_data_control_device_v1*) {},
+    dropOffer,
+};
+
+}  // namespace
+
+std::unique_ptr<DataControlClipboard> DataControlClipboard::open(
+    std::shared_ptr<WaylandConnection> c) {
+    auto* manager = static_cast<zwlr_data_control_manager_v1*>(
+        c->bind(&zwlr_data_control_manager_v1_interface, 2));
+    if (!manager || !c->seat()) return nullptr;
+    auto* device = zwlr_data_control_manager_v1_get_data_device(manager, c->seat());
+    std::unique_ptr<DataControlClipboard> clipboard(
+        new DataControlClipboard(std::move(c), manager, device));
+    zwlr_data_control_device_v1_add_listener(device, &kDeviceListener, clipboard.get());
+    return clipboard;
+}
+
+DataControlClipboard::~DataControlClipboard() {
+    std::lock_guard lock(mutex_);
+    if (source_) zwlr_data_control_source_v1_destroy(source_);
+    zwlr_data_control_device_v1_destroy(device_);
+    zwlr_data_control_manager_v1_destroy(manager_);
+    connection_->flush();
+}
+
+void DataControlClipboard::setText(const std::string& utf8) {
+    std::lock_guard lock(mutex_);
+    auto* source = zwlr_data_control_manager_v1_create_data_source(manager_);
+    zwlr_data_control_source_v1_add_listener(source, &kSourceListener, this);
+    for (const char* type : kTextTypes) zwlr_data_control_source_v1_offer(source, type);
+    // The source it replaces is told so and destroyed then, on the
+    // connection's executor: only that thread sees its events.
+    zwlr_data_control_device_v1_set_selection(device_, source);
+    source_ = source;
+    text_ = utf8;
+    connection_->flush();
+}
+
+std::string DataControlClipboard::text() {
+    std::lock_guard lock(mutex_);
+    return source_ ? text_ : "";
+}
+
+void DataControlClipboard::onNextRead(std::function<void()> done) {
+    std::lock_guard lock(mutex_);
+    onRead_ = std::move(done);
+}
+
+void DataControlClipboard::send(zwlr_data_control_source_v1* source, int fd) {
+    std::function<void()> done;
+    {
+        std::lock_guard lock(mutex_);
+        UniqueFd pipe(fd);
+        if (source != source_) return;  // a selection replaced since
+        writeThenClose(connection_->executor(), std::move(pipe), text_);
+        done = std::move(onRead_);
+        onRead_ = nullptr;
+    }
+    if (done) done();
+}
+
+void DataControlClipboard::cancelled(zwlr_data_control_source_v1* source) {
+    std::lock_guard lock(mutex_);
+    zwlr_data_control_source_v1_destroy(source);
+    if (source == source_) source_ = nullptr;
+}
+
+}  // namespace tarsel

@@ -1,0 +1,62 @@
+#include "platform/wayland/Keymap.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <cstring>
+#include <memory>
+
+namespace tarsel {
+namespace {
+
+template <class T, void (*Free)(T*)>
+struct Deleter {
+    void operator()(T* p) const { Free(p); }
+};
+using Context = std::unique_ptr<xkb_context, Deleter<xkb_context, xkb_context_unref>>;
+using XkbKeymap = std::unique_ptr<xkb_keymap, Deleter<xkb_keymap, xkb_keymap_unref>>;
+
+uint32_t mask(xkb_keymap* keymap, const char* name) {
+    const xkb_mod_index_t index = xkb_keymap_mod_get_index(keymap, name);
+    return index == XKB_MOD_INVALID ? 0 : 1u << index;
+}
+
+// The text in a memory file the compositor maps read-only.
+UniqueFd memoryFile(const char* text, size_t size) {
+    UniqueFd fd(memfd_create("tarsel-keymap", MFD_CLOEXEC | MFD_ALLOW_SEALING));
+    if (!fd) return fd;
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = write(fd.get(), text + done, size - done);
+        if (n <= 0) return UniqueFd();
+        done += static_cast<size_t>(n);
+    }
+    fcntl(fd.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
+    return fd;
+}
+
+}  // namespace
+
+std::optional<Keymap> usKeymap() {
+    Context context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
+    if (!context) return std::nullopt;
+    const xkb_rule_names names{"evdev", "pc105", "us", "", ""};
+    XkbKeymap keymap(xkb_keymap_new_from_names(context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    if (!keymap) return std::nullopt;
+    std::unique_ptr<char, decltype(&free)> text(
+        xkb_keymap_get_as_string(keymap.get(), XKB_KEYMAP_FORMAT_TEXT_V1), &free);
+    if (!text) return std::nullopt;
+    const size_t size = std::strlen(text.get()) + 1;
+    Keymap k;
+    k.fd = memoryFile(text.get(), size);
+    if (!k.fd) return std::nullopt;
+    k.size = static_cast<uint32_t>(size);
+    k.shift = mask(keymap.get(), XKB_MOD_NAME_SHIFT);
+    k.ctrl = mask(keymap.get(), XKB_MOD_NAME_CTRL);
+    k.alt = mask(keymap.get(), XKB_MOD_NAME_ALT);
+    k.super = mask(keymap.get(), XKB_MOD_NAME_LOGO);
+    return k;
+}
+
+}  // namespace tarsel

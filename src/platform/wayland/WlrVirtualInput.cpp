@@ -1,0 +1,134 @@
+#include "platform/wayland/WlrVirtualInput.h"
+
+#include <linux/input-event-codes.h>
+#include <wayland-client.h>
+
+#include "platform/wayland/Keymap.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandTime.h"
+#include "virtual-keyboard-unstable-v1.h"
+#include "wlr-virtual-pointer-unstable-v1.h"
+
+namespace tarsel {
+namespace {
+
+// A wheel notch is this long in the compositor's axis units.
+constexpr double kAxisPerNotch = 15;
+
+class WlrKeyboard : public EventSink {
+  public:
+    WlrKeyboard(std::shared_ptr<WaylandConnection> c, zwp_virtual_keyboard_v1* k, Keymap keymap)
+        : connection_(std::move(c)), keyboard_(k), keymap_(std::move(keymap)) {}
+    ~WlrKeyboard() override {
+        zwp_virtual_keyboard_v1_destroy(keyboard_);
+        connection_->flush();
+    }
+    WlrKeyboard(const WlrKeyboard&) = delete;
+    WlrKeyboard& operator=(const WlrKeyboard&) = delete;
+
+    void key(int code, bool down) override {
+        zwp_virtual_keyboard_v1_key(
+            keyboard_, waylandTime(), static_cast<uint32_t>(code),
+            down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+        if (const uint32_t bit = modifierMask(code)) {
+            modifiers_ = down ? (modifiers_ | bit) : (modifiers_ & ~bit);
+            zwp_virtual_keyboard_v1_modifiers(keyboard_, modifiers_, 0, 0, 0);
+        }
+        connection_->flush();
+    }
+    void motion(double, double) override {}
+    void wheel(int32_t, int32_t) override {}
+
+  private:
+    uint32_t modifierMask(int code) const {
+        switch (code) {
+            case KEY_LEFTSHIFT:
+                return keymap_.shift;
+            case KEY_LEFTCTRL:
+                return keymap_.ctrl;
+            case KEY_LEFTALT:
+                return keymap_.alt;
+            case KEY_LEFTMETA:
+                return keymap_.super;
+            default:
+                return 0;
+        }
+    }
+
+    std::shared_ptr<WaylandConnection> connection_;
+    zwp_virtual_keyboard_v1* keyboard_;
+    Keymap keymap_;
+    uint32_t modifiers_ = 0;
+};
+
+class WlrPointer : public EventSink {
+  public:
+    WlrPointer(std::shared_ptr<WaylandConnection> c, zwlr_virtual_pointer_v1* p)
+        : connection_(std::move(c)), pointer_(p) {}
+    ~WlrPointer() override {
+        zwlr_virtual_pointer_v1_destroy(pointer_);
+        connection_->flush();
+    }
+    WlrPointer(const WlrPointer&) = delete;
+    WlrPointer& operator=(const WlrPointer&) = delete;
+
+    void key(int code, bool down) override {
+        zwlr_virtual_pointer_v1_button(
+            pointer_, waylandTime(), static_cast<uint32_t>(code),
+            down ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+        frame();
+    }
+    void motion(double dx, double dy) override {
+        zwlr_virtual_pointer_v1_motion(pointer_, waylandTime(), wl_fixed_from_double(dx),
+                                       wl_fixed_from_double(dy));
+        frame();
+    }
+    // Whole notches only; the fraction stays with the caller until it adds up.
+    void wheel(int32_t, int32_t notches) override {
+        if (notches == 0) return;
+        zwlr_virtual_pointer_v1_axis_source(pointer_, WL_POINTER_AXIS_SOURCE_WHEEL);
+        zwlr_virtual_pointer_v1_axis_discrete(
+            pointer_, waylandTime(), WL_POINTER_AXIS_VERTICAL_SCROLL,
+            wl_fixed_from_double(-notches * kAxisPerNotch), -notches);
+        frame();
+    }
+    bool keepsFractions() const override { return true; }
+
+  private:
+    void frame() {
+        zwlr_virtual_pointer_v1_frame(pointer_);
+        connection_->flush();
+    }
+
+    std::shared_ptr<WaylandConnection> connection_;
+    zwlr_virtual_pointer_v1* pointer_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<EvdevInput>> openWlrInput(
+    const std::shared_ptr<WaylandConnection>& connection) {
+    auto* keyboards = static_cast<zwp_virtual_keyboard_manager_v1*>(
+        connection->bind(&zwp_virtual_keyboard_manager_v1_interface, 1));
+    auto* pointers = static_cast<zwlr_virtual_pointer_manager_v1*>(
+        connection->bind(&zwlr_virtual_pointer_manager_v1_interface, 1));
+    if (!keyboards || !pointers || !connection->seat())
+        return failure("the compositor offers no virtual keyboard and pointer");
+    std::optional<Keymap> keymap = usKeymap();
+    if (!keymap) return failure("no XKB keymap for the virtual keyboard");
+    auto* keyboard =
+        zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(keyboards, connection->seat());
+    zwp_virtual_keyboard_v1_keymap(keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, keymap->fd.get(),
+                                   keymap->size);
+    auto* pointer =
+        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, connection->seat());
+    zwp_virtual_keyboard_manager_v1_destroy(keyboards);
+    zwlr_virtual_pointer_manager_v1_destroy(pointers);
+    // The compositor has the devices before the first event is sent.
+    if (!connection->roundtrip()) return failure("the compositor closed the connection");
+    return std::make_unique<EvdevInput>(
+        std::make_unique<WlrKeyboard>(connection, keyboard, std::move(*keymap)),
+        std::make_unique<WlrPointer>(connection, pointer));
+}
+
+}  // namespace tarsel
