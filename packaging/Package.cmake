@@ -2,7 +2,8 @@
 # build/tarsel_<version>_<arch>.deb.
 install(TARGETS tarsel-server tarselctl RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.service DESTINATION lib/systemd/user)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.desktop
+  ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-kwin.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.svg
         DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-autostart.desktop

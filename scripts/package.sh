@@ -30,6 +30,7 @@ XDG_RUNTIME_DIR="$runtime" systemd-analyze --user verify /usr/lib/systemd/user/t
 rm -rf "$runtime"
 [ -f /usr/lib/udev/rules.d/70-tarsel-uinput.rules ] && [ -f /usr/lib/modules-load.d/tarsel.conf ]
 desktop-file-validate /usr/share/applications/tarsel-server.desktop \
+  /usr/share/applications/tarsel-server-kwin.desktop \
   /etc/xdg/autostart/tarsel-server.desktop
 /usr/bin/tarsel-server --version
 /usr/bin/tarselctl --help >/dev/null

@@ -1,6 +1,7 @@
 #include "platform/dbus/MutterSession.h"
 
 #include <fcntl.h>
+#include <linux/input-event-codes.h>
 
 #include "platform/dbus/SessionBus.h"
 #include "platform/posix/PipeWriter.h"
@@ -110,6 +111,7 @@ Result<std::shared_ptr<MutterSession>> MutterSession::open(std::shared_ptr<Sessi
     std::shared_ptr<MutterSession> session(new MutterSession(bus, *path));
     if (!session->subscribe() || bus->with([&](sd_bus* b) { return startSession(b, *path); }) < 0)
         return failure("Mutter's remote desktop did not start a session");
+    session->warmUp();
     return session;
 }
 
@@ -186,8 +188,19 @@ void MutterSession::writeSelection(uint32_t serial, std::string text) {
     });
 }
 
+// Mutter adds the session's keyboard and pointer to the seat at their first
+// event, which is lost: a lone Shift tap, which no application acts on, and a
+// pixel's move there and back are those events.
+void MutterSession::warmUp() {
+    notifyKey(KEY_LEFTSHIFT, true);
+    notifyKey(KEY_LEFTSHIFT, false);
+    notifyMotion(1, 0);
+    notifyMotion(-1, 0);
+}
+
 void MutterSession::stop() {
     bus_->with([this](sd_bus* b) {
+        stopping_ = true;
         sd_bus_call_method(b, kService, path_.c_str(), kSessionInterface, "Stop", nullptr, nullptr,
                            "");
     });
@@ -198,6 +211,7 @@ void MutterSession::transfer(uint32_t serial) {
 }
 
 void MutterSession::closed() {
+    if (stopping_) return;
     if (reopened_) {
         logLine("⚠️ [Input] Mutter closed the remote desktop session again: input stops");
         return;

@@ -49,11 +49,13 @@ class MutterSession : public std::enable_shared_from_this<MutterSession> {
     template <class... Args>
     void send(const char* member, const char* types, Args... args);
     bool subscribe();
+    void warmUp();
     void reopen();
 
     std::shared_ptr<SessionBus> bus_;
     std::string path_;  // the session's object path; set on the bus's thread
     bool reopened_ = false;
+    bool stopping_ = false;  // our own Stop closes the session too
 };
 
 }  // namespace tarsel

@@ -1,0 +1,38 @@
+"""A native GTK4 window that says what reached it, one line each: ACTIVE once it
+has the keyboard, KEY <name> [ctrl], MOTION <x> <y>, CLICK <button>, and
+ENTER <the entry's text> when Enter activates its entry. Its app id is argv[1]."""
+import sys
+
+import gi
+
+gi.require_version("Gtk", "4.0")
+from gi.repository import Gdk, GLib, Gtk  # noqa: E402
+
+
+def say(*words):
+    print(*words, flush=True)
+
+
+def build(app):
+    win = Gtk.ApplicationWindow(application=app)
+    entry = Gtk.Entry()
+    win.set_child(entry)
+    entry.connect("activate", lambda e: say("ENTER", e.get_text()))
+    keys = Gtk.EventControllerKey(propagation_phase=Gtk.PropagationPhase.CAPTURE)
+    keys.connect("key-pressed", lambda c, keyval, code, state: say(
+        "KEY", Gdk.keyval_name(keyval), "ctrl" if state & Gdk.ModifierType.CONTROL_MASK else ""))
+    motion = Gtk.EventControllerMotion()
+    motion.connect("motion", lambda c, x, y: say("MOTION", f"{x:.1f}", f"{y:.1f}"))
+    click = Gtk.GestureClick(button=0, propagation_phase=Gtk.PropagationPhase.CAPTURE)
+    click.connect("pressed", lambda g, n, x, y: say("CLICK", g.get_current_button()))
+    for controller in (keys, motion, click):
+        win.add_controller(controller)
+    win.connect("notify::is-active", lambda w, _: w.is_active() and say("ACTIVE"))
+    win.maximize()
+    win.present()
+
+
+GLib.set_prgname(sys.argv[1])  # the app id compositors report
+app = Gtk.Application(application_id=sys.argv[1])
+app.connect("activate", build)
+app.run([])
