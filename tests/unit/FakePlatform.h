@@ -84,7 +84,11 @@ struct FakeClipboard : Journaled<Clipboard> {
     using Journaled::Journaled;
     void setText(const std::string& t) override { journal.add("clipboard " + (text_ = t)); }
     std::string text() override { return text_; }
+    bool seesReads() const override { return reads; }
+    void onNextRead(std::function<void()> done) override { onRead = std::move(done); }
     std::string text_;
+    bool reads = false;  // like the Wayland clipboards when set
+    std::function<void()> onRead;
 };
 
 struct FakeWorkspace : Journaled<Workspace> {
@@ -144,6 +148,7 @@ struct FakePlatform {
     Journal journal{clock};
     FakeInput* input = nullptr;
     FakeWorkspace* workspace = nullptr;
+    FakeClipboard* clipboard = nullptr;
 
     explicit FakePlatform(const std::string& homeDir = "/nonexistent-home") {
         auto p = std::make_unique<Platform>();
@@ -154,7 +159,7 @@ struct FakePlatform {
         p->mainLoop = std::make_unique<InlineMainLoop>(context, timers);
         p->input.reset(input = new FakeInput(journal));
         p->workspace.reset(workspace = new FakeWorkspace(journal));
-        p->clipboard = std::make_unique<FakeClipboard>(journal);
+        p->clipboard.reset(clipboard = new FakeClipboard(journal));
         p->scripts = std::make_unique<FakeScripts>(journal);
         setPlatform(std::move(p));
         globals().clock = &clock;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "InputTest.h"
 #include "LogCapture.h"
@@ -135,6 +136,27 @@ TEST_F(Queues, PastesAndKeysKeepTheirOrderAndTypedTextIsOneLogLine) {
     EXPECT_EQ(
         log.lines(),
         V{"📝 텍스트 입력: 안녕 👋🏽\\n둘째 줄"});  // "text" requests log nothing
+}
+
+TEST_F(Queues, WhereReadsAreSeenTheNextKeyWaitsForTheReadOrItsLimit) {
+    auto& clipboard = *fakes().clipboard;
+    clipboard.reads = true;
+    pasteText("read at once");
+    pressKey(36, 0);
+    fakes().context.restart();
+    fakes().context.poll();         // the paste runs; its limit has not come
+    ASSERT_TRUE(clipboard.onRead);  // armed before the chord went out
+    std::exchange(clipboard.onRead, nullptr)();
+    settle();
+    pasteText("never read");
+    pressKey(36, 0);
+    settle();
+    clipboard.reads = false;
+    EXPECT_EQ(effects(), (V{"clipboard read at once", pasteDown, pasteUp, "down 36", "up 36",
+                            "clipboard never read", pasteDown, pasteUp, "down 36", "up 36"}));
+    // A read, then a 0.02 s settle; no read: the 0.5 s limit, then the settle.
+    // (The second paste starts at 0.5: settling ran the first one's idle limit.)
+    EXPECT_EQ(journal().times(), (Times{0, 0, 0, 0.02, 0.07, 0.5, 0.5, 0.5, 1.02, 1.07}));
 }
 
 }  // namespace
