@@ -4,6 +4,8 @@ install(TARGETS tarsel-server tarselctl RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.service DESTINATION lib/systemd/user)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.desktop
   ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-kwin.desktop DESTINATION share/applications)
+install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/gnome-shell/tarsel-frontmost@tarsel.example
+        DESTINATION share/gnome-shell/extensions)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.svg
         DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-autostart.desktop

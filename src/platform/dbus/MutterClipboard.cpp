@@ -1,5 +1,7 @@
 #include "platform/dbus/MutterClipboard.h"
 
+#include <algorithm>
+
 #include "platform/dbus/MutterSession.h"
 
 namespace tarsel {
@@ -12,7 +14,8 @@ MutterClipboard::MutterClipboard(std::shared_ptr<MutterSession> session)
         {
             std::lock_guard lock(state->mutex);
             text = state->text;
-            done = std::exchange(state->onRead, nullptr);
+            // Mutter's own clipboard manager reads before the offer is handled.
+            if (state->handled == state->offered) done = std::exchange(state->onRead, nullptr);
         }
         session->writeSelection(serial, std::move(text));
         if (done) done();
@@ -20,11 +23,16 @@ MutterClipboard::MutterClipboard(std::shared_ptr<MutterSession> session)
 }
 
 void MutterClipboard::setText(const std::string& utf8) {
+    uint64_t offer = 0;
     {
         std::lock_guard lock(state_->mutex);
         state_->text = utf8;
+        offer = ++state_->offered;
     }
-    session_->setSelection();
+    session_->setSelection([state = state_, offer] {
+        std::lock_guard lock(state->mutex);
+        state->handled = std::max(state->handled, offer);
+    });
 }
 
 std::string MutterClipboard::text() {

@@ -2,6 +2,7 @@
 // The clipboard of the Mutter remote-desktop session: the agent offers the
 // text and writes it when a reader asks (SelectionTransfer), so a paste works
 // with or without XWayland, and the agent sees when it was read.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,8 @@ class MutterClipboard : public Clipboard {
         std::mutex mutex;
         std::string text;
         std::function<void()> onRead;
+        uint64_t offered = 0;  // texts offered so far
+        uint64_t handled = 0;  // of those, the last Mutter has taken
     };
     std::shared_ptr<MutterSession> session_;
     std::shared_ptr<State> state_ = std::make_shared<State>();

@@ -35,14 +35,22 @@ int appendOptions(sd_bus_message* m, bool withTypes) {
     return r;
 }
 
-int callWithOptions(sd_bus* bus, const std::string& path, const char* member, bool withTypes,
-                    bool wait) {
+// A session method whose one argument is options; null on failure.
+sd_bus_message* optionsCall(sd_bus* bus, const std::string& path, const char* member,
+                            bool withTypes) {
     sd_bus_message* m = nullptr;
     int r = sd_bus_message_new_method_call(bus, &m, MutterSession::kService, path.c_str(),
                                            kSessionInterface, member);
     if (r >= 0) r = appendOptions(m, withTypes);
-    if (r >= 0 && wait) r = sd_bus_call(bus, m, 0, nullptr, nullptr);
-    if (r >= 0 && !wait) r = sd_bus_message_set_expect_reply(m, 0);
+    if (r >= 0) return m;
+    sd_bus_message_unref(m);
+    return nullptr;
+}
+
+int enableClipboard(sd_bus* bus, const std::string& path, bool wait) {
+    sd_bus_message* m = optionsCall(bus, path, "EnableClipboard", false);
+    if (!m) return -1;
+    int r = wait ? sd_bus_call(bus, m, 0, nullptr, nullptr) : sd_bus_message_set_expect_reply(m, 0);
     if (r >= 0 && !wait) r = sd_bus_send(bus, m, nullptr);
     sd_bus_message_unref(m);
     return r;
@@ -66,7 +74,7 @@ Result<std::string> createSession(sd_bus* bus) {
 int startSession(sd_bus* bus, const std::string& path) {
     int r = sd_bus_call_method(bus, MutterSession::kService, path.c_str(), kSessionInterface,
                                "Start", nullptr, nullptr, "");
-    if (r >= 0) r = callWithOptions(bus, path, "EnableClipboard", false, true);
+    if (r >= 0) r = enableClipboard(bus, path, true);
     return r;
 }
 
@@ -154,9 +162,21 @@ void MutterSession::notifyWheel(int32_t steps) {
     send("NotifyPointerAxisDiscrete", "ui", uint32_t{0}, steps);
 }
 
-void MutterSession::setSelection() {
-    bus_->with(
-        [this](sd_bus* b) { return callWithOptions(b, path_, "SetSelection", true, false); });
+// The reply tells when Mutter has handled the offer: its own clipboard
+// manager reads each new selection while handling it, so only reads signalled
+// after the reply are an application's.
+void MutterSession::setSelection(std::function<void()> handled) {
+    auto* callback = new std::function<void()>(std::move(handled));
+    auto replied = [](sd_bus_message*, void* data, sd_bus_error*) {
+        std::unique_ptr<std::function<void()>> done(static_cast<std::function<void()>*>(data));
+        (*done)();
+        return 0;
+    };
+    bus_->with([&](sd_bus* b) {
+        sd_bus_message* m = optionsCall(b, path_, "SetSelection", true);
+        if (!m || sd_bus_call_async(b, nullptr, m, replied, callback, 0) < 0) delete callback;
+        sd_bus_message_unref(m);
+    });
 }
 
 // Mutter answers with the pipe to write to; the write is done, and reported,
@@ -246,7 +266,7 @@ void MutterSession::reopened(const std::string& path) {
         subscribe();
         sd_bus_call_method_async(b, nullptr, kService, path_.c_str(), kSessionInterface, "Start",
                                  nullptr, nullptr, "");
-        callWithOptions(b, path_, "EnableClipboard", false, false);
+        enableClipboard(b, path_, false);
     });
 }
 

@@ -33,8 +33,9 @@ class MutterSession : public std::enable_shared_from_this<MutterSession> {
     void notifyButton(int code, bool down);
     void notifyMotion(double dx, double dy);
     void notifyWheel(int32_t steps);  // positive: down
-    // The clipboard's side: offer text, and hand it to a reader that asked.
-    void setSelection();
+    // The clipboard's side: offer text (`handled` runs once Mutter has taken
+    // the offer), and hand it to a reader that asked.
+    void setSelection(std::function<void()> handled);
     void writeSelection(uint32_t serial, std::string text);
     std::function<void(uint32_t serial)> onTransfer;  // set once, before the watch
 

@@ -1,5 +1,7 @@
 #include "platform/linux/NativeSession.h"
 
+#include "platform/dbus/FrontmostReports.h"
+#include "platform/dbus/KwinScript.h"
 #include "platform/dbus/MutterClipboard.h"
 #include "platform/dbus/MutterSession.h"
 #include "platform/dbus/SessionBus.h"
@@ -45,12 +47,20 @@ std::unique_ptr<Clipboard> NativeSession::clipboard() {
     return nullptr;
 }
 
+// The compositor's own list where it has one; else what the desktop reports
+// (a KWin script the agent loads, GNOME's optional extension).
 std::function<std::string()> NativeSession::frontmost() {
-    if (!wayland_) return nullptr;
-    auto toplevels = ForeignToplevels::open(wayland_);
-    if (!toplevels) return nullptr;
-    logLine("🪟 [Workspace] front-most application: foreign-toplevel");
-    return [toplevels] { return toplevels->frontmost(); };
+    if (auto toplevels = wayland_ ? ForeignToplevels::open(wayland_) : nullptr) {
+        logLine("🪟 [Workspace] front-most application: foreign-toplevel");
+        return [toplevels] { return toplevels->frontmost(); };
+    }
+    auto reports = bus_ ? FrontmostReports::publish(bus_) : nullptr;
+    if (!reports) return nullptr;
+    if (bus_->hasOwner("org.kde.KWin")) loadKwinFrontmostScript(bus_);
+    logLine(
+        "🪟 [Workspace] front-most application: none until the desktop reports it "
+        "(KWin script, GNOME Shell extension)");
+    return [reports] { return reports->frontmost(); };
 }
 
 void NativeSession::watch(const asio::any_io_executor& executor) {
