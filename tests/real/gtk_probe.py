@@ -22,7 +22,8 @@ def build(app):
     keys.connect("key-pressed", lambda c, keyval, code, state: say(
         "KEY", Gdk.keyval_name(keyval), "ctrl" if state & Gdk.ModifierType.CONTROL_MASK else ""))
     motion = Gtk.EventControllerMotion()
-    motion.connect("motion", lambda c, x, y: say("MOTION", f"{x:.1f}", f"{y:.1f}"))
+    for entered_or_moved in ("enter", "motion"):  # the first position comes as "enter"
+        motion.connect(entered_or_moved, lambda c, x, y: say("MOTION", f"{x:.1f}", f"{y:.1f}"))
     click = Gtk.GestureClick(button=0, propagation_phase=Gtk.PropagationPhase.CAPTURE)
     click.connect("pressed", lambda g, n, x, y: say("CLICK", g.get_current_button()))
     for controller in (keys, motion, click):
