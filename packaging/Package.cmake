@@ -43,7 +43,7 @@ six-digit PIN. It is found by DNS-SD on UDP port 3000.")
 # Dependencies from the real shared libraries of the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its X11 platform plugin at run time, out of dpkg-shlibdeps' sight.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "avahi-daemon, lsof, xdg-utils, wl-clipboard")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

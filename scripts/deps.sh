@@ -8,7 +8,7 @@ BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
   libx11-dev libxtst-dev libevdev-dev libcurl4-openssl-dev
   libwayland-dev libwayland-bin libxkbcommon-dev libsystemd-dev
   qt6-base-dev libgl-dev)
-RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins wl-clipboard)
+RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins qt6-wayland wl-clipboard)
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   xvfb xauth x11-utils x11-xkb-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
   openssl shellcheck systemd clang libclang-rt-14-dev imagemagick trayer

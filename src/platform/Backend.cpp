@@ -94,13 +94,28 @@ std::unique_ptr<Platform> record() {
     return p;
 }
 
-// A Wayland session without XWayland: no tray and no Qt; the clipboard is
-// the desktop's own, else wl-clipboard's where it is installed.
-std::unique_ptr<Platform> wayland(Executors& executors) {
+// A Wayland session without XWayland: Qt on its Wayland platform for the
+// tray (a StatusNotifierItem where the desktop hosts them) and the alerts,
+// never for the clipboard, which is the desktop's own, else wl-clipboard's.
+std::unique_ptr<Platform> wayland(int& argc, char** argv, Executors& executors) {
     auto p = headless();
     p->backendName = "wayland";
     if (files::exists("/usr/bin/wl-copy"))
         p->clipboard = std::make_unique<WlClipboard>("/usr/bin/wl-copy", "/usr/bin/wl-paste");
+#ifdef TARSEL_WITH_QT
+    // Qt aborts the process on a platform it cannot load: only one that is there.
+    if (qtWaylandAvailable()) {
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "wayland", 1);
+        p->mainLoop = std::make_unique<QtMainLoop>(argc, argv);
+        p->alerts = std::make_unique<QtAlerts>();
+        p->statusItem = std::make_unique<QtStatusItem>();
+    } else {
+        logLine("⚠️ [Tray] Qt's Wayland platform (qt6-wayland) is missing: no tray and no alerts");
+    }
+#else
+    (void)argc;
+    (void)argv;
+#endif
     installDesktopPorts(*p, executors);
     return p;
 }
@@ -114,7 +129,7 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     if (!x11DisplayReachable()) {
         logLine("⚠️ [X11] 디스플레이 " + env("DISPLAY") +
                 "에 연결할 수 없어 headless로 실행합니다");
-        return env("WAYLAND_DISPLAY").empty() ? headless() : wayland(executors);
+        return env("WAYLAND_DISPLAY").empty() ? headless() : wayland(argc, argv, executors);
     }
     auto p = headless();
     p->backendName = "x11";
@@ -144,7 +159,7 @@ std::unique_ptr<Platform> createPlatform(int& argc, char** argv, Executors& exec
     }
     if (kind == "record") return record();
     if (kind == "x11") return x11(argc, argv, executors);
-    if (kind == "wayland") return wayland(executors);
+    if (kind == "wayland") return wayland(argc, argv, executors);
     if (kind != "headless")
         logLine("⚠️ 알 수 없는 TARSEL_BACKEND: " + kind + " (headless 사용)");
     return headless();

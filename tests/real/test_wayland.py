@@ -3,13 +3,14 @@ runs in its session from the build tree over real UDP, and a native GTK4 window
 (gtk_probe.py) reports what reached it — keys, pointer, a pasted text and the Enter
 sent right after it, in that order — with no uinput and no dialog."""
 import os
+import re
 import pathlib
 import shutil
 import subprocess
 import sys
 import tempfile
 
-from tarsel_harness import READY, SERVER, Agent, Phone, require, track, wait_until
+from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
 PROBE = pathlib.Path(__file__).with_name("gtk_probe.py")
 TEXT = "안녕하세요 👋🏽 wayland"
@@ -28,16 +29,45 @@ def wait_socket(runtime, pattern):
     return str(sockets[0])  # an absolute WAYLAND_DISPLAY: the agent keeps its own runtime dir
 
 
-def sway():
+def sway(bar=False):
+    """sway as nobody (it refuses root); with `bar`, swaybar hosts tray items on a
+    session bus that sway's user and the agent's share."""
     require(shutil.which("sway") and shutil.which("setpriv"), "sway, setpriv")
-    runtime = runtime_dir("nobody")  # sway refuses to run as root
+    runtime = runtime_dir("nobody")
     env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), WLR_BACKENDS="headless",
                WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman", HOME=str(runtime))
     env.pop("DISPLAY", None)
+    config, session = "/dev/null", {}
+    if bar:
+        session["DBUS_SESSION_BUS_ADDRESS"] = env["DBUS_SESSION_BUS_ADDRESS"] = shared_bus()
+        config = runtime / "config"
+        config.write_text("bar {\n  tray_output *\n}\n")
+        config.chmod(0o644)
     track(subprocess.Popen(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                            "sway", "-c", "/dev/null"], env=env, cwd=runtime,
+                            "sway", "-c", str(config)], env=env, cwd=runtime,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-    return {"WAYLAND_DISPLAY": wait_socket(runtime, "wayland-[0-9]"), "XDG_SESSION_TYPE": "wayland"}
+    return {"WAYLAND_DISPLAY": wait_socket(runtime, "wayland-[0-9]"), "XDG_SESSION_TYPE": "wayland",
+            **session}
+
+
+def shared_bus():
+    """A session bus that lets every user connect (sway runs as nobody, the agent as root)."""
+    folder = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-bus-"))
+    folder.chmod(0o755)
+    config = folder / "bus.conf"
+    config.write_text(f"""<busconfig><type>session</type>
+  <listen>unix:path={folder}/bus</listen><auth>EXTERNAL</auth>
+  <policy context="default"><allow user="*"/><allow own="*"/>
+    <allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/></policy></busconfig>""")
+    track(subprocess.Popen(["dbus-daemon", f"--config-file={config}", "--nofork"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    assert wait_until(lambda: (folder / "bus").exists()), "no session bus"
+    return f"unix:path={folder}/bus"
+
+
+def gdbus(session, *args):
+    return subprocess.run(["gdbus", "call", "--session", *args], env={**os.environ, **session},
+                          capture_output=True, text=True, timeout=10).stdout
 
 
 def session_bus(runtime):
@@ -120,10 +150,8 @@ def motions(lines):
 
 def report_as_the_gnome_extension(session, app_id):
     """What the GNOME Shell extension sends at each change of focus."""
-    subprocess.run(["gdbus", "call", "--session", "--dest", "com.tarsel.Server", "--object-path",
-                    "/com/tarsel/Server", "--method", "com.tarsel.Server.SetFrontmost", app_id,
-                    "gnome-extension"], env={**os.environ, **session}, check=True,
-                   capture_output=True, timeout=10)
+    assert gdbus(session, "--dest", "com.tarsel.Server", "--object-path", "/com/tarsel/Server",
+                 "--method", "com.tarsel.Server.SetFrontmost", app_id, "gnome-extension") == "()\n"
 
 
 def check_native_input(session, path, front_most=None):
@@ -170,3 +198,18 @@ def test_mutter_reaches_native_windows_through_its_remote_desktop_session():
 
 def test_kwin_reaches_native_windows_through_fake_input_for_the_allow_listed_binary():
     check_native_input(kwin(), "kwin")  # the front-most application from the agent's KWin script
+
+
+def test_the_tray_menu_reaches_swaybar_without_xwayland():
+    require(shutil.which("gdbus"), "gdbus (libglib2.0-bin)")
+    session = sway(bar=True)
+    Agent(backend="auto", env=session).wait_for(READY, 20)
+    watcher = ["--dest", "org.kde.StatusNotifierWatcher", "--object-path", "/StatusNotifierWatcher",
+               "--method", "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierWatcher",
+               "RegisteredStatusNotifierItems"]
+    items = wait_until(lambda: re.findall(r"'(:[0-9.]+)/StatusNotifierItem'",
+                                          gdbus(session, *watcher)))
+    assert items, gdbus(session, *watcher)
+    layout = gdbus(session, "--dest", items[0], "--object-path", "/MenuBar", "--method",
+                   "com.canonical.dbusmenu.GetLayout", "--", "0", "-1", "[]")
+    assert f"PIN:  {PIN}" in layout and "'Quit'" in layout, layout

@@ -1,10 +1,17 @@
 #include "platform/qt/QtMainLoop.h"
 
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMetaObject>
 #include <QThread>
 #include <QTimer>
 
 namespace tarsel {
+
+bool qtWaylandAvailable() {
+    const QString plugins = QLibraryInfo::path(QLibraryInfo::PluginsPath);
+    return QFileInfo::exists(plugins + "/platforms/libqwayland-generic.so");
+}
 
 QtMainLoop::QtMainLoop(int& argc, char** argv) : app_(std::make_unique<QApplication>(argc, argv)) {
     // A background agent: closing an alert or a menu must not end the process.

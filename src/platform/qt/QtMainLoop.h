@@ -8,6 +8,9 @@
 
 namespace tarsel {
 
+// Whether Qt can load its Wayland platform (the qt6-wayland package).
+bool qtWaylandAvailable();
+
 class QtMainLoop : public MainLoop {
   public:
     QtMainLoop(int& argc, char** argv);
