@@ -10,6 +10,7 @@
 namespace tarsel {
 namespace {
 
+// The host's own step, where it knows one, follows the general advice.
 AlertSpec permissionAlert() {
     AlertSpec alert;
     alert.message = "손쉬운 사용 권한이 필요합니다";
@@ -23,6 +24,8 @@ AlertSpec permissionAlert() {
         "  위 방법으로 안 될 때만 사용하세요.\n"
         "  권한 기록을 초기화하고 앱을 재시작합니다.\n"
         "  재시작 후 시스템 설정에서 Tarsel를 새로 추가해주세요.";
+    if (const std::string fix = platform().accessibility->fix(); !fix.empty())
+        alert.informative += "\n\n▶ " + fix;
     alert.buttons = {"시스템 설정 열기", "강제 복구", "나중에"};
     alert.warning = true;
     return alert;
@@ -63,6 +66,8 @@ void checkAccessibilityPermission() {
     logLine("⚠️  시스템 설정 → 개인정보 보호 및 보안 → 손쉬운 사용");
     logLine("⚠️  → TarselServer 항목을 켜기");
     logLine("⚠️  =====================================");
+    if (const std::string fix = platform().accessibility->fix(); !fix.empty())
+        logLine("⚠️  " + fix);
     logBlankLine();
     platform().mainLoop->post(showPermissionAlert);
 }

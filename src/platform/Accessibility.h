@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace tarsel {
 
@@ -9,6 +10,8 @@ class Accessibility {
     virtual ~Accessibility() = default;
     virtual bool isTrusted() = 0;  // never prompts the user
     virtual void openSettings() = 0;
+    // The host's own step that would make it trusted, where one is known.
+    virtual std::string fix() { return ""; }
 };
 
 }  // namespace tarsel

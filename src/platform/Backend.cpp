@@ -110,7 +110,8 @@ std::unique_ptr<Platform> wayland(int& argc, char** argv, Executors& executors) 
         p->alerts = std::make_unique<QtAlerts>();
         p->statusItem = std::make_unique<QtStatusItem>();
     } else {
-        logLine("⚠️ [Tray] Qt's Wayland platform (qt6-wayland) is missing: no tray and no alerts");
+        logLine(
+            "⚠️ [Tray] Qt's Wayland platform (qt6-wayland) is missing: no tray and no alerts");
     }
 #else
     (void)argc;

@@ -53,6 +53,24 @@ const char* inputPathName(InputPath path) {
     return "xtest";
 }
 
+std::string inputFix(const SessionFacts& s, InputPath tried, const std::string& failure) {
+    if (failure.empty()) return "";
+    if (isWayland(s) && s.desktop.find("KDE") != std::string::npos && !s.fakeInput)
+        return "Install tarsel-server-kwin.desktop so that KWin offers this program its fake input "
+               "(the package does; from a build tree, see docs/LINUX_INPUT.md), then restart the "
+               "agent.";
+    if (tried == InputPath::uinput)
+        return "Give your user write access to /dev/uinput: sudo modprobe uinput, and the udev "
+               "rule "
+               "70-tarsel-uinput.rules (the package installs both), then log in again (" +
+               failure + ").";
+    if (tried == InputPath::xtest)
+        return "Start the agent inside your desktop session, where DISPLAY names your display (" +
+               failure + ").";
+    return std::string("The desktop refused its input path (") + failure +
+           "); see docs/LINUX_INPUT.md.";
+}
+
 InputPath fallbackFor(InputPath path) {
     return path == InputPath::uinput ? InputPath::xtest : InputPath::uinput;
 }

@@ -29,6 +29,9 @@ struct InputChoice {
 InputChoice chooseInput(const SessionFacts& session);
 const char* inputPathName(InputPath path);
 bool isWayland(const SessionFacts& session);
+// The step that would let input reach the session's windows, after `tried`
+// failed with `failure` ("" where it did not fail). One sentence.
+std::string inputFix(const SessionFacts& session, InputPath tried, const std::string& failure);
 // Where a path that failed falls back to: the native paths and XTest to
 // uinput, uinput to XTest (which under Wayland reaches XWayland windows only).
 InputPath fallbackFor(InputPath path);

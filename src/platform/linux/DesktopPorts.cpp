@@ -5,6 +5,7 @@
 #include <linux/input-event-codes.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "platform/InputChoice.h"
 #include "platform/linux/LinuxScripts.h"
@@ -52,23 +53,41 @@ std::string env(const char* name) {
     return v ? v : "";
 }
 
-// The chosen path, else its fallback; the line says which and why.
-std::pair<InputPath, OpenedInput> openInput(const InputChoice& choice, NativeSession& session) {
-    InputPath path = choice.path;
-    OpenedInput input = openPath(path, session);
+struct Outcome {
+    InputPath path;
+    OpenedInput input;
+    InputPath failedPath = InputPath::xtest;  // the failure the fix is for
+    std::string failure;
+};
+
+// The chosen path, else (unless forced) its fallbacks in turn; the line says
+// which and why.
+Outcome openInput(const InputChoice& choice, NativeSession& session) {
+    std::vector<InputPath> tries{choice.path};
+    if (!choice.forced)
+        for (InputPath p = fallbackFor(choice.path); tries.size() < 3 && p != tries.front();
+             p = fallbackFor(p))
+            tries.push_back(p);
     std::string line =
-        std::string("⌨️ [Input] ") + inputPathName(path) + " (" + choice.reason + ")";
-    if (!input.events && !choice.forced) {
-        const std::string failure = input.failure;
-        path = fallbackFor(path);
-        input = openPath(path, session);
-        line += "; " + failure + ", so " + inputPathName(path);
-        if (input.events && path == InputPath::xtest && choice.path != InputPath::xtest)
-            line += ", which reaches XWayland windows only";
+        std::string("⌨️ [Input] ") + inputPathName(choice.path) + " (" + choice.reason + ")";
+    Outcome o{choice.path, {}, InputPath::xtest, ""};
+    for (InputPath path : tries) {
+        if (path != choice.path) line += ", so " + std::string(inputPathName(path));
+        o.path = path;
+        o.input = openPath(path, session);
+        if (o.input.events) break;
+        line += "; " + o.input.failure;
+        if (o.failure.empty() || path == InputPath::uinput) {
+            o.failedPath = path;
+            o.failure = o.input.failure;
+        }
     }
-    if (!input.events) line += "; " + input.failure + ": no input";
+    if (!o.input.events)
+        line += ": no input";
+    else if (o.path == InputPath::xtest && choice.path != InputPath::xtest)
+        line += ", which reaches XWayland windows only";
     logLine(line);
-    return {path, std::move(input)};
+    return o;
 }
 
 // EWMH where the session is X11; on Wayland only the desktop's own source
@@ -105,11 +124,12 @@ void installDesktopPorts(Platform& p, Executors& executors) {
     auto session = std::make_shared<NativeSession>(NativeSession::probe(isWayland(facts)));
     session->describe(facts);
     const InputChoice choice = chooseInput(facts);
-    auto [path, input] = openInput(choice, *session);
+    auto [path, input, failedPath, failure] = openInput(choice, *session);
     // Trusted only when the input reaches the session's own windows.
     const bool reaches = input.events && (path != InputPath::xtest || !isWayland(facts));
     p.accessibility = std::make_unique<X11Accessibility>(
-        p.host.openPath, p.host.executablePath, p.host.websiteHost, [reaches] { return reaches; });
+        p.host.openPath, p.host.executablePath, p.host.websiteHost, [reaches] { return reaches; },
+        reaches ? "" : inputFix(facts, failedPath, failure));
     if (auto clipboard = session->clipboard()) p.clipboard = std::move(clipboard);
     p.release = [session] { session->release(); };
     if (!input.events) return session->watch(executors.network.get_executor());

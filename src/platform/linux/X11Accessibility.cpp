@@ -13,11 +13,13 @@
 namespace tarsel {
 
 X11Accessibility::X11Accessibility(std::string openTool, std::string executablePath,
-                                   std::string websiteHost, std::function<bool()> inputReaches)
+                                   std::string websiteHost, std::function<bool()> inputReaches,
+                                   std::string fix)
     : openTool_(std::move(openTool)),
       executablePath_(std::move(executablePath)),
       websiteHost_(std::move(websiteHost)),
-      inputReaches_(std::move(inputReaches)) {}
+      inputReaches_(std::move(inputReaches)),
+      fix_(std::move(fix)) {}
 
 bool X11Accessibility::isTrusted() {
     if (inputReaches_) return inputReaches_();

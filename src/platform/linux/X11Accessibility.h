@@ -14,10 +14,12 @@ class X11Accessibility : public Accessibility {
   public:
     // `openTool` is xdg-open; `executablePath` locates the README next to the build;
     // `inputReaches` answers the check instead of probing for XTest.
+    // `fix` is the step that would make it trusted.
     X11Accessibility(std::string openTool, std::string executablePath, std::string websiteHost,
-                     std::function<bool()> inputReaches = nullptr);
+                     std::function<bool()> inputReaches = nullptr, std::string fix = "");
     bool isTrusted() override;
     void openSettings() override;
+    std::string fix() override { return fix_; }
     // What openSettings() opens: the first README found, else the website's help.
     std::string settingsTarget() const;
 
@@ -26,6 +28,7 @@ class X11Accessibility : public Accessibility {
     std::string executablePath_;
     std::string websiteHost_;
     std::function<bool()> inputReaches_;
+    std::string fix_;
 };
 
 }  // namespace tarsel

@@ -135,5 +135,20 @@ TEST(InputChoiceTable, TheSessionAndWhatItOffersChooseThePath) {
     }
 }
 
+TEST(InputChoiceTable, TheFixNamesTheStepForThePathThatFailed) {
+    const std::tuple<SessionFacts, InputPath, std::string, std::string> cases[] = {
+        {facts("", "wayland-0", "", "KDE"), InputPath::uinput, "denied", "tarsel-server-kwin"},
+        {facts("", "wayland-0", "", "sway"), InputPath::uinput, "denied", "udev rule"},
+        {facts("", "", "x11"), InputPath::xtest, "no X display", "DISPLAY names"},
+        {facts("", "wayland-0", "", "GNOME", "mutter"), InputPath::mutter, "refused", "(refused)"},
+        {facts("", "wayland-0", "", "KDE"), InputPath::uinput, "", ""},  // nothing failed
+    };
+    for (const auto& [session, tried, failure, named] : cases) {
+        const std::string fix = inputFix(session, tried, failure);
+        EXPECT_EQ(fix.empty(), named.empty()) << fix;
+        EXPECT_NE(fix.find(named), std::string::npos) << fix;
+    }
+}
+
 }  // namespace
 }  // namespace tarsel
