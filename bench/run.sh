@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Builds the agent and the load generator, then runs every benchmark on loopback.
 # Usage: bench/run.sh [--quick]   (BUILD_DIR=build-x to use another build directory)
+#        bench/run.sh --native  the native Wayland paths (after scripts/wayland.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tarsel-server tarsel-bench >/dev/null
+if [ "${1:-}" = "--native" ]; then
+    exec flock /tmp/tarsel-udp3000.lock /usr/bin/python3 bench/native.py
+fi
 exec flock /tmp/tarsel-udp3000.lock /usr/bin/python3 bench/run.py --build "$build" "$@"

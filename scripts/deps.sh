@@ -15,7 +15,7 @@ TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   dpkg-dev lintian desktop-file-utils clang-format clang-tidy-14 sway)
 
 # The desktops the Wayland tests start headless (about 300 packages, 4 minutes).
-WAYLAND_PKGS=(mutter kwin-wayland libkf5service-bin python3-gi gir1.2-gtk-4.0 libglib2.0-bin)
+WAYLAND_PKGS=(mutter kwin-wayland libkf5service-bin python3-gi gir1.2-gtk-4.0 libglib2.0-bin wev)
 
 want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST_PKGS[@]}")

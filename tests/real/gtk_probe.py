@@ -1,7 +1,9 @@
 """A native GTK4 window that says what reached it, one line each: ACTIVE once it
-has the keyboard, KEY <name> [ctrl], MOTION <x> <y>, CLICK <button>, and
+has the keyboard, KEY <name> [ctrl], MOTION <x> <y> <seconds of CLOCK_MONOTONIC>,
+CLICK <button>, and
 ENTER <the entry's text> when Enter activates its entry. Its app id is argv[1]."""
 import sys
+import time
 
 import gi
 
@@ -23,7 +25,8 @@ def build(app):
         "KEY", Gdk.keyval_name(keyval), "ctrl" if state & Gdk.ModifierType.CONTROL_MASK else ""))
     motion = Gtk.EventControllerMotion()
     for entered_or_moved in ("enter", "motion"):  # the first position comes as "enter"
-        motion.connect(entered_or_moved, lambda c, x, y: say("MOTION", f"{x:.1f}", f"{y:.1f}"))
+        motion.connect(entered_or_moved, lambda c, x, y: say(
+            "MOTION", f"{x:.1f}", f"{y:.1f}", f"{time.monotonic():.6f}"))
     click = Gtk.GestureClick(button=0, propagation_phase=Gtk.PropagationPhase.CAPTURE)
     click.connect("pressed", lambda g, n, x, y: say("CLICK", g.get_current_button()))
     for controller in (keys, motion, click):

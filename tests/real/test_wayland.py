@@ -145,7 +145,7 @@ class Probe:
 
 
 def motions(lines):
-    return [tuple(map(float, l.split()[1:])) for l in lines if l.startswith("MOTION ")]
+    return [tuple(map(float, l.split()[1:3])) for l in lines if l.startswith("MOTION ")]
 
 
 def report_as_the_gnome_extension(session, app_id):
