@@ -3,11 +3,17 @@
 /* exported init */
 const { Gio, GLib, Shell } = imports.gi;
 
+// The desktop entry's id where the window has one (the tracker names the
+// others "window:N"), else the application id the window gives itself.
 function appIdOf(window) {
     if (!window)
         return '';
     const app = Shell.WindowTracker.get_default().get_window_app(window);
-    return (app && app.get_id()) || window.get_gtk_application_id() || window.get_wm_class() || '';
+    const id = app ? app.get_id() : '';
+    if (id && !id.startsWith('window:'))
+        return id;
+    return window.get_gtk_application_id() || window.get_sandboxed_app_id() ||
+        window.get_wm_class() || '';
 }
 
 function report(appId) {

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QScreen>
@@ -27,6 +29,17 @@ QKeySequence shortcutFor(const std::string& key) {
 
 constexpr int kTrayWatchMilliseconds = 2000;
 
+// Qt decides once, at its first tray call, whether the desktop hosts
+// StatusNotifierItems. Outside X11 that is the only kind of tray, so that
+// first call waits until a host is on the bus (a panel that starts after us).
+bool trayAvailable() {
+    if (QGuiApplication::platformName() != "xcb") {
+        const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+        if (!bus || !bus->isServiceRegistered("org.kde.StatusNotifierWatcher")) return false;
+    }
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 }  // namespace
 
 QtStatusItem::QtStatusItem() = default;
@@ -35,7 +48,7 @@ QtStatusItem::~QtStatusItem() = default;
 bool QtStatusItem::install() {
     menu_ = std::make_unique<QMenu>();
     debugPopupPending_ = debugOpenMenuRequested();
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (trayAvailable()) {
         showTrayIcon();
         return true;
     }
@@ -45,7 +58,7 @@ bool QtStatusItem::install() {
     // Started at log-in, the agent may come up before the panel does.
     trayWatch_ = std::make_unique<QTimer>();
     QObject::connect(trayWatch_.get(), &QTimer::timeout, [this] {
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+        if (!trayAvailable()) return;
         trayWatch_->stop();
         showTrayIcon();
         logLine("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다");
