@@ -1,5 +1,6 @@
 // The agent's entry: the application object, start-up, then the event loop.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,35 +17,44 @@ constexpr const char* kUsage =
     "Lets a phone on the same network use this computer's keyboard, mouse and shortcuts.\n"
     "\n"
     "  PIN        the PIN the phone must send, instead of the stored one; any first\n"
-    "             argument but the two below is taken as the PIN exactly as given\n"
+    "             argument not starting with \"-\" is taken as the PIN exactly as given\n"
     "  --help     print this and exit\n"
     "  --version  print the version and exit\n"
     "\n"
     "Listens on UDP port 3000. Settings: ~/.config/tarsel (config.json with the PIN,\n"
     "shortcuts_db.json with the phone's layout). Log: standard output (the journal\n"
     "under systemd: journalctl --user -u tarsel-server).\n"
-    "Environment: TARSEL_BACKEND=auto|x11|wayland|headless|record, TARSEL_INPUT=xtest|uinput,\n"
-    "TARSEL_WEBSITE_HOST.\n";
+    "Environment: TARSEL_BACKEND=auto|x11|wayland|headless|record,\n"
+    "TARSEL_INPUT=mutter|wlroots|kwin|uinput|xtest, TARSEL_WEBSITE_HOST.\n";
 
-// Only these two words are options: any other first argument stays the PIN.
-bool answeredOption(const std::vector<std::string>& arguments) {
-    if (arguments.empty()) return false;
-    if (arguments[0] == "--help" || arguments[0] == "-h") {
+constexpr int kUsageError = 64;  // EX_USAGE
+
+// The options, answered: the exit status, or none to go on. Another word
+// starting with "-" is a mistaken option (`--pin 123456` would otherwise
+// serve the PIN "--pin"); any other first argument stays the PIN.
+std::optional<int> answeredOption(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) return std::nullopt;
+    const std::string& first = arguments[0];
+    if (first == "--help" || first == "-h") {
         std::fputs(kUsage, stdout);
-        return true;
+        return 0;
     }
-    if (arguments[0] == "--version") {
+    if (first == "--version") {
         std::puts("tarsel-server " TARSEL_VERSION);
-        return true;
+        return 0;
     }
-    return false;
+    if (first.starts_with("-")) {
+        std::fprintf(stderr, "tarsel-server: unknown option %s\n%s", first.c_str(), kUsage);
+        return kUsageError;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    if (answeredOption(arguments)) return 0;
+    if (auto status = answeredOption(arguments)) return *status;
     // Every thread of the process and what the phone's requests reach, owned
     // here and handed down.
     tarsel::Executors executors;

@@ -158,3 +158,11 @@ def test_help_and_version_print_and_exit_zero(tool):
                            ("--version", tool.name + r" \d+\.\d+\.\d+\n$")):
         out = subprocess.run([str(tool), flag], capture_output=True, text=True, timeout=5)
         assert out.returncode == 0 and re.match(expected, out.stdout), (flag, out)
+
+
+def test_an_unknown_option_is_a_usage_error_not_the_pin():
+    for wrong in ("--pin", "-p", "-"):
+        out = subprocess.run([str(SERVER), wrong, "123456"], capture_output=True, text=True,
+                             timeout=5)
+        assert (out.returncode, out.stdout) == (64, ""), (wrong, out)
+        assert out.stderr.startswith(f"tarsel-server: unknown option {wrong}\nusage: "), out
