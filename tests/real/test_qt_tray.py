@@ -1,10 +1,12 @@
 """The Qt desktop shell under Xvfb: no tray at first, then a real XEmbed tray
 (trayer) and the icon in it; the menu opened through TARSEL_DEBUG_OPEN_MENU=1
-and left as a screenshot in tests/out/ for people to look at."""
+and left as a screenshot in tests/out/ for people to look at; it stays open
+through a refresh."""
 import os
 import pathlib
 import re
 import subprocess
+import time
 
 import xvfb_display as xvfb
 from tarsel_harness import READY, Agent, Phone, track, wait_until
@@ -37,6 +39,11 @@ def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn():
     agent.wait_for("🔧 [Tray] 메뉴를 열었습니다", timeout=15)
     menu = wait_until(lambda: windows(env, small=False), 15)
     assert menu and not windows(env, small=True)
+    # A refresh (every 5 s; the pairing countdown changes) updates the open menu in place.
+    time.sleep(6)
+    still = windows(env, small=False)
+    assert [w[0] for w in still] == [menu[0][0]], "the menu closed at a refresh"
+    menu = still
     OUT.mkdir(exist_ok=True)
     shot = OUT / "qt_tray_menu.png"
     width, height, x, y = menu[0]

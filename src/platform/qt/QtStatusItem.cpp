@@ -79,29 +79,55 @@ void QtStatusItem::showTrayIcon() {
     tray_->show();
 }
 
-// One QMenu whose actions are replaced, so a menu that is open stays open
-// through the 5-second refresh.
+// The items change in place, one QAction each, so a menu that is open stays
+// open through the 5-second refresh (clearing the menu would close it).
 void QtStatusItem::show(const std::vector<MenuItem>& menu) {
     if (!menu_) return;
-    menu_->clear();
-    for (const MenuItem& item : menu) {
-        if (item.separator) {
-            menu_->addSeparator();
-            continue;
-        }
-        QAction* action = menu_->addAction(QString::fromStdString(item.title));
-        action->setEnabled(item.enabled);
-        if (!item.keyEquivalent.empty()) action->setShortcut(shortcutFor(item.keyEquivalent));
-        if (item.action) {
-            // Queued: the action may rebuild this menu, which deletes the QAction.
-            QObject::connect(action, &QAction::triggered, menu_.get(),
-                             [fn = item.action] { QTimer::singleShot(0, [fn] { fn(); }); });
-        }
+    handlers_.resize(menu.size());
+    for (size_t i = 0; i < menu.size(); ++i) place(static_cast<int>(i), menu[i]);
+    const QList<QAction*> extra = menu_->actions().mid(static_cast<int>(menu.size()));
+    for (QAction* action : extra) {
+        menu_->removeAction(action);
+        action->deleteLater();
     }
     if (debugPopupPending_) {
         debugPopupPending_ = false;
         QTimer::singleShot(0, [this] { popUpForDebugging(); });
     }
+}
+
+// Item `i` as `item`: the action there is reused when it is of the same kind.
+void QtStatusItem::place(int i, const MenuItem& item) {
+    const QList<QAction*> actions = menu_->actions();
+    QAction* action = i < actions.size() ? actions[i] : nullptr;
+    if (!action || action->isSeparator() != item.separator) {
+        QAction* fresh = item.separator ? new QAction(menu_.get()) : newAction(i);
+        fresh->setSeparator(item.separator);
+        menu_->insertAction(action, fresh);
+        if (action) {
+            menu_->removeAction(action);
+            action->deleteLater();
+        }
+        action = fresh;
+    }
+    if (item.separator) return;
+    action->setText(QString::fromStdString(item.title));
+    action->setEnabled(item.enabled);
+    action->setShortcut(item.keyEquivalent.empty() ? QKeySequence()
+                                                   : shortcutFor(item.keyEquivalent));
+    handlers_[static_cast<size_t>(i)] = item.action;
+}
+
+// An action that runs whatever item `i` does when chosen. Queued: the item's
+// work may change this menu.
+QAction* QtStatusItem::newAction(int i) {
+    auto* action = new QAction(menu_.get());
+    QObject::connect(action, &QAction::triggered, menu_.get(), [this, i] {
+        const auto index = static_cast<size_t>(i);
+        if (index >= handlers_.size() || !handlers_[index]) return;
+        QTimer::singleShot(0, [fn = handlers_[index]] { fn(); });
+    });
+    return action;
 }
 
 // Opens the menu below the tray icon, or at the top right of the screen.

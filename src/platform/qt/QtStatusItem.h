@@ -6,7 +6,9 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/StatusItem.h"
 
@@ -22,9 +24,12 @@ class QtStatusItem : public StatusItem {
   private:
     void showTrayIcon();
     void popUpForDebugging();
+    void place(int i, const MenuItem& item);
+    QAction* newAction(int i);
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
-    std::unique_ptr<QTimer> trayWatch_;  // polls for a tray that came late
+    std::unique_ptr<QTimer> trayWatch_;            // polls for a tray that came late
+    std::vector<std::function<void()>> handlers_;  // what each item does, by position
     bool debugPopupPending_ = false;
 };
 
