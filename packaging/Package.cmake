@@ -17,13 +17,25 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-uinput.conf DESTINATION lib/modul
         RENAME tarsel.conf)
 # The permission alert's settings button opens the README.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_SOURCE_DIR}/README.md
-        DESTINATION share/doc/tarsel)
+        ${CMAKE_SOURCE_DIR}/SECURITY.md DESTINATION share/doc/tarsel)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs DESTINATION share/doc/tarsel)
+# Firewalls that know applications by name: ufw and firewalld.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel.ufw DESTINATION /etc/ufw/applications.d
+        RENAME tarsel)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-firewalld.xml DESTINATION lib/firewalld/services
+        RENAME tarsel.xml)
 # Debian wants the changelog compressed, reproducibly (no name, no time).
 set(TARSEL_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
 execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/changelog
                 OUTPUT_FILE ${TARSEL_CHANGELOG_GZ})
 install(FILES ${TARSEL_CHANGELOG_GZ} DESTINATION share/doc/tarsel)
-file(WRITE ${CMAKE_BINARY_DIR}/conffiles "/etc/xdg/autostart/tarsel-server.desktop\n")
+foreach(page tarsel-server tarselctl)
+  execute_process(COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/man/${page}.1
+                  OUTPUT_FILE ${CMAKE_BINARY_DIR}/${page}.1.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/${page}.1.gz DESTINATION share/man/man1)
+endforeach()
+file(WRITE ${CMAKE_BINARY_DIR}/conffiles
+     "/etc/xdg/autostart/tarsel-server.desktop\n/etc/ufw/applications.d/tarsel\n")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarsel)
@@ -44,7 +56,9 @@ six-digit PIN. It is found by DNS-SD on UDP port 3000.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its X11 platform plugin at run time, out of dpkg-shlibdeps' sight.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "avahi-daemon, lsof, xdg-utils, wl-clipboard")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/conffiles)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "avahi-daemon, lsof, xdg-utils, wl-clipboard, fonts-noto-cjk | fonts-nanum")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/conffiles
+    ${CMAKE_CURRENT_LIST_DIR}/postinst ${CMAKE_CURRENT_LIST_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

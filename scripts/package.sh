@@ -14,7 +14,7 @@ deb=$(ls "$PWD"/build/tarsel_*.deb)
 echo "== built $deb"
 [ "${1:-}" = "--check" ] || exit 0
 
-lintian --fail-on error --suppress-tags no-manual-page "$deb"
+lintian --fail-on error "$deb"
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "$deb" >/dev/null
 home=$(mktemp -d)
@@ -29,6 +29,10 @@ runtime=$(mktemp -d)
 XDG_RUNTIME_DIR="$runtime" systemd-analyze --user verify /usr/lib/systemd/user/tarsel-server.service
 rm -rf "$runtime"
 [ -f /usr/lib/udev/rules.d/70-tarsel-uinput.rules ] && [ -f /usr/lib/modules-load.d/tarsel.conf ]
+# Man pages, the documentation, the firewall profiles.
+[ -f /usr/share/man/man1/tarsel-server.1.gz ] && [ -f /usr/share/man/man1/tarselctl.1.gz ]
+[ -f /usr/share/doc/tarsel/docs/LINUX_INPUT.md ] && [ -f /etc/ufw/applications.d/tarsel ]
+python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' /usr/lib/firewalld/services/tarsel.xml
 desktop-file-validate /usr/share/applications/tarsel-server.desktop \
   /usr/share/applications/tarsel-server-kwin.desktop \
   /etc/xdg/autostart/tarsel-server.desktop
@@ -48,3 +52,9 @@ done
 [ -d "$home/.config/tarsel" ]  # the freedesktop place, not ~/Library
 [ ! -e "$home/Library" ]
 echo "== installed package answered ping; removing it"
+kill "$agent" 2>/dev/null || true
+wait "$agent" 2>/dev/null || true
+agent=""
+apt-get purge -y -qq tarsel >/dev/null  # the maintainer scripts run here too
+[ ! -e /etc/ufw/applications.d/tarsel ] && [ ! -e /usr/lib/udev/rules.d/70-tarsel-uinput.rules ]
+echo "== purged: nothing left"

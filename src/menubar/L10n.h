@@ -15,6 +15,7 @@ struct L10n {
     std::string openWebsite;
     std::string quit;
     std::string newVersionAvailable;
+    std::string downloadVersion;  // where nothing installs updates; "{}" is the version
     std::string upToDate;
     std::string checkForUpdates;
     std::string updDownloading;

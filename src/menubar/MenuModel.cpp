@@ -28,9 +28,15 @@ std::optional<MenuEntry> updateLine(const MenuInputs& in, const L10n& s) {
         case UpdateState::failed:
             break;
     }
-    if (in.latestVersion && compareVersionStrings(*in.latestVersion, in.appVersion) >= 1)
-        return command(s.newVersionAvailable + " (v" + *in.latestVersion + ")",
-                       MenuAction::performSelfUpdate);
+    if (in.latestVersion && compareVersionStrings(*in.latestVersion, in.appVersion) >= 1) {
+        if (in.canInstall)
+            return command(s.newVersionAvailable + " (v" + *in.latestVersion + ")",
+                           MenuAction::performSelfUpdate);
+        // Nothing here installs it: the item says what it does.
+        std::string title = s.downloadVersion;
+        title.replace(title.find("{}"), 2, *in.latestVersion);
+        return command(title, MenuAction::openDownloadPage);
+    }
     if (in.checkedOnce) return label(s.upToDate);
     return std::nullopt;
 }

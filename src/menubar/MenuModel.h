@@ -14,6 +14,7 @@ enum class MenuAction {
     openPairing,
     closePairing,
     performSelfUpdate,
+    openDownloadPage,
     manualCheckForUpdates,
     openWebsite,
     quit
@@ -37,6 +38,7 @@ struct MenuInputs {
     UpdateState updateState = UpdateState::idle;
     std::optional<std::string> latestVersion;
     bool checkedOnce = false;  // a check has succeeded
+    bool canInstall = true;    // the platform installs updates itself
 };
 
 std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& strings);

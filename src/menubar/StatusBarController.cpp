@@ -74,6 +74,7 @@ void StatusBarController::rebuildMenu() {
     in.updateState = updateState;
     in.latestVersion = latestVersion;
     in.checkedOnce = lastCheckedAt.has_value();
+    in.canInstall = hasInstaller(platform().host);
 
     std::weak_ptr<int> alive = alive_;
     std::vector<MenuItem> items;
@@ -90,6 +91,9 @@ void StatusBarController::rebuildMenu() {
                         break;
                     case MenuAction::performSelfUpdate:
                         performSelfUpdate();
+                        break;
+                    case MenuAction::openDownloadPage:
+                        openDownloadPage();
                         break;
                     case MenuAction::manualCheckForUpdates:
                         manualCheckForUpdates();

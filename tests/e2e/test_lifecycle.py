@@ -138,7 +138,7 @@ def test_a_signal_during_start_up_ends_it_in_order():
 
 
 UNIT = ".config/systemd/user/tarsel-server.service"
-WANTS = ".config/systemd/user/default.target.wants/tarsel-server.service"
+WANTS = ".config/systemd/user/graphical-session.target.wants/tarsel-server.service"
 
 
 def run_once(home):
@@ -166,7 +166,8 @@ def test_unit_is_written_enabled_accepted_by_systemd_and_logged_once(monkeypatch
                                   "🔍 포트 3000 사용 중인 프로세스 확인 중..."]
     settings = unit.read_text(encoding="utf-8").splitlines()
     for line in ('ExecStart="' + str(server).replace("%", "%%") + '"', "Restart=on-failure",
-                 "After=graphical-session.target", "WantedBy=default.target"):
+                 "After=graphical-session.target", "PartOf=graphical-session.target",
+                 "WantedBy=graphical-session.target"):
         assert line in settings
     assert not any(l.startswith("StandardOutput=") for l in settings)  # the journal keeps the log
     assert os.readlink(home / WANTS) == str(unit)

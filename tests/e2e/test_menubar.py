@@ -10,8 +10,7 @@ from tarsel_harness import READY, Agent, Phone, track, wait_until
 
 NEWER = json.dumps({"mac": {"latest": "1.0.17", "url": "https://x/get",
                             "dmg_url": "https://x/t.dmg", "sha256": "00" * 32}})
-INSTALL = "🔴  Install New Version (v1.0.17)"
-NO_INSTALLER = "이 플랫폼에서는 자동 설치를 지원하지 않음"
+INSTALL = "🔴  Download Version 1.0.17…"  # nothing installs updates on Linux
 PARSE_FAILED = "⚠️ version.json 파싱 실패"
 CHECK_FAILED = "⚠️ 업데이트 체크 실패: "
 CHECK_DONE = "✅ 업데이트 체크 완료: "
@@ -82,16 +81,12 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     assert agent.lines().count(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17") == 1
     assert update_lines(agent)[0] == ""  # nothing before the first check
 
-    # This host has no installer: the item falls back to the download page
-    # at once, downloads nothing and leaves the menu as it was.
+    # This host has no installer: the item opens the download page, asks
+    # nothing, downloads nothing and leaves the menu as it was.
     choose(tmp_path, INSTALL)
-    assert alert(agent, 1) == (
-        "자동 설치를 완료하지 못했습니다",
-        f"다운로드 페이지에서 직접 받아 설치할 수 있습니다.\n\n(사유: {NO_INSTALLER})",
-        ["다운로드 페이지 열기", "나중에"])
     # The manifest's page is not on the website: the built-in page is opened.
     assert agent.wait_effects("open_url", 1)[0]["url"] == f"https://{server.host}/downloads.html"
-    agent.wait_for(f"⚠️ 자동 업데이트 폴백: {NO_INSTALLER}")
+    assert agent.effects("alert") == []
     assert server.requests == ["/version.json"]  # one automatic check, nothing else
     assert list(tmp_path.glob("tsl_update*")) == []
     assert not any("⏳" in title for t in map(titles, agent.effects("menu")) for title in t)
@@ -161,7 +156,7 @@ def test_failed_checks_log_one_line_and_change_nothing(server, tmp_path):
 def test_korean_menu_and_quit_from_the_menu(server, tmp_path):
     server.serve(NEWER)
     agent = start({**server.env(), "LANGUAGE": "ko:en"}, tmp_path)
-    menu = wait_menu(agent, lambda t: "🔴  새 버전 설치 (v1.0.17)" in t)
+    menu = wait_menu(agent, lambda t: "🔴  버전 1.0.17 다운로드…" in t)
     assert (titles(menu)[0], titles(menu)[-1]) == ("⚪️  연결 대기 중", "종료")
     choose(tmp_path, "Quit")  # an English title is not in a Korean menu
     choose(tmp_path, "종료")

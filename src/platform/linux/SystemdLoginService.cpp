@@ -65,6 +65,7 @@ std::string systemdUserUnit(const std::string& executablePath) {
     return "[Unit]\n"
            "Description=Tarsel Server (phone remote keyboard and mouse)\n"
            "After=graphical-session.target\n"
+           "PartOf=graphical-session.target\n"
            "\n"
            "[Service]\n"
            "Type=simple\n"
@@ -75,7 +76,7 @@ std::string systemdUserUnit(const std::string& executablePath) {
            "RestartSec=3\n"
            "\n"
            "[Install]\n"
-           "WantedBy=default.target\n";
+           "WantedBy=graphical-session.target\n";
 }
 
 SystemdLoginService::SystemdLoginService(std::string homeDir, std::string systemctlPath,
@@ -101,7 +102,8 @@ Result<> SystemdLoginService::install(const std::string& executablePath,
         return failure(
             "systemd cannot start a program from this path (a quote, backslash or line break): " +
             executablePath);
-    const std::string wants = files::join(unitDir(), "default.target.wants");
+    // Started with the desktop session and ended with it: never in an SSH log-in.
+    const std::string wants = files::join(unitDir(), "graphical-session.target.wants");
     // The link comes first: the unit's presence means "installed", so a unit
     // written without its link would never be enabled by a later start. A
     // unit the user disabled (present, unlinked) stays as the user left it.

@@ -1,6 +1,6 @@
 #pragma once
 // Start at log-in through a systemd user unit, enabled the way
-// `systemctl --user enable` does it: a link in default.target.wants. Where a
+// `systemctl --user enable` does it: a link in graphical-session.target.wants. Where a
 // package installed the unit, that one counts and nothing is written. The
 // agent's output goes to the journal.
 #include <string>

@@ -44,7 +44,7 @@ TEST(SystemdRegistration, PackagedUnitsAndFailuresLeaveNoUnitOfOurOwn) {
     testing::LogCapture log;
     const std::string unit = home / ".config/systemd/user/tarsel-server.service";
     const std::string link =
-        home / ".config/systemd/user/default.target.wants/tarsel-server.service";
+        home / ".config/systemd/user/graphical-session.target.wants/tarsel-server.service";
     platform().login =
         std::make_unique<SystemdLoginService>(home.path(), "/bin/true", home / "usr/lib/user");
     auto failsOnce = [&] {

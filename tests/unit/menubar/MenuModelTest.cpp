@@ -58,6 +58,12 @@ TEST(MenuModel, UpdateLineForEveryStateAndVersion) {
         EXPECT_EQ(menu[menu.size() - 5].enabled, std::string(line).rfind("🔴", 0) == 0) << line;
         EXPECT_TRUE(menu[menu.size() - 4].enabled);  // Check for Updates… stays enabled
     }
+    MenuInputs noInstaller = base();  // nothing installs updates: the item says what it does
+    noInstaller.checkedOnce = true;
+    noInstaller.latestVersion = "1.0.17";
+    noInstaller.canInstall = false;
+    EXPECT_EQ(updateLine(noInstaller), "🔴  Download Version 1.0.17…");
+    EXPECT_EQ(updateLine(noInstaller, L10n::korean("h")), "🔴  버전 1.0.17 다운로드…");
     MenuInputs never = base();
     EXPECT_EQ(updateLine(never), "");
     never.updateState = S::failed;
