@@ -20,7 +20,7 @@ apt-get install -y -qq "$deb" >/dev/null
 home=$(mktemp -d)
 cleanup() {
   [ -n "${agent:-}" ] && kill "$agent" 2>/dev/null && wait "$agent" 2>/dev/null
-  apt-get purge -y -qq tarsel >/dev/null
+  if dpkg -s tarsel >/dev/null 2>&1; then apt-get purge -y -qq tarsel >/dev/null; fi
   rm -rf "$home"
 }
 trap cleanup EXIT
