@@ -138,7 +138,7 @@ void cleanupAndExit() {
     if (settled) FinalWork::instance().run();
     if (!StatusBarController::shared().isUpdateRestart) {
         platform().login->unload();
-        logLine("✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)");
+        logLine(platform().host.words.loginUnloaded);
     }
     logLine("✅ 정리 완료");
     Logger::instance().flush();

@@ -15,10 +15,10 @@ void ensureLaunchAgentInstalled() {
     const std::string executable =
         host.executablePath.empty() ? kDefaultExecutablePath : host.executablePath;
     if (auto installed = login.install(executable, agentLogPath(host.homeDir)); !installed) {
-        logLine("⚠️ LaunchAgent 등록 실패: " + installed.error());
+        logLine(platform().host.words.loginRegisterFailed + installed.error());
         return;
     }
-    logLine("✅ LaunchAgent 등록: " + path);
+    logLine(platform().host.words.loginRegistered + path);
     logLine("   → 다음 로그인·재부팅부터 자동 시작됨");
 }
 

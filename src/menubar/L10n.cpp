@@ -48,13 +48,26 @@ L10n L10n::english(const std::string& host) {
             "⚠️  Not listening on port 3000 — retrying"};
 }
 
+namespace {
+
+bool isKorean(const std::vector<std::string>& preferred) {
+    return !preferred.empty() && preferred.front().rfind("ko", 0) == 0;
+}
+
+}  // namespace
+
 L10n L10n::forLanguages(const std::vector<std::string>& preferred, const std::string& host) {
-    const std::string first = preferred.empty() ? "en" : preferred.front();
-    return first.rfind("ko", 0) == 0 ? korean(host) : english(host);
+    return isKorean(preferred) ? korean(host) : english(host);
 }
 
 const L10n& L10n::current() {
-    static const L10n strings = forLanguages(preferredLanguages(), platform().host.websiteHost);
+    static const L10n strings = [] {
+        const HostConstants& host = platform().host;
+        const std::vector<std::string> preferred = preferredLanguages();
+        L10n s = forLanguages(preferred, host.websiteHost);
+        s.macIP = isKorean(preferred) ? host.words.addressLabelKorean : host.words.addressLabel;
+        return s;
+    }();
     return strings;
 }
 

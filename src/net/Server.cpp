@@ -23,7 +23,7 @@ void printBanner() {
     const std::string rule(40, '=');
     logBlankLine();
     logLine(rule);
-    logLine("       🚀 맥 서버가 실행되었습니다");
+    logLine("       " + platform().host.words.serverStarted);
     logLine(rule);
     logLine("📡 내 IP 주소: " + getCurrentIP());
     logLine("🔒 접속 PIN : [ " + g.serverPIN + " ] (6 digits)");

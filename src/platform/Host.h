@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/HostWords.h"
+
 namespace tarsel {
 
 struct HostConstants {
@@ -18,6 +20,7 @@ struct HostConstants {
     // Earlier data directories whose files move into dataDir once.
     std::vector<std::string> legacyDataDirs;
     std::string websiteHost;  // maker's website, "host" or "host:port"
+    HostWords words;
 
     std::string lsofPath;
     std::string killPath;

@@ -157,7 +157,7 @@ def test_unit_is_written_enabled_accepted_by_systemd_and_logged_once(monkeypatch
     monkeypatch.setattr(tarsel_harness, "SERVER", server)
     lines = run_once(home)
     unit = home / UNIT
-    i = lines.index(f"✅ LaunchAgent 등록: {unit}")
+    i = lines.index(f"✅ 자동 시작 등록 (systemd 사용자 유닛): {unit}")
     # Start-up order: the permission line, the registration, the pairing window
     # (this start was given its PIN), then the port cleanup.
     assert lines[i - 1:i + 4] == ["✅ 손쉬운 사용 권한: 부여됨", lines[i],
@@ -178,7 +178,7 @@ def test_unit_is_written_enabled_accepted_by_systemd_and_logged_once(monkeypatch
                             capture_output=True, text=True)
     assert result.returncode == 0, result.stdout + result.stderr
     before = unit.stat().st_mtime_ns
-    assert not any(l.startswith("✅ LaunchAgent 등록") for l in run_once(home))
+    assert not any(l.startswith("✅ 자동 시작 등록") for l in run_once(home))
     assert unit.stat().st_mtime_ns == before
 
 
@@ -190,10 +190,10 @@ def test_an_existing_unit_is_left_untouched_and_nothing_is_logged():
     lines = run_once(home)
     assert unit.read_text() == "# edited by the user\n[Service]\nExecStart=/bin/false\n"
     assert not (home / WANTS).exists()  # a disabled unit stays disabled
-    assert not any(l.startswith(("✅ LaunchAgent 등록", "⚠️ LaunchAgent 등록 실패")) for l in lines)
+    assert not any(l.startswith(("✅ 자동 시작 등록", "⚠️ 자동 시작 등록 실패")) for l in lines)
 
 
-SHUTDOWN = ["", "🛑 서버 종료 중...", "✅ LaunchAgent 내림 (KeepAlive 자동재시작 차단)", "✅ 정리 완료"]
+SHUTDOWN = ["", "🛑 서버 종료 중...", "✅ 사용자 서비스 내림 (자동 재시작 차단)", "✅ 정리 완료"]
 
 
 @pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])

@@ -68,7 +68,7 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     menu = wait_menu(agent, lambda t: INSTALL in t and t[0] == "✅  Connected")
     t = titles(menu)
     assert t[:3] == ["✅  Connected", "    iPhone (127.0.0.1)", "---"]
-    assert t[3].startswith("Mac IP:  ") and len(t[3]) > len("Mac IP:  ")
+    assert t[3].startswith("Computer IP:  ") and len(t[3]) > len("Computer IP:  ")
     # Started with a PIN on the command line: pairing is open for ten minutes.
     assert t[5].startswith("Pairing (9:") and t[5].endswith(" left)"), t
     assert t[4:5] + t[6:] == ["PIN:  246810", "Close Pairing", "---", "Tarsel v1.0.16", INSTALL,

@@ -123,6 +123,18 @@ std::string configHome(const std::string& home) {
     return configured.empty() || configured.front() != '/' ? home + "/.config" : configured;
 }
 
+// Start at log-in is a systemd user unit here, and the computer is no Mac.
+HostWords linuxWords() {
+    HostWords w;
+    w.serverStarted = "🚀 Tarsel 서버가 실행되었습니다";
+    w.loginRegistered = "✅ 자동 시작 등록 (systemd 사용자 유닛): ";
+    w.loginRegisterFailed = "⚠️ 자동 시작 등록 실패: ";
+    w.loginUnloaded = "✅ 사용자 서비스 내림 (자동 재시작 차단)";
+    w.addressLabel = "Computer IP";
+    w.addressLabelKorean = "컴퓨터 IP";
+    return w;
+}
+
 }  // namespace
 
 HostConstants linuxHostConstants() {
@@ -133,6 +145,7 @@ HostConstants linuxHostConstants() {
     h.dataDir = configHome(h.homeDir) + "/tarsel";
     h.legacyDataDirs = {h.homeDir + "/Library/Application Support/TarselServer"};
     h.websiteHost = envOr("TARSEL_WEBSITE_HOST", TARSEL_DEFAULT_WEBSITE_HOST);
+    h.words = linuxWords();
     h.lsofPath = firstExisting({"/usr/bin/lsof", "/usr/sbin/lsof"});
     h.killPath = firstExisting({"/bin/kill", "/usr/bin/kill"});
     h.systemctlPath = firstExisting({"/usr/bin/systemctl", "/bin/systemctl"});

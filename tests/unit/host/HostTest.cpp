@@ -51,7 +51,7 @@ TEST(SystemdRegistration, PackagedUnitsAndFailuresLeaveNoUnitOfOurOwn) {
         log.clear();
         ensureLaunchAgentInstalled();
         ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_EQ(log.lines()[0].rfind("⚠️ LaunchAgent 등록 실패: ", 0), 0u)
+        EXPECT_EQ(log.lines()[0].rfind("⚠️ 자동 시작 등록 실패: ", 0), 0u)
             << log.lines()[0];
         EXPECT_FALSE(fs::exists(unit));
     };
