@@ -27,16 +27,23 @@ constexpr Seconds kReadSettle{0.02};
 class ReadWait {
   public:
     void done() {
-        std::lock_guard lock(mutex_);
-        if (std::exchange(done_, true) || !resume_) return;
-        std::exchange(resume_, nullptr)();
+        Task resume;
+        {
+            std::lock_guard lock(mutex_);
+            if (std::exchange(done_, true)) return;
+            resume = std::exchange(resume_, nullptr);
+        }
+        if (resume) resume();
     }
     void resumeWith(Task resume) {
-        std::lock_guard lock(mutex_);
-        if (done_)
-            resume();
-        else
-            resume_ = std::move(resume);
+        {
+            std::lock_guard lock(mutex_);
+            if (!done_) {
+                resume_ = std::move(resume);
+                return;
+            }
+        }
+        resume();
     }
 
   private:
@@ -44,6 +51,14 @@ class ReadWait {
     bool done_ = false;
     Task resume_;
 };
+
+// Made outside the coroutine, so each callback owns its reference to the wait.
+Task ending(std::shared_ptr<ReadWait> read) {
+    return [read = std::move(read)] { read->done(); };
+}
+std::function<void(Task)> resumingAfter(std::shared_ptr<ReadWait> read) {
+    return [read = std::move(read)](Task resume) { read->resumeWith(std::move(resume)); };
+}
 
 void setClipboard(const std::string& text) {
     platform().clipboard->setText(text);
@@ -56,7 +71,7 @@ asio::awaitable<void> paste(std::string text, bool hold) {
     std::function<void(Task)> onMainThread = [&text, hold, read](Task done) {
         platform().mainLoop->post([text, hold, read, done] {
             setClipboard(text);
-            if (read) platform().clipboard->onNextRead([read] { read->done(); });
+            if (read) platform().clipboard->onNextRead(ending(read));
             platform().input->postKey(kV, true, flag::command);
             if (hold) {
                 logLine("📝 텍스트 입력: " + clipForLog(text));
@@ -72,8 +87,8 @@ asio::awaitable<void> paste(std::string text, bool hold) {
         platform().input->postKey(kV, false, flag::command);
     }
     if (!read) co_return;
-    keyQueue().after(kReadLimit, [read] { read->done(); });
-    co_await keyQueue().until([read](Task resume) { read->resumeWith(std::move(resume)); });
+    keyQueue().after(kReadLimit, ending(read));
+    co_await keyQueue().until(resumingAfter(read));
     co_await keyQueue().pause(kReadSettle);
 }
 
