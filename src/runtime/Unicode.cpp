@@ -46,8 +46,25 @@ bool isWhitespaceOrNewline(UChar32 c) {
     return t == U_SPACE_SEPARATOR || t == U_LINE_SEPARATOR || t == U_PARAGRAPH_SEPARATOR;
 }
 
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// Command names are nearly always ASCII: there a code point is a byte, and the
+// answer is ICU's without decoding, allocating or calling ICU.
+template <class Pred>
+std::string trimAscii(std::string_view text, Pred pred) {
+    size_t b = 0, e = text.size();
+    while (b < e && pred(static_cast<UChar32>(text[b]))) ++b;
+    while (e > b && pred(static_cast<UChar32>(text[e - 1]))) --e;
+    return std::string(text.substr(b, e - b));
+}
+
 template <class Pred>
 std::string trim(std::string_view text, Pred pred) {
+    if (isAscii(text)) return trimAscii(text, pred);
     auto cps = codePoints(text);
     size_t b = 0, e = cps.size();
     while (b < e && pred(cps[b])) ++b;
@@ -95,6 +112,12 @@ std::string trimWhitespaces(std::string_view text) {
 }
 
 std::string toLower(std::string_view text) {
+    if (isAscii(text)) {
+        std::string out(text);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    }
     icu::UnicodeString s = toIcu(text);
     s.toLower(icu::Locale::getRoot());
     return toUtf8(s);
