@@ -93,13 +93,13 @@ Outcome openInput(const InputChoice& choice, NativeSession& session) {
 // EWMH where the session is X11; on Wayland only the desktop's own source
 // knows native windows.
 std::function<std::string()> frontmostSource(InputPath path, const SessionFacts& facts,
-                                             NativeSession& session) {
+                                             NativeSession& session,
+                                             const std::shared_ptr<X11Desktop>& desktop) {
     if (auto native = session.frontmost()) return native;
     if (isWayland(facts) && path != InputPath::xtest) {
         logLine("🪟 [Workspace] front-most application: none (this desktop reports none)");
         return nullptr;
     }
-    std::shared_ptr<X11Desktop> desktop = X11Desktop::open();
     if (!desktop) return nullptr;
     logLine("🪟 [Workspace] front-most application: EWMH");
     return [desktop] { return desktop->frontmostApplicationId(); };
@@ -134,12 +134,14 @@ void installDesktopPorts(Platform& p, Executors& executors) {
     p.release = [session] { session->release(); };
     if (!input.events) return session->watch(executors.network.get_executor());
     p.input = std::move(input.events);
-    p.workspace =
-        std::make_unique<LinuxWorkspace>(frontmostSource(path, facts, *session), input.overview);
+    // One connection for the desktop's facts and its "show desktop" action.
+    std::shared_ptr<X11Desktop> desktop = X11Desktop::open();
+    p.workspace = std::make_unique<LinuxWorkspace>(frontmostSource(path, facts, *session, desktop),
+                                                   input.overview);
     // Every listener is in place before the first event is handled.
     session->watch(executors.network.get_executor());
-    p.scripts = std::make_unique<LinuxScripts>(executors.global, X11Desktop::open(),
-                                               p.workspace.get(), input.overview);
+    p.scripts = std::make_unique<LinuxScripts>(executors.global, desktop, p.workspace.get(),
+                                               input.overview);
 }
 
 }  // namespace tarsel

@@ -30,7 +30,6 @@ class WaylandConnection : public std::enable_shared_from_this<WaylandConnection>
     // The first global of `interface`, at most `version`; null if not offered.
     void* bind(const wl_interface* interface, uint32_t version);
     wl_seat* seat() const { return seat_; }
-    wl_display* display() const { return display_; }
 
     // Start-up only: waits for the compositor to have handled every request.
     bool roundtrip();
