@@ -12,10 +12,11 @@ RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins qt6-wayland wl-clipboar
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   xvfb xauth x11-utils x11-xkb-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
   openssl shellcheck systemd clang libclang-rt-14-dev imagemagick trayer
-  dpkg-dev lintian desktop-file-utils clang-format clang-tidy-14 sway)
+  dpkg-dev lintian desktop-file-utils clang-format clang-tidy-14 sway
+  xterm python3-gi gir1.2-gtk-4.0 gir1.2-vte-3.91)
 
 # The desktops the Wayland tests start headless (about 300 packages, 4 minutes).
-WAYLAND_PKGS=(mutter kwin-wayland libkf5service-bin python3-gi gir1.2-gtk-4.0 libglib2.0-bin wev)
+WAYLAND_PKGS=(mutter kwin-wayland libkf5service-bin libglib2.0-bin wev)
 
 want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST_PKGS[@]}")

@@ -10,6 +10,7 @@ SerialQueue* mouse = nullptr;
 SerialQueue* keys = nullptr;
 Clock* clock = nullptr;
 Backlog* waiting = nullptr;
+HeldKeys* held = nullptr;
 
 }  // namespace
 
@@ -19,6 +20,7 @@ void installQueues(const asio::any_io_executor& network, Timers& timers, Clock& 
     mouse = new SerialQueue("com.remote.mouseQueue", network, timers);
     keys = new SerialQueue("com.tarsel.keyQueue", network, timers);
     waiting = new Backlog();
+    held = new HeldKeys();
 }
 
 SerialQueue& mouseQueue() {
@@ -33,6 +35,11 @@ Clock& inputClock() {
 Backlog& backlog() {
     if (!waiting) std::abort();
     return *waiting;
+}
+
+HeldKeys& heldKeys() {
+    if (!held) std::abort();
+    return *held;
 }
 
 SerialQueue& keyQueue() {

@@ -1,5 +1,6 @@
 #pragma once
 // The input subsystem's two serial queues.
+#include "input/HeldKeys.h"
 #include "runtime/Backlog.h"
 #include "runtime/Clock.h"
 #include "runtime/SerialQueue.h"
@@ -21,5 +22,7 @@ SerialQueue& mouseQueue();
 SerialQueue& keyQueue();
 // What each phone has waiting in the two queues.
 Backlog& backlog();
+// The key queue's held keys.
+HeldKeys& heldKeys();
 
 }  // namespace tarsel::KeyMapProcessor

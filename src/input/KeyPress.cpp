@@ -15,9 +15,12 @@ void pressKey(KeyCode keyCode, EventFlags modifiers) {
     // The down is posted in call order; the hold is a timer, so the queue
     // moves on at once and a burst of presses never holds the thread.
     keyQueue().async([keyCode, modifiers, waiting = backlog().claim(0)] {
+        const auto press = heldKeys().press(keyCode);
+        if (press.wasDown) platform().input->postKey(keyCode, false, modifiers);
         platform().input->postKey(keyCode, true, modifiers);
-        keyQueue().after(kKeyHold, [keyCode, modifiers] {
-            platform().input->postKey(keyCode, false, modifiers);
+        keyQueue().after(kKeyHold, [keyCode, modifiers, id = press.id] {
+            if (heldKeys().release(keyCode, id))
+                platform().input->postKey(keyCode, false, modifiers);
         });
     });
 }

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "input/CommandFamilies.h"
+#include "input/EditingChords.h"
 #include "input/KeyMap.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
@@ -19,13 +20,11 @@ constexpr EventFlags cmd = flag::command;
 constexpr EventFlags shift = flag::shift;
 constexpr EventFlags opt = flag::option;
 
-constexpr std::array<FixedKey, 29> kFixedKeys{{
+constexpr std::array<FixedKey, 27> kFixedKeys{{
     {"back", 33, cmd},
     {"go_back", 33, cmd},
     {"forward", 30, cmd},
     {"go_forward", 30, cmd},
-    {"copy", 8, cmd},
-    {"paste", 9, cmd},
     {"cut", 7, cmd},
     {"save", 1, cmd},
     {"undo", 6, cmd},
@@ -75,6 +74,20 @@ bool runFixedKey(const std::string& name) {
     return false;
 }
 
+// Copy and paste follow the front-most application (a terminal's own chords).
+bool runEditingChord(const std::string& name) {
+    if (name != "copy" && name != "paste") return false;
+    const EditingKeys keys = platform().workspace->frontmostEditingKeys();
+    const auto chord = name == "copy" ? copyChord(keys) : pasteChord(keys);
+    if (chord)
+        pressKey(chord->key, chord->modifiers);
+    else
+        logLine(
+            "⌨️ [Input] copy: nothing sent to this terminal (Control-Shift-C would interrupt "
+            "its program; a selection there is already copied)");
+    return true;
+}
+
 bool runScreenshotOrSound(const std::string& name) {
     if (name == "screenshot_full" || name == "screenshot")
         takeScreenshot("full");
@@ -115,7 +128,8 @@ bool runApplication(const std::string& name) {
 }  // namespace
 
 bool runShortcutCommand(const std::string& name) {
-    return runFixedKey(name) || runScreenshotOrSound(name) || runApplication(name);
+    return runFixedKey(name) || runEditingChord(name) || runScreenshotOrSound(name) ||
+           runApplication(name);
 }
 
 }  // namespace tarsel::KeyMapProcessor

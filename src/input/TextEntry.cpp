@@ -1,4 +1,5 @@
-// Text entry through the clipboard and the paste chord Command-V.
+// Text entry through the clipboard and the paste chord: Command-V, or in a
+// terminal Shift-Insert with the primary selection set too.
 //
 // Both kinds of paste are steps of the key queue: the clipboard is set on the
 // main thread (which must stay free to serve the focused application's
@@ -10,6 +11,7 @@
 // would overtake the text.
 #include <mutex>
 
+#include "input/EditingChords.h"
 #include "input/InputQueues.h"
 #include "input/KeyMap.h"
 #include "platform/Platform.h"
@@ -19,7 +21,6 @@
 namespace tarsel::KeyMapProcessor {
 namespace {
 
-constexpr KeyCode kV = 9;
 constexpr Seconds kReadLimit{0.5};
 constexpr Seconds kReadSettle{0.02};
 
@@ -60,23 +61,30 @@ std::function<void(Task)> resumingAfter(std::shared_ptr<ReadWait> read) {
     return [read = std::move(read)](Task resume) { read->resumeWith(std::move(resume)); };
 }
 
-void setClipboard(const std::string& text) {
-    platform().clipboard->setText(text);
+// Sets the clipboard (and the primary selection for a terminal) and answers
+// the chord that pastes it into the front-most application.
+Chord setClipboard(const std::string& text) {
+    const EditingKeys keys = platform().workspace->frontmostEditingKeys();
+    const bool primary =
+        keys != EditingKeys::standard && platform().clipboard->setTextAndPrimary(text);
+    if (!primary) platform().clipboard->setText(text);
+    return textPasteChord(keys, primary);
 }
 
 // The clipboard is set and the chord's down posted in one main-thread turn,
 // so the focused application reads this text and no other.
 asio::awaitable<void> paste(std::string text, bool hold) {
     auto read = platform().clipboard->seesReads() ? std::make_shared<ReadWait>() : nullptr;
-    std::function<void(Task)> onMainThread = [&text, hold, read](Task done) {
-        platform().mainLoop->post([text, hold, read, done] {
-            setClipboard(text);
+    Chord chord{};
+    std::function<void(Task)> onMainThread = [&text, &chord, hold, read](Task done) {
+        platform().mainLoop->post([text, &chord, hold, read, done] {
+            chord = setClipboard(text);
             if (read) platform().clipboard->onNextRead(ending(read));
-            platform().input->postKey(kV, true, flag::command);
+            platform().input->postKey(chord.key, true, chord.modifiers);
             if (hold) {
                 logLine("📝 텍스트 입력: " + clipForLog(text));
             } else {
-                platform().input->postKey(kV, false, flag::command);
+                platform().input->postKey(chord.key, false, chord.modifiers);
             }
             done();
         });
@@ -84,7 +92,7 @@ asio::awaitable<void> paste(std::string text, bool hold) {
     co_await keyQueue().until(std::move(onMainThread));
     if (hold) {
         co_await keyQueue().pause(kKeyHold);
-        platform().input->postKey(kV, false, flag::command);
+        platform().input->postKey(chord.key, false, chord.modifiers);
     }
     if (!read) co_return;
     keyQueue().after(kReadLimit, ending(read));

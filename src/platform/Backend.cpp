@@ -15,6 +15,7 @@
 #include "platform/linux/SystemdLoginService.h"
 #include "platform/linux/WlClipboard.h"
 #include "platform/linux/X11Accessibility.h"
+#include "platform/linux/X11Clipboard.h"
 #include "platform/posix/LaunchdLoginService.h"
 #include "platform/record/RecordAdvertiser.h"
 #include "platform/record/RecordClipboard.h"
@@ -28,7 +29,6 @@
 #include "runtime/Log.h"
 #ifdef TARSEL_WITH_QT
 #include "platform/qt/QtAlerts.h"
-#include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtStatusItem.h"
 #endif
@@ -134,11 +134,11 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     }
     auto p = headless();
     p->backendName = "x11";
+    if (auto clipboard = X11Clipboard::open()) p->clipboard = std::move(clipboard);
 #ifdef TARSEL_WITH_QT
     // XTest needs X11; under Wayland the clipboard goes through XWayland too.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "xcb", 1);
     p->mainLoop = std::make_unique<QtMainLoop>(argc, argv);
-    p->clipboard = std::make_unique<QtClipboard>();
     p->alerts = std::make_unique<QtAlerts>();
     p->statusItem = std::make_unique<QtStatusItem>();
 #else

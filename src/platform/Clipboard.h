@@ -10,6 +10,12 @@ class Clipboard {
     virtual ~Clipboard() = default;
     virtual void setText(const std::string& utf8) = 0;  // clears, then sets plain text
     virtual std::string text() = 0;
+    // Also sets the primary selection (what Shift-Insert pastes in a
+    // terminal); false where there is none to set.
+    virtual bool setTextAndPrimary(const std::string& utf8) {
+        setText(utf8);
+        return false;
+    }
 
     // Whether this clipboard sees an application read the text it set.
     virtual bool seesReads() const { return false; }

@@ -12,9 +12,9 @@ import tempfile
 
 import pytest
 
+from native_probe import Probe, motions
 from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
-PROBE = pathlib.Path(__file__).with_name("gtk_probe.py")
 TEXT = "안녕하세요 👋🏽 wayland"
 KWIN_ENTRY = pathlib.Path("/usr/local/share/applications/tarsel-server-kwin.desktop")
 ROOT = pathlib.Path(__file__).resolve().parents[2]
@@ -156,30 +156,6 @@ class Removal:
 
     def close(self):
         self.path.unlink(missing_ok=True)
-
-
-class Probe:
-    def __init__(self, session, app_id):
-        gtk = subprocess.run([sys.executable, "-c", "import gi; gi.require_version('Gtk', '4.0')"],
-                             capture_output=True)
-        require(gtk.returncode == 0, "python3-gi with GTK 4 (gir1.2-gtk-4.0)")
-        self.out = pathlib.Path(tempfile.mktemp(prefix="tarsel-probe-"))
-        env = {**os.environ, **session, "GDK_BACKEND": "wayland", "GSK_RENDERER": "cairo",
-               "DBUS_SESSION_BUS_ADDRESS": "unix:path=/dev/null", "XDG_RUNTIME_DIR": "/tmp"}
-        env.pop("DISPLAY", None)
-        with open(self.out, "w") as out:
-            track(subprocess.Popen([sys.executable, str(PROBE), app_id], env=env, stdout=out,
-                                   stderr=subprocess.DEVNULL))
-
-    def lines(self):
-        return self.out.read_text().splitlines() if self.out.exists() else []
-
-    def wait(self, line, timeout=10):
-        assert wait_until(lambda: line in self.lines(), timeout), (line, self.lines()[-4:])
-
-
-def motions(lines):
-    return [tuple(map(float, l.split()[1:3])) for l in lines if l.startswith("MOTION ")]
 
 
 def report_as_the_gnome_extension(session, app_id):

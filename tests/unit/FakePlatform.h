@@ -83,17 +83,23 @@ struct FakeInput : Journaled<InputEvents> {
 struct FakeClipboard : Journaled<Clipboard> {
     using Journaled::Journaled;
     void setText(const std::string& t) override { journal.add("clipboard " + (text_ = t)); }
+    bool setTextAndPrimary(const std::string& t) override {
+        if (primary) journal.add("primary " + (text_ = t));
+        return primary;
+    }
     std::string text() override { return text_; }
     bool seesReads() const override { return reads; }
     void onNextRead(std::function<void()> done) override { onRead = std::move(done); }
     std::string text_;
-    bool reads = false;  // like the Wayland clipboards when set
+    bool reads = false;    // like the Wayland clipboards when set
+    bool primary = false;  // like the X11 clipboard when set
     std::function<void()> onRead;
 };
 
 struct FakeWorkspace : Journaled<Workspace> {
     using Journaled::Journaled;
     std::string frontmostApplicationId() override { return front; }
+    EditingKeys frontmostEditingKeys() override { return keys; }
     void openTool(const std::vector<std::string>& args) override {
         std::string e = "open";
         for (auto& a : args) e += " " + a;
@@ -103,6 +109,7 @@ struct FakeWorkspace : Journaled<Workspace> {
     bool isApplicationInstalled(const std::string& id) override { return installed.count(id) > 0; }
     void launchApplication(const std::string& name) override { journal.add("launch " + name); }
     std::string front;
+    EditingKeys keys = EditingKeys::standard;
     std::set<std::string> installed{"com.google.Chrome"};
 };
 

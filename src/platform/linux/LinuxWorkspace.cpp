@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/linux/DesktopLaunch.h"
+#include "platform/linux/TerminalApps.h"
 #include "runtime/Files.h"
 
 namespace tarsel {
@@ -75,6 +76,10 @@ std::optional<std::vector<std::string>> LinuxWorkspace::commandFor(const std::st
 
 std::string LinuxWorkspace::frontmostApplicationId() {
     return frontmost_ ? frontmost_() : "";
+}
+
+EditingKeys LinuxWorkspace::frontmostEditingKeys() {
+    return editingKeysFor(frontmostApplicationId());
 }
 
 void LinuxWorkspace::openTool(const std::vector<std::string>& args) {

@@ -18,6 +18,7 @@ class LinuxWorkspace : public Workspace {
         : frontmost_(std::move(frontmost)), overview_(std::move(overview)) {}
 
     std::string frontmostApplicationId() override;
+    EditingKeys frontmostEditingKeys() override;
     void openTool(const std::vector<std::string>& args) override;
     bool openURL(const std::string& url) override;
     bool isApplicationInstalled(const std::string& bundleId) override;

@@ -64,11 +64,37 @@ std::optional<unsigned long> X11Desktop::cardinalProperty(Window window, const c
     return out;
 }
 
+// Without a window manager's word, the window with the keyboard focus: the
+// one under the pointer where focus follows it.
+Window X11Desktop::focusedTopLevel() {
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    const Window root = DefaultRootWindow(display_);
+    if (focus == PointerRoot) {
+        Window rootReturn = None, child = None;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned int mask = 0;
+        XQueryPointer(display_, root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
+        return child;
+    }
+    // Up to the root's child: the top-level window that carries WM_CLASS.
+    for (Window w = focus; w != None && w != root;) {
+        Window parentRoot = None, parent = None, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display_, w, &parentRoot, &parent, &children, &count)) return None;
+        if (children) XFree(children);
+        if (parent == root) return w;
+        w = parent;
+    }
+    return None;
+}
+
 std::string X11Desktop::frontmostApplicationId() {
     std::lock_guard lock(mutex_);
     auto active = cardinalProperty(DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW", XA_WINDOW);
-    if (!active || *active == 0) return "";
-    const Window window = *active;
+    const Window window = active && *active != 0 ? *active : focusedTopLevel();
+    if (window == None) return "";
     for (const char* name : {"_GTK_APPLICATION_ID", "_KDE_NET_WM_DESKTOP_FILE"}) {
         auto id = stringProperty(window, name);
         if (id && !id->empty() && id->find('\0') == std::string::npos)

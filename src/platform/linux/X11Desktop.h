@@ -15,14 +15,15 @@ class X11Desktop {
     static std::unique_ptr<X11Desktop> open();  // null without a display
     ~X11Desktop();
 
-    // The active window's desktop-file id where it names one, else the class
-    // of its WM_CLASS; "" when no window is active.
+    // The active (else the focused) window's desktop-file id where it names
+    // one, else the class of its WM_CLASS; "" when there is none.
     std::string frontmostApplicationId();
     void toggleShowingDesktop();
 
   private:
     explicit X11Desktop(Display* display) : display_(display) {}
     std::optional<std::string> stringProperty(Window window, const char* name);
+    Window focusedTopLevel();
     std::optional<unsigned long> cardinalProperty(Window window, const char* name, Atom type);
 
     Display* display_;

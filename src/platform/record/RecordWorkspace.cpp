@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "platform/linux/TerminalApps.h"
 #include "runtime/Files.h"
 
 namespace tarsel {
@@ -22,6 +23,11 @@ std::string RecordWorkspace::frontmostApplicationId() {
     while (!id.empty() && (id.back() == '\n' || id.back() == '\r' || id.back() == ' '))
         id.pop_back();
     return id;
+}
+
+// Terminals as the Linux desktop knows them.
+EditingKeys RecordWorkspace::frontmostEditingKeys() {
+    return editingKeysFor(frontmostApplicationId());
 }
 
 void RecordWorkspace::openTool(const std::vector<std::string>& args) {

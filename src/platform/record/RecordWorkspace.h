@@ -18,6 +18,7 @@ class RecordWorkspace : public Workspace {
     RecordWorkspace(std::shared_ptr<Recorder> recorder, std::string frontmostFile,
                     std::optional<std::string> installed);
     std::string frontmostApplicationId() override;
+    EditingKeys frontmostEditingKeys() override;
     void openTool(const std::vector<std::string>& args) override;
     bool openURL(const std::string& url) override;
     bool isApplicationInstalled(const std::string& bundleId) override;

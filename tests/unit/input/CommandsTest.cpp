@@ -151,6 +151,33 @@ TEST_F(Commands, UnknownCombinationsAndTypedTextAreLogged) {
                               "📝 텍스트 입력: Hello\\nWorld"}));
 }
 
+// A terminal never gets Control-C or Control-V: a text goes by Shift-Insert
+// where the primary selection holds it too.
+TEST_F(Commands, CopyAndPasteInTerminalsNeitherInterruptNorInsertLiterally) {
+    using K = EditingKeys;
+    const struct {
+        K keys;
+        bool primary;
+        const char *copy, *paste, *typed;
+    } rows[] = {
+        {K::standard, true, "8+cmd", "9+cmd", "clipboard Hi | 9+cmd"},
+        {K::terminal, true, "8+cmd+shift", "9+cmd+shift", "primary Hi | 114+shift"},
+        {K::terminal, false, "8+cmd+shift", "9+cmd+shift", "clipboard Hi | 9+cmd+shift"},
+        {K::bareTerminal, true, "", "114+shift", "primary Hi | 114+shift"},
+        {K::bareTerminal, false, "", "114+shift", "clipboard Hi | 114+shift"},
+    };
+    for (const auto& row : rows) {
+        fakes().workspace->keys = row.keys;
+        fakes().clipboard->primary = row.primary;
+        for (auto [command, expected] :
+             {std::pair{"copy", row.copy}, {"paste", row.paste}, {"Hi", row.typed}}) {
+            journal().clear();
+            handleCommand(command, std::nullopt, std::nullopt);
+            EXPECT_EQ(compact(effects()), expected) << command << " " << int(row.keys);
+        }
+    }
+}
+
 TEST(LocalPlayer, MarkersAreCaseSensitiveSubstrings) {
     for (const char* id : {"com.apple.quicktimeplayerx", "com.colliderli.iina", "io.mpv",
                            "com.eltima.elmedia-video", "com.movist.movistpro", "org.videolan.vlc"})

@@ -13,6 +13,8 @@ class InputTest : public ::testing::Test {
         settle();
         journal().clear();
         fakes().workspace->front = "";
+        fakes().workspace->keys = EditingKeys::standard;
+        fakes().clipboard->primary = false;
         fakes().input->at = {500, 400};
         fakes().clock.advance(10);  // no click series carries over between tests
     }

@@ -110,6 +110,12 @@ TEST_F(Queues, HoldsLastTheirTimeAndThePasteWaitsForTheScreenshot) {
                             "up 55", "clipboard x", pasteDown, pasteUp}));
     EXPECT_EQ(journal().times(),
               (Times{0, 0, 0.02, 0.04, 0.05, 0.11, 0.13, 0.15, 0.15, 0.15, 0.2}));
+    // A key pressed again while held is let go first, and held its full time.
+    journal().clear();
+    pressKey(36, 0);
+    pressKey(36, 0);
+    EXPECT_EQ(effects(), (V{"down 36", "up 36", "down 36", "up 36"}));
+    EXPECT_EQ(journal().times(), (Times{0, 0, 0, 0.05}));
     // Only the exact "part" selects an area.
     for (const char* mode : {"part", "", "PART"}) {
         journal().clear();

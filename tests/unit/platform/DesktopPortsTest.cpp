@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "TestFiles.h"
+#include "platform/linux/TerminalApps.h"
 #include "platform/linux/X11Accessibility.h"
 #ifdef TARSEL_WITH_QT
 #include <QApplication>
@@ -28,6 +29,30 @@ TEST(X11Accessibility, SettingsOpenTheReadmeBesideTheBuild) {
     if (!std::filesystem::exists("/usr/share/doc/tarsel/README.md")) {  // else the installed copy
         EXPECT_EQ(elsewhere.settingsTarget(), "https://example.org/#troubleshooting");
     }
+}
+
+// Known terminals by desktop id or WM_CLASS in any case; others by their
+// desktop entry's category.
+TEST(TerminalApps, ListedOrCategorisedTerminalsTakeTheirOwnChords) {
+    testing::TempDir dir;
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    std::filesystem::create_directory(dir / "applications");
+    testing::writeText(dir / "applications/org.example.Term.desktop",
+                       "[Desktop Entry]\nCategories=System;TerminalEmulator;\n");
+    testing::writeText(dir / "applications/org.example.Editor.desktop",
+                       "[Desktop Entry]\nName=TerminalEmulator\nCategories=Utility;\n");
+    using K = EditingKeys;
+    const std::pair<const char*, K> rows[] = {{"org.gnome.Terminal", K::terminal},
+                                              {"Alacritty", K::terminal},
+                                              {"XTerm", K::bareTerminal},
+                                              {"URxvt", K::bareTerminal},
+                                              {"org.example.Term", K::bareTerminal},
+                                              {"org.example.Editor", K::standard},
+                                              {"firefox", K::standard},
+                                              {"", K::standard},
+                                              {"../applications/org.example.Term", K::standard}};
+    for (auto [id, keys] : rows) EXPECT_EQ(editingKeysFor(id), keys) << id;
+    unsetenv("XDG_DATA_HOME");
 }
 
 #ifdef TARSEL_WITH_QT
