@@ -19,6 +19,7 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-uinput.conf DESTINATION lib/modul
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_SOURCE_DIR}/README.md
         ${CMAKE_SOURCE_DIR}/SECURITY.md DESTINATION share/doc/tarsel)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs DESTINATION share/doc/tarsel)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/TROUBLESHOOTING.md DESTINATION share/tarsel)
 # Firewalls that know applications by name: ufw and firewalld.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel.ufw DESTINATION /etc/ufw/applications.d
         RENAME tarsel)

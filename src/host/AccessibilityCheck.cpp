@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "host/LaunchAgentPlist.h"
+#include "menubar/AlertWords.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
 #include "runtime/Process.h"
@@ -11,37 +12,27 @@ namespace tarsel {
 namespace {
 
 // The host's own step, where it knows one, follows the general advice.
-AlertSpec permissionAlert() {
+AlertSpec permissionAlert(const AlertWords& w) {
     AlertSpec alert;
-    alert.message = "손쉬운 사용 권한이 필요합니다";
-    alert.informative =
-        "Tarsel 서버가 키보드와 마우스를 제어하려면 권한이 필요합니다.\n\n"
-        "▶ 시스템 설정 열기:\n"
-        "  손쉬운 사용 페이지로 이동합니다.\n"
-        "  처음 설치라면 Tarsel 항목을 추가하고 토글을 켜주세요.\n"
-        "  업데이트 후 동작 안 함이라면 토글을 OFF → ON 으로 한 번 껐다 켜보세요.\n\n"
-        "▶ 강제 복구:\n"
-        "  위 방법으로 안 될 때만 사용하세요.\n"
-        "  권한 기록을 초기화하고 앱을 재시작합니다.\n"
-        "  재시작 후 시스템 설정에서 Tarsel를 새로 추가해주세요.";
+    alert.message = w.permissionTitle;
+    alert.informative = w.permissionText;
     if (const std::string fix = platform().accessibility->fix(); !fix.empty())
         alert.informative += "\n\n▶ " + fix;
-    alert.buttons = {"시스템 설정 열기", "강제 복구", "나중에"};
+    alert.buttons = {w.openSettings};
+    if (!w.forceReset.empty()) alert.buttons.push_back(w.forceReset);
+    alert.buttons.push_back(w.later);
     alert.warning = true;
     return alert;
 }
 
 void showPermissionAlert() {
-    switch (platform().alerts->runModal(permissionAlert())) {
-        case 1000:
-            openAccessibilitySettings();
-            break;
-        case 1001:
-            forceResetAccessibilityPermission();
-            break;
-        default:
-            break;  // "나중에" or closed: keep running without input
-    }
+    const AlertWords words = alertWords();
+    const int answer = platform().alerts->runModal(permissionAlert(words));
+    if (answer == 1000)
+        openAccessibilitySettings();
+    else if (answer == 1001 && !words.forceReset.empty())
+        forceResetAccessibilityPermission();
+    // else "나중에" or closed: keep running without input
 }
 
 Result<ProcessResult> runTccutil() {
@@ -61,11 +52,7 @@ void checkAccessibilityPermission() {
         return;
     }
     logBlankLine();
-    logLine("⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====");
-    logLine("⚠️  키보드/마우스 제어를 사용하려면 권한을 부여하세요:");
-    logLine("⚠️  시스템 설정 → 개인정보 보호 및 보안 → 손쉬운 사용");
-    logLine("⚠️  → TarselServer 항목을 켜기");
-    logLine("⚠️  =====================================");
+    for (const std::string& line : platform().host.words.permissionLog) logLine(line);
     if (const std::string fix = platform().accessibility->fix(); !fix.empty())
         logLine("⚠️  " + fix);
     logBlankLine();

@@ -24,7 +24,8 @@ L10n L10n::korean(const std::string& host) {
             "페어링 열기",
             "페어링 중 ({})",
             "페어링 닫기",
-            "⚠️  포트 3000 대기 실패 — 재시도 중"};
+            "⚠️  포트 3000 대기 실패 — 재시도 중",
+            true};
 }
 
 L10n L10n::english(const std::string& host) {
@@ -45,7 +46,8 @@ L10n L10n::english(const std::string& host) {
             "Open Pairing…",
             "Pairing ({} left)",
             "Close Pairing",
-            "⚠️  Not listening on port 3000 — retrying"};
+            "⚠️  Not listening on port 3000 — retrying",
+            false};
 }
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// The menu's texts, Korean or English. Alerts and log lines stay Korean.
+// The menu's texts, Korean or English. Log lines stay Korean.
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,6 +25,7 @@ struct L10n {
     std::string pairingOpen;  // "{}" stands for the time left, as m:ss
     std::string closePairing;
     std::string notListening;
+    bool inKorean = false;
 
     static L10n korean(const std::string& websiteHost);
     static L10n english(const std::string& websiteHost);

@@ -2,6 +2,7 @@
 
 #include <asio/post.hpp>
 
+#include "menubar/AlertWords.h"
 #include "menubar/DetachedUpdater.h"
 #include "menubar/SelfUpdateJob.h"
 #include "menubar/StatusBarController.h"
@@ -21,11 +22,11 @@ bool isBusy(UpdateState state) {
 
 void showFallbackAlert(StatusBarController& controller, const std::string& reason) {
     controller.updateState = UpdateState::idle;
+    const AlertWords w = alertWords();
     AlertSpec alert;
-    alert.message = "자동 설치를 완료하지 못했습니다";
-    alert.informative =
-        "다운로드 페이지에서 직접 받아 설치할 수 있습니다.\n\n(사유: " + reason + ")";
-    alert.buttons = {"다운로드 페이지 열기", "나중에"};
+    alert.message = w.installFailedTitle;
+    alert.informative = withValue(w.installFailedText, reason);
+    alert.buttons = {w.openDownloadPage, w.later};
     if (platform().alerts->runModal(alert) == 1000) controller.openDownloadPage();
     controller.rebuildMenu();
 }

@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/Shutdown.h"
+#include "menubar/AlertWords.h"
 #include "menubar/MenuModel.h"
 #include "menubar/SelfUpdate.h"
 #include "menubar/UpdateCheck.h"
@@ -173,15 +174,14 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
 }
 
 void StatusBarController::showUpdateAlert(const std::string& current, const std::string& latest) {
+    const AlertWords w = alertWords();
     if (compareVersions(latest, current) < 1) {
-        platform().alerts->runModal(
-            {"최신 버전입니다", "현재 버전 " + current + " 이 최신입니다.", {"확인"}});
+        platform().alerts->runModal({w.upToDateTitle, withValue(w.upToDateText, current), {w.ok}});
         return;
     }
-    int answer = platform().alerts->runModal(
-        {"새 버전 " + latest + " 사용 가능",
-         "현재 버전: " + current + "\n새 버전 다운로드 페이지를 여시겠습니까?",
-         {"다운로드 페이지 열기", "나중에"}});
+    int answer = platform().alerts->runModal({withValue(w.newVersionTitle, latest),
+                                              withValue(w.newVersionText, current),
+                                              {w.openDownloadPage, w.later}});
     if (answer == 1000) openDownloadPage();
 }
 

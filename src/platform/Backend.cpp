@@ -77,6 +77,7 @@ std::unique_ptr<Platform> headless() {
 
 std::unique_ptr<Platform> record() {
     auto p = basePlatform("record");
+    if (env("TARSEL_RECORD_WORDS") == "mac") p->host.words = HostWords{};  // the Mac's texts
     auto recorder = std::make_shared<Recorder>(env("TARSEL_RECORD"));
     p->mainLoop = std::make_unique<AsioMainLoop>();
     p->advertiser = std::make_unique<RecordAdvertiser>(recorder);

@@ -1,5 +1,8 @@
-"""The input-permission warning, its alert and the three answers, under the
-record backend (TARSEL_RECORD_TRUSTED=0 plays the missing permission)."""
+"""The input-permission warning, its alert and its answers, under the record
+backend (TARSEL_RECORD_TRUSTED=0 plays the missing permission): the Mac's words,
+and Linux's in the user's language."""
+import pytest
+
 from tarsel_harness import READY, Agent, Phone
 
 WARNING = ["", "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====",
@@ -7,9 +10,12 @@ WARNING = ["", "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====",
            "⚠️  시스템 설정 → 개인정보 보호 및 보안 → 손쉬운 사용", "⚠️  → TarselServer 항목을 켜기",
            "⚠️  =====================================", ""]
 
+LINUX_WARNING = "⚠️  ===== 키보드·마우스 제어를 사용할 수 없습니다 ====="
 
-def untrusted(answer):
-    return Agent(env={"TARSEL_RECORD_TRUSTED": "0", "TARSEL_RECORD_ALERT": str(answer)})
+
+def untrusted(answer, words="mac", language="C.UTF-8"):
+    return Agent(env={"TARSEL_RECORD_TRUSTED": "0", "TARSEL_RECORD_ALERT": str(answer),
+                      "TARSEL_RECORD_WORDS": words, "LANGUAGE": "", "LC_ALL": language})
 
 
 def test_warning_follows_the_pin_line_and_open_settings_keeps_the_agent_running():
@@ -38,12 +44,27 @@ def test_forced_reset_logs_the_tool_failure_opens_settings_and_exits_zero():
     assert a.effects("login") == []
 
 
+@pytest.mark.parametrize("language, title, buttons", [
+    ("ko_KR.UTF-8", "키보드와 마우스를 제어할 수 없습니다", ["도움말 열기", "나중에"]),
+    ("C.UTF-8", "Tarsel cannot control the keyboard and mouse", ["Open Help", "Later"])])
+def test_on_linux_the_warning_names_no_mac_setting_and_the_alert_follows_the_language(
+        language, title, buttons):
+    a = untrusted(answer=1, words="linux", language=language)
+    a.wait_for(READY)
+    alert = a.wait_effects("alert", 1)[0]
+    assert (alert["message"], alert["buttons"]) == (title, buttons)
+    assert LINUX_WARNING in a.lines()
+    assert not [l for l in a.lines() if "시스템 설정" in l or "tccutil" in l]
+    assert a.effects("settings") == [] and a.proc.poll() is None  # "Later" keeps it running
+    assert a.stop() == 0
+
+
 def test_a_display_that_cannot_be_opened_falls_back_to_the_headless_shell():
     a = Agent(backend="auto", env={"DISPLAY": ":987", "XAUTHORITY": "/nonexistent"})
     phone = Phone()
     a.wait_for(READY)
     assert "⚠️ [X11] 디스플레이 :987에 연결할 수 없어 headless로 실행합니다" in a.lines()
-    assert WARNING[1] in a.lines()
+    assert LINUX_WARNING in a.lines()
     phone.request("ping")
     assert phone.recv() == "pong"
     assert a.stop() == 0

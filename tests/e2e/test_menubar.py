@@ -100,19 +100,18 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
 
 def test_user_initiated_checks_alert_and_open_the_download_page(server, tmp_path):
     server.serve(json.dumps({"mac": {"latest": "1.0.17"}}))
-    agent = start(server.env(), tmp_path, TARSEL_RECORD_ALERT="0")  # "다운로드 페이지 열기"
+    agent = start(server.env(), tmp_path, TARSEL_RECORD_ALERT="0")  # "Open Download Page"
     agent.wait_for(CHECK_DONE)
     assert agent.effects("alert") == []  # a background check never alerts
     choose(tmp_path, "Check for Updates…")
-    assert alert(agent, 1) == (
-        "새 버전 1.0.17 사용 가능", "현재 버전: 1.0.16\n새 버전 다운로드 페이지를 여시겠습니까?",
-        ["다운로드 페이지 열기", "나중에"])
+    assert alert(agent, 1) == (  # in the menu's language, like the menu
+        "Version 1.0.17 is available", "Current version: 1.0.16\nOpen the download page?",
+        ["Open Download Page", "Later"])
     assert agent.wait_effects("open_url", 1)[0]["url"] == f"https://{server.host}/downloads.html"
 
     server.serve(json.dumps({"mac": {"latest": "1.0.9"}}))
     choose(tmp_path, "Check for Updates…")
-    assert alert(agent, 2) == (
-        "최신 버전입니다", "현재 버전 1.0.16 이 최신입니다.", ["확인"])
+    assert alert(agent, 2) == ("Tarsel is up to date", "Version 1.0.16 is the latest.", ["OK"])
     wait_menu(agent, lambda t: "✓  Up to date" in t)
     choose(tmp_path, f"Open Website ({server.host})")
     assert agent.wait_effects("open_url", 2)[1]["url"] == f"https://{server.host}"

@@ -119,4 +119,4 @@ def test_a_display_without_xtest_is_not_trusted():
     agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "offscreen"},
                   backend="x11")
     agent.wait_for(READY, timeout=20)
-    assert "⚠️  ===== 손쉬운 사용 권한이 필요합니다 =====" in agent.lines()
+    assert "⚠️  ===== 키보드·마우스 제어를 사용할 수 없습니다 =====" in agent.lines()

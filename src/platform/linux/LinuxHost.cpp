@@ -132,6 +132,14 @@ HostWords linuxWords() {
     w.loginUnloaded = "✅ 사용자 서비스 내림 (자동 재시작 차단)";
     w.addressLabel = "Computer IP";
     w.addressLabelKorean = "컴퓨터 IP";
+    w.permissionLog = {
+        "⚠️  ===== 키보드·마우스 제어를 사용할 수 없습니다 =====",
+        "⚠️  휴대폰의 키와 포인터 이동이 이 데스크톱에 전달되지 "
+        "않습니다.",
+        "⚠️  아래 원인을 해결한 뒤 다시 시작하세요 (도움말: "
+        "TROUBLESHOOTING.md)",
+        "⚠️  ====================================="};
+    w.alertsFollowLanguage = true;
     return w;
 }
 

@@ -32,15 +32,15 @@ bool X11Accessibility::isTrusted() {
 }
 
 std::string X11Accessibility::settingsTarget() const {
-    // A build tree keeps the README one level above the binary; a package
-    // keeps it in its documentation folder.
+    // A build tree sits one level below the source tree's docs; the package
+    // installs the page with its data (never under /usr/share/doc, which may
+    // be left out).
     std::vector<std::string> candidates;
     if (!executablePath_.empty()) {
         const std::string dir = files::parentOf(executablePath_);
-        candidates = {files::join(files::parentOf(dir), "README.md"),
-                      files::join(dir, "README.md")};
+        candidates = {files::join(files::parentOf(dir), "docs/TROUBLESHOOTING.md")};
     }
-    candidates.push_back("/usr/share/doc/tarsel/README.md");
+    candidates.push_back("/usr/share/tarsel/TROUBLESHOOTING.md");
     for (const auto& candidate : candidates)
         if (files::exists(candidate)) return candidate;
     return "https://" + websiteHost_ + "/#troubleshooting";

@@ -20,13 +20,14 @@
 namespace tarsel {
 namespace {
 
-TEST(X11Accessibility, SettingsOpenTheReadmeBesideTheBuild) {
+TEST(X11Accessibility, HelpOpensTheTroubleshootingPageOfTheSourceTree) {
     testing::TempDir dir;
-    testing::writeText(dir / "README.md", "# Troubleshooting\n");
+    std::filesystem::create_directory(dir / "docs");
+    testing::writeText(dir / "docs/TROUBLESHOOTING.md", "# Troubleshooting\n");
     X11Accessibility inBuildTree("/usr/bin/xdg-open", dir / "build/tarsel-server", "example.org");
-    EXPECT_EQ(inBuildTree.settingsTarget(), dir / "README.md");
+    EXPECT_EQ(inBuildTree.settingsTarget(), dir / "docs/TROUBLESHOOTING.md");
     X11Accessibility elsewhere("/usr/bin/xdg-open", dir / "a/b/tarsel-server", "example.org");
-    if (!std::filesystem::exists("/usr/share/doc/tarsel/README.md")) {  // else the installed copy
+    if (!std::filesystem::exists("/usr/share/tarsel/TROUBLESHOOTING.md")) {  // else the installed
         EXPECT_EQ(elsewhere.settingsTarget(), "https://example.org/#troubleshooting");
     }
 }
