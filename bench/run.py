@@ -19,6 +19,8 @@ import tempfile
 import threading
 import time
 
+from floor_compare import versus_floor
+
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 PIN = "246810"
 READY = "✅ 서버 리스너 대기 중 (포트 3000)"
@@ -30,12 +32,14 @@ COPY_CODE, COMMAND = 8, 0x100000
 class Agent:
     """The agent under the record backend, its log drained by a thread."""
 
-    def __init__(self, build, home=None):
+    def __init__(self, build, home=None, display=None):
         self.home = pathlib.Path(home or tempfile.mkdtemp(prefix="tarsel-bench-"))
         self.record = self.home / "effects.jsonl"
         env = dict(os.environ, HOME=str(self.home), TARSEL_BACKEND="record",
                    TARSEL_RECORD=str(self.record), TARSEL_WEBSITE_HOST="127.0.0.1:9")
         env.pop("DISPLAY", None)
+        if display:
+            env.update(TARSEL_BACKEND="x11", DISPLAY=display, QT_QPA_PLATFORM="xcb")
         self.ready_at = None
         self.ready = threading.Event()
         self.started = time.monotonic()
@@ -235,6 +239,23 @@ def delay_beyond_holds(by_category, queues):
     return out
 
 
+def floor_figures(build):
+    def stream(rate, seconds):
+        return bench_tool(build, "stream", "--kind", "move", "--rate", rate,
+                          "--seconds", seconds, "--pin", PIN)
+
+    def latency(result, record):
+        sends = result["sends"]
+        lines = record.read_text().splitlines() if record.exists() else []
+        effects = [e for e in map(json.loads, lines)
+                   if e["op"] == "mouse" and e["t"] >= sends[0][2] - 0.001]
+        matched, _ = match_moves(sends, effects, (500.0, 400.0))
+        return pct([(t - s[2]) * 1e6 for s, t in matched], .99)
+
+    return versus_floor(build, PIN, lambda display: Agent(build, display=display), stream,
+                        latency)
+
+
 def pointer_home(agent):
     moved = [e for e in agent.effects(0) if e["op"] == "mouse"]
     return (moved[-1]["x"], moved[-1]["y"]) if moved else (500.0, 400.0)
@@ -380,6 +401,17 @@ def table(r):
                     r["moves"]["cpu_percent"] <= 2 * r["echo_cpu"]["cpu_percent"], " %"))
     switches = r["moves"]["context_switches_per_datagram"]
     rows.append(row("context switches per move", switches, None, "≤ 1.2", switches <= 1.2))
+    if "floor" in r:
+        for backend, name in (("record", "record backend"), ("x11", "X11 under Xvfb")):
+            f = r["floor"][backend]
+            rows.append(row(f"CPU per move, {name} (baseline: floor)", f["agent"], f["floor"],
+                            "≤ 1.3× floor", f["agent"] <= 1.3 * f["floor"], " µs"))
+            if backend == "x11":
+                rows.append(row("  the X server's CPU per move", f["agent_x"], f["floor_x"], "–",
+                                True, " µs"))
+            else:
+                rows.append(row("  move → record line p99", f["agent_p99"], f["floor_p99"],
+                                "< 150 µs", (f["agent_p99"] or 1e9) < 150, " µs"))
     if "idle_cpu_percent" in r:
         rows.append(row("CPU idle (60 s)", r["idle_cpu_percent"], None, "< 0.05 %",
                         r["idle_cpu_percent"] < 0.05, " %"))
@@ -431,6 +463,7 @@ def main():
     build = pathlib.Path(opts.build).resolve()
     r = {"machine": machine(), "when": datetime.datetime.now().isoformat(timespec="seconds")}
     r["startup"] = startup(build)
+    r["floor"] = floor_figures(build)
     agent = Agent(build)
     try:
         time.sleep(2)

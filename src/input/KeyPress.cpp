@@ -11,18 +11,25 @@
 #include "runtime/Unicode.h"
 
 namespace tarsel::KeyMapProcessor {
-void pressKey(KeyCode keyCode, EventFlags modifiers) {
-    // The down is posted in call order; the hold is a timer, so the queue
-    // moves on at once and a burst of presses never holds the thread.
-    keyQueue().async([keyCode, modifiers, waiting = backlog().claim(0)] {
-        const auto press = heldKeys().press(keyCode);
-        if (press.wasDown) platform().input->postKey(keyCode, false, modifiers);
-        platform().input->postKey(keyCode, true, modifiers);
-        keyQueue().after(kKeyHold, [keyCode, modifiers, id = press.id] {
-            if (heldKeys().release(keyCode, id))
-                platform().input->postKey(keyCode, false, modifiers);
-        });
+namespace {
+
+void press(KeyCode keyCode, EventFlags modifiers) {
+    const auto press = heldKeys().press(keyCode);
+    if (press.wasDown) platform().input->postKey(keyCode, false, modifiers);
+    platform().input->postKey(keyCode, true, modifiers);
+    keyQueue().after(kKeyHold, [keyCode, modifiers, id = press.id] {
+        if (heldKeys().release(keyCode, id)) platform().input->postKey(keyCode, false, modifiers);
     });
+}
+
+}  // namespace
+
+void pressKey(KeyCode keyCode, EventFlags modifiers) {
+    // The down is posted in call order (at once where nothing waits); the
+    // hold is a timer, so the queue moves on and a burst never holds the thread.
+    if (keyQueue().runIfIdle([=] { press(keyCode, modifiers); })) return;
+    keyQueue().async(
+        [keyCode, modifiers, waiting = backlog().claim(0)] { press(keyCode, modifiers); });
 }
 
 void parseAndPressKey(const std::string& command) {

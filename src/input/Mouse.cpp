@@ -84,10 +84,13 @@ void moveBy(const PointerSum& sum) {
 
 }  // namespace
 
+// At once where nothing waits on the mouse queue (no click's hold, no queued
+// move); else queued behind what waits, adding up with a queued move.
 void moveMouse(int64_t dx, int64_t dy) {
     auto& q = queuedMove();
     std::lock_guard lock(q.mutex);
     if (q.pending) return q.pending->add(dx, dy);
+    if (mouseQueue().runIfIdle([dx, dy] { moveBy(PointerSum(dx, dy)); })) return;
     auto sum = std::make_shared<PointerSum>(dx, dy);
     q.pending = sum;
     mouseQueue().async([sum, waiting = backlog().claim(0)] {

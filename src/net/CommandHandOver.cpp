@@ -5,10 +5,16 @@
 namespace tarsel {
 namespace {
 
-std::optional<int64_t> integerEntry(const Json& request, const char* key) {
+std::optional<long long> integerEntry(const Json& request, const char* key) {
     auto it = request.find(key);
     if (it == request.end()) return std::nullopt;
     return jsonInteger(*it);
+}
+
+std::optional<std::string_view> stringEntry(const Json& request, const char* key) {
+    auto it = request.find(key);
+    if (it == request.end() || !it->is_string()) return std::nullopt;
+    return std::string_view(it->get_ref<const std::string&>());
 }
 
 std::string commandName(const std::string& type) {
@@ -21,11 +27,18 @@ std::string commandName(const std::string& type) {
 
 }  // namespace
 
-CommandRequest buildCommand(const std::string& type, const Json& request) {
-    CommandRequest c{type, commandName(type), integerEntry(request, "val"), std::nullopt};
-    auto dx = integerEntry(request, "dx");
-    auto dy = integerEntry(request, "dy");
-    if (dy) c.extra = PointerDelta{dx, dy};
+RequestFields RequestFields::of(const Json& request) {
+    return {stringEntry(request, "pin"), stringEntry(request, "type"), integerEntry(request, "val"),
+            integerEntry(request, "dx"), integerEntry(request, "dy"),  &request};
+}
+
+RequestFields RequestFields::of(const FlatRequest& flat) {
+    return {flat.pin, flat.type, flat.val, flat.dx, flat.dy, nullptr};
+}
+
+CommandRequest buildCommand(const std::string& type, const RequestFields& fields) {
+    CommandRequest c{type, commandName(type), fields.val, std::nullopt};
+    if (fields.dy) c.extra = PointerDelta{fields.dx, fields.dy};
     return c;
 }
 

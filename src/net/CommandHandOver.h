@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "net/FlatRequest.h"
 
 #include "runtime/Backlog.h"
 #include "runtime/Json.h"
@@ -34,7 +37,18 @@ class RequestHandler {
     virtual Backlog& backlog() = 0;
 };
 
-CommandRequest buildCommand(const std::string& type, const Json& request);
+// What the dispatch reads of a request, whichever reader read it; views into
+// the datagram or the parsed request, which must outlive it.
+struct RequestFields {
+    std::optional<std::string_view> pin, type;  // string members only
+    std::optional<long long> val, dx, dy;       // integral members only
+    const Json* json = nullptr;                 // the whole request, from the full parser
+
+    static RequestFields of(const Json& request);
+    static RequestFields of(const FlatRequest& flat);
+};
+
+CommandRequest buildCommand(const std::string& type, const RequestFields& fields);
 // "mouse_down"/"mouse_up" exactly as received press/release; all else dispatches.
 void runCommand(const CommandRequest& command, RequestHandler& handler);
 

@@ -23,14 +23,13 @@ Connection::Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoin
       commands_({}, server_->network()),
       lastActive_(Clock::system().monotonic()) {}
 
-void Connection::enqueue(std::string datagram) {
+void Connection::enqueue(std::string_view datagram) {
     lastActive_ = Clock::system().monotonic();
     // A closed connection reads nothing more; a full one drops, as UDP may.
     if (stopped_ || datagrams_.pending() >= maxQueued_) return;
-    // A continuation of the receive: the same thread handles it as soon as the
-    // receive has been re-armed, without waking another thread.
+    if (datagrams_.runIfIdle([this, datagram] { handle(datagram); })) return;
     datagrams_.async(
-        [self = shared_from_this(), datagram = std::move(datagram)] { self->handle(datagram); });
+        [self = shared_from_this(), copy = std::string(datagram)] { self->handle(copy); });
 }
 
 void Connection::handle(std::string_view datagram) {
@@ -55,6 +54,7 @@ void Connection::cancelAfter(double seconds) {
 }
 
 void Connection::submitCommand(std::function<void()> task) {
+    if (commands_.runIfIdle(task)) return;
     commands_.async([self = shared_from_this(), task = std::move(task)] { task(); });
 }
 

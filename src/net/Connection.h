@@ -18,7 +18,9 @@ class Connection : public ConnectionIO, public std::enable_shared_from_this<Conn
     Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoint endpoint,
                ConnectionContext context, std::size_t maxQueued);
 
-    void enqueue(std::string datagram);
+    // Handles the datagram at once where none of this endpoint's waits (no copy
+    // is made), else queues a copy behind them.
+    void enqueue(std::string_view datagram);
     double lastActive() const { return lastActive_.load(); }
 
     Result<> send(std::string_view text) override;

@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "net/CommandHandOver.h"
 #include "net/Discovery.h"
+#include "net/FlatRequest.h"
 #include "net/LocalAddress.h"
 #include "net/Pairing.h"
 #include "net/RateLimiter.h"
@@ -37,11 +38,9 @@ void answerScan(const ConnectionContext& ctx, ConnectionIO& io) {
 }
 
 // An empty PIN (none could be made) matches nothing.
-bool pinMatches(const Json& request) {
-    auto it = request.find("pin");
+bool pinMatches(const RequestFields& request) {
     const std::string& pin = globals().serverPIN;
-    return !pin.empty() && it != request.end() && it->is_string() &&
-           it->get_ref<const std::string&>() == pin;
+    return !pin.empty() && request.pin == pin;
 }
 
 DropReport& refusedFetches() {
@@ -76,11 +75,12 @@ bool isArrayOfObjects(const Json& v) {
     return true;
 }
 
-void syncShortcuts(RequestHandler& requests, const Json& request) {
+void syncShortcuts(RequestHandler& requests, const Json* request) {
+    if (!request) return;  // the flat request has no sections
     Json batch = Json::object();
     for (const char* key : {"3x3", "4x4", "5x5", "user"}) {
-        auto it = request.find(key);
-        if (it == request.end() || !isArrayOfObjects(*it)) continue;
+        auto it = request->find(key);
+        if (it == request->end() || !isArrayOfObjects(*it)) continue;
         batch[key] = *it;
         logLine(std::string("📦 Detected [") + key + "]: " + std::to_string(it->size()) + " items");
     }
@@ -103,7 +103,7 @@ void submit(const ConnectionContext& ctx, ConnectionIO& io, std::size_t textByte
     });
 }
 
-void handleType(const ConnectionContext& ctx, const std::string& type, const Json& request,
+void handleType(const ConnectionContext& ctx, const std::string& type, const RequestFields& request,
                 ConnectionIO& io) {
     auto& requests = ctx.requests;
     const std::string& ip = ctx.remoteIP;
@@ -112,10 +112,12 @@ void handleType(const ConnectionContext& ctx, const std::string& type, const Jso
     } else if (type == "fetch_shortcuts") {
         sendShortcuts(ip, requests, io);
     } else if (type == "sync_shortcuts") {
-        syncShortcuts(requests, request);
+        syncShortcuts(requests, request.json);
     } else if (type == "text") {
-        auto it = request.find("text");
-        if (it == request.end() || !it->is_string() || it->get_ref<const std::string&>().empty())
+        if (!request.json) return;  // the flat request has no text
+        auto it = request.json->find("text");
+        if (it == request.json->end() || !it->is_string() ||
+            it->get_ref<const std::string&>().empty())
             return;
         const auto& text = it->get_ref<const std::string&>();
         submit(ctx, io, text.size(), [&requests, text] { requests.text(text); });
@@ -128,7 +130,7 @@ void handleType(const ConnectionContext& ctx, const std::string& type, const Jso
 
 // Past the budget for wrong PINs, only endpoints that proved the PIN lately
 // are looked at; the rest go unanswered.
-void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Json& request) {
+void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const RequestFields& request) {
     auto& guard = SecurityGuard::shared();
     if (!guard.admits(peerOf(ctx))) return;
     if (!pinMatches(request)) {
@@ -138,10 +140,9 @@ void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Json& r
         return;
     }
     guard.reset(peerOf(ctx));
+    io.verified();
     recordClient(ctx.remoteIP);
-    auto type = request.find("type");
-    if (type == request.end() || !type->is_string()) return;
-    handleType(ctx, type->get<std::string>(), request, io);
+    if (request.type) handleType(ctx, std::string(*request.type), request, io);
 }
 
 LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
@@ -162,6 +163,15 @@ LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
         io.cancel();
         return LoopOutcome::Stop;
     }
+    // The common request is read without the parser; any other goes to it.
+    if (auto flat = readFlatRequest(text)) {
+        if (flat->scan) {
+            answerScan(ctx, io);
+            return LoopOutcome::Stop;
+        }
+        handleRequest(ctx, io, RequestFields::of(*flat));
+        return LoopOutcome::Continue;
+    }
     if (isScanRequest(text)) {
         answerScan(ctx, io);
         return LoopOutcome::Stop;
@@ -173,7 +183,7 @@ LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
             logLine("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): " + clipForLog(doc.error));
         return LoopOutcome::Continue;
     }
-    if (doc.value->is_object()) handleRequest(ctx, io, *doc.value);
+    if (doc.value->is_object()) handleRequest(ctx, io, RequestFields::of(*doc.value));
     return LoopOutcome::Continue;
 }
 

@@ -31,6 +31,8 @@ class ConnectionIO {
     virtual void cancelAfter(double seconds) = 0;
     // Runs a command off the connection, after the commands it sent before.
     virtual void submitCommand(std::function<void()> task) = 0;
+    // The datagram carried the right PIN.
+    virtual void verified() {}
 };
 
 enum class LoopOutcome { Continue, Stop };

@@ -83,6 +83,7 @@ void UdpServer::cancel() {
     }
     std::lock_guard lock(tableMutex_);
     table_.clear();
+    closed_.clear();
 }
 
 // Waits until datagrams are readable and takes all that wait, a batch per
@@ -113,12 +114,61 @@ bool UdpServer::receiveBatch() {
         n = receiveWaiting(socket_.native_handle(), slots_);
     }
     for (std::size_t i = 0; i < n; ++i)
-        deliver(slots_[i].from, std::string(slots_[i].data, slots_[i].size));
+        deliver(slots_[i].from, std::string_view(slots_[i].data, slots_[i].size));
     return n == slots_.size();
 }
 
-void UdpServer::deliver(const udp::endpoint& from, std::string datagram) {
-    if (auto connection = connectionFor(from)) connection->enqueue(std::move(datagram));
+// A stranger's datagram, handled with no state kept: the endpoint gets a
+// connection only once a datagram has shown the right PIN, so a flood of
+// strangers costs no memory and never waits in line with a phone's datagrams.
+class FirstContact : public ConnectionIO {
+  public:
+    FirstContact(UdpServer& server, const udp::endpoint& from) : server_(server), from_(from) {}
+    Result<> send(std::string_view text) override { return server_.sendTo(from_, text); }
+    void cancel() override {}  // nothing to close
+    void cancelAfter(double seconds) override { server_.closeFor(from_, seconds); }
+    void submitCommand(std::function<void()> task) override {
+        if (auto connection = server_.connectionFor(from_))
+            connection->submitCommand(std::move(task));
+    }
+    void verified() override { (void)server_.connectionFor(from_); }
+
+  private:
+    UdpServer& server_;
+    udp::endpoint from_;
+};
+
+void UdpServer::deliver(const udp::endpoint& from, std::string_view datagram) {
+    if (auto connection = knownConnection(from)) return connection->enqueue(datagram);
+    if (isClosed(from)) return;
+    FirstContact io(*this, from);
+    handleDatagram({getRemoteIP(from), from.port(), computerName_, requests_, pairing_}, io,
+                   datagram);
+}
+
+// As a closed connection would, for no more than a few bytes: expired entries
+// go whenever the map has grown.
+void UdpServer::closeFor(const udp::endpoint& from, double seconds) {
+    const double now = Clock::system().monotonic();
+    std::lock_guard lock(tableMutex_);
+    if (closed_.size() >= limits_.maxConnections)
+        std::erase_if(closed_, [now](auto& e) { return e.second <= now; });
+    if (closed_.size() < limits_.maxConnections) closed_[from] = now + seconds;
+}
+
+bool UdpServer::isClosed(const udp::endpoint& from) {
+    std::lock_guard lock(tableMutex_);
+    auto it = closed_.find(from);
+    if (it == closed_.end()) return false;
+    if (it->second > Clock::system().monotonic()) return true;
+    closed_.erase(it);
+    return false;
+}
+
+std::shared_ptr<Connection> UdpServer::knownConnection(const udp::endpoint& from) {
+    std::lock_guard lock(tableMutex_);
+    auto it = table_.find(from);
+    return it != table_.end() && !cancelled_ ? it->second : nullptr;
 }
 
 std::shared_ptr<Connection> UdpServer::connectionFor(const udp::endpoint& from) {
@@ -156,6 +206,8 @@ void UdpServer::makeRoom() {
 std::size_t UdpServer::evictIdle() {
     double cutoff = Clock::system().monotonic() - limits_.idleSeconds;
     std::lock_guard lock(tableMutex_);
+    std::erase_if(closed_,
+                  [now = cutoff + limits_.idleSeconds](auto& e) { return e.second <= now; });
     return std::erase_if(table_, [&](auto& e) { return e.second->lastActive() < cutoff; });
 }
 

@@ -46,11 +46,15 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
 
   private:
     friend class Connection;
+    friend class FirstContact;
     void receiveNext();
     void receiveUntilEmpty();
     bool receiveBatch();  // true when more may be waiting
-    void deliver(const asio::ip::udp::endpoint& from, std::string datagram);
+    void deliver(const asio::ip::udp::endpoint& from, std::string_view datagram);
     std::shared_ptr<Connection> connectionFor(const asio::ip::udp::endpoint& from);
+    std::shared_ptr<Connection> knownConnection(const asio::ip::udp::endpoint& from);
+    void closeFor(const asio::ip::udp::endpoint& from, double seconds);
+    bool isClosed(const asio::ip::udp::endpoint& from);
     void forget(const asio::ip::udp::endpoint& from, const Connection* which);
     void makeRoom();
     std::size_t evictIdle();  // how many were forgotten
@@ -69,6 +73,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     std::mutex socketMutex_;  // sends, the next receive and the close
     mutable std::mutex tableMutex_;
     std::map<asio::ip::udp::endpoint, std::shared_ptr<Connection>> table_;
+    // Strangers whose loop a scan closed, until when (monotonic seconds).
+    std::map<asio::ip::udp::endpoint, double> closed_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> bound_{false};
     static constexpr double retrySeconds = 3.0;

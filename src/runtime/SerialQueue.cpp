@@ -26,6 +26,22 @@ void SerialQueue::push(Item item) {
     asio::defer(state_->strand, [state = state_] { runNext(state); });
 }
 
+bool SerialQueue::claimIdle() {
+    std::lock_guard lock(state_->mutex);
+    if (state_->running || !state_->pending.empty()) return false;
+    state_->running = true;
+    return true;
+}
+
+void SerialQueue::releaseIdle() {
+    std::lock_guard lock(state_->mutex);
+    if (state_->pending.empty()) {
+        state_->running = false;
+        return;
+    }
+    asio::defer(state_->strand, [state = state_] { runNext(state); });
+}
+
 // One item per turn, so a busy queue never keeps the thread from the others.
 void SerialQueue::runNext(const std::shared_ptr<State>& state) {
     Item item;

@@ -30,6 +30,19 @@ class SerialQueue {
 
     // A continuation when called from the queue's own thread: nothing is woken.
     void async(Task task) { push({std::move(task), {}}); }
+    // Runs `fn` at once, as the queue's next item, when nothing runs or waits
+    // on it; false (and `fn` not run) otherwise. Items submitted meanwhile wait
+    // for it. For the thread the queue's strand runs on, whose work it is.
+    template <class Fn>
+    bool runIfIdle(Fn&& fn) {
+        if (!claimIdle()) return false;
+        struct Release {
+            SerialQueue* queue;
+            ~Release() { queue->releaseIdle(); }  // even when `fn` throws
+        } release{this};
+        fn();
+        return true;
+    }
     void sequence(Sequence sequence) { push({{}, std::move(sequence)}); }
     // Runs `task` on the queue after `delay`, outside the order of the items.
     void after(Seconds delay, Task task);
@@ -67,6 +80,8 @@ class SerialQueue {
         std::list<Item> pending;  // a deque would allocate 600 bytes per idle queue
         bool running = false;
     };
+    bool claimIdle();
+    void releaseIdle();
     static void runNext(const std::shared_ptr<State>& state);
     static asio::awaitable<void> runSequence(std::shared_ptr<State> state, Sequence sequence);
     static void after(const std::shared_ptr<State>& state, Seconds delay, Task task);

@@ -1,14 +1,39 @@
 // The whole receive path for one datagram: decode, scan test, lockout, JSON,
 // PIN, type dispatch and the command hand-over, on the fake platform.
 // Commands run inline, so the dispatcher and the input layer see every input.
+// First, the flat reader against the full parser: the same verdict and fields
+// for every datagram it reads, or it declines.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 
 #include "FuzzPlatform.h"
 #include "app/AgentRequests.h"
+#include "net/CommandHandOver.h"
+#include "net/Discovery.h"
+#include "net/FlatRequest.h"
 #include "net/Pairing.h"
 #include "net/ReceiveLoop.h"
+#include "runtime/Unicode.h"
+
+namespace {
+
+void checkFlatReader(std::string_view datagram) {
+    if (!tarsel::unicode::isValidUtf8(datagram)) return;  // refused before either reads
+    const auto flat = tarsel::readFlatRequest(datagram);
+    if (!flat) return;
+    if (flat->scan != tarsel::isScanRequest(datagram)) std::abort();
+    if (flat->scan && !flat->type) return;  // the bare word, no JSON
+    const auto doc = tarsel::parseJsonDocument(datagram);
+    if (!doc.value || !doc.value->is_object()) std::abort();
+    const auto full = tarsel::RequestFields::of(*doc.value);
+    if (full.pin != flat->pin || full.type != flat->type || full.val != flat->val ||
+        full.dx != flat->dx || full.dy != flat->dy)
+        std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tarsel::fuzz::setUp();
@@ -26,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                   static_cast<uint16_t>(size % 3), "Fuzz|Host", requests, pairing};
     tarsel::testing::FakeConnection io;
     std::string_view datagram(reinterpret_cast<const char*>(data), size);
+    checkFlatReader(datagram);
     tarsel::handleDatagram(ctx, io, datagram);
     tarsel::fuzz::settle();
     return 0;

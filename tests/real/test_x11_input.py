@@ -4,6 +4,7 @@ import os
 import re
 import shutil
 import subprocess
+import time
 
 import pytest
 
@@ -97,6 +98,12 @@ def test_pointer_moves_by_the_scaled_amount_and_clicks(desktop):
     assert wait_until(lambda: pointer(env) == (1023, 0)), pointer(env)
     phone.request("move", dx=-2, dy=2)
     assert wait_until(lambda: pointer(env) == (1020, 3)), pointer(env)
+    # The user's own mouse moves the pointer between two phone moves: the next
+    # one starts from there (the agent re-reads the pointer after 50 ms).
+    subprocess.run(["xdotool", "mousemove", "300", "300"], env=env, check=True)
+    time.sleep(0.1)
+    phone.request("move", dx=2, dy=2)
+    assert wait_until(lambda: pointer(env) == (303, 303)), pointer(env)
 
 
 def test_text_is_left_on_the_clipboard_and_pasted(desktop):

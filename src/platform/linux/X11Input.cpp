@@ -138,14 +138,18 @@ Point X11Input::queryPointer() {
     return {static_cast<double>(rootX), static_cast<double>(rootY)};
 }
 
+// Where the agent put the pointer, with its fraction: asking the X server is a
+// blocking round trip, so it is asked at most once per kReread, in case the
+// user's own mouse moved the pointer since.
 Point X11Input::pointerLocation() {
     std::lock_guard lock(mutex_);
-    Point now = queryPointer();
-    // Keep the fraction of the last move while the pointer is still where we
-    // put it, so slow moves of 1.5 px steps do not lose half a pixel each.
-    if (fractional_ && now.x == warpedX_ && now.y == warpedY_) return *fractional_;
+    const auto now = std::chrono::steady_clock::now();
+    if (fractional_ && now - lastRead_ < kReread) return *fractional_;
+    lastRead_ = now;
+    const Point at = queryPointer();
+    if (fractional_ && at.x == warpedX_ && at.y == warpedY_) return *fractional_;
     fractional_.reset();
-    return now;
+    return at;
 }
 
 void X11Input::warp(Point location) {

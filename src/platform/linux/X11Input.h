@@ -2,6 +2,7 @@
 // Key and mouse events through XTest on a connection of our own.
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -51,7 +52,9 @@ class X11Input : public InputEvents {
     std::mutex mutex_;
     unsigned heldModifiers_ = 0;
     std::multimap<uint16_t, Held> pressed_;  // our keys that are down, by mac code
-    std::optional<Point> fractional_;        // the last target, with its fraction
+    static constexpr std::chrono::milliseconds kReread{50};
+    std::optional<Point> fractional_;  // the last target, with its fraction
+    std::chrono::steady_clock::time_point lastRead_;
     int warpedX_ = 0, warpedY_ = 0;
     int scrollRemainder_ = 0;
 };

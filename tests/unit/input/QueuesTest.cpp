@@ -86,9 +86,14 @@ TEST_F(Queues, MovesBecomeDragsAndWaitForAClicksHold) {
     EXPECT_EQ(journal().times(), (Times{0, 0, 0, 0, 0, 0, 0.02, 0.03}));  // the hold, the pause
 }
 
-// Moves waiting next to each other become one (the sum at 1.5 px a unit,
+// A move at an idle queue is carried out at once; moves waiting next to each
+// other (here behind a click's hold) become one (the sum at 1.5 px a unit,
 // saturating); a click or a scroll between them keeps them apart.
 TEST_F(Queues, AdjacentQueuedMovesAddUpButNeverJumpOverAClick) {
+    moveMouse(-2, 0);
+    EXPECT_EQ(journal().all(), V{"mouse 5 497,400 b0 c0"});  // nothing settled yet
+    journal().clear();
+    clickMouse(1);
     moveMouse(1, 1);
     moveMouse(2, -3);
     moveMouse(1, 0);
@@ -97,8 +102,9 @@ TEST_F(Queues, AdjacentQueuedMovesAddUpButNeverJumpOverAClick) {
     scrollMouse(4);
     moveMouse(kMax64, 0);
     moveMouse(1, 0);
-    EXPECT_EQ(effects(), (V{"mouse 5 506,397 b0 c0", "mouse 1 506,397 b0 c1 clear",
-                            "mouse 2 506,397 b0 c1 clear", "mouse 5 509,400 b0 c0", "scroll 2",
+    EXPECT_EQ(effects(), (V{"mouse 3 497,400 b1 c1 clear", "mouse 4 497,400 b1 c1 clear",
+                            "mouse 5 503,397 b0 c0", "mouse 1 503,397 b0 c1 clear",
+                            "mouse 2 503,397 b0 c1 clear", "mouse 5 506,400 b0 c0", "scroll 2",
                             "mouse 5 2147483647,400 b0 c0"}));
 }
 

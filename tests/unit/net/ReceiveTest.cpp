@@ -211,7 +211,8 @@ TEST(CommandHandOver, ValAndExtraRules) {
         {R"({"dy":5,"dx":"1","val":1.5})", std::nullopt, PointerDelta{std::nullopt, 5}},
         {R"({"val":1e300,"dy":true})", std::nullopt, std::nullopt}};
     for (auto [json, val, extra] : cases) {
-        auto c = buildCommand("x", Json::parse(json));
+        const Json request = Json::parse(json);
+        auto c = buildCommand("x", RequestFields::of(request));
         EXPECT_EQ(std::pair(c.val, c.extra), std::pair(val, extra)) << json;
     }
 }
