@@ -20,19 +20,4 @@ std::string discoveryReply(const std::string& computerName, const std::string& a
     return "device_info:" + computerName + "|" + address + "|mac|" + pin + "|" + version;
 }
 
-void recordClient(const std::string& ip) {
-    auto& g = globals();
-    double now = g.clock->now();
-    std::lock_guard lock(g.connectedClientLock);
-    g.connectedClient = ClientRecord{ip, now};
-}
-
-std::optional<ClientRecord> getActiveClient() {
-    auto& g = globals();
-    double now = g.clock->now();
-    std::lock_guard lock(g.connectedClientLock);
-    if (g.connectedClient && now - g.connectedClient->lastSeen < 30.0) return g.connectedClient;
-    return std::nullopt;
-}
-
 }  // namespace tarsel

@@ -1,5 +1,5 @@
 #pragma once
-// The LAN address shown in the banner, the discovery reply and the menu.
+// Finding the LAN address shown in the banner, the discovery reply and the menu.
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,9 +12,5 @@ std::string getLocalIP();
 // The pure choice behind getLocalIP(), for a given set of answers.
 std::string chooseLocalIP(const std::vector<std::optional<std::string>>& interfaceAnswers,
                           const std::vector<std::string>& hostAddresses);
-
-std::string getCurrentIP();
-void updateCurrentIP();
-void startNetworkPathMonitoring();
 
 }  // namespace tarsel

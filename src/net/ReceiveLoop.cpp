@@ -1,10 +1,8 @@
 #include "net/ReceiveLoop.h"
 
-#include "app/Globals.h"
 #include "net/CommandHandOver.h"
 #include "net/Discovery.h"
 #include "net/FlatRequest.h"
-#include "net/LocalAddress.h"
 #include "net/Pairing.h"
 #include "net/RateLimiter.h"
 #include "net/SecurityGuard.h"
@@ -30,16 +28,15 @@ Endpoint peerOf(const ConnectionContext& ctx) {
 
 // The PIN field is empty outside the pairing window.
 void answerScan(const ConnectionContext& ctx, ConnectionIO& io) {
-    auto& g = globals();
-    const std::string pin = ctx.pairing.pinInDiscovery() ? g.serverPIN : "";
+    const ServerIdentity& me = ctx.identity;
+    const std::string pin = ctx.pairing.pinInDiscovery() ? me.pin : "";
     if (RateLimiter::discoveryReplies().allow(ctx.remoteIP))
-        (void)io.send(discoveryReply(ctx.computerName, getCurrentIP(), pin, g.serverVersion));
+        (void)io.send(discoveryReply(ctx.computerName, me.address(), pin, me.version));
     io.cancelAfter(0.1);
 }
 
 // An empty PIN (none could be made) matches nothing.
-bool pinMatches(const RequestFields& request) {
-    const std::string& pin = globals().serverPIN;
+bool pinMatches(const RequestFields& request, const std::string& pin) {
     return !pin.empty() && request.pin == pin;
 }
 
@@ -133,7 +130,7 @@ void handleType(const ConnectionContext& ctx, const std::string& type, const Req
 void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const RequestFields& request) {
     auto& guard = SecurityGuard::shared();
     if (!guard.admits(peerOf(ctx))) return;
-    if (!pinMatches(request)) {
+    if (!pinMatches(request, ctx.identity.pin)) {
         if (guard.registerFailure(peerOf(ctx)))
             logLine("⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
         (void)io.send(kInvalidPin);
@@ -141,7 +138,7 @@ void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Request
     }
     guard.reset(peerOf(ctx));
     io.verified();
-    recordClient(ctx.remoteIP);
+    if (ctx.identity.clientSeen) ctx.identity.clientSeen(ctx.remoteIP);
     if (request.type) handleType(ctx, std::string(*request.type), request, io);
 }
 

@@ -13,12 +13,21 @@ namespace tarsel {
 class RequestHandler;
 class PairingWindow;
 
+// What the receive path is handed of the agent, fixed once it listens.
+struct ServerIdentity {
+    std::string pin;  // "" (none could be made) matches nothing
+    std::string version;
+    std::function<std::string()> address;                   // the LAN address as it is now
+    std::function<void(const std::string& ip)> clientSeen;  // a phone proved the PIN
+};
+
 struct ConnectionContext {
     std::string remoteIP;
     uint16_t remotePort;
     std::string computerName;
-    RequestHandler& requests;  // these two outlive every connection
+    RequestHandler& requests;  // these three outlive every connection
     PairingWindow& pairing;
+    const ServerIdentity& identity;
 };
 
 // What the loop needs of its connection.

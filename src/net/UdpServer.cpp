@@ -142,8 +142,8 @@ void UdpServer::deliver(const udp::endpoint& from, std::string_view datagram) {
     if (auto connection = knownConnection(from)) return connection->enqueue(datagram);
     if (isClosed(from)) return;
     FirstContact io(*this, from);
-    handleDatagram({getRemoteIP(from), from.port(), computerName_, requests_, pairing_}, io,
-                   datagram);
+    handleDatagram({getRemoteIP(from), from.port(), computerName_, requests_, pairing_, identity_},
+                   io, datagram);
 }
 
 // As a closed connection would, for no more than a few bytes: expired entries
@@ -179,7 +179,8 @@ std::shared_ptr<Connection> UdpServer::connectionFor(const udp::endpoint& from) 
     if (table_.size() >= limits_.maxConnections) makeRoom();
     auto connection = std::make_shared<Connection>(
         shared_from_this(), from,
-        ConnectionContext{getRemoteIP(from), from.port(), computerName_, requests_, pairing_},
+        ConnectionContext{getRemoteIP(from), from.port(), computerName_, requests_, pairing_,
+                          identity_},
         limits_.maxQueuedPerConnection);
     table_.emplace(from, connection);
     return connection;

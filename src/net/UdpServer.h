@@ -41,6 +41,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     // `retrySeconds` and calls `onBound` once it has.
     void start(std::function<void()> onBound);
     bool listening() const { return bound_; }
+    // What the replies and the PIN check use; given before start().
+    void identify(ServerIdentity identity) { identity_ = std::move(identity); }
     void cancel();
     asio::thread_pool& network() { return network_; }
 
@@ -75,6 +77,7 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     std::map<asio::ip::udp::endpoint, std::shared_ptr<Connection>> table_;
     // Strangers whose loop a scan closed, until when (monotonic seconds).
     std::map<asio::ip::udp::endpoint, double> closed_;
+    ServerIdentity identity_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> bound_{false};
     static constexpr double retrySeconds = 3.0;

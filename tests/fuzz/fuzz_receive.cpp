@@ -47,8 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static tarsel::PairingWindow pairing(tarsel::testing::fakes().clock,
                                          tarsel::testing::fakes().timers,
                                          tarsel::testing::fakes().context.get_executor());
+    static const tarsel::ServerIdentity identity{"246810", "1.0.16",
+                                                 [] { return std::string("192.0.2.1"); }, nullptr};
     tarsel::ConnectionContext ctx{"10.0.0." + std::to_string(size % 4),
-                                  static_cast<uint16_t>(size % 3), "Fuzz|Host", requests, pairing};
+                                  static_cast<uint16_t>(size % 3),
+                                  "Fuzz|Host",
+                                  requests,
+                                  pairing,
+                                  identity};
     tarsel::testing::FakeConnection io;
     std::string_view datagram(reinterpret_cast<const char*>(data), size);
     checkFlatReader(datagram);

@@ -9,6 +9,7 @@
 #include "LogCapture.h"
 #include "ManualTimers.h"
 #include "TestExecutors.h"
+#include "app/ActiveClient.h"
 #include "app/Globals.h"
 #include "net/CommandHandOver.h"
 #include "net/Discovery.h"
@@ -42,11 +43,6 @@ struct FakeRequests : RequestHandler {
 class ReceiveLoopTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        auto& g = globals();
-        g.serverPIN = "135790";
-        g.currentIP = "192.168.0.10";
-        if (!g.ipQueue)
-            g.ipQueue = std::make_unique<SerialQueue>("ip", testing::executors().global);
         ctx.remoteIP = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         ctx.computerName = "Desk";
     }
@@ -57,7 +53,10 @@ class ReceiveLoopTest : public ::testing::Test {
     testing::ManualTimers timers{clock};
     asio::io_context context;
     PairingWindow pairing{clock, timers, context.get_executor()};
-    ConnectionContext ctx{"", 4000, "", requests, pairing};
+    std::string seen;  // the last client that proved the PIN
+    ServerIdentity identity{"135790", "1.0.16", [] { return std::string("192.168.0.10"); },
+                            [this](const std::string& ip) { seen = ip; }};
+    ConnectionContext ctx{"", 4000, "", requests, pairing, identity};
     testing::FakeConnection io;
     testing::LogCapture log;
 };
@@ -74,7 +73,7 @@ TEST_F(ReceiveLoopTest, WrongPinsAreCountedAndAnswered) {
     EXPECT_EQ(io.sent, V(3, R"({"error":"invalid_pin"})"));
     EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP " + ctx.remoteIP + " 인증 실패 (3/10)");
     // Without a PIN (none could be made) even an empty one is wrong.
-    globals().serverPIN.clear();
+    identity.pin.clear();
     feed(R"({"pin":"","type":"ping"})");
     EXPECT_EQ(io.sent.back(), R"({"error":"invalid_pin"})");
 }
@@ -82,7 +81,7 @@ TEST_F(ReceiveLoopTest, WrongPinsAreCountedAndAnswered) {
 TEST_F(ReceiveLoopTest, RightPinClearsFailuresAndRecordsTheClient) {
     feed(R"({"pin":"x"})");
     EXPECT_EQ(feed(R"({"pin":"135790"})"), LoopOutcome::Continue);  // no type: silent
-    EXPECT_EQ(globals().connectedClient->ip, ctx.remoteIP);
+    EXPECT_EQ(seen, ctx.remoteIP);
     log.clear();
     feed(R"({"pin":"y"})");
     EXPECT_EQ(log.lines()[0], "⚠️ [Security] IP " + ctx.remoteIP + " 인증 실패 (1/10)");

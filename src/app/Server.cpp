@@ -1,9 +1,10 @@
-#include "net/Server.h"
+#include "app/Server.h"
 
+#include "app/ActiveClient.h"
+#include "app/CurrentAddress.h"
 #include "app/Globals.h"
 #include "config/Pin.h"
 #include "host/PortCleanup.h"
-#include "net/LocalAddress.h"
 #include "net/UdpServer.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
@@ -65,6 +66,7 @@ void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWi
     startNetworkPathMonitoring();
     printBanner();
     g.activeListener = listener;
+    listener->identify({g.serverPIN, g.serverVersion, getCurrentIP, recordClient});
     listener->start([] { logLine(kReady); });
     g.bonjourService = platform().advertiser->publish("local.", "_tarsel._udp.", name, g.port);
     logLine("📡 [mDNS] _tarsel._udp 광고 시작 (" + name + ":" + std::to_string(g.port) + ")");
