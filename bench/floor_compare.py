@@ -21,12 +21,13 @@ def cpu_of(pid):
 
 
 class Floor:
-    def __init__(self, build, pin, record=None, display=None):
+    def __init__(self, build, pin, record=None, display=None, extra_env=None):
         tool = next(p for p in (build / "bench" / "tarsel-floor", build / "tarsel-floor")
                     if p.exists())
         args = [str(tool), "--pin", pin]
         args += ["--record", str(record)] if record else ["--x11"]
         env = dict(os.environ, DISPLAY=display) if display else dict(os.environ)
+        env.update(extra_env or {})
         self.proc = subprocess.Popen(args, env=env, stdout=subprocess.PIPE)
         self.proc.stdout.readline()  # "ready"
 
@@ -48,23 +49,50 @@ def xvfb():
         return proc, ":" + f.readline().strip()
 
 
-def one_stream(server, extra_pids, stream, rate, seconds):
-    """CPU µs per move of `server` (and of `extra_pids`, the X server) over a paced stream."""
+def allocations(path):
+    try:
+        return int(path.read_text())
+    except (OSError, ValueError):
+        return None
+
+
+def one_stream(server, extra_pids, stream, rate, seconds, count_file):
+    """CPU µs per move of `server` (and of `extra_pids`, the X server) and its
+    heap allocations per move, over a paced stream."""
     pids = [server.proc.pid, *extra_pids]
-    c0 = [cpu_of(p) for p in pids]
+    c0, a0 = [cpu_of(p) for p in pids], allocations(count_file)
     result = stream(rate, seconds)
     time.sleep(0.2)
     used = [cpu_of(p) - c for p, c in zip(pids, c0)]
+    a1 = allocations(count_file)
     sent = len(result["sends"])
-    return [1e6 * u / sent for u in used], result
+    allocs = (a1 - a0) / sent if a0 is not None and a1 is not None else None
+    return [1e6 * u / sent for u in used], allocs, result
+
+
+def syscalls_per_move(server, stream, rate=1000, seconds=2):
+    """System calls of every thread of `server` per move (strace -c)."""
+    out = pathlib.Path(tempfile.mktemp(prefix="tarsel-strace-"))
+    tracer = subprocess.Popen(["strace", "-c", "-f", "-o", str(out), "-p", str(server.proc.pid)],
+                              stderr=subprocess.DEVNULL)
+    time.sleep(0.5)
+    sent = len(stream(rate, seconds)["sends"])
+    tracer.send_signal(2)
+    tracer.wait()
+    total = next((int(l.split()[3]) for l in out.read_text().splitlines()
+                  if l.rstrip().endswith("total")), None)
+    return total / sent if total else None
 
 
 def versus_floor(build, pin, make_agent, stream, latency, rounds=3, rate=1000, seconds=5):
     """Median CPU per move of agent and floor, alternating, on both backends."""
     out = {}
+    library = next((p for p in (build / "bench" / "libtarsel-alloc-count.so",
+                                build / "libtarsel-alloc-count.so") if p.exists()), None)
     for backend in ("record", "x11"):
         runs = {"agent": [], "floor": [], "agent_x": [], "floor_x": [],
-                "agent_p99": [], "floor_p99": []}
+                "agent_p99": [], "floor_p99": [], "agent_allocs": [], "floor_allocs": [],
+                "agent_syscalls": [], "floor_syscalls": []}
         for _ in range(rounds):
             x, display = xvfb() if backend == "x11" else (None, None)
             extra = [x.pid] if x else []
@@ -72,18 +100,26 @@ def versus_floor(build, pin, make_agent, stream, latency, rounds=3, rate=1000, s
                 for who in ("agent", "floor"):
                     home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-floor-"))
                     record = home / "effects.jsonl" if backend == "record" else None
-                    server = (make_agent(display) if who == "agent" else
-                              Floor(build, pin, record, display))
+                    count = home / "allocations"
+                    env = ({"LD_PRELOAD": str(library), "TARSEL_ALLOC_COUNT": str(count)}
+                           if library else {})
+                    server = (make_agent(display, env) if who == "agent" else
+                              Floor(build, pin, record, display, env))
                     try:
                         time.sleep(0.5)
-                        cpu, result = one_stream(server, extra, stream, rate, seconds)
+                        cpu, allocs, result = one_stream(server, extra, stream, rate, seconds,
+                                                         count)
                         runs[who].append(cpu[0])
+                        if allocs is not None:
+                            runs[who + "_allocs"].append(allocs)
                         if x:
                             runs[who + "_x"].append(cpu[1])
                         elif who == "floor":
                             runs["floor_p99"].append(latency(result, record))
                         else:
                             runs["agent_p99"].append(latency(result, server.record))
+                        if len(runs[who + "_syscalls"]) == 0:
+                            runs[who + "_syscalls"].append(syscalls_per_move(server, stream))
                     finally:
                         server.stop()
             finally:

@@ -32,7 +32,7 @@ COPY_CODE, COMMAND = 8, 0x100000
 class Agent:
     """The agent under the record backend, its log drained by a thread."""
 
-    def __init__(self, build, home=None, display=None):
+    def __init__(self, build, home=None, display=None, extra_env=None):
         self.home = pathlib.Path(home or tempfile.mkdtemp(prefix="tarsel-bench-"))
         self.record = self.home / "effects.jsonl"
         env = dict(os.environ, HOME=str(self.home), TARSEL_BACKEND="record",
@@ -40,6 +40,7 @@ class Agent:
         env.pop("DISPLAY", None)
         if display:
             env.update(TARSEL_BACKEND="x11", DISPLAY=display, QT_QPA_PLATFORM="xcb")
+        env.update(extra_env or {})
         self.ready_at = None
         self.ready = threading.Event()
         self.started = time.monotonic()
@@ -252,8 +253,9 @@ def floor_figures(build):
         matched, _ = match_moves(sends, effects, (500.0, 400.0))
         return pct([(t - s[2]) * 1e6 for s, t in matched], .99)
 
-    return versus_floor(build, PIN, lambda display: Agent(build, display=display), stream,
-                        latency)
+    return versus_floor(build, PIN,
+                        lambda display, env: Agent(build, display=display, extra_env=env),
+                        stream, latency)
 
 
 def pointer_home(agent):

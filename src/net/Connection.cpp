@@ -54,7 +54,6 @@ void Connection::cancelAfter(double seconds) {
 }
 
 void Connection::submitCommand(std::function<void()> task) {
-    if (commands_.runIfIdle(task)) return;
     commands_.async([self = shared_from_this(), task = std::move(task)] { task(); });
 }
 

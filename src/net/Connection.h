@@ -27,6 +27,7 @@ class Connection : public ConnectionIO, public std::enable_shared_from_this<Conn
     void cancel() override;
     void cancelAfter(double seconds) override;
     void submitCommand(std::function<void()> task) override;
+    bool runIfIdle(TaskRef task) override { return commands_.runIfIdle(task); }
 
   private:
     void handle(std::string_view datagram);

@@ -84,19 +84,30 @@ void syncShortcuts(RequestHandler& requests, const Json* request) {
     if (!batch.empty()) requests.syncShortcuts(batch);
 }
 
-// Through the connection's command queue, so each command keeps its place
-// among the phone's others; an endpoint with too much waiting loses it.
-void submit(const ConnectionContext& ctx, ConnectionIO& io, std::size_t textBytes,
-            std::function<void()> work) {
-    auto& requests = ctx.requests;
-    auto ticket = requests.backlog().admit(peerOf(ctx).key(), textBytes);
+template <class Work>
+void runLogged(const std::string& ip, Work&& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        logFailure(ip, e);
+    }
+}
+
+// At once where none of the phone's commands waits (nothing to count, nothing
+// allocated); else through the connection's command queue, so each command
+// keeps its place among the phone's others. An endpoint with too much waiting
+// loses it.
+template <class Work>
+void submit(const ConnectionContext& ctx, ConnectionIO& io, std::size_t textBytes, Work work) {
+    auto& backlog = ctx.requests.backlog();
+    const std::string origin = peerOf(ctx).key();
+    if (!backlog.admits(origin, textBytes)) return;
+    auto now = [&] { runLogged(ctx.remoteIP, [&] { backlog.runAs(origin, work); }); };
+    if (io.runIfIdle(now)) return;
+    auto ticket = backlog.admit(origin, textBytes);
     if (!ticket) return;
-    io.submitCommand([&requests, ip = ctx.remoteIP, ticket = *ticket, work = std::move(work)] {
-        try {
-            requests.backlog().runAs(ticket, work);
-        } catch (const std::exception& e) {
-            logFailure(ip, e);
-        }
+    io.submitCommand([&backlog, ip = ctx.remoteIP, ticket = *ticket, work = std::move(work)] {
+        runLogged(ip, [&] { backlog.runAs(ticket, work); });
     });
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "runtime/Result.h"
+#include "runtime/TaskRef.h"
 
 namespace tarsel {
 
@@ -40,6 +41,12 @@ class ConnectionIO {
     virtual void cancelAfter(double seconds) = 0;
     // Runs a command off the connection, after the commands it sent before.
     virtual void submitCommand(std::function<void()> task) = 0;
+    // Runs a command at once where none of the connection's waits; false
+    // (and not run) where some do.
+    virtual bool runIfIdle(TaskRef task) {
+        (void)task;
+        return false;
+    }
     // The datagram carried the right PIN.
     virtual void verified() {}
 };

@@ -131,6 +131,10 @@ class FirstContact : public ConnectionIO {
         if (auto connection = server_.connectionFor(from_))
             connection->submitCommand(std::move(task));
     }
+    bool runIfIdle(TaskRef task) override {
+        auto connection = server_.connectionFor(from_);
+        return connection && connection->runIfIdle(task);
+    }
     void verified() override { (void)server_.connectionFor(from_); }
 
   private:

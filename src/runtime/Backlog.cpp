@@ -20,11 +20,23 @@ Backlog::Backlog(const Clock& clock, Limits limits)
                  std::to_string(n) + "개";
       }) {}
 
+bool Backlog::fits(const Usage& used, std::size_t textBytes) const {
+    return used.items < limits_.itemsPerOrigin && used.text + textBytes <= limits_.textPerOrigin &&
+           textInTotal_ + textBytes <= limits_.textInTotal;
+}
+
+bool Backlog::admits(const std::string& origin, std::size_t textBytes) {
+    std::lock_guard lock(mutex_);
+    auto it = usage_.find(origin);
+    if (fits(it == usage_.end() ? Usage{} : it->second, textBytes)) return true;
+    refused_.count();
+    return false;
+}
+
 std::optional<Backlog::Ticket> Backlog::admit(const std::string& origin, std::size_t textBytes) {
     std::lock_guard lock(mutex_);
     const Usage& used = usage_[origin];
-    if (used.items >= limits_.itemsPerOrigin || used.text + textBytes > limits_.textPerOrigin ||
-        textInTotal_ + textBytes > limits_.textInTotal) {
+    if (!fits(used, textBytes)) {
         if (used.items == 0) usage_.erase(origin);
         refused_.count();
         return std::nullopt;

@@ -41,14 +41,21 @@ class Backlog {
     // none (counted, and reported in one line per 10 s) when the origin or
     // everyone together has too much waiting.
     std::optional<Ticket> admit(const std::string& origin, std::size_t textBytes);
+    // Whether a command from `origin` would be admitted now (nothing counted).
+    bool admits(const std::string& origin, std::size_t textBytes);
     // Runs `work` with the items it queues counted against `ticket`'s origin.
     template <class Work>
     void runAs(const Ticket& ticket, Work&& work) {
+        runAs(ticket.origin(), std::forward<Work>(work));
+    }
+    // The same for a command that runs at once, so holds no ticket itself.
+    template <class Work>
+    void runAs(const std::string& origin, Work&& work) {
         struct Restore {
             Backlog& backlog;
             ~Restore() { backlog.setCurrent(""); }
         } restore{*this};
-        setCurrent(ticket.origin());
+        setCurrent(origin);
         work();
     }
     // One queued item of the command running now.
@@ -62,6 +69,7 @@ class Backlog {
         std::size_t text = 0;
     };
     Ticket make(const std::string& origin, std::size_t textBytes);  // caller holds mutex_
+    bool fits(const Usage& used, std::size_t textBytes) const;      // caller holds mutex_
     void release(const std::string& origin, std::size_t textBytes);
     void setCurrent(const std::string& origin);
 

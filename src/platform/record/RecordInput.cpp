@@ -12,11 +12,7 @@ void RecordInput::postMouse(int eventType, Point location, int button, int64_t c
         std::lock_guard lock(mutex_);
         pointer_ = location;
     }
-    recorder_->write("mouse", {{"type", eventType},
-                               {"x", location.x},
-                               {"y", location.y},
-                               {"button", button},
-                               {"clickState", clickState}});
+    recorder_->writeMouse(eventType, location.x, location.y, button, clickState);
 }
 
 void RecordInput::postScroll(int32_t pixels) {
