@@ -266,8 +266,9 @@ def pointer_home(agent):
 def startup(build, runs=5):
     ready, floor = [], []
     for _ in range(runs):
-        t0 = time.monotonic()
-        subprocess.run(["/bin/true"], check=True)
+        t0 = time.monotonic()  # the same binary's whole run, loading the same libraries
+        subprocess.run([str(build / "tarsel-server"), "--version"], check=True,
+                       stdout=subprocess.DEVNULL)
         floor.append((time.monotonic() - t0) * 1e3)
         a = Agent(build)
         ready.append((a.ready_at - a.started) * 1e3)
@@ -447,8 +448,9 @@ def table(r):
                         r["rss_start_kb"] / 1024, "≈ after start",
                         r["rss_aged_kb"] < r["rss_start_kb"] + 4096, " MB"))
     st = r["startup"]
-    rows.append(row("start-up: exec → ready", st["agent_ms"], st["exec_floor_ms"], "–", True,
-                    " ms"))
+    rows.append(row("start-up: exec → ready (baseline: --version)", st["agent_ms"],
+                    st["exec_floor_ms"], "≤ +15 ms",
+                    st["agent_ms"] <= st["exec_floor_ms"] + 15, " ms"))
     head = ["figure", "agent", "baseline", "ratio", "target", "met"]
     widths = [max(len(str(x[i])) for x in rows + [head]) for i in range(len(head))]
     lines = ["| " + " | ".join(str(c).ljust(w) for c, w in zip(x, widths)) + " |"

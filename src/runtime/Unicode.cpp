@@ -36,12 +36,15 @@ std::string fromCodePoints(const std::vector<UChar32>& cps, size_t from, size_t 
     return out;
 }
 
+// In ASCII the only space separator is the space itself.
 bool isSpaceSeparatorOrTab(UChar32 c) {
-    return c == 0x09 || u_charType(c) == U_SPACE_SEPARATOR;
+    if (c < 0x80) return c == 0x09 || c == 0x20;
+    return u_charType(c) == U_SPACE_SEPARATOR;
 }
 
 bool isWhitespaceOrNewline(UChar32 c) {
-    if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
+    if ((c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0x20) return true;
+    if (c < 0x80) return false;
     auto t = u_charType(c);
     return t == U_SPACE_SEPARATOR || t == U_LINE_SEPARATOR || t == U_PARAGRAPH_SEPARATOR;
 }

@@ -3,6 +3,8 @@ what only the wire and the real queues can get wrong. What each command name
 does is tests/unit/input/CommandsTest.cpp."""
 import time
 
+from tarsel_harness import Phone
+
 def test_text_request_pastes_korean_and_emoji_without_a_log_line(agent, phone):
     text = "안녕하세요 🇰🇷 ✌🏽\n다음 줄"
     phone.request("text", text=42)  # not a string: nothing at all
@@ -30,6 +32,16 @@ def test_double_click_drag_and_ordered_move_then_click(agent, phone):
         (1, 500, 400), (6, 515, 394), (2, 515, 394), (5, 516.5, 395.5),
         (3, 516.5, 395.5), (4, 516.5, 395.5)]
     assert moves[4]["button"] == 1 and moves[4]["clickState"] == 1
+
+    # The mouse is one for all phones: a second phone's move sent during a
+    # click's hold (while the first phone's connection is idle) waits for it.
+    other = Phone()
+    other.request("ping")
+    assert other.recv() == "pong"
+    phone.request("click")
+    other.request("move", dx=2, dy=0)
+    after = agent.wait_effects("mouse", 13)[10:]
+    assert [(m["type"], m["x"]) for m in after] == [(1, 516.5), (2, 516.5), (5, 519.5)]
 
     # JSON numbers beyond 32 bits are clamped; a lone dx scrolls nothing.
     for dy in (2**62, -(2**63)):
