@@ -34,11 +34,12 @@ Chord pasteChord(EditingKeys keys) {
 }
 
 // Shift-Insert is the one chord every terminal takes (the VTE widget and
-// xterm alike); it pastes the primary selection, so only where that is set.
+// xterm alike); it pastes the primary selection, so only where that is set:
+// an older selection pasted into a shell, then Enter, would run it.
 Chord textPasteChord(EditingKeys keys, bool primarySet) {
     if (keys == EditingKeys::standard) return {kV, flag::command};
     if (primarySet) return {kInsert, flag::shift};
-    return pasteChord(keys);
+    return {kV, flag::command | flag::shift};
 }
 
 }  // namespace tarsel::KeyMapProcessor

@@ -164,7 +164,7 @@ TEST_F(Commands, CopyAndPasteInTerminalsNeitherInterruptNorInsertLiterally) {
         {K::terminal, true, "8+cmd+shift", "9+cmd+shift", "primary Hi | 114+shift"},
         {K::terminal, false, "8+cmd+shift", "9+cmd+shift", "clipboard Hi | 9+cmd+shift"},
         {K::bareTerminal, true, "", "114+shift", "primary Hi | 114+shift"},
-        {K::bareTerminal, false, "", "114+shift", "clipboard Hi | 114+shift"},
+        {K::bareTerminal, false, "", "114+shift", "clipboard Hi | 9+cmd+shift"},
     };
     for (const auto& row : rows) {
         fakes().workspace->keys = row.keys;

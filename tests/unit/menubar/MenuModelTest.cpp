@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 
+#include "menubar/AlertWords.h"
 #include "menubar/MenuModel.h"
 
 namespace tarsel {
@@ -103,6 +105,32 @@ TEST(L10nSelection, KoreanOnlyWhenTheFirstLanguageBeginsWithKo) {
     EXPECT_EQ(L10n::forLanguages({"ja-JP"}, "tarsel.example").quit, "Quit");
     EXPECT_EQ(L10n::forLanguages({"KO-KR"}, "tarsel.example").quit, "Quit");  // case matters
     EXPECT_EQ(L10n::forLanguages({}, "tarsel.example").quit, "Quit");
+}
+
+// Linux's alerts never send the user to a Mac setting, the English ones have
+// no Korean left in them, and nothing offers to reset what Linux has not.
+TEST(AlertWords, LinuxAlertsNameNoMacSettingAndEnglishIsEnglish) {
+    for (const auto& [w, english] : {std::pair{AlertWords::linuxKorean(), false},
+                                     std::pair{AlertWords::linuxEnglish(), true}}) {
+        for (const std::string& text :
+             {w.permissionTitle, w.permissionText, w.openSettings, w.later, w.upToDateTitle,
+              w.upToDateText, w.newVersionTitle, w.newVersionText, w.openDownloadPage, w.ok,
+              w.installFailedTitle, w.installFailedText}) {
+            EXPECT_FALSE(text.empty());
+            for (const char* mac : {"Mac", "맥", "시스템 설정", "LaunchAgent", "손쉬운 사용"})
+                EXPECT_EQ(text.find(mac), std::string::npos) << text;
+            if (english)
+                EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) {
+                    return static_cast<unsigned char>(c) < 0x80;
+                })) << text;
+        }
+        EXPECT_TRUE(w.forceReset.empty());
+    }
+    EXPECT_EQ(withValue(AlertWords::linuxEnglish().newVersionTitle, "1.2"),
+              "Version 1.2 is available");
+    const AlertWords mac = AlertWords::mac();
+    EXPECT_EQ((V{mac.openSettings, mac.forceReset, mac.later}),
+              (V{"시스템 설정 열기", "강제 복구", "나중에"}));
 }
 
 TEST(L10nSelection, PreferredLanguagesFollowTheLocaleVariablesInOrder) {
