@@ -3,13 +3,18 @@ clipboard read back with xclip."""
 import os
 import re
 import shutil
+import pathlib
 import subprocess
+import sys
 import time
 
 import pytest
 
 from xvfb_display import xvfb_display
 from tarsel_harness import CTL, PIN, READY, Agent, Phone, require, track, wait_until
+
+MANAGER = pathlib.Path(__file__).with_name("clipboard_manager.py")
+
 
 class Xev:
     """An xev window under the pointer: with no window manager the keyboard
@@ -30,6 +35,11 @@ class Xev:
         pattern = re.compile(r"(KeyPress|KeyRelease) event.*?state (0x[0-9a-f]+), keycode \d+ "
                              r"\(keysym 0x[0-9a-f]+, (\w+)\)", re.S)
         return [(m[0], int(m[1], 16), m[2]) for m in pattern.findall(self.text())]
+
+    def presses(self):
+        """(X server time in ms, keysym name) of every key press so far."""
+        pattern = re.compile(r"KeyPress event.*?time (\d+),.*?\(keysym 0x[0-9a-f]+, (\w+)\)", re.S)
+        return [(int(m[0]), m[1]) for m in pattern.findall(self.text())]
 
     def buttons(self):
         return re.findall(r"(ButtonPress|ButtonRelease) event.*?button (\d+)", self.text(), re.S)
@@ -119,6 +129,23 @@ def test_text_is_left_on_the_clipboard_and_pasted(desktop):
     assert wait_until(lambda: clipboard() == text), clipboard()
     pastes = wait_until(lambda: [k for k in xev.keys() if k[2] == "v" and k[0] == "KeyPress"])
     assert pastes and pastes[0][1] & CONTROL
+
+
+def test_a_clipboard_managers_read_is_not_the_paste(desktop, tmp_path):
+    """xev never reads the clipboard, so the key after a text waits the paste's
+    whole 0.5 s limit, although the clipboard manager read the text at once."""
+    env, xev, _ = desktop
+    out = tmp_path / "manager"
+    with open(out, "w") as f:
+        track(subprocess.Popen([sys.executable, str(MANAGER)], env=env, stdout=f))
+    assert wait_until(lambda: "READY" in out.read_text())
+    phone = Phone()
+    phone.request("text", text="managed")
+    phone.request("enter")
+    assert wait_until(lambda: "Return" in [name for _, name in xev.presses()]), xev.text()[-800:]
+    assert "READ managed" in out.read_text().splitlines()
+    pressed = dict((name, t) for t, name in reversed(xev.presses()))
+    assert pressed["Return"] - pressed["v"] >= 400, xev.presses()
 
 
 def test_a_display_without_xtest_is_not_trusted():
