@@ -1,4 +1,5 @@
-"""A native GTK4 window (gtk_probe.py) that reports what reached it, on Wayland or X11."""
+"""Native windows that report what reached them, on Wayland or X11: a GTK4 window
+(gtk_probe.py), and a bare VTE terminal whose program writes each line it reads."""
 import os
 import pathlib
 import subprocess
@@ -8,6 +9,9 @@ import tempfile
 from tarsel_harness import require, track, wait_until
 
 PROBE = pathlib.Path(__file__).with_name("gtk_probe.py")
+READER = pathlib.Path(__file__).with_name("terminal_reader.sh")
+VTE_PROBE = pathlib.Path(__file__).with_name("vte_probe.py")
+
 
 
 class Probe:
@@ -34,3 +38,36 @@ class Probe:
 
 def motions(lines):
     return [tuple(map(float, l.split()[1:3])) for l in lines if l.startswith("MOTION ")]
+
+
+def start_vte(env, out, tmp_path, gdk):
+    """A bare VTE terminal running the line reader into `out`, known as a terminal
+    only by its desktop entry under `tmp_path` (the agent's XDG_DATA_HOME)."""
+    vte = subprocess.run([sys.executable, "-c", "import gi; gi.require_version('Vte', '3.91')"],
+                         capture_output=True)
+    require(vte.returncode == 0, "python3-gi with VTE for GTK 4 (gir1.2-vte-3.91)")
+    # An application unknown to the agent: its desktop entry makes it a terminal.
+    (tmp_path / "applications").mkdir(exist_ok=True)
+    (tmp_path / "applications" / "org.tarsel.VteProbe.desktop").write_text(
+        "[Desktop Entry]\nType=Application\nName=VTE probe\nExec=true\n"
+        "Categories=System;TerminalEmulator;\n")
+    track(subprocess.Popen([sys.executable, str(VTE_PROBE), "org.tarsel.VteProbe", "sh",
+                            str(READER), str(out)],
+                           env=dict(env, GDK_BACKEND=gdk, GSK_RENDERER="cairo",
+                                    DBUS_SESSION_BUS_ADDRESS="unix:path=/dev/null"),
+                           stderr=subprocess.DEVNULL))
+    return "VteProbe"
+
+
+def lines(path):
+    return path.read_text(encoding="utf-8").split("\n")[:-1] if path.exists() else []
+
+
+def wait_until_reading(phone, out):
+    """Types "ready" and Enter until the terminal's program has read it."""
+    for _ in range(10):
+        phone.request("text", text="ready")
+        phone.request("enter")
+        if wait_until(lambda: "ready" in lines(out), 2):
+            return
+    raise AssertionError(f"the terminal never read a line: {lines(out)}")

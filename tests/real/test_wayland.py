@@ -12,7 +12,7 @@ import tempfile
 
 import pytest
 
-from native_probe import Probe, motions
+from native_probe import Probe, lines, motions, start_vte, wait_until_reading
 from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
 TEXT = "안녕하세요 👋🏽 wayland"
@@ -200,6 +200,24 @@ def check_native_input(session, path, front_most=None):
 
 def test_sway_reaches_native_windows_through_the_wlroots_virtual_devices():
     check_native_input(sway(), "wlroots")
+
+
+def test_sway_pastes_into_a_terminal_through_the_primary_selection(tmp_path):
+    """A bare VTE terminal takes Shift-Insert only: the agent sets the primary
+    selection through data-control, and the text arrives before its Enter."""
+    session = sway()
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    env.update(session, XDG_RUNTIME_DIR="/tmp")
+    out = tmp_path / "received"
+    start_vte(env, out, tmp_path, "wayland")
+    agent = Agent(backend="auto", env={**session, "XDG_DATA_HOME": str(tmp_path)})
+    agent.wait_for(READY, 20)
+    phone = Phone()
+    wait_until_reading(phone, out)
+    phone.request("text", text=TEXT)
+    phone.request("enter")
+    assert wait_until(lambda: TEXT in lines(out)), lines(out)
+    assert lines(out)[-1] == TEXT
 
 
 def test_mutter_reaches_native_windows_through_its_remote_desktop_session():

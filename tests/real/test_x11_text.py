@@ -9,12 +9,10 @@ import sys
 
 import pytest
 
-from native_probe import Probe
+from native_probe import READER, Probe, lines, start_vte, wait_until_reading
 from tarsel_harness import READY, Agent, Phone, require, track, wait_until
 from xvfb_display import xvfb_display
 
-READER = pathlib.Path(__file__).with_name("terminal_reader.sh")
-VTE_PROBE = pathlib.Path(__file__).with_name("vte_probe.py")
 FIRST, SECOND = "안녕하세요, 세계 🌏", "echo $HOME > /dev/null"
 
 
@@ -32,34 +30,17 @@ def start_xterm(env, out, _):
     return "XTerm"
 
 
-def start_vte(env, out, tmp_path):
-    vte = subprocess.run([sys.executable, "-c", "import gi; gi.require_version('Vte', '3.91')"],
-                         capture_output=True)
-    require(vte.returncode == 0, "python3-gi with VTE for GTK 4 (gir1.2-vte-3.91)")
-    # An application unknown to the agent: its desktop entry makes it a terminal.
-    (tmp_path / "applications").mkdir(exist_ok=True)
-    (tmp_path / "applications" / "org.tarsel.VteProbe.desktop").write_text(
-        "[Desktop Entry]\nType=Application\nName=VTE probe\nExec=true\n"
-        "Categories=System;TerminalEmulator;\n")
-    track(subprocess.Popen([sys.executable, str(VTE_PROBE), "org.tarsel.VteProbe", "sh",
-                            str(READER), str(out)],
-                           env=dict(env, GDK_BACKEND="x11", GSK_RENDERER="cairo",
-                                    DBUS_SESSION_BUS_ADDRESS="unix:path=/dev/null"),
-                           stderr=subprocess.DEVNULL))
-    return "VteProbe"
-
-
-def lines(path):
-    return path.read_text(encoding="utf-8").split("\n")[:-1] if path.exists() else []
-
-
 def wait_for_window(env, window_class):
     assert wait_until(lambda: subprocess.run(["xdotool", "search", "--class", window_class],
                                              env=env, capture_output=True).returncode == 0, 20)
     subprocess.run(["xdotool", "mousemove", "200", "200"], env=env, check=True)
 
 
-@pytest.mark.parametrize("start", [start_xterm, start_vte], ids=["xterm", "vte"])
+def start_x11_vte(env, out, tmp_path):
+    return start_vte(env, out, tmp_path, "x11")
+
+
+@pytest.mark.parametrize("start", [start_xterm, start_x11_vte], ids=["xterm", "vte"])
 def test_text_reaches_a_terminal_in_order_and_copy_never_interrupts(start, tmp_path):
     display = xvfb_display(("Xvfb", "xdotool"), "X test tools")
     env = dict(os.environ, DISPLAY=display, LC_ALL="C.UTF-8")
@@ -68,12 +49,7 @@ def test_text_reaches_a_terminal_in_order_and_copy_never_interrupts(start, tmp_p
     agent = x11_agent(display, tmp_path)
     # The terminal is mapped and its program reading once a line comes through.
     phone = Phone()
-    for _ in range(10):
-        phone.request("text", text="ready")
-        phone.request("enter")
-        if wait_until(lambda: "ready" in lines(out), 2):
-            break
-    assert "ready" in lines(out), agent.log()[-1500:]
+    wait_until_reading(phone, out)
     for text in (FIRST, SECOND):
         phone.request("text", text=text)
         phone.request("enter")

@@ -55,17 +55,38 @@ DataControlClipboard::~DataControlClipboard() {
     connection_->flush();
 }
 
-void DataControlClipboard::setText(const std::string& utf8) {
-    std::lock_guard lock(mutex_);
+zwlr_data_control_source_v1* DataControlClipboard::newSource() {
     auto* source = zwlr_data_control_manager_v1_create_data_source(manager_);
     zwlr_data_control_source_v1_add_listener(source, &kSourceListener, this);
     for (const char* type : kTextTypes) zwlr_data_control_source_v1_offer(source, type);
-    // The source it replaces is told so and destroyed then, on the
-    // connection's executor: only that thread sees its events.
-    zwlr_data_control_device_v1_set_selection(device_, source);
-    source_ = source;
+    return source;
+}
+
+// A source it replaces is told so and destroyed then, on the connection's
+// executor: only that thread sees its events.
+void DataControlClipboard::setText(const std::string& utf8) {
+    std::lock_guard lock(mutex_);
+    source_ = newSource();
+    zwlr_data_control_device_v1_set_selection(device_, source_);
+    primary_ = nullptr;  // an older primary still owned is no longer served
     text_ = utf8;
     connection_->flush();
+}
+
+bool DataControlClipboard::setTextAndPrimary(const std::string& utf8) {
+    if (zwlr_data_control_device_v1_get_version(device_) <
+        ZWLR_DATA_CONTROL_DEVICE_V1_SET_PRIMARY_SELECTION_SINCE_VERSION) {
+        setText(utf8);
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    source_ = newSource();
+    primary_ = newSource();
+    zwlr_data_control_device_v1_set_selection(device_, source_);
+    zwlr_data_control_device_v1_set_primary_selection(device_, primary_);
+    text_ = utf8;
+    connection_->flush();
+    return true;
 }
 
 std::string DataControlClipboard::text() {
@@ -83,7 +104,7 @@ void DataControlClipboard::send(zwlr_data_control_source_v1* source, int fd) {
     {
         std::lock_guard lock(mutex_);
         UniqueFd pipe(fd);
-        if (source != source_) return;  // a selection replaced since
+        if (source != source_ && source != primary_) return;  // a selection replaced since
         writeThenClose(connection_->executor(), std::move(pipe), text_);
         done = std::move(onRead_);
         onRead_ = nullptr;
@@ -95,6 +116,7 @@ void DataControlClipboard::cancelled(zwlr_data_control_source_v1* source) {
     std::lock_guard lock(mutex_);
     zwlr_data_control_source_v1_destroy(source);
     if (source == source_) source_ = nullptr;
+    if (source == primary_) primary_ = nullptr;
 }
 
 }  // namespace tarsel

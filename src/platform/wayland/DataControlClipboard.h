@@ -26,6 +26,8 @@ class DataControlClipboard : public Clipboard {
     DataControlClipboard& operator=(const DataControlClipboard&) = delete;
 
     void setText(const std::string& utf8) override;
+    // Where the compositor speaks data-control 2 (primary selections).
+    bool setTextAndPrimary(const std::string& utf8) override;
     // The text while the agent still owns the selection, else "": reading
     // another client's selection would wait on that client.
     std::string text() override;
@@ -45,7 +47,10 @@ class DataControlClipboard : public Clipboard {
     zwlr_data_control_manager_v1* manager_;
     zwlr_data_control_device_v1* device_;
     std::mutex mutex_;
-    zwlr_data_control_source_v1* source_ = nullptr;  // the selection while we own it
+    zwlr_data_control_source_v1* newSource();  // caller holds mutex_
+
+    zwlr_data_control_source_v1* source_ = nullptr;   // the selection while we own it
+    zwlr_data_control_source_v1* primary_ = nullptr;  // and the primary selection
     std::string text_;
     std::function<void()> onRead_;
 };
