@@ -65,9 +65,11 @@ std::function<void(Task)> resumingAfter(std::shared_ptr<ReadWait> read) {
 // the chord that pastes it into the front-most application.
 Chord setClipboard(const std::string& text) {
     const EditingKeys keys = platform().workspace->frontmostEditingKeys();
-    const bool primary =
-        keys != EditingKeys::standard && platform().clipboard->setTextAndPrimary(text);
-    if (!primary) platform().clipboard->setText(text);
+    bool primary = false;
+    if (keys == EditingKeys::standard)
+        platform().clipboard->setText(text);
+    else
+        primary = platform().clipboard->setTextAndPrimary(text);
     return textPasteChord(keys, primary);
 }
 

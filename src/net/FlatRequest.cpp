@@ -7,6 +7,10 @@ namespace {
 
 constexpr std::size_t kMaxDigits = 18;  // always within 64 bits
 
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
 class Reader {
   public:
     explicit Reader(std::string_view text) : text_(text) {}
@@ -50,18 +54,13 @@ class Reader {
     }
 
   private:
-    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
     std::string_view text_;
     std::size_t at_ = 0;
 };
 
 bool isBareScan(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' ||
-                             text.front() == '\r'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' ||
-                             text.back() == '\r'))
-        text.remove_suffix(1);
+    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
     return text == "scan";
 }
 

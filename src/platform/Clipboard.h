@@ -10,8 +10,8 @@ class Clipboard {
     virtual ~Clipboard() = default;
     virtual void setText(const std::string& utf8) = 0;  // clears, then sets plain text
     virtual std::string text() = 0;
-    // Also sets the primary selection (what Shift-Insert pastes in a
-    // terminal); false where there is none to set.
+    // Sets the text, and the primary selection too (what Shift-Insert pastes
+    // in a terminal); false where there is none to set.
     virtual bool setTextAndPrimary(const std::string& utf8) {
         setText(utf8);
         return false;

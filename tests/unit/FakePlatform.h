@@ -84,8 +84,9 @@ struct FakeClipboard : Journaled<Clipboard> {
     using Journaled::Journaled;
     void setText(const std::string& t) override { journal.add("clipboard " + (text_ = t)); }
     bool setTextAndPrimary(const std::string& t) override {
-        if (primary) journal.add("primary " + (text_ = t));
-        return primary;
+        if (!primary) return Clipboard::setTextAndPrimary(t);
+        journal.add("primary " + (text_ = t));
+        return true;
     }
     std::string text() override { return text_; }
     bool seesReads() const override { return reads; }
