@@ -17,7 +17,9 @@ constexpr const char* kUsage =
     "Lets a phone on the same network use this computer's keyboard, mouse and shortcuts.\n"
     "\n"
     "  PIN        the PIN the phone must send, instead of the stored one; any first\n"
-    "             argument not starting with \"-\" is taken as the PIN exactly as given\n"
+    "             argument not starting with \"-\" is taken as the PIN exactly as given.\n"
+    "             Prefer the stored PIN: other users can see a process's arguments\n"
+    "             until the agent hides them, moments after its start\n"
     "  --help     print this and exit\n"
     "  --version  print the version and exit\n"
     "\n"
@@ -50,10 +52,18 @@ std::optional<int> answeredOption(const std::vector<std::string>& arguments) {
     return std::nullopt;
 }
 
+// Every local user reads a process's arguments (ps, /proc/<pid>/cmdline), which
+// the kernel shows from this memory: the PIN is overwritten there at once.
+void hidePinArgument(int argc, char** argv) {
+    if (argc < 2 || argv[1][0] == '-') return;
+    for (char* c = argv[1]; *c != '\0'; ++c) *c = '*';
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    hidePinArgument(argc, argv);
     if (auto status = answeredOption(arguments)) return *status;
     // Every thread of the process and what the phone's requests reach, owned
     // here and handed down.

@@ -27,7 +27,8 @@ Result<> copyMissing(const std::string& from, const std::string& to) {
 
 void migrateDataDirectory(const std::string& from, const std::string& to) {
     if (!files::exists(from)) return;
-    auto copied = files::createDirectories(to).and_then([&] { return copyMissing(from, to); });
+    auto copied =
+        files::createDirectories(to, 0700).and_then([&] { return copyMissing(from, to); });
     if (!copied) {
         logLine("⚠️ [Config] 데이터 이동 실패 (기존 위치 유지): " +
                 copied.error());
@@ -45,7 +46,7 @@ std::string makeAppSupportDir(const HostConstants& host) {
                           : host.dataDir;
     for (const std::string& legacy : host.legacyDataDirs) migrateDataDirectory(legacy, dir);
     // A folder that cannot be made shows as the PIN's and the store's own failures.
-    (void)files::createDirectories(dir);
+    (void)files::createDirectories(dir, 0700);  // the PIN and the user's layout
     return dir;
 }
 

@@ -2,29 +2,43 @@
 
 #include <cstdio>
 
+#include "runtime/DamagedCopy.h"
 #include "runtime/Files.h"
 #include "runtime/Json.h"
 #include "runtime/Log.h"
+#include "runtime/LogText.h"
 #include "runtime/SecureRandom.h"
 #include "runtime/Unicode.h"
 
 namespace tarsel {
 namespace {
 
-// The stored settings as an object; nothing (after a line) when the file
-// cannot be read or parsed, an empty object when it holds no object.
-std::optional<Json> loadConfig(const std::string& configPath, bool logFailure) {
+struct LoadedConfig {
+    std::optional<Json> settings;  // an object, when the file held one
+    bool damaged = false;          // read, but not a JSON object
+    std::string error;
+};
+
+LoadedConfig loadConfig(const std::string& configPath) {
     auto file = files::readAll(configPath);
-    if (!file) {
-        if (logFailure) logLine("⚠️ [Config] Failed to load config: " + file.error());
-        return std::nullopt;
-    }
+    if (!file) return {std::nullopt, false, file.error()};
     auto doc = parseJsonDocument(*file);
-    if (!doc.value) {
-        if (logFailure) logLine("⚠️ [Config] Failed to load config: " + doc.error);
-        return std::nullopt;
+    if (!doc.value) return {std::nullopt, true, doc.error};
+    if (!doc.value->is_object()) return {std::nullopt, true, "not a JSON object"};
+    return {std::move(*doc.value), false, ""};
+}
+
+// A damaged file is kept aside, as the layout's is, so the user's other
+// settings are not lost with it; false when it stays where it is.
+bool keepDamagedConfig(const std::string& configPath, const std::string& why) {
+    auto aside = keepDamagedCopy(configPath);
+    if (!aside) {
+        logLine("⚠️ [Config] Failed to load config: " + why + " (" + aside.error() + ")");
+        return false;
     }
-    return doc.value->is_object() ? std::move(*doc.value) : Json::object();
+    logLine("⚠️ [Config] 손상된 설정 파일을 옮기고 새 PIN을 만듭니다 (" +
+            clipForLog(why) + "): " + *aside);
+    return true;
 }
 
 std::optional<std::string> storedPIN(const Json& config) {
@@ -60,9 +74,15 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
         return arguments.front();
     }
     Json config = Json::object();
-    const bool existed = files::exists(configPath);
+    bool existed = files::exists(configPath);
     if (existed) {
-        if (auto loaded = loadConfig(configPath, true)) config = std::move(*loaded);
+        auto loaded = loadConfig(configPath);
+        if (loaded.settings)
+            config = std::move(*loaded.settings);
+        else if (!loaded.damaged)
+            logLine("⚠️ [Config] Failed to load config: " + loaded.error);
+        else if (keepDamagedConfig(configPath, loaded.error))
+            existed = false;
         if (auto pin = storedPIN(config)) {
             logLine("🔑 [Config] Loaded existing PIN from config");
             from = PinSource::stored;
@@ -98,13 +118,13 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
 }
 
 std::optional<std::string> readStoredPIN(const std::string& configPath) {
-    auto config = loadConfig(configPath, false);
+    auto config = loadConfig(configPath).settings;
     return config ? storedPIN(*config) : std::nullopt;
 }
 
 bool discoveryPinAlways(const std::string& configPath) {
     if (!files::exists(configPath)) return false;
-    auto config = loadConfig(configPath, false);
+    auto config = loadConfig(configPath).settings;
     if (!config) return false;
     auto it = config->find("discovery_pin");
     return it != config->end() && it->is_string() && it->get<std::string>() == "always";

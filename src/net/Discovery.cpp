@@ -5,14 +5,17 @@
 
 namespace tarsel {
 
+bool isScanObject(const Json& request) {
+    if (!request.is_object()) return false;
+    auto it = request.find("type");
+    return it != request.end() && it->is_string() && it->get_ref<const std::string&>() == "scan";
+}
+
 bool isScanRequest(std::string_view text) {
-    std::string trimmed = unicode::trimWhitespaceAndNewlines(text);
+    const std::string trimmed = unicode::trimWhitespaceAndNewlines(text);
     if (trimmed == "scan") return true;
-    if (trimmed.empty() || trimmed.front() != '{') return false;
     auto doc = parseJsonDocument(trimmed);
-    if (!doc.value || !doc.value->is_object()) return false;
-    auto it = doc.value->find("type");
-    return it != doc.value->end() && it->is_string() && it->get<std::string>() == "scan";
+    return doc.value && isScanObject(*doc.value);
 }
 
 std::string discoveryReply(const std::string& computerName, const std::string& address,

@@ -10,9 +10,9 @@ bool TokenBucket::hasToken(double now, double rate, double burst) {
     return tokens >= 1.0;
 }
 
-bool TokenBucket::take(double now, double rate, double burst) {
-    if (!hasToken(now, rate, burst)) return false;
-    tokens -= 1.0;
+bool TokenBucket::take(double now, double rate, double burst, double amount) {
+    if (!hasToken(now, rate, burst) || tokens < amount) return false;
+    tokens -= amount;
     return true;
 }
 

@@ -16,8 +16,9 @@ namespace tarsel {
 struct TokenBucket {
     double tokens;
     double updated;
-    // Refills at `rate` per second up to `burst`; takes one token if there is one.
-    bool take(double now, double rate, double burst);
+    // Refills at `rate` per second up to `burst`; takes `amount` tokens if
+    // there are that many.
+    bool take(double now, double rate, double burst, double amount = 1.0);
     bool hasToken(double now, double rate, double burst);
 };
 

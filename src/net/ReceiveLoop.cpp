@@ -153,6 +153,39 @@ void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Request
     if (request.type) handleType(ctx, std::string(*request.type), request, io);
 }
 
+// Anything but a request with the right PIN ends an endpoint's exemption from
+// the lockout and the budgets: it may be forged from the phone's endpoint.
+LoopOutcome malformed(const ConnectionContext& ctx, ConnectionIO& io, LoopOutcome outcome) {
+    SecurityGuard::shared().revoke(peerOf(ctx));
+    if (outcome == LoopOutcome::Stop) io.cancel();
+    return outcome;
+}
+
+LoopOutcome handleParsed(const ConnectionContext& ctx, ConnectionIO& io, std::string_view text) {
+    auto& guard = SecurityGuard::shared();
+    const std::string trimmed = unicode::trimWhitespaceAndNewlines(text);
+    if (trimmed == "scan") {
+        answerScan(ctx, io);
+        return LoopOutcome::Stop;
+    }
+    // Parsing is the costly step; strangers share a budget for it.
+    if (!guard.admitsParse(peerOf(ctx), text.size())) return LoopOutcome::Continue;
+    auto doc = parseJsonDocument(trimmed);
+    if (!doc.value) {
+        // Not counted as a failure, so any host could fill the log at line rate.
+        if (RateLimiter::parseFailureLines().allow(ctx.remoteIP))
+            logLine("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): " + clipForLog(doc.error));
+        return malformed(ctx, io, LoopOutcome::Continue);
+    }
+    if (isScanObject(*doc.value)) {
+        answerScan(ctx, io);
+        return LoopOutcome::Stop;
+    }
+    if (!doc.value->is_object()) return malformed(ctx, io, LoopOutcome::Continue);
+    handleRequest(ctx, io, RequestFields::of(*doc.value));
+    return LoopOutcome::Continue;
+}
+
 LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
                           const std::optional<std::string_view>& content,
                           const std::optional<std::string>& networkError) {
@@ -161,10 +194,9 @@ LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
         io.cancel();
         return LoopOutcome::Stop;
     }
-    if (!content || content->empty() || !unicode::isValidUtf8(*content)) {
-        io.cancel();  // a datagram is always complete
-        return LoopOutcome::Stop;
-    }
+    // A datagram is always complete, so an empty or undecodable one closes.
+    if (!content || content->empty() || !unicode::isValidUtf8(*content))
+        return malformed(ctx, io, LoopOutcome::Stop);
     std::string_view text = *content;
     // A locked-out address learns nothing, not even that the agent is here.
     if (SecurityGuard::shared().isLocked(peerOf(ctx))) {
@@ -180,19 +212,7 @@ LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
         handleRequest(ctx, io, RequestFields::of(*flat));
         return LoopOutcome::Continue;
     }
-    if (isScanRequest(text)) {
-        answerScan(ctx, io);
-        return LoopOutcome::Stop;
-    }
-    auto doc = parseJsonDocument(text);
-    if (!doc.value) {
-        // Not counted as a failure, so any host could fill the log at line rate.
-        if (RateLimiter::parseFailureLines().allow(ctx.remoteIP))
-            logLine("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): " + clipForLog(doc.error));
-        return LoopOutcome::Continue;
-    }
-    if (doc.value->is_object()) handleRequest(ctx, io, RequestFields::of(*doc.value));
-    return LoopOutcome::Continue;
+    return handleParsed(ctx, io, text);
 }
 
 }  // namespace

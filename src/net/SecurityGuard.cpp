@@ -17,10 +17,18 @@ SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
     : clock_(clock),
       capacity_(capacity),
       budget_{budgetBurst, clock.monotonic()},
+      parseBudget_{parseBurst, clock.monotonic()},
       lines_(clock, {1.0, 12.0, 20.0, 50.0, 4096}),
-      dropped_(clock, reportEvery, [](std::size_t n) {
-          return "⛔️ [Security] 잘못된 PIN이 너무 많아 확인하지 않고 버린 "
-                 "요청: " +
+      dropped_(
+          clock, reportEvery,
+          [](std::size_t n) {
+              return "⛔️ [Security] 잘못된 PIN이 너무 많아 확인하지 않고 버린 "
+                     "요청: " +
+                     std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
+          }),
+      unparsed_(clock, reportEvery, [](std::size_t n) {
+          return "⛔️ [Security] PIN을 확인하지 않은 기기의 요청이 너무 많아 읽지 않고 "
+                 "버림: " +
                  std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
       }) {}
 
@@ -48,8 +56,24 @@ bool SecurityGuard::admits(const Endpoint& peer) {
     return false;
 }
 
+bool SecurityGuard::admitsParse(const Endpoint& peer, std::size_t bytes) {
+    std::lock_guard guard(lock_);
+    double now = clock_.monotonic();
+    if (provenLocked(peer, now) ||
+        parseBudget_.take(now, parseBytesPerSecond, parseBurst, static_cast<double>(bytes)))
+        return true;
+    unparsed_.count();
+    return false;
+}
+
+void SecurityGuard::revoke(const Endpoint& peer) {
+    std::lock_guard guard(lock_);
+    if (!proven_.empty()) proven_.erase(peer.key());
+}
+
 bool SecurityGuard::registerFailure(const Endpoint& peer) {
     std::lock_guard guard(lock_);
+    if (!proven_.empty()) proven_.erase(peer.key());
     double now = clock_.now();
     budget_.take(clock_.monotonic(), budgetPerSecond, budgetBurst);
     if (!failures_.count(peer.ip)) makeRoom(now);
@@ -79,7 +103,7 @@ void SecurityGuard::reset(const Endpoint& peer) {
     it->second = now;
     // Rate-limited like the failure lines: one holder of the PIN opening
     // thousands of ports must not fill the log.
-    if (lines_.allow(peer.ip)) logLine("📱 [Security] 새 기기가 PIN을 확인했습니다: " + peer.ip);
+    if (lines_.allow(peer.ip)) logLine("📱 [Security] 새 기기가 PIN을 확인했습니다: " + peer.key());
     if (proven_.size() <= maxProven) return;
     // Only PIN holders get here; the longest silent goes first.
     auto oldest = std::min_element(proven_.begin(), proven_.end(),

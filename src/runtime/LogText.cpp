@@ -24,12 +24,13 @@ int decodeAt(std::string_view s, std::size_t i, uint32_t& cp) {
     return len;
 }
 
-// C0, DEL, C1, the line and paragraph separators, the bidirectional
+// C0, DEL, C1, the line and paragraph separators, the bidirectional marks,
 // embeddings, overrides and isolates (they reorder what a terminal shows) and
 // the byte-order mark.
 bool isControl(uint32_t cp) {
     return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 ||
-           (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
+           cp == 0x200E || cp == 0x200F || cp == 0x061C || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
 }
 
 void appendEscape(std::string& out, uint32_t cp, bool rawByte) {

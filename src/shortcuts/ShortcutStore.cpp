@@ -1,13 +1,12 @@
 #include "shortcuts/ShortcutStore.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "runtime/DamagedCopy.h"
 #include "runtime/Files.h"
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
@@ -41,53 +40,19 @@ std::mutex& saveMutex() {
     return mutex;
 }
 
-constexpr const char* kDamaged = ".damaged-";
 constexpr const char* kSetAside =
     "⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 (";
-constexpr std::size_t kDamagedKept = 3;
-
-// "20260501T120000Z": now, in UTC.
-std::string utcStamp() {
-    using namespace std::chrono;
-    const auto now = floor<seconds>(system_clock::now());
-    const auto day = floor<days>(now);
-    const year_month_day date(day);
-    const hh_mm_ss time(now - day);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02u%02uT%02d%02d%02dZ", int(date.year()),
-                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
-                  int(time.minutes().count()), int(time.seconds().count()));
-    return text;
-}
-
-// Keeps the newest copies (their names sort by time).
-void pruneDamagedCopies(const std::string& path) {
-    const std::string prefix = path.substr(path.rfind('/') + 1) + kDamaged;
-    std::vector<std::string> copies;
-    for (auto& name : files::namesIn(files::parentOf(path)))
-        if (name.rfind(prefix, 0) == 0) copies.push_back(name);
-    std::sort(copies.begin(), copies.end());
-    for (std::size_t i = 0; i + kDamagedKept < copies.size(); ++i)
-        (void)files::remove(files::join(files::parentOf(path), copies[i]));
-}
 
 // A layout that does not parse is kept for the user to mend, never silently
 // replaced by the next sync. False (after a line) when it could not be moved:
 // then it must not be written over either.
 bool setAsideDamaged(const std::string& path, const std::string& why) {
-    const std::string stamp = path + kDamaged + utcStamp();
-    Result<> moved = failure("");
-    std::string aside;
-    for (int n = 0; n < 10 && !moved; ++n) {  // two in one second get "-1", "-2", ...
-        aside = n == 0 ? stamp : stamp + "-" + std::to_string(n);
-        moved = files::moveAside(path, aside);
-    }
-    if (!moved) {
-        logLine(std::string(kFailure) + "손상된 파일을 옮기지 못했습니다: " + moved.error());
+    auto aside = keepDamagedCopy(path);
+    if (!aside) {
+        logLine(std::string(kFailure) + "손상된 파일을 옮기지 못했습니다: " + aside.error());
         return false;
     }
-    logLine(kSetAside + clipForLog(why) + "): " + aside);
-    pruneDamagedCopies(path);
+    logLine(kSetAside + clipForLog(why) + "): " + *aside);
     return true;
 }
 

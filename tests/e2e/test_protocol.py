@@ -1,5 +1,6 @@
 """The agent over real UDP on 127.0.0.1:3000 under the record backend."""
 import json
+import pathlib
 import re
 import socket
 import subprocess
@@ -26,6 +27,9 @@ def test_start_up_banner_and_advertisement(agent):
                for l in lines)
     assert [(a["type"], a["domain"], a["port"], bool(a["name"]))
             for a in agent.effects("advertise")] == [("_tarsel._udp.", "local.", 3000, True)]
+    # Other users read the process list: the PIN argument is hidden there.
+    cmdline = pathlib.Path(f"/proc/{agent.proc.pid}/cmdline").read_bytes()
+    assert PIN.encode() not in cmdline and cmdline.split(b"\0")[1] == b"******"
 
 
 def test_discovery_then_ping(agent, phone):
@@ -56,6 +60,11 @@ def test_lockout_after_ten_failures_spares_only_the_proven_phone(agent, phone):
     assert other.recv(0.5) is None
     proven.request("ping")  # the endpoint that proved the PIN keeps working
     assert proven.recv() == "pong"
+    proven.request("text", pin="000001", text="guess")  # until a wrong PIN comes from it
+    assert proven.recv() == INVALID
+    proven.request("ping")
+    assert proven.recv(0.5) is None
+    assert agent.effects("clipboard") == []
 
 
 def test_endpoints_are_independent_and_broken_datagrams_reopen(agent):

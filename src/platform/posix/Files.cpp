@@ -91,10 +91,12 @@ Result<> remove(const std::string& path) {
     return errnoFailure(path);
 }
 
-Result<> createDirectories(const std::string& path) {
+Result<> createDirectories(const std::string& path, int mode) {
     std::error_code ec;
-    std::filesystem::create_directories(path, ec);
+    std::filesystem::create_directories(parentOf(path), ec);
     if (ec) return failure(ec.message());
+    if (mkdir(path.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+        return errnoFailure(path);
     if (!std::filesystem::is_directory(path, ec)) return failure(path + ": not a directory");
     return {};
 }
@@ -135,11 +137,29 @@ Result<std::string> readAll(const std::string& path) {
     return data;
 }
 
-Result<> writeAtomic(const std::string& path, const std::string& data, int mode, bool replace) {
+namespace {
+Identity identityFrom(const struct stat& st) {
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+            static_cast<uint64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+}  // namespace
+
+std::optional<Identity> identityOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return std::nullopt;
+    return identityFrom(st);
+}
+
+Result<> writeAtomic(const std::string& path, const std::string& data, int mode, bool replace,
+                     Identity* written) {
     std::string tmp;
     int fd = openTemporary(path, tmp);
     if (fd < 0) return errnoFailure("open " + tmp);
     bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && writeAll(fd, data) && fsync(fd) == 0;
+    // Taken from the file itself, so an edit right after the rename shows as one.
+    struct stat st {};
+    if (ok && written && fstat(fd, &st) == 0) *written = identityFrom(st);
     Result<> status = ok ? Result<>{} : errnoFailure("write " + tmp);
     close(fd);
     // A writer that must not replace another's file learns that it lost.

@@ -64,24 +64,36 @@ TEST_F(PinTest, NewPinsAreSixAsciiDigitsSavedPrivatelyAndLoadedAgain) {
     EXPECT_EQ(loadOrCreatePIN({}, path), "٠١٢٣٤٥");
 }
 
-// Invalid PINs are replaced silently; broken JSON logs the failure first.
+// Invalid PINs are replaced silently; a file that is not a JSON object is
+// kept aside (the newest three copies) with a line naming the copy, so the
+// user's other settings are not lost with it.
 TEST_F(PinTest, InvalidOrBrokenStoredPinsAreReplaced) {
     // clang-format off
     const std::pair<const char*, bool> cases[] = {
         {R"({"pin":"12345"})", false}, {R"({"pin":"1234567"})", false}, {R"({"pin":123456})", false},
-        {R"(["123456"])", false}, {R"({"other":1})", false}, {"{not json", true}, {"123456", true},
-        {"\"123456\"", true}};
+        {R"({"other":1})", false}, {"{not json", true}, {"123456", true}, {"\"123456\"", true},
+        {R"(["123456"])", true}};
     // clang-format on
-    for (auto [bad, logsFailure] : cases) {
+    for (auto [bad, damaged] : cases) {
         store(bad);
         log.clear();
         std::string pin = loadOrCreatePIN({}, path);
         EXPECT_EQ(stored()["pin"], pin) << bad;
         auto lines = log.lines();
-        ASSERT_EQ(lines.size(), logsFailure ? 2u : 1u) << bad;
-        EXPECT_EQ(lines[0].rfind("⚠️ [Config] Failed to load config: ", 0) == 0, logsFailure);
+        ASSERT_EQ(lines.size(), damaged ? 2u : 1u) << bad;
         EXPECT_EQ(lines.back(), "🎲 [Config] Generated and saved new PIN (6 digits)");
+        if (!damaged) continue;
+        const std::string prefix =
+            "⚠️ [Config] 손상된 설정 파일을 옮기고 새 PIN을 만듭니다 (";
+        ASSERT_EQ(lines[0].rfind(prefix, 0), 0u) << lines[0];
+        const std::string aside = lines[0].substr(lines[0].rfind("): ") + 3);
+        EXPECT_EQ(aside.rfind(path + ".damaged-", 0), 0u);
+        EXPECT_EQ(files::readAll(aside).value(), bad);
     }
+    int copies = 0;
+    for (auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
+        copies += entry.path().filename().string().starts_with("config.json.damaged-");
+    EXPECT_EQ(copies, 3);
 }
 
 // Where the PIN came from decides the pairing window; a new PIN keeps the
@@ -184,6 +196,7 @@ TEST(Migration, MovesPrivatelyFinishesAnInterruptedMoveAndKeepsFilesOnFailure) {
     migrateDataDirectory(old, now);
     EXPECT_EQ(readText(now + "/shortcuts_db.json"), kDb);
     EXPECT_EQ(privateFile, fs::status(now + "/config.json").permissions());
+    EXPECT_EQ(fs::perms::owner_all, fs::status(now).permissions());  // whatever the umask
     EXPECT_FALSE(fs::exists(old));
 
     // The new config was written before a crash: it stays, the rest follows.

@@ -64,12 +64,13 @@ TEST_F(GuardTest, FailuresAgeOutAndResetClearsThemButNotALockout) {
     EXPECT_FALSE(locked("c"));
 }
 
-// The phone's own endpoint keeps working while another port of its address,
-// or datagrams forged with it, collect failures; the address's other
-// endpoints stay locked, and so does the phone once its proof is 300 s old.
+// The phone's own endpoint keeps working while another port of its address
+// collects failures; the address's other endpoints stay locked, and so does
+// the phone once its proof is 300 s old, or at once after a wrong PIN of its
+// own (forged from its endpoint, say), which then counts like any other.
 TEST_F(GuardTest, AnEndpointThatProvedThePinIsNotLockedOutByOthers) {
     guard.reset({"10.0.0.5", 5000});
-    EXPECT_EQ(log.lines(), V{"📱 [Security] 새 기기가 PIN을 확인했습니다: 10.0.0.5"});
+    EXPECT_EQ(log.lines(), V{"📱 [Security] 새 기기가 PIN을 확인했습니다: 10.0.0.5:5000"});
     guard.reset({"10.0.0.5", 5000});  // the same endpoint again: no line
     EXPECT_EQ(log.lines().size(), 1u);
     clock.advance(100);
@@ -80,11 +81,20 @@ TEST_F(GuardTest, AnEndpointThatProvedThePinIsNotLockedOutByOthers) {
     EXPECT_FALSE(locked("10.0.0.5", 5000));
     clock.advance(0.1);
     EXPECT_TRUE(locked("10.0.0.5", 5000));
+
+    guard.reset({"10.0.0.6", 5000});
+    fail("10.0.0.6", 10, 6000);
+    fail("10.0.0.6", 1, 5000);
+    EXPECT_TRUE(locked("10.0.0.6", 5000));
+    guard.reset({"10.0.0.7", 5000});
+    guard.revoke({"10.0.0.7", 5000});
+    fail("10.0.0.7", 10, 6000);
+    EXPECT_TRUE(locked("10.0.0.7", 5000));
 }
 
 // Thirty wrong PINs at once, then three a second from everyone together;
-// past that only proven endpoints are compared, and the refusals are one line
-// per ten seconds.
+// past that only proven endpoints are compared, and only until one of them
+// sends a wrong PIN. The refusals are one line per ten seconds.
 TEST_F(GuardTest, WrongPinsFromEveryoneShareOneBudget) {
     guard.reset({"phone", 1});
     int admitted = 0;
@@ -93,6 +103,8 @@ TEST_F(GuardTest, WrongPinsFromEveryoneShareOneBudget) {
             ++admitted, fail("ip" + std::to_string(i), 1);
     EXPECT_EQ(admitted, 30);
     EXPECT_TRUE(guard.admits({"phone", 1}));
+    fail("phone", 1);  // a forged wrong PIN from the phone's endpoint
+    EXPECT_FALSE(guard.admits({"phone", 1}));
     clock.advance(1.0);
     admitted = 0;
     for (int i = 0; i < 100; ++i)
@@ -103,6 +115,21 @@ TEST_F(GuardTest, WrongPinsFromEveryoneShareOneBudget) {
         return l.rfind("⛔️ [Security] 잘못된 PIN이 너무 많아", 0) == 0;
     });
     EXPECT_EQ(refusals, 1);
+}
+
+// Strangers share about one of the largest datagrams a second for parsing
+// (two at once); a proven endpoint is exempt until it sends a wrong PIN.
+TEST_F(GuardTest, ParseWorkOfStrangersHasOneBudget) {
+    guard.reset({"phone", 1});
+    EXPECT_TRUE(guard.admitsParse({"a", 1}, 65536));
+    EXPECT_TRUE(guard.admitsParse({"b", 1}, 65536));
+    EXPECT_FALSE(guard.admitsParse({"c", 1}, 100));
+    EXPECT_TRUE(guard.admitsParse({"phone", 1}, 65536));
+    fail("phone", 1);
+    EXPECT_FALSE(guard.admitsParse({"phone", 1}, 100));
+    clock.advance(1.0);
+    EXPECT_TRUE(guard.admitsParse({"c", 1}, 65536));
+    EXPECT_FALSE(guard.admitsParse({"c", 1}, 100));
 }
 
 TEST(GuardBounds, SpoofedFloodsStayWithinCapacityAndAgeOut) {

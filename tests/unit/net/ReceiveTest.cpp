@@ -16,6 +16,7 @@
 #include "net/LocalAddress.h"
 #include "net/Pairing.h"
 #include "net/ReceiveLoop.h"
+#include "net/SecurityGuard.h"
 #include "runtime/LogText.h"
 
 namespace tarsel {
@@ -100,9 +101,35 @@ TEST_F(ReceiveLoopTest, RequestsAreHandedOverByType) {
                                  R"(sync {"3x3":[{"k":1}]})"}));
     EXPECT_EQ(io.sent, (V{"a", "b"}));
     EXPECT_EQ(log.lines(),
-              (V{"📱 [Security] 새 기기가 PIN을 확인했습니다: " + ctx.remoteIP,
+              (V{"📱 [Security] 새 기기가 PIN을 확인했습니다: " + ctx.remoteIP + ":4000",
                  "📤 Pushed shortcuts chunk 1/2 (1 bytes)", "📤 Pushed shortcuts chunk 2/2 (1 bytes)",
                  "📦 Detected [3x3]: 1 items"}));
+}
+
+// The phone's endpoint is exempt from its address's lockout only while each of
+// its datagrams carries the right PIN: one that does not (forged, say) ends
+// the exemption, and the locked address's silence covers the phone too.
+TEST_F(ReceiveLoopTest, AnythingButTheRightPinEndsAProvenEndpointsExemption) {
+    const std::string base = ctx.remoteIP;
+    const std::vector<std::string> forged = {R"({"pin":"000000","type":"text","text":"x"})",
+                                             R"({"type":"ping"})", "not json", "[1]", "\xff"};
+    auto at = [&](std::size_t i) { ctx.remoteIP = base + std::to_string(i); };
+    for (std::size_t i = 0; i < forged.size(); ++i)
+        at(i), feed(R"({"pin":"135790","type":"ping"})");
+    for (std::size_t i = 0; i < forged.size(); ++i)  // locked from another port
+        for (int n = 0; n < 10; ++n)
+            SecurityGuard::shared().registerFailure({base + std::to_string(i), 4001});
+    for (std::size_t i = 0; i < forged.size(); ++i) {
+        at(i);
+        io.sent.clear();
+        EXPECT_EQ(feed(R"({"pin":"135790","type":"ping"})"), LoopOutcome::Continue);
+        EXPECT_EQ(io.sent, V{"pong"}) << forged[i];
+        feed(forged[i]);
+        io.sent.clear();
+        EXPECT_EQ(feed(R"({"pin":"135790","type":"ping"})"), LoopOutcome::Stop) << forged[i];
+        EXPECT_TRUE(io.sent.empty()) << forged[i];
+    }
+    EXPECT_EQ(requests.calls, V{});
 }
 
 // Queued commands of one endpoint beyond its backlog (here 2 items, 10 bytes
@@ -171,6 +198,7 @@ TEST(LogText, ControlsAreEscapedAndLongTextIsCut) {
         {"\x1b[31m\x7f", "\\x1b[31m\\x7f"},
         {"\u2028\u2029", "\\u2028\\u2029"},
         {"\u202aL\u202eR\u2066\u2069", "\\u202aL\\u202eR\\u2066\\u2069"},
+        {"\u200eL\u200fR\u061c", "\\u200eL\\u200fR\\u061c"},
         {"\ufeffBOM", "\\ufeffBOM"},
         {"\xff\xc3", "\\xff\\xc3"},
         {"한글 🚀 \u200b", "한글 🚀 \u200b"}};
