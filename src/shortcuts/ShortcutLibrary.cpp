@@ -23,11 +23,55 @@ Json summaryOf(const Json& batch) {
 ShortcutLibrary::ShortcutLibrary(std::string path, const asio::any_io_executor& writer)
     : path_(std::move(path)), writer_(asio::make_strand(writer)) {
     database_ = loadShortcutsDatabase(path_);
+    if (database_) known_ = files::identityOf(path_);
+}
+
+// While a write of ours is on its way, the file is about to be what memory holds.
+bool ShortcutLibrary::changedOnDisk(std::optional<files::Identity>& now) const {
+    if (!unwritten_.empty()) return false;
+    now = files::identityOf(path_);
+    return now != known_;
+}
+
+// A file that does not parse is reported once (not at every fetch) and gets
+// no answer; it stays where it is for the user to mend.
+void ShortcutLibrary::reloadForFetch() {
+    std::optional<files::Identity> now;
+    if (!changedOnDisk(now)) return;
+    unsendable_ = false;
+    auto read = now ? files::readAll(path_) : Result<std::string>("{}");
+    std::string error = read ? "" : read.error();
+    if (read) {
+        auto doc = parseJsonDocument(*read);
+        if (doc.value) {
+            // Not an object: quietly nothing to send, and a sync sets it aside.
+            const bool object = doc.value->is_object();
+            database_ = object ? std::move(*doc.value) : Json::object();
+            if (object) known_ = now;
+            chunks_.reset();
+            return;
+        }
+        error = doc.error;
+    }
+    unsendable_ = true;
+    if (reported_ != now) logLine("❌ Failed to build shortcuts response: " + error);
+    reported_ = now;
+}
+
+// A damaged file is set aside, as at start-up, and the sync starts afresh.
+void ShortcutLibrary::reloadForSync() {
+    std::optional<files::Identity> now;
+    if (!changedOnDisk(now)) return;
+    database_ = loadShortcutsDatabase(path_);
+    known_ = database_ ? files::identityOf(path_) : std::nullopt;
+    unsendable_ = false;
+    chunks_.reset();
 }
 
 std::vector<std::string> ShortcutLibrary::responses() {
     std::lock_guard lock(mutex_);
-    if (!database_) return {};
+    reloadForFetch();
+    if (!database_ || unsendable_) return {};
     if (!chunks_) chunks_ = buildShortcutsResponses(*database_);
     return *chunks_;
 }
@@ -39,6 +83,7 @@ void ShortcutLibrary::saveBatch(const Json& uploaded) {
     const Json batch = sendableSections(uploaded);
     if (batch.empty()) return;
     std::lock_guard lock(mutex_);
+    reloadForSync();
     if (!database_) {
         logLine("❌ 단축키 저장 실패: 읽을 수 없는 " + path_ + " 은(는) 덮어쓰지 않습니다");
         return;
@@ -61,7 +106,12 @@ void ShortcutLibrary::write() {
         text = toCompactJson(*database_);
         for (const auto& [name, items] : database_->items()) sections[name] = nullptr;
     }
-    if (!writeShortcutsDatabase(path_, text)) return;
+    files::Identity written;
+    if (!writeShortcutsDatabase(path_, text, &written)) return;
+    {
+        std::lock_guard lock(mutex_);
+        known_ = written;
+    }
     for (const auto& batch : batches) logShortcutsSaved(batch, sections);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
-// The agent's layout: read once at start-up, kept in memory, served from
-// there, and saved by one writer so the network thread never waits for a disk.
-// A sync is merged into memory at once, in arrival order, so a fetch right
-// after it returns what it stored; the writer then saves every batch merged
-// since its last write in one write.
+// The agent's layout: read at start-up, kept in memory, served from there, and
+// saved by one writer so the network thread never waits for a disk. A sync is
+// merged into memory at once, in arrival order, so a fetch right after it
+// returns what it stored; the writer then saves every batch merged since its
+// last write in one write. The file stays the user's: before a fetch or a sync
+// the library reads it again where someone else has changed it.
 #include <asio/any_io_executor.hpp>
 #include <asio/strand.hpp>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/Files.h"
 #include "runtime/Json.h"
 
 namespace tarsel {
@@ -30,6 +32,11 @@ class ShortcutLibrary {
 
   private:
     void write();
+    // The file as it is now, where it is not what the library last read or
+    // wrote. Caller holds mutex_.
+    void reloadForFetch();
+    void reloadForSync();
+    bool changedOnDisk(std::optional<files::Identity>& now) const;
 
     const std::string path_;
     asio::strand<asio::any_io_executor> writer_;
@@ -38,6 +45,9 @@ class ShortcutLibrary {
     std::optional<Json> database_;  // none: the file exists and could not be read
     std::optional<std::vector<std::string>> chunks_;
     std::vector<Json> unwritten_;
+    std::optional<files::Identity> known_;     // of the file last read or written
+    std::optional<files::Identity> reported_;  // a damaged file whose line is out
+    bool unsendable_ = false;                  // the file now there does not parse
 };
 
 }  // namespace tarsel

@@ -75,8 +75,9 @@ void mergeShortcutsBatch(Json& database, const Json& batch) {
     for (const auto& [name, items] : batch.items()) database[name] = items;
 }
 
-bool writeShortcutsDatabase(const std::string& path, const std::string& text) {
-    auto written = files::writeAtomic(path, text, kFileMode);
+bool writeShortcutsDatabase(const std::string& path, const std::string& text,
+                            files::Identity* identity) {
+    auto written = files::writeAtomic(path, text, kFileMode, true, identity);
     if (!written) logLine(kFailure + written.error());
     return written.has_value();
 }

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "runtime/Files.h"
 #include "runtime/Json.h"
 
 namespace tarsel {
@@ -19,8 +20,10 @@ void saveShortcutsBatch(const std::string& path, const Json& batch);
 // permission error never wipes the user's layout.
 std::optional<Json> loadShortcutsDatabase(const std::string& path);
 void mergeShortcutsBatch(Json& database, const Json& batch);
-// Atomic, private, synced; false after a line.
-bool writeShortcutsDatabase(const std::string& path, const std::string& text);
+// Atomic, private, synced; false after a line. `written` gets the identity of
+// the file put in place.
+bool writeShortcutsDatabase(const std::string& path, const std::string& text,
+                            files::Identity* written = nullptr);
 // The lines of a saved batch, with the sections of the database it went into.
 void logShortcutsSaved(const Json& batch, const Json& database);
 

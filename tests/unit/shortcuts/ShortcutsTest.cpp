@@ -5,6 +5,7 @@
 
 #include <csignal>
 
+#include <asio/io_context.hpp>
 #include <filesystem>
 #include <iterator>
 #include <regex>
@@ -13,6 +14,7 @@
 #include "LogCapture.h"
 #include "TestFiles.h"
 #include "runtime/Json.h"
+#include "shortcuts/ShortcutLibrary.h"
 #include "shortcuts/ShortcutResponses.h"
 #include "shortcuts/ShortcutStore.h"
 
@@ -147,6 +149,47 @@ TEST_F(StoreTest, FailuresAreLoggedAndLeaveTheOldDatabase) {
     ASSERT_EQ(log.lines().size(), 2u);
     for (const auto& line : log.lines())
         EXPECT_EQ(line.rfind("❌ 단축키 저장 실패: ", 0), 0u) << line;
+}
+
+// The file stays the user's while the agent runs: a hand edit is read again
+// before a fetch or a sync (and kept beside the synced sections), a file that
+// does not parse gets no answer and one line per version of it, and a sync
+// over it sets it aside. The agent's own write is not taken for an edit.
+TEST_F(StoreTest, TheLibraryReadsAFileChangedWhileItRuns) {
+    store(Json{{"3x3", items(1)}}.dump());
+    asio::io_context writer;
+    ShortcutLibrary library(path, writer.get_executor());
+    auto fetched = [&] {
+        V names;
+        for (const auto& chunk : library.responses())
+            names.push_back(Json::parse(chunk)["sections"][0]);
+        return names;
+    };
+    library.saveBatch({{"4x4", items(2)}});
+    library.flush();
+    EXPECT_EQ(fetched(), (V{"3x3", "4x4"}));
+    store(Json{{"3x3", items(3)}, {"4x4", items(2)}, {"notes", "hand"}}.dump());
+    EXPECT_EQ(fetched(), (V{"3x3", "4x4", "notes"}));
+    library.saveBatch({{"user", items(1)}});
+    library.flush();
+    EXPECT_EQ(storedJson(),
+              (Json{{"3x3", items(3)}, {"4x4", items(2)}, {"notes", "hand"}, {"user", items(1)}}));
+
+    log.clear();
+    store("{\"3x3\": [");
+    EXPECT_EQ(fetched(), V{});
+    EXPECT_EQ(fetched(), V{});
+    store("{\"3x3\": [1");
+    EXPECT_EQ(fetched(), V{});
+    ASSERT_EQ(log.lines().size(), 2u);
+    for (const auto& line : log.lines())
+        EXPECT_EQ(line.rfind("❌ Failed to build shortcuts response: ", 0), 0u) << line;
+    log.clear();
+    library.saveBatch({{"user", items(2)}});
+    library.flush();
+    EXPECT_EQ(log.lines().front().rfind(kSetAside, 0), 0u);
+    EXPECT_EQ(storedJson(), (Json{{"user", items(2)}}));
+    EXPECT_EQ(fetched(), V{"user"});
 }
 
 using ResponsesTest = ShortcutsFixture;
