@@ -12,6 +12,7 @@
 #include "input/InputQueues.h"
 #include "menubar/StatusBarController.h"
 #include "net/Pairing.h"
+#include "net/RequestLines.h"
 #include "platform/Platform.h"
 #include "runtime/Files.h"
 #include "runtime/Log.h"
@@ -69,6 +70,7 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
         if (platform().release) platform().release();
     });
     preparePairing(pairing, g.configPath, source);
+    RequestLines::install();
     startServer(executors.network, requests, pairing);
     startControlSocket(executors.global, pairing);
     reportFirewall(executors.global, g.port);

@@ -222,6 +222,7 @@ LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
 LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
                            const std::optional<std::string_view>& content,
                            const std::optional<std::string>& networkError) {
+    LogOrigin origin(ctx.remoteIP, ctx.remotePort);
     try {
         return handleChecked(ctx, io, content, networkError);
     } catch (const std::exception& e) {

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "runtime/DropReport.h"
+#include "runtime/Log.h"
 
 namespace tarsel {
 
@@ -56,6 +57,7 @@ class Backlog {
             ~Restore() { backlog.setCurrent(""); }
         } restore{*this};
         setCurrent(origin);
+        LogOrigin lines(origin);
         work();
     }
     // One queued item of the command running now.

@@ -6,6 +6,7 @@
 
 #include "LogCapture.h"
 #include "net/RateLimiter.h"
+#include "net/RequestLines.h"
 #include "net/SecurityGuard.h"
 #include "runtime/Backlog.h"
 
@@ -130,6 +131,36 @@ TEST_F(GuardTest, ParseWorkOfStrangersHasOneBudget) {
     clock.advance(1.0);
     EXPECT_TRUE(guard.admitsParse({"c", 1}, 65536));
     EXPECT_FALSE(guard.admitsParse({"c", 1}, 100));
+}
+
+// Lines caused by requests: 20 a second per endpoint, 100 in total (200 at
+// once); the rest are counted in a line every ten seconds, which no endpoint
+// pays for. The agent's own lines always pass.
+TEST(RequestLines, LinesFromRequestsAreBoundedPerEndpointAndInTotal) {
+    testing::LogCapture log;
+    ManualClock clock;
+    RequestLines lines(clock);
+    Logger::instance().setGate([&](const std::string& origin) { return lines.allow(origin); });
+    auto from = [](const char* ip, uint16_t port, int n) {
+        for (int i = 0; i < n; ++i) {
+            LogOrigin origin(ip, port);
+            logLine(ip);
+        }
+    };
+    from("phone", 1, 50);
+    for (uint16_t port = 1; port <= 30; ++port) from("flood", port, 10);
+    logLine("own");
+    clock.advance(10.0);
+    from("phone", 1, 30);
+    Logger::instance().setGate({});
+    auto all = log.lines();
+    auto count = [&](const std::string& l) { return std::count(all.begin(), all.end(), l); };
+    EXPECT_EQ(count("phone"), 40);
+    EXPECT_EQ(count("flood"), 180);
+    EXPECT_EQ(count("own"), 1);
+    const std::string dropped = "⚠️ 요청이 남긴 로그가 너무 많아 생략한 줄: ";
+    EXPECT_EQ(count(dropped + "1개"), 1);
+    EXPECT_EQ(count(dropped + "150개"), 1);
 }
 
 TEST(GuardBounds, SpoofedFloodsStayWithinCapacityAndAgeOut) {

@@ -1,0 +1,25 @@
+#include "net/RequestLines.h"
+
+#include "runtime/Log.h"
+
+namespace tarsel {
+
+RequestLines::RequestLines(const Clock& clock)
+    : limiter_(clock, {20.0, 20.0, 100.0, 200.0, 4096}), dropped_(clock, 10.0, [](std::size_t n) {
+          return "⚠️ 요청이 남긴 로그가 너무 많아 생략한 줄: " +
+                 std::to_string(n) + "개";
+      }) {}
+
+bool RequestLines::allow(const std::string& origin) {
+    if (limiter_.allow(origin)) return true;
+    LogOrigin none("");  // the count's own line is the agent's, not the request's
+    dropped_.count();
+    return false;
+}
+
+void RequestLines::install() {
+    static RequestLines* lines = new RequestLines();
+    Logger::instance().setGate([](const std::string& origin) { return lines->allow(origin); });
+}
+
+}  // namespace tarsel
