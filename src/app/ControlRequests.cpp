@@ -22,8 +22,7 @@ std::string answerControl(std::string_view request, PairingWindow& pairing,
 }
 
 void startControlSocket(asio::thread_pool& pool, PairingWindow& pairing) {
-    const std::string path = controlSocketPath();
-    auto served = prepareControlFolder(path).and_then([&] {
+    auto served = prepareControlSocket().and_then([&](const std::string& path) {
         return serveControl(pool, path, [&pairing](std::string_view request) {
             return answerControl(request, pairing, globals().serverPIN);
         });

@@ -1,5 +1,6 @@
 """The agent over real UDP on 127.0.0.1:3000 under the record backend."""
 import json
+import os
 import pathlib
 import re
 import socket
@@ -129,6 +130,45 @@ def test_tarselctl_trusts_only_the_agents_port_and_escapes_what_it_prints():
         assert (ctl.returncode, stdout) == (code, out), (command, answer, stderr)
     fake.close()
     other.close()
+
+
+def test_tarselctl_timeout_bounds_the_whole_command_and_output_is_cut_at_1_mib(tmp_path):
+    fake = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    fake.bind(("127.0.0.1", 3999))
+    chunk = json.dumps({"type": "shortcuts_sync", "shortcuts_db": {"x": "y" * 900}}).encode()
+    for raw, burst, timeout in ((["--raw"], 1300, "5"), ([], 0, "0.5")):
+        started = time.monotonic()
+        out = open(tmp_path / "out", "w+b")  # a pipe would stall the reader
+        ctl = subprocess.Popen([str(CTL), "fetch", "127.0.0.1", "--pin", PIN, *raw, "--port",
+                                "3999", "--timeout", timeout], stdout=out,
+                               stderr=subprocess.PIPE)
+        _, client = fake.recvfrom(2048)
+        for i in range(burst):
+            fake.sendto(chunk, client)
+            if i % 20 == 0:
+                time.sleep(0.005)  # within the client's receive buffer
+        while ctl.poll() is None and time.monotonic() - started < 4:
+            fake.sendto(chunk, client)  # an answer that never ends
+            time.sleep(0.1)
+        _, stderr = ctl.communicate(timeout=5)
+        stdout = (tmp_path / "out").read_bytes()
+        if raw:
+            assert len(stdout) <= 1 << 20 and b"output cut at 1 MiB" in stderr
+        else:
+            assert time.monotonic() - started < 2, "each wait was bounded, not the command"
+    fake.close()
+
+
+def test_the_control_socket_moves_to_the_cache_when_another_user_holds_its_tmp_folder(tmp_path):
+    tmp = tmp_path / "tmp"
+    (tmp / f"tarsel-{os.getuid()}").mkdir(parents=True, mode=0o777)  # open to everyone
+    (tmp / f"tarsel-{os.getuid()}").chmod(0o777)
+    a = Agent(home=tmp_path, env={"XDG_RUNTIME_DIR": "", "TMPDIR": str(tmp)})
+    a.wait_for(READY)
+    assert (tmp_path / ".cache/tarsel/run/ctl").is_socket()
+    assert oct((tmp_path / ".cache/tarsel/run").stat().st_mode & 0o777) == "0o700"
+    r = subprocess.run([str(CTL), "pair"], capture_output=True, text=True, env=a.env, timeout=10)
+    assert r.returncode == 0 and r.stdout.startswith(f"PIN {PIN}, pairing open"), r
 
 
 def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_path):

@@ -1,4 +1,6 @@
 // tarselctl: talks to a Tarsel agent the way the phone does.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -38,7 +40,19 @@ struct Options {
     int port = 3000;
     double timeout = 2.0;
     bool broadcast = false, raw = false, close = false;
+    // --timeout bounds the whole command, and what it prints stops at 1 MiB:
+    // no answer, however long or endless, keeps it running or fills a terminal.
+    std::chrono::steady_clock::time_point deadline;
+    std::size_t printed = 0;
 };
+
+constexpr std::size_t kLongestOutput = 1 << 20;
+
+// At most `wait` seconds, and never past the command's deadline.
+double within(const Options& o, double wait) {
+    const std::chrono::duration<double> left = o.deadline - std::chrono::steady_clock::now();
+    return std::clamp(left.count(), 0.0, wait);
+}
 
 [[noreturn]] void usage(const std::string& why) {
     if (!why.empty()) std::fprintf(stderr, "tarselctl: %s\n", why.c_str());
@@ -105,9 +119,21 @@ int fail(const std::string& message, int status) {
 }
 
 // What came from the network reaches the terminal with its control bytes
-// (escape sequences included) made visible.
-void print(const std::string& text) {
-    std::puts(tarsel::escapeLogText(text).c_str());
+// (escape sequences included) made visible. False once the output is full.
+bool print(Options& o, const std::string& text) {
+    if (o.printed > kLongestOutput) return false;
+    std::string shown = tarsel::escapeLogText(text);
+    o.printed += shown.size() + 1;
+    if (o.printed > kLongestOutput) {
+        shown.resize(shown.size() - std::min(shown.size(), o.printed - kLongestOutput));
+        while (!shown.empty() && (static_cast<unsigned char>(shown.back()) & 0xC0) == 0x80)
+            shown.pop_back();  // never half a character
+        std::puts(shown.c_str());
+        std::fputs("tarselctl: output cut at 1 MiB\n", stderr);
+        return false;
+    }
+    std::puts(shown.c_str());
+    return true;
 }
 
 bool isInvalidPin(const std::string& reply) {
@@ -117,53 +143,58 @@ bool isInvalidPin(const std::string& reply) {
 // Sends; where the agent answers only a wrong PIN, a short wait tells it apart.
 int sendQuiet(tarselctl::UdpClient& c, const Options& o, const json& body) {
     if (!c.send(body.dump())) return fail(c.error(), 1);
-    if (auto reply = c.receive(std::min(o.timeout, 0.3)); reply && isInvalidPin(*reply))
+    if (auto reply = c.receive(within(o, 0.3)); reply && isInvalidPin(*reply))
         return fail("invalid PIN", 2);
     std::puts("sent");
     return 0;
 }
 
 // With --broadcast every agent that answers is listed with its address.
-int scan(tarselctl::UdpClient& c, const Options& o) {
+int scan(tarselctl::UdpClient& c, Options& o) {
     if (!c.send("scan")) return fail(c.error(), 1);
     int found = 0;
     std::string from;
-    for (double wait = o.timeout; auto reply = c.receive(wait, &from);
-         wait = o.broadcast ? 0.3 : 0) {
+    for (double wait = within(o, o.timeout); auto reply = c.receive(wait, &from);
+         wait = within(o, o.broadcast ? 0.3 : 0)) {
         if (reply->rfind("device_info:", 0) != 0)
             return fail("not a discovery reply: " + tarsel::escapeLogText(*reply), 1);
-        print(o.broadcast ? from + " " + *reply : *reply);
         ++found;
-        if (!o.broadcast) break;
+        if (!print(o, o.broadcast ? from + " " + *reply : *reply) || !o.broadcast) break;
     }
     return found > 0 ? 0 : fail("no discovery reply within the timeout", 1);
 }
 
-int ping(tarselctl::UdpClient& c, const Options& o) {
+int ping(tarselctl::UdpClient& c, Options& o) {
     if (!c.send(request(o, "ping").dump())) return fail(c.error(), 1);
-    auto reply = c.receive(o.timeout);
+    auto reply = c.receive(within(o, o.timeout));
     if (!reply) return fail("no answer within the timeout", 1);
     if (isInvalidPin(*reply)) return fail("invalid PIN", 2);
     if (*reply != "pong") return fail("unexpected answer: " + tarsel::escapeLogText(*reply), 1);
-    print(*reply);
+    print(o, *reply);
     return 0;
 }
 
-int fetch(tarselctl::UdpClient& c, const Options& o) {
+int fetch(tarselctl::UdpClient& c, Options& o) {
     if (!c.send(request(o, "fetch_shortcuts").dump())) return fail(c.error(), 1);
     json layout = json::object();
     int chunks = 0;
+    std::size_t received = 0;
     // Chunks carry no count: collect until the agent has been quiet a while.
-    for (double wait = o.timeout; auto reply = c.receive(wait); wait = std::min(o.timeout, 0.5)) {
+    for (double wait = within(o, o.timeout); auto reply = c.receive(wait);
+         wait = within(o, std::min(o.timeout, 0.5))) {
         if (isInvalidPin(*reply)) return fail("invalid PIN", 2);
         ++chunks;
-        if (o.raw) print(*reply);
+        if (o.raw && !print(o, *reply)) break;
+        if ((received += reply->size()) > kLongestOutput) {
+            std::fputs("tarselctl: output cut at 1 MiB\n", stderr);
+            break;
+        }
         json chunk = json::parse(*reply, nullptr, false);
         if (chunk.is_object() && chunk.contains("shortcuts_db") &&
             chunk["shortcuts_db"].is_object())
             layout.update(chunk["shortcuts_db"]);
     }
-    if (!o.raw) print(layout.dump(-1, ' ', false, json::error_handler_t::replace));
+    if (!o.raw) print(o, layout.dump(-1, ' ', false, json::error_handler_t::replace));
     if (chunks == 0) std::fprintf(stderr, "tarselctl: no shortcuts stored (or no answer)\n");
     return 0;
 }
@@ -183,7 +214,8 @@ int sync(tarselctl::UdpClient& c, const Options& o) {
 
 int pair(const Options& o) {
     std::string error;
-    auto answer = tarselctl::askAgent(o.close ? "pair --close" : "pair", o.timeout, error);
+    auto answer =
+        tarselctl::askAgent(o.close ? "pair --close" : "pair", within(o, o.timeout), error);
     if (!answer) return fail(error, 1);
     json reply = json::parse(*answer, nullptr, false);
     if (o.close && reply.value("closed", false)) return std::puts("pairing closed") < 0;
@@ -195,7 +227,10 @@ int pair(const Options& o) {
     return 0;
 }
 
-int run(const Options& o) {
+int run(Options o) {
+    o.deadline = std::chrono::steady_clock::now() +
+                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                     std::chrono::duration<double>(std::max(o.timeout, 0.0)));
     if (o.command == "pair") return pair(o);
     tarselctl::UdpClient client(o.host, o.port, o.broadcast);
     if (!client.ok()) return fail(client.error(), 64);

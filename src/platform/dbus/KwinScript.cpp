@@ -22,8 +22,7 @@ function report(window) {
 report(workspace.activeWindow || workspace.activeClient);
 )";
 
-std::string scriptPath() {
-    const std::string socket = controlSocketPath();
+std::string scriptPath(const std::string& socket) {
     return socket.substr(0, socket.rfind('/')) + "/kwin-frontmost.js";
 }
 
@@ -45,9 +44,10 @@ int load(sd_bus* bus, const std::string& path) {
 }  // namespace
 
 bool loadKwinFrontmostScript(const std::shared_ptr<SessionBus>& bus) {
-    const std::string path = scriptPath();
-    auto written = prepareControlFolder(controlSocketPath());
-    if (written) written = files::writeAtomic(path, kScript, 0600, true);
+    auto socket = prepareControlSocket();
+    const std::string path = socket ? scriptPath(*socket) : "";
+    Result<> written =
+        socket ? files::writeAtomic(path, kScript, 0600, true) : Result<>(failure(socket.error()));
     if (!written) {
         logLine("⚠️ [Workspace] KWin script not written: " + written.error());
         return false;
