@@ -28,8 +28,11 @@ void pressKey(KeyCode keyCode, EventFlags modifiers) {
     // The down is posted in call order (at once where nothing waits); the
     // hold is a timer, so the queue moves on and a burst never holds the thread.
     if (keyQueue().runIfIdle([=] { press(keyCode, modifiers); })) return;
-    keyQueue().async(
-        [keyCode, modifiers, waiting = backlog().claim(0)] { press(keyCode, modifiers); });
+    auto waiting = backlog().claim(0, kKeyHold.count());
+    if (!waiting) return;
+    keyQueue().async([keyCode, modifiers, waiting = std::move(*waiting)] {
+        press(keyCode, modifiers);
+    });
 }
 
 void parseAndPressKey(const std::string& command) {

@@ -73,7 +73,9 @@ void endMoveRun(const std::shared_ptr<PointerSum>& sum = nullptr) {
 // Queues a mouse operation other than a move.
 void queueStep(Task task) {
     endMoveRun();
-    mouseQueue().async([task = std::move(task), waiting = backlog().claim(0)] { task(); });
+    auto waiting = backlog().claim(0, 0.0);
+    if (!waiting) return;
+    mouseQueue().async([task = std::move(task), waiting = std::move(*waiting)] { task(); });
 }
 
 void moveBy(const PointerSum& sum) {
@@ -91,9 +93,11 @@ void moveMouse(int64_t dx, int64_t dy) {
     std::lock_guard lock(q.mutex);
     if (q.pending) return q.pending->add(dx, dy);
     if (mouseQueue().runIfIdle([dx, dy] { moveBy(PointerSum(dx, dy)); })) return;
+    auto waiting = backlog().claim(0, 0.0);
+    if (!waiting) return;
     auto sum = std::make_shared<PointerSum>(dx, dy);
     q.pending = sum;
-    mouseQueue().async([sum, waiting = backlog().claim(0)] {
+    mouseQueue().async([sum, waiting = std::move(*waiting)] {
         endMoveRun(sum);
         moveBy(*sum);
     });
@@ -101,7 +105,9 @@ void moveMouse(int64_t dx, int64_t dy) {
 
 void clickMouse(int button) {
     endMoveRun();
-    mouseQueue().sequence([button, waiting = backlog().claim(0)] { return click(button); });
+    auto waiting = backlog().claim(0, (kClickHold + kAfterClick).count());
+    if (!waiting) return;
+    mouseQueue().sequence([button, waiting = std::move(*waiting)] { return click(button); });
 }
 
 void scrollMouse(int64_t dy) {

@@ -45,7 +45,12 @@ asio::awaitable<void> postTimeline(std::vector<TimedKey> events) {
 // A sequence of the key queue: no other key lands while its modifiers are held.
 void takeScreenshot(const std::string& mode) {
     auto keys = platform().input->screenshotKeys(mode == "part");
-    keyQueue().sequence([events = screenshotTimeline(keys)] { return postTimeline(events); });
+    auto events = screenshotTimeline(keys);
+    auto waiting = backlog().claim(0, events.empty() ? 0.0 : events.back().at);
+    if (!waiting) return;
+    keyQueue().sequence([events = std::move(events), waiting = std::move(*waiting)] {
+        return postTimeline(events);
+    });
 }
 
 void setVolume(int64_t adjust) {

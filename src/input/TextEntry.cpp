@@ -104,14 +104,27 @@ asio::awaitable<void> paste(std::string text, bool hold) {
 
 }  // namespace
 
-void typeText(const std::string& text) {
+namespace {
+
+// The longest a paste holds the key queue: the chord, the wait for the
+// application's read and the settling after it.
+constexpr Seconds kLongestPaste = kKeyHold + kReadLimit + kReadSettle;
+
+void queuePaste(const std::string& text, bool hold) {
+    auto waiting = backlog().claim(text.size(), kLongestPaste.count());
+    if (!waiting) return;
     keyQueue().sequence(
-        [text, waiting = backlog().claim(text.size())] { return paste(text, true); });
+        [text, hold, waiting = std::move(*waiting)] { return paste(text, hold); });
+}
+
+}  // namespace
+
+void typeText(const std::string& text) {
+    queuePaste(text, true);
 }
 
 void pasteText(const std::string& text) {
-    keyQueue().sequence(
-        [text, waiting = backlog().claim(text.size())] { return paste(text, false); });
+    queuePaste(text, false);
 }
 
 }  // namespace tarsel::KeyMapProcessor

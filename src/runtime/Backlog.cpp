@@ -6,7 +6,8 @@ struct Backlog::Ticket::Claim {
     Backlog& backlog;
     std::string origin;
     std::size_t text;
-    ~Claim() { backlog.release(origin, text); }
+    double seconds;
+    ~Claim() { backlog.release(origin, text, seconds); }
 };
 
 const std::string& Backlog::Ticket::origin() const {
@@ -41,26 +42,44 @@ std::optional<Backlog::Ticket> Backlog::admit(const std::string& origin, std::si
         refused_.count();
         return std::nullopt;
     }
-    return make(origin, textBytes);
+    return make(origin, textBytes, 0.0);
 }
 
-Backlog::Ticket Backlog::claim(std::size_t textBytes) {
+// Under its fair share an endpoint passes a full queue, up to the hard limit.
+bool Backlog::roomInTotal(const Usage& used, double seconds) const {
+    if (used.items < limits_.fairShare)
+        return secondsInTotal_ + seconds <= limits_.secondsAtMost;
+    return itemsInTotal_ < limits_.itemsInTotal &&
+           secondsInTotal_ + seconds <= limits_.secondsInTotal;
+}
+
+std::optional<Backlog::Ticket> Backlog::claim(std::size_t textBytes, double seconds) {
     std::lock_guard lock(mutex_);
-    return make(current_, textBytes);
+    auto it = usage_.find(current_);
+    if (!roomInTotal(it == usage_.end() ? Usage{} : it->second, seconds)) {
+        refused_.count();
+        return std::nullopt;
+    }
+    return make(current_, textBytes, seconds);
 }
 
-Backlog::Ticket Backlog::make(const std::string& origin, std::size_t textBytes) {
+Backlog::Ticket Backlog::make(const std::string& origin, std::size_t textBytes, double seconds) {
     Usage& used = usage_[origin];
     ++used.items;
     used.text += textBytes;
     textInTotal_ += textBytes;
+    ++itemsInTotal_;
+    secondsInTotal_ += seconds;
     Ticket ticket;
-    ticket.claim_.reset(new Ticket::Claim{*this, origin, textBytes});
+    ticket.claim_.reset(new Ticket::Claim{*this, origin, textBytes, seconds});
     return ticket;
 }
 
-void Backlog::release(const std::string& origin, std::size_t textBytes) {
+void Backlog::release(const std::string& origin, std::size_t textBytes, double seconds) {
     std::lock_guard lock(mutex_);
+    --itemsInTotal_;
+    secondsInTotal_ -= seconds;
+    if (itemsInTotal_ == 0) secondsInTotal_ = 0.0;  // no rounding left behind
     auto it = usage_.find(origin);
     if (it == usage_.end()) return;
     textInTotal_ -= textBytes;

@@ -2,8 +2,12 @@
 // What the phones have waiting in the input queues, per endpoint and in total,
 // so no host can queue minutes of typing or grow memory without end. A
 // command is admitted with a ticket; while it runs, the items it queues (key
-// presses, clicks, pastes) take tickets of the same endpoint; each ticket is
-// given back when the work holding it is done.
+// presses, clicks, pastes) take tickets of the same endpoint, each with the
+// time it stands for in its queue (holds, pauses and waits); each ticket is
+// given back when the work holding it is done. The queues are shared, so the
+// items of all endpoints together stand for at most 5 s: an item that would
+// wait longer is refused, except from an endpoint with fewer than a fair
+// share waiting, so a phone's key or move still passes another's flood.
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -22,6 +26,11 @@ class Backlog {
         std::size_t itemsPerOrigin = 40;
         std::size_t textPerOrigin = 64 * 1024;  // bytes
         std::size_t textInTotal = 1024 * 1024;
+        std::size_t itemsInTotal = 2048;
+        double secondsInTotal = 5.0;
+        std::size_t fairShare = 4;
+        // Even an endpoint under its fair share waits behind no more than this.
+        double secondsAtMost = 30.0;
     };
 
     class Ticket {
@@ -60,8 +69,9 @@ class Backlog {
         LogOrigin lines(origin);
         work();
     }
-    // One queued item of the command running now.
-    Ticket claim(std::size_t textBytes);
+    // One queued item of the command running now, standing for `seconds` in
+    // its queue; none (counted) when the queues have no room for it.
+    std::optional<Ticket> claim(std::size_t textBytes, double seconds);
 
     std::size_t itemsOf(const std::string& origin) const;
 
@@ -70,15 +80,19 @@ class Backlog {
         std::size_t items = 0;
         std::size_t text = 0;
     };
-    Ticket make(const std::string& origin, std::size_t textBytes);  // caller holds mutex_
-    bool fits(const Usage& used, std::size_t textBytes) const;      // caller holds mutex_
-    void release(const std::string& origin, std::size_t textBytes);
+    // The callers of these hold mutex_.
+    Ticket make(const std::string& origin, std::size_t textBytes, double seconds);
+    bool fits(const Usage& used, std::size_t textBytes) const;
+    bool roomInTotal(const Usage& used, double seconds) const;
+    void release(const std::string& origin, std::size_t textBytes, double seconds);
     void setCurrent(const std::string& origin);
 
     const Limits limits_;
     mutable std::mutex mutex_;
     std::unordered_map<std::string, Usage> usage_;
     std::size_t textInTotal_ = 0;
+    std::size_t itemsInTotal_ = 0;
+    double secondsInTotal_ = 0.0;
     std::string current_;
     DropReport refused_;
 };

@@ -221,7 +221,7 @@ TEST(Backlog, BoundsPerEndpointAndInTotal) {
     std::vector<Backlog::Ticket> held;
     for (int i = 0; i < 40; ++i) held.push_back(*backlog.admit("a:1", 0));
     EXPECT_FALSE(backlog.admit("a:1", 0));
-    backlog.runAs(held[0], [&] { held.push_back(backlog.claim(0)); });
+    backlog.runAs(held[0], [&] { held.push_back(*backlog.claim(0, 0.0)); });
     EXPECT_EQ(backlog.itemsOf("a:1"), 41u);  // what a command queues counts too
     held.erase(held.begin(), held.begin() + 2);
     EXPECT_TRUE(backlog.admit("a:1", 0));  // the ticket is dropped again at once
@@ -232,6 +232,36 @@ TEST(Backlog, BoundsPerEndpointAndInTotal) {
     held.clear();
     EXPECT_EQ(backlog.itemsOf("a:1"), 0u);
     EXPECT_TRUE(backlog.admit("d:1", 64 * 1024));
+    EXPECT_EQ(log.lines(), V{"⚠️ [Input] 입력 대기열이 가득 차 버린 명령: 1개"});
+}
+
+// The input queues are shared: the items of all endpoints together stand for
+// at most 5 s. Past that an endpoint with four or more waiting is refused,
+// while one with fewer still passes (up to 30 s in all), so a phone's key
+// waits out another's flood in 5 s; zero-length items are bounded in number.
+TEST(Backlog, ItemsOfAllEndpointsStandForAtMostFiveSeconds) {
+    testing::LogCapture log;
+    ManualClock clock;
+    Backlog backlog(clock);
+    std::vector<Backlog::Ticket> held;
+    auto claims = [&](const std::string& origin, double seconds, int n) {
+        int admitted = 0;
+        backlog.runAs(origin, [&] {
+            for (int i = 0; i < n; ++i)
+                if (auto t = backlog.claim(0, seconds)) held.push_back(*t), ++admitted;
+        });
+        return admitted;
+    };
+    EXPECT_EQ(claims("flood:1", 0.57, 100), 8);  // 4.56 s
+    EXPECT_EQ(claims("phone:1", 0.05, 1), 1);
+    EXPECT_EQ(claims("phone:1", 0.03, 1), 1);
+    int thin = 0;
+    for (int e = 0; e < 20; ++e) thin += claims("thin:" + std::to_string(e), 0.57, 4);
+    EXPECT_EQ(thin, 44);  // (30 - 4.64) / 0.57
+    EXPECT_EQ(claims("phone:1", 0.57, 1), 0);  // the hard limit
+    held.clear();
+    EXPECT_EQ(claims("flood:1", 0.0, 3000), 2048);
+    EXPECT_EQ(claims("phone:1", 0.0, 1), 1);
     EXPECT_EQ(log.lines(), V{"⚠️ [Input] 입력 대기열이 가득 차 버린 명령: 1개"});
 }
 
