@@ -295,11 +295,37 @@ Json section(long n) {
     return items;
 }
 
+// About 60 KB of small arrays of numbers: the costliest shape to parse per byte.
+std::string bigJson(long n, const std::string* pin) {
+    Json pad = Json::array();
+    while (pad.size() < 5300) pad.push_back(Json::array({n, 1, 2.5}));
+    Json j{{"type", "ping"}, {"pad", pad}};
+    if (pin) j["pin"] = *pin;
+    return j.dump();
+}
+
+// A full grid of about 60 KB.
+Json bigSection(long n) {
+    Json items = Json::array();
+    for (int i = 0; i < 1050; ++i)
+        items.push_back(
+            {{"label", "단축키 " + std::to_string(i)}, {"round", n}, {"action", "cmd+c"}});
+    return items;
+}
+
 // What an attacker who knows the PIN (read off the air) sends: layout fetches
-// (reflection), typed commands (backlog), layout saves (disk stalls) and huge
-// command names (memory); without it: scans and wrong PINs.
+// (reflection), typed commands (backlog), clicks and texts over many
+// endpoints (the shared queues), layout saves (disk stalls, the network
+// thread) and huge command names (memory); without it: scans, wrong PINs and
+// large JSON (parse work).
 std::string floodPayload(const std::string& kind, long n, const std::string& pin) {
     if (kind == "scan") return "scan";
+    if (kind == "bigjson") return bigJson(n, nullptr);
+    if (kind == "bigsync")
+        return Json{{"pin", pin}, {"type", "sync_shortcuts"}, {"3x3", bigSection(n)}}.dump();
+    if (kind == "spread")
+        return n % 2 ? Json{{"pin", pin}, {"type", "click"}}.dump()
+                     : Json{{"pin", pin}, {"type", "text"}, {"text", "t"}}.dump();
     if (kind == "wrongpin")
         return Json{{"pin", std::to_string(100000 + n % 800000)}, {"type", "ping"}}.dump();
     if (kind == "fetch") return Json{{"pin", pin}, {"type", "fetch_shortcuts"}}.dump();
@@ -339,11 +365,17 @@ Json flood(const Args& a) {
         for (long n = 0; n < addresses; ++n) fds.push_back(udpSocket(floodAddress(n)));
         const long total = static_cast<long>(rate * seconds);
         const long batch = std::max<long>(1, static_cast<long>(rate / 1000));
+        // The large payloads are made once, so the sender's own work stays
+        // small beside the agent's.
+        std::vector<std::string> made;
+        const bool large = kind == "bigjson" || kind == "bigsync";
+        for (long k = 0; large && k < 16; ++k) made.push_back(floodPayload(kind, k, pin));
         for (long i = 0; i < total; i += batch) {
             sleepUntil(t0 + static_cast<double>(i) / rate);
             for (long k = i; k < std::min(total, i + batch); ++k) {
                 int fd = fds[static_cast<std::size_t>(k % addresses)];
-                std::string payload = floodPayload(kind, k, pin);
+                const std::string payload =
+                    large ? made[static_cast<std::size_t>(k % 16)] : floodPayload(kind, k, pin);
                 if (fd >= 0 && sendTo(fd, to, payload)) {
                     ++sent;
                     requestBytes += payload.size();
@@ -393,7 +425,8 @@ int main(int argc, char** argv) {
             "  rtt    --count N --pin PIN [--port P]   echo floor and agent ping/pong\n"
             "  echo-cpu --rate R --seconds S          CPU of a bare echo thread\n"
             "  stream --kind move|mixed --rate R --seconds S --pin PIN\n"
-            "  flood  --kind endpoints|wrongpin|scan|fetch|commands|sync|bignames\n"
+            "  flood  --kind endpoints|wrongpin|scan|bigjson|fetch|commands|spread|sync|bigsync|\n"
+            "         bignames\n"
             "         [--count N | --rate R --seconds S"
             " --addresses A] --pin PIN\n",
             stderr);

@@ -38,8 +38,8 @@ Backlog& AgentRequests::backlog() {
     return KeyMapProcessor::backlog();
 }
 
-void AgentRequests::syncShortcuts(const Json& batch) {
-    if (shortcuts_) shortcuts_->saveBatch(batch);
+void AgentRequests::syncShortcuts(Json batch) {
+    if (shortcuts_) shortcuts_->saveBatch(std::move(batch));
 }
 
 }  // namespace tarsel

@@ -22,7 +22,7 @@ class AgentRequests : public RequestHandler {
     void mouseRelease() override;
     void text(const std::string& text) override;
     std::vector<std::string> fetchShortcuts() override;
-    void syncShortcuts(const Json& batch) override;
+    void syncShortcuts(Json batch) override;
     Backlog& backlog() override;
 
   private:

@@ -27,7 +27,7 @@ std::string commandName(const std::string& type) {
 
 }  // namespace
 
-RequestFields RequestFields::of(const Json& request) {
+RequestFields RequestFields::of(Json& request) {
     return {stringEntry(request, "pin"), stringEntry(request, "type"), integerEntry(request, "val"),
             integerEntry(request, "dx"), integerEntry(request, "dy"),  &request};
 }

@@ -32,7 +32,7 @@ class RequestHandler {
     virtual void mouseRelease() = 0;
     virtual void text(const std::string& text) = 0;
     virtual std::vector<std::string> fetchShortcuts() = 0;  // one datagram per section
-    virtual void syncShortcuts(const Json& batch) = 0;      // section name → items
+    virtual void syncShortcuts(Json batch) = 0;             // section name → items
     // What each endpoint has waiting; commands are admitted against it.
     virtual Backlog& backlog() = 0;
 };
@@ -42,9 +42,9 @@ class RequestHandler {
 struct RequestFields {
     std::optional<std::string_view> pin, type;  // string members only
     std::optional<long long> val, dx, dy;       // integral members only
-    const Json* json = nullptr;                 // the whole request, from the full parser
+    Json* json = nullptr;  // the whole request, from the full parser; its sections may be taken
 
-    static RequestFields of(const Json& request);
+    static RequestFields of(Json& request);
     static RequestFields of(const FlatRequest& flat);
 };
 

@@ -21,7 +21,40 @@ Connection::Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoin
       maxQueued_(maxQueued),
       datagrams_({}, server_->network()),
       commands_({}, server_->network()),
-      lastActive_(Clock::system().monotonic()) {}
+      lastActive_(Clock::system().monotonic()),
+      syncs_{kSyncsPerSecond, lastActive_.load()} {}
+
+Connection::~Connection() {
+    server_->releaseWaitingSync(waitingSync_.size());
+}
+
+bool Connection::deferSync(std::string_view text) {
+    const double now = Clock::system().monotonic();
+    if (flushing_) return false;
+    if (waitingSync_.empty() && syncs_.take(now, kSyncsPerSecond, kSyncsPerSecond)) return false;
+    if (!server_->holdWaitingSync(waitingSync_.size(), text.size())) return true;
+    waitingSync_.assign(text);
+    if (flushArmed_) return true;
+    flushArmed_ = true;
+    dispatchAfter(server_->network().get_executor(), Seconds(1.0 / kSyncsPerSecond),
+                  [self = shared_from_this()] {
+                      self->flushArmed_ = false;
+                      self->datagrams_.async([self] { self->flushSync(); });
+                  });
+    return true;
+}
+
+// The newest waiting save, carried out now, in the endpoint's order.
+void Connection::flushSync() {
+    if (waitingSync_.empty()) return;
+    std::string text = std::move(waitingSync_);
+    waitingSync_.clear();
+    server_->releaseWaitingSync(text.size());
+    (void)syncs_.take(Clock::system().monotonic(), kSyncsPerSecond, kSyncsPerSecond);
+    flushing_ = true;
+    handle(text);
+    flushing_ = false;
+}
 
 void Connection::enqueue(std::string_view datagram) {
     lastActive_ = Clock::system().monotonic();

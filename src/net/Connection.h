@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "net/RateLimiter.h"
 #include "net/ReceiveLoop.h"
 #include "runtime/SerialQueue.h"
 
@@ -28,9 +29,17 @@ class Connection : public ConnectionIO, public std::enable_shared_from_this<Conn
     void cancelAfter(double seconds) override;
     void submitCommand(std::function<void()> task) override;
     bool runIfIdle(TaskRef task) override { return commands_.runIfIdle(task); }
+    bool paces() const override { return true; }
+    bool deferSync(std::string_view text) override;
+    void beforeFetch() override { flushSync(); }
+    ~Connection() override;
+
+    // Layout saves carried out at once, a second; faster ones wait their turn.
+    static constexpr double kSyncsPerSecond = 2.0;
 
   private:
     void handle(std::string_view datagram);
+    void flushSync();
 
     std::shared_ptr<UdpServer> server_;
     asio::ip::udp::endpoint endpoint_;
@@ -40,6 +49,11 @@ class Connection : public ConnectionIO, public std::enable_shared_from_this<Conn
     SerialQueue commands_;
     std::atomic<bool> stopped_ = false;
     std::atomic<double> lastActive_;
+    // On the network thread only.
+    TokenBucket syncs_;
+    std::string waitingSync_;
+    bool flushing_ = false;
+    bool flushArmed_ = false;
 };
 
 // The address of an endpoint as the protocol, the lockout and the logs use it.

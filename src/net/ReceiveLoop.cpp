@@ -5,6 +5,7 @@
 #include "net/FlatRequest.h"
 #include "net/Pairing.h"
 #include "net/RateLimiter.h"
+#include "net/RequestHead.h"
 #include "net/SecurityGuard.h"
 #include "runtime/DropReport.h"
 #include "runtime/Json.h"
@@ -72,16 +73,17 @@ bool isArrayOfObjects(const Json& v) {
     return true;
 }
 
-void syncShortcuts(RequestHandler& requests, const Json* request) {
+// The sections are moved out of the request, which is not read again.
+void syncShortcuts(RequestHandler& requests, Json* request) {
     if (!request) return;  // the flat request has no sections
     Json batch = Json::object();
     for (const char* key : {"3x3", "4x4", "5x5", "user"}) {
         auto it = request->find(key);
         if (it == request->end() || !isArrayOfObjects(*it)) continue;
-        batch[key] = *it;
         logLine(std::string("📦 Detected [") + key + "]: " + std::to_string(it->size()) + " items");
+        batch[key] = std::move(*it);
     }
-    if (!batch.empty()) requests.syncShortcuts(batch);
+    if (!batch.empty()) requests.syncShortcuts(std::move(batch));
 }
 
 template <class Work>
@@ -118,6 +120,7 @@ void handleType(const ConnectionContext& ctx, const std::string& type, const Req
     if (type == "ping") {
         (void)io.send("pong");  // a lost reply is the phone's to retry, as any datagram
     } else if (type == "fetch_shortcuts") {
+        io.beforeFetch();
         sendShortcuts(ip, requests, io);
     } else if (type == "sync_shortcuts") {
         syncShortcuts(requests, request.json);
@@ -161,7 +164,16 @@ LoopOutcome malformed(const ConnectionContext& ctx, ConnectionIO& io, LoopOutcom
     return outcome;
 }
 
+// A layout save with the right PIN, told from its head without parsing it.
+bool waitsItsTurn(const ConnectionContext& ctx, ConnectionIO& io, std::string_view text) {
+    if (!io.paces()) return false;
+    auto head = readRequestHead(text);
+    if (!head || head->type != "sync_shortcuts" || !head->pin) return false;
+    return !ctx.identity.pin.empty() && *head->pin == ctx.identity.pin && io.deferSync(text);
+}
+
 LoopOutcome handleParsed(const ConnectionContext& ctx, ConnectionIO& io, std::string_view text) {
+    if (waitsItsTurn(ctx, io, text)) return LoopOutcome::Continue;
     auto& guard = SecurityGuard::shared();
     const std::string trimmed = unicode::trimWhitespaceAndNewlines(text);
     if (trimmed == "scan") {

@@ -49,6 +49,16 @@ class ConnectionIO {
     }
     // The datagram carried the right PIN.
     virtual void verified() {}
+    // Layout saves of an endpoint that sends them faster than it is paced
+    // wait their turn unparsed, the newest replacing older ones; true when
+    // this one waits (or was dropped), false to carry it out now.
+    virtual bool paces() const { return false; }
+    virtual bool deferSync(std::string_view text) {
+        (void)text;
+        return false;
+    }
+    // A fetch reads what the endpoint saved last: a waiting save goes first.
+    virtual void beforeFetch() {}
 };
 
 enum class LoopOutcome { Continue, Stop };

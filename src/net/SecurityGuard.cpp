@@ -27,7 +27,9 @@ SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
                      std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
           }),
       unparsed_(clock, reportEvery, [](std::size_t n) {
-          return "⛔️ [Security] PIN을 확인하지 않은 기기의 요청이 너무 많아 읽지 않고 "
+          return "⛔️ [Security] PIN을 확인하지 않은 기기의 요청이 너무 많아 "
+                 "읽지 "
+                 "않고 "
                  "버림: " +
                  std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
       }) {}

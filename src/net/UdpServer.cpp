@@ -31,7 +31,11 @@ UdpServer::UdpServer(asio::thread_pool& network, uint16_t port, std::string comp
       limits_(limits),
       socket_(network.get_executor()),
       storage_(new char[kBatch * kLargestDatagram]),
-      slots_(kBatch) {
+      slots_(kBatch),
+      droppedSyncs_(Clock::system(), 10.0, [](std::size_t n) {
+          return "⚠️ [Shortcuts] 대기 중인 단축키 저장이 너무 많아 버림: " +
+                 std::to_string(n) + "개";
+      }) {
     for (std::size_t i = 0; i < kBatch; ++i) {
         slots_[i].data = storage_.get() + i * kLargestDatagram;
         slots_[i].capacity = kLargestDatagram;
@@ -229,6 +233,20 @@ void UdpServer::scheduleSweep() {
         if (evicted > 0 || guard.trackedAddresses() < tracked) releaseFreeMemory();
         self->scheduleSweep();
     });
+}
+
+bool UdpServer::holdWaitingSync(std::size_t held, std::size_t bytes) {
+    if (bytes > held && waitingSyncBytes_ + (bytes - held) > kWaitingSyncBytes) {
+        droppedSyncs_.count();
+        return false;
+    }
+    waitingSyncBytes_ += bytes;
+    waitingSyncBytes_ -= held;
+    return true;
+}
+
+void UdpServer::releaseWaitingSync(std::size_t bytes) {
+    waitingSyncBytes_ -= bytes;
 }
 
 Result<> UdpServer::sendTo(const udp::endpoint& to, std::string_view data) {

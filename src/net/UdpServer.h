@@ -15,6 +15,7 @@
 
 #include "net/ReceiveLoop.h"
 #include "runtime/DatagramBatch.h"
+#include "runtime/DropReport.h"
 
 #include "runtime/Result.h"
 
@@ -45,6 +46,12 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     void identify(ServerIdentity identity) { identity_ = std::move(identity); }
     void cancel();
     asio::thread_pool& network() { return network_; }
+    // Layout saves waiting their turn hold at most kWaitingSyncBytes in all;
+    // past that a save that would wait is dropped (counted). `held` is what
+    // the endpoint's waiting save holds now, replaced by `bytes`.
+    bool holdWaitingSync(std::size_t held, std::size_t bytes);
+    void releaseWaitingSync(std::size_t bytes);
+    static constexpr std::size_t kWaitingSyncBytes = 8 << 20;
 
   private:
     friend class Connection;
@@ -78,6 +85,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     // Strangers whose loop a scan closed, until when (monotonic seconds).
     std::map<asio::ip::udp::endpoint, double> closed_;
     ServerIdentity identity_;
+    std::atomic<std::size_t> waitingSyncBytes_{0};
+    DropReport droppedSyncs_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> bound_{false};
     static constexpr double retrySeconds = 3.0;

@@ -6,6 +6,7 @@
 #include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -65,9 +66,30 @@ std::string trimAscii(std::string_view text, Pred pred) {
     return std::string(text.substr(b, e - b));
 }
 
+// Valid UTF-8 is trimmed in place, decoding only the ends: a large request
+// must not cost a copy of every code point.
+template <class Pred>
+std::string trimValid(std::string_view text, Pred pred) {
+    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+    const auto n = static_cast<int32_t>(text.size());
+    int32_t b = 0, e = n;
+    for (int32_t at = 0; b < n; b = at) {
+        UChar32 c;
+        U8_NEXT(s, at, n, c);
+        if (!pred(c)) break;
+    }
+    for (int32_t at = e; e > b; e = at) {
+        UChar32 c;
+        U8_PREV(s, 0, at, c);
+        if (!pred(c)) break;
+    }
+    return std::string(text.substr(static_cast<size_t>(b), static_cast<size_t>(e - b)));
+}
+
 template <class Pred>
 std::string trim(std::string_view text, Pred pred) {
     if (isAscii(text)) return trimAscii(text, pred);
+    if (isValidUtf8(text)) return trimValid(text, pred);
     auto cps = codePoints(text);
     size_t b = 0, e = cps.size();
     while (b < e && pred(cps[b])) ++b;
@@ -99,6 +121,13 @@ std::string nfc(std::string_view s) {
 bool isValidUtf8(std::string_view bytes) {
     int32_t i = 0, n = static_cast<int32_t>(bytes.size());
     while (i < n) {
+        // Runs of ASCII, eight bytes at a time.
+        uint64_t word;
+        if (n - i >= 8 &&
+            (std::memcpy(&word, bytes.data() + i, 8), (word & 0x8080808080808080ULL) == 0)) {
+            i += 8;
+            continue;
+        }
         UChar32 c;
         U8_NEXT(reinterpret_cast<const uint8_t*>(bytes.data()), i, n, c);
         if (c < 0) return false;

@@ -78,9 +78,9 @@ std::vector<std::string> ShortcutLibrary::responses() {
 
 // A layout that could not be read is not replaced by a sync: the user's file
 // is still there, and the line says the sync was not kept.
-void ShortcutLibrary::saveBatch(const Json& uploaded) {
+void ShortcutLibrary::saveBatch(Json uploaded) {
     if (!uploaded.is_object() || uploaded.empty()) return;
-    const Json batch = sendableSections(uploaded);
+    Json batch = sendableSections(std::move(uploaded));
     if (batch.empty()) return;
     std::lock_guard lock(mutex_);
     reloadForSync();
@@ -88,9 +88,9 @@ void ShortcutLibrary::saveBatch(const Json& uploaded) {
         logLine("❌ 단축키 저장 실패: 읽을 수 없는 " + path_ + " 은(는) 덮어쓰지 않습니다");
         return;
     }
-    mergeShortcutsBatch(*database_, batch);
-    chunks_.reset();
     unwritten_.push_back(summaryOf(batch));
+    mergeShortcutsBatch(*database_, std::move(batch));
+    chunks_.reset();
     if (unwritten_.size() == 1) asio::post(writer_, [this] { write(); });
 }
 

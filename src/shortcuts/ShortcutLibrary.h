@@ -25,7 +25,7 @@ class ShortcutLibrary {
 
     // One chunk per section, built once per change of the layout.
     std::vector<std::string> responses();
-    void saveBatch(const Json& batch);
+    void saveBatch(Json batch);
     // Writes what has not been written yet, on the calling thread: the
     // orderly end loses no accepted sync.
     void flush() { write(); }

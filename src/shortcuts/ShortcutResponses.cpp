@@ -48,13 +48,13 @@ std::optional<std::string> chunkFor(const std::string& name, const Json& section
 
 }  // namespace
 
-Json sendableSections(const Json& batch) {
+Json sendableSections(Json batch) {
     Json kept = Json::object();
-    for (const auto& [name, items] : batch.items()) {
+    for (auto& [name, items] : batch.items()) {
         auto chunk = chunkFor(name, items);
         const std::size_t bytes = chunk ? chunk->size() : 0;
         if (chunk && bytes <= kLargestChunk) {
-            kept[name] = items;
+            kept[name] = std::move(items);
             continue;
         }
         logLine("⚠️ [Shortcuts] 섹션 [" + clipForLog(name) + "]은(는) 한 데이터그램(" +

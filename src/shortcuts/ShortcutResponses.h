@@ -17,6 +17,6 @@ inline constexpr std::size_t kLargestChunk = 65507;
 // The sections of `batch` whose chunk, as a fetch would send it, fits one
 // datagram; each other one is left out with a line naming it and its size, so
 // the stored section stays and the phone never loses it.
-Json sendableSections(const Json& batch);
+Json sendableSections(Json batch);
 
 }  // namespace tarsel

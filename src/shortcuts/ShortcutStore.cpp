@@ -71,8 +71,8 @@ std::optional<Json> loadShortcutsDatabase(const std::string& path) {
     return Json::object();
 }
 
-void mergeShortcutsBatch(Json& database, const Json& batch) {
-    for (const auto& [name, items] : batch.items()) database[name] = items;
+void mergeShortcutsBatch(Json& database, Json batch) {
+    for (auto& [name, items] : batch.items()) database[name] = std::move(items);
 }
 
 bool writeShortcutsDatabase(const std::string& path, const std::string& text,

@@ -19,7 +19,7 @@ void saveShortcutsBatch(const std::string& path, const Json& batch);
 // (after a line) when the file exists but cannot be read, so a passing I/O or
 // permission error never wipes the user's layout.
 std::optional<Json> loadShortcutsDatabase(const std::string& path);
-void mergeShortcutsBatch(Json& database, const Json& batch);
+void mergeShortcutsBatch(Json& database, Json batch);
 // Atomic, private, synced; false after a line. `written` gets the identity of
 // the file put in place.
 bool writeShortcutsDatabase(const std::string& path, const std::string& text,

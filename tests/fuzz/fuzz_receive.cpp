@@ -15,17 +15,27 @@
 #include "net/FlatRequest.h"
 #include "net/Pairing.h"
 #include "net/ReceiveLoop.h"
+#include "net/RequestHead.h"
 #include "runtime/Unicode.h"
 
 namespace {
 
+// The head scan steps over any value without reading past the datagram, and
+// where the parser sees an object it sees one too.
+void checkRequestHead(std::string_view datagram) {
+    const auto head = tarsel::readRequestHead(datagram);
+    const auto doc = tarsel::parseJsonDocument(datagram);
+    if (doc.value && doc.value->is_object() && !head) std::abort();
+}
+
 void checkFlatReader(std::string_view datagram) {
     if (!tarsel::unicode::isValidUtf8(datagram)) return;  // refused before either reads
+    checkRequestHead(datagram);
     const auto flat = tarsel::readFlatRequest(datagram);
     if (!flat) return;
     if (flat->scan != tarsel::isScanRequest(datagram)) std::abort();
     if (flat->scan && !flat->type) return;  // the bare word, no JSON
-    const auto doc = tarsel::parseJsonDocument(datagram);
+    auto doc = tarsel::parseJsonDocument(datagram);
     if (!doc.value || !doc.value->is_object()) std::abort();
     const auto full = tarsel::RequestFields::of(*doc.value);
     if (full.pin != flat->pin || full.type != flat->type || full.val != flat->val ||

@@ -16,6 +16,7 @@
 #include "net/LocalAddress.h"
 #include "net/Pairing.h"
 #include "net/ReceiveLoop.h"
+#include "net/RequestHead.h"
 #include "net/SecurityGuard.h"
 #include "runtime/LogText.h"
 
@@ -35,7 +36,7 @@ struct FakeRequests : RequestHandler {
     void mouseRelease() override { calls.push_back("release"); }
     void text(const std::string& text) override { calls.push_back("text " + text); }
     V fetchShortcuts() override { return {"a", "b"}; }
-    void syncShortcuts(const Json& batch) override { calls.push_back("sync " + batch.dump()); }
+    void syncShortcuts(Json batch) override { calls.push_back("sync " + batch.dump()); }
     Backlog& backlog() override { return waiting; }
     ManualClock clock;
     Backlog waiting{clock, {2, 10, 100}};
@@ -181,6 +182,30 @@ TEST_F(ReceiveLoopTest, LayoutRepliesAreCappedPerAddress) {
               "⚠️ [Shortcuts] 너무 잦은 단축키 요청에 응답하지 않음: 1개");
 }
 
+// The head scan finds the top-level "pin" and "type" wherever they stand, steps
+// over nested values that look like them, and gives up on what is no object.
+TEST(RequestHead, TopLevelPinAndTypeOfAnyLargeRequest) {
+    using H = std::pair<std::optional<std::string_view>, std::optional<std::string_view>>;
+    const std::pair<const char*, std::optional<H>> cases[] = {
+        {R"({"pin":"1","type":"sync_shortcuts","3x3":[]})", H{"1", "sync_shortcuts"}},
+        {R"( { "3x3" : [{"pin":"9","type":"x","s":"]}\"{"}], "user":{"a":[1,-2.5e3,true,null]},)"
+         R"( "type":"t", "pin":"2" } )",
+         H{"2", "t"}},
+        {R"({"type":"t","pin":7})", H{std::nullopt, "t"}},
+        {R"({"p\u0069n":"1","type":"t"})", H{std::nullopt, "t"}},
+        {R"({"type":"a\"b"})", H{std::nullopt, std::nullopt}},
+        {R"({})", H{}},
+        {R"([{"pin":"1"}])", std::nullopt},
+        {R"({"pin":"1","x":[})", std::nullopt},
+        {R"({"x":"unterminated)", std::nullopt},
+        {"", std::nullopt}};
+    for (auto [text, expected] : cases) {
+        auto head = readRequestHead(text);
+        ASSERT_EQ(head.has_value(), expected.has_value()) << text;
+        if (head) EXPECT_EQ(H(head->pin, head->type), *expected) << text;
+    }
+}
+
 TEST(ScanRequest, BareWordOrJsonObjectWithTypeScan) {
     for (const char* scan :
          {"scan", "  scan\n", "\u3000scan\u2028", R"( {"type":"scan","pin":"0"} )"})
@@ -238,7 +263,7 @@ TEST(CommandHandOver, ValAndExtraRules) {
         {R"({"dy":5,"dx":"1","val":1.5})", std::nullopt, PointerDelta{std::nullopt, 5}},
         {R"({"val":1e300,"dy":true})", std::nullopt, std::nullopt}};
     for (auto [json, val, extra] : cases) {
-        const Json request = Json::parse(json);
+        Json request = Json::parse(json);
         auto c = buildCommand("x", RequestFields::of(request));
         EXPECT_EQ(std::pair(c.val, c.extra), std::pair(val, extra)) << json;
     }
