@@ -5,6 +5,8 @@
 #include "app/Globals.h"
 #include "config/Pin.h"
 #include "host/PortCleanup.h"
+#include "host/PortHolders.h"
+#include "menubar/AlertWords.h"
 #include "net/UdpServer.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
@@ -35,6 +37,24 @@ void printBanner() {
     logBlankLine();
 }
 
+// Another user's program on the port receives what phones send, the PIN
+// included: the user hears of it in the log, the menu and an alert.
+void warnOfForeignHolder(UdpServer& listener, uint16_t port) {
+    const auto& ownerOf = platform().host.foreignPortOwner;
+    auto owner = ownerOf ? ownerOf(port) : std::nullopt;
+    if (!owner) return;
+    const std::string who = describePortOwner(*owner);
+    listener.noteHolder(owner->user.empty() ? std::to_string(owner->uid) : owner->user);
+    logLine("⛔️ [Security] 다른 사용자의 프로그램이 UDP 포트 " +
+            std::to_string(port) + "을 쓰고 있습니다: " + who +
+            " — 지금 연결하는 휴대폰의 PIN을 그 프로그램이 받습니다");
+    platform().mainLoop->post([who] {
+        const AlertWords w = alertWords();
+        platform().alerts->runModal(
+            {w.portTakenTitle, withValue(w.portTakenText, who), {w.ok}, true});
+    });
+}
+
 }  // namespace
 
 // The bind comes first: a free port needs no search for holders. One that
@@ -57,6 +77,7 @@ void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWi
     } else {
         killProcessOnPort(g.port, true);
         bound = listener->bind();
+        if (!bound) warnOfForeignHolder(*listener, g.port);
     }
     // Two copies started together may each have made a PIN; the one that
     // holds the port now serves the one stored, so the phone's PIN survives
@@ -79,6 +100,11 @@ void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWi
 bool isListening() {
     auto listener = globals().activeListener;
     return listener && listener->listening();
+}
+
+std::string portHolder() {
+    auto listener = globals().activeListener;
+    return listener ? listener->holder() : "";
 }
 
 }  // namespace tarsel

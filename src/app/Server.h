@@ -1,6 +1,7 @@
 #pragma once
 
 #include <asio/thread_pool.hpp>
+#include <string>
 
 namespace tarsel {
 
@@ -14,5 +15,7 @@ class PairingWindow;
 void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWindow& pairing);
 // Whether the listener holds its port (false while it retries, or without one).
 bool isListening();
+// While another user's program holds the port: that user, else "".
+std::string portHolder();
 
 }  // namespace tarsel

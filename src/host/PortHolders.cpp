@@ -1,6 +1,7 @@
 #include "host/PortHolders.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace tarsel {
 namespace {
@@ -13,6 +14,35 @@ bool localPortIs(std::string_view name, const std::string& port) {
 }
 
 }  // namespace
+
+std::vector<UdpSocketEntry> udpSocketsOnPort(std::string_view text, uint16_t port) {
+    std::vector<UdpSocketEntry> out;
+    char wanted[8];
+    std::snprintf(wanted, sizeof wanted, ":%04X", static_cast<unsigned>(port));
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        const std::string line(text.substr(0, end));
+        text = end == std::string_view::npos ? "" : text.substr(end + 1);
+        // sl local rem st tx:rx tr:when retrnsmt uid timeout inode ...
+        char local[64] = {}, remote[64] = {};
+        unsigned uid = 0;
+        unsigned long long inode = 0;
+        if (std::sscanf(line.c_str(), " %*[0-9]: %63s %63s %*x %*s %*s %*s %u %*d %llu", local,
+                        remote, &uid, &inode) != 4)
+            continue;  // the header, or a line of another shape
+        const std::string_view l(local);
+        if (l.size() > 5 && l.substr(l.size() - 5) == wanted) out.push_back({uid, inode});
+    }
+    return out;
+}
+
+std::string describePortOwner(const PortOwner& owner) {
+    std::string text = owner.user.empty() ? std::to_string(owner.uid) : owner.user;
+    if (owner.pid)
+        text += " (" + (owner.program.empty() ? std::string("?") : owner.program) + ", PID " +
+                std::to_string(*owner.pid) + ")";
+    return text;
+}
 
 std::vector<std::string> lsofUdpPortArguments(uint16_t port) {
     return {"-nP", "-w", "-iUDP:" + std::to_string(port), "-FpPn"};

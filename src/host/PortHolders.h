@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Host.h"
+
 namespace tarsel {
 
 // The arguments for lsof: UDP sockets on `port`, numeric, in field form.
@@ -15,5 +17,16 @@ std::vector<std::string> lsofUdpPortArguments(uint16_t port);
 // to a remote port of that number, and any other protocol, does not count.
 std::vector<std::string> udpPortHolders(std::string_view lsofFields, uint16_t port,
                                         const std::string& ownPid);
+
+// A UDP socket bound to a port, as the kernel lists it for every user
+// (/proc/net/udp and udp6), even where the process that holds it is hidden.
+struct UdpSocketEntry {
+    unsigned uid = 0;
+    uint64_t inode = 0;
+};
+std::vector<UdpSocketEntry> udpSocketsOnPort(std::string_view procNetUdp, uint16_t port);
+
+// "bob (python3, PID 4242)", "root" where the process is hidden.
+std::string describePortOwner(const PortOwner& owner);
 
 }  // namespace tarsel

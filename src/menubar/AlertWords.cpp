@@ -16,6 +16,12 @@ void koreanUpdateWords(AlertWords& w) {
     w.ok = "확인";
     w.installFailedTitle = "자동 설치를 완료하지 못했습니다";
     w.installFailedText = "다운로드 페이지에서 직접 받아 설치할 수 있습니다.\n\n(사유: {})";
+    w.portTakenTitle = "다른 사용자가 UDP 포트 3000을 쓰고 있습니다";
+    w.portTakenText =
+        "이 컴퓨터의 다른 사용자 {}의 프로그램이 Tarsel의 포트를 먼저 열었습니다. 지금 "
+        "연결하는 휴대폰은 그 프로그램에 PIN과 입력을 보내게 됩니다.\n\n휴대폰을 연결하지 "
+        "말고, 그 사용자나 관리자에게 프로그램을 끝내 달라고 하세요. Tarsel은 몇 초마다 "
+        "다시 시도합니다.";
 }
 
 }  // namespace
@@ -66,6 +72,12 @@ AlertWords AlertWords::linuxEnglish() {
     w.ok = "OK";
     w.installFailedTitle = "The update could not be installed";
     w.installFailedText = "You can download and install it from the download page.\n\n(Reason: {})";
+    w.portTakenTitle = "Another user holds UDP port 3000";
+    w.portTakenText =
+        "A program of {}, another user of this computer, opened Tarsel's port first. A phone "
+        "that connects now sends that program its PIN and its input.\n\nDo not connect a "
+        "phone; ask that user or an administrator to end the program. Tarsel tries again "
+        "every few seconds.";
     return w;
 }
 

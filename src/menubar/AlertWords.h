@@ -13,6 +13,7 @@ struct AlertWords {
     std::string newVersionTitle, newVersionText;  // the latest, then the current version
     std::string openDownloadPage, ok;
     std::string installFailedTitle, installFailedText;  // "{}" is the reason
+    std::string portTakenTitle, portTakenText;          // "{}" is the holder
 
     static AlertWords mac();
     static AlertWords linuxKorean();

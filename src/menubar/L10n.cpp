@@ -25,6 +25,7 @@ L10n L10n::korean(const std::string& host) {
             "페어링 중 ({})",
             "페어링 닫기",
             "⚠️  포트 3000 대기 실패 — 재시도 중",
+            "⚠️  포트 3000을 다른 사용자({})가 쓰는 중 — 재시도 중",
             true};
 }
 
@@ -47,6 +48,7 @@ L10n L10n::english(const std::string& host) {
             "Pairing ({} left)",
             "Close Pairing",
             "⚠️  Not listening on port 3000 — retrying",
+            "⚠️  Port 3000 held by another user ({}) — retrying",
             false};
 }
 

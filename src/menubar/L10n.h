@@ -25,6 +25,7 @@ struct L10n {
     std::string pairingOpen;  // "{}" stands for the time left, as m:ss
     std::string closePairing;
     std::string notListening;
+    std::string portHeldBy;  // "{}" is the user whose program holds the port
     bool inKorean = false;
 
     static L10n korean(const std::string& websiteHost);

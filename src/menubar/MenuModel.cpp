@@ -1,5 +1,6 @@
 #include "menubar/MenuModel.h"
 
+#include "menubar/AlertWords.h"
 #include "menubar/VersionCompare.h"
 #include "runtime/TimeText.h"
 
@@ -56,7 +57,9 @@ void addPairing(std::vector<MenuEntry>& menu, const MenuInputs& in, const L10n& 
 
 std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
     std::vector<MenuEntry> menu;
-    if (!in.listening) menu.push_back(label(s.notListening));
+    if (!in.listening)
+        menu.push_back(
+            label(in.portHolder.empty() ? s.notListening : withValue(s.portHeldBy, in.portHolder)));
     if (in.clientIP) {
         menu.push_back(label(s.connected));
         menu.push_back(label("    iPhone (" + *in.clientIP + ")"));

@@ -30,6 +30,7 @@ struct MenuEntry {
 
 struct MenuInputs {
     bool listening = true;                // the listener holds its port
+    std::string portHolder;               // the user holding it instead, where known
     std::optional<std::string> clientIP;  // the active phone, if any
     std::string currentIP;
     std::string pin;

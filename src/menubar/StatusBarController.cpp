@@ -67,6 +67,7 @@ void StatusBarController::scheduleRefresh() {
 void StatusBarController::rebuildMenu() {
     MenuInputs in;
     in.listening = isListening();
+    in.portHolder = portHolder();
     if (auto client = getActiveClient()) in.clientIP = client->ip;
     in.currentIP = getCurrentIP();
     in.pin = globals().serverPIN;

@@ -59,7 +59,18 @@ Result<> UdpServer::bind() {
     if (!ec) socket_.bind(udp::endpoint(udp::v4(), port_), ec);
     if (ec) return failure(ec.message());
     bound_ = true;
+    noteHolder("");
     return {};
+}
+
+void UdpServer::noteHolder(std::string who) {
+    std::lock_guard lock(holderMutex_);
+    holder_ = std::move(who);
+}
+
+std::string UdpServer::holder() const {
+    std::lock_guard lock(holderMutex_);
+    return holder_;
 }
 
 void UdpServer::start(std::function<void()> onBound) {

@@ -42,6 +42,9 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     // `retrySeconds` and calls `onBound` once it has.
     void start(std::function<void()> onBound);
     bool listening() const { return bound_; }
+    // Who holds the port while it cannot be bound; forgotten once it is.
+    void noteHolder(std::string who);
+    std::string holder() const;
     // What the replies and the PIN check use; given before start().
     void identify(ServerIdentity identity) { identity_ = std::move(identity); }
     void cancel();
@@ -85,6 +88,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     // Strangers whose loop a scan closed, until when (monotonic seconds).
     std::map<asio::ip::udp::endpoint, double> closed_;
     ServerIdentity identity_;
+    mutable std::mutex holderMutex_;
+    std::string holder_;
     std::atomic<std::size_t> waitingSyncBytes_{0};
     DropReport droppedSyncs_;
     std::atomic<bool> cancelled_{false};

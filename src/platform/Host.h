@@ -1,6 +1,7 @@
 #pragma once
 // Facts of the machine the agent runs on: tool paths, directories, names.
 // A backend fills them; the core never spells a platform path itself.
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,6 +10,15 @@
 #include "platform/HostWords.h"
 
 namespace tarsel {
+
+// Who holds a port the agent cannot bind: the socket's owner always, the
+// program and its PID where this user may see them.
+struct PortOwner {
+    unsigned uid = 0;
+    std::string user;  // the name, else empty
+    std::string program;
+    std::optional<int> pid;
+};
 
 struct HostConstants {
     std::string homeDir;
@@ -49,6 +59,9 @@ struct HostConstants {
     std::function<std::optional<std::string>(const std::string&)> interfaceAddress;
     std::function<std::vector<std::string>()> preferredInterfaces;
     std::function<std::vector<std::string>()> hostAddresses;
+    // Another user's socket on UDP `port`, if one holds it; empty where the
+    // system cannot tell.
+    std::function<std::optional<PortOwner>(uint16_t port)> foreignPortOwner;
 };
 
 }  // namespace tarsel

@@ -103,9 +103,18 @@ def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
     a.wait_for("❌ 서버 시작 실패: Address already in use — 몇 초마다 다시 시도합니다")
     assert "⚠️  포트 3000를 쓰는 프로세스를 찾지 못했습니다 (다른 사용자의 프로세스일 수 있음)" in a.lines()
     assert "✅ 포트 3000는 사용 가능합니다." not in a.lines()
-    assert a.wait_effects("menu", 1)[0]["items"][0]["title"] == "⚠️  Not listening on port 3000 — retrying"
+    # The holder's user is named from the kernel's socket table, though its
+    # process is hidden from nobody; the menu and an alert say so too.
+    assert ("⛔️ [Security] 다른 사용자의 프로그램이 UDP 포트 3000을 쓰고 있습니다: root — "
+            "지금 연결하는 휴대폰의 PIN을 그 프로그램이 받습니다") in a.lines()
+    assert (a.wait_effects("menu", 1)[0]["items"][0]["title"]
+            == "⚠️  Port 3000 held by another user (root) — retrying")
+    alert = a.wait_effects("alert", 1)[-1]
+    assert alert["message"] == "Another user holds UDP port 3000" and "A program of root," in \
+        alert["informative"], alert
     holder.terminate()
     a.wait_for(READY)
+    assert wait_until(lambda: not a.effects("menu")[-1]["items"][0]["title"].startswith("⚠️"), 7)
     phone = Phone()
     phone.request("ping")
     assert phone.recv() == "pong"

@@ -7,7 +7,11 @@ server=$1 home=$2 out=$3
 
 ip link set lo up
 ip link add tsl0 type veth peer name tsl1
-for i in 0 1; do ip addr add "10.231.0.$((i + 1))/24" dev "tsl$i" && ip link set "tsl$i" up; done
+for i in 0 1; do
+  ip addr add "10.231.0.$((i + 1))/24" dev "tsl$i"
+  ip -6 addr add "fd00:231::$((i + 1))/64" dev "tsl$i" nodad
+  ip link set "tsl$i" up
+done
 
 mount -t tmpfs tmpfs /run/dbus 2>/dev/null || { mkdir -p /run/dbus; mount -t tmpfs tmpfs /run/dbus; }
 mkdir -p /run/avahi-daemon && mount -t tmpfs tmpfs /run/avahi-daemon
@@ -16,7 +20,7 @@ dbus=$(dbus-daemon --system --fork --print-pid)
 cat > "$home/avahi.conf" <<CONF
 [server]
 use-ipv4=yes
-use-ipv6=no
+use-ipv6=yes
 allow-interfaces=tsl0,tsl1
 enable-dbus=yes
 [publish]

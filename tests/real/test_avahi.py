@@ -27,3 +27,6 @@ def test_advertisement_is_found_by_avahi_browse(tmp_path):
     assert rows, f"avahi-browse found nothing; agent log:\n{log}"
     assert any(r[2] == "IPv4" and r[3] == name and r[4] == "_tarsel._udp" and r[5] == "local"
                and r[8] == "3000" for r in rows), rows
+    # The daemon speaks IPv6 too, but the agent listens on IPv4 only: no phone
+    # is sent to an IPv6 socket someone else could hold.
+    assert all(r[2] == "IPv4" for r in rows), rows

@@ -87,7 +87,9 @@ class AvahiAdvertisement : public Advertisement {
     void addService() {
         if (!group_) group_ = avahi_entry_group_new(client_, &AvahiAdvertisement::onGroup, this);
         if (!group_ || !avahi_entry_group_is_empty(group_)) return;
-        int rc = avahi_entry_group_add_service(group_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
+        // IPv4 only, as the agent listens: an IPv6 record would send phones to
+        // a port on which any other local user may be listening.
+        int rc = avahi_entry_group_add_service(group_, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET,
                                                AvahiPublishFlags(0), name_.c_str(), type_.c_str(),
                                                domain_.c_str(), nullptr, port_, nullptr);
         if (rc == AVAHI_ERR_COLLISION) return rename();

@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "platform/linux/Firewall.h"
+#include "platform/linux/PortOwner.h"
 
 namespace tarsel {
 namespace {
@@ -167,6 +168,7 @@ HostConstants linuxHostConstants() {
     h.interfaceAddress = interfaceAddress;
     h.preferredInterfaces = preferredInterfaces;
     h.hostAddresses = hostAddresses;
+    h.foreignPortOwner = foreignUdpPortOwner;
     return h;
 }
 

@@ -91,6 +91,28 @@ TEST(PortHolders, OnlyLocalUdpPortCountsAndEachProcessOnce) {
     EXPECT_EQ(lsofUdpPortArguments(3000), (V{"-nP", "-w", "-iUDP:3000", "-FpPn"}));
 }
 
+// The kernel's table names every socket's owner: only those bound to the
+// port count (not a socket talking to someone's 3000), IPv4 and IPv6 alike.
+TEST(PortHolders, SocketOwnersOfAPortFromTheKernelsTable) {
+    const std::string table =
+        "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  "
+        "timeout inode ref pointer drops\n"
+        "  12: 00000000:0BB8 00000000:0000 07 00000000:00000000 00:00000000 00000000  1001 "
+        "       0 4242 2 0000000000000000 0\n"
+        "  13: 0100007F:C350 0900000A:0BB8 01 00000000:00000000 00:00000000 00000000     0 "
+        "       0 77 2 0000000000000000 0\n"
+        "  40: 00000000000000000000000001000000:0BB8 00000000000000000000000000000000:0000 07 "
+        "00000000:00000000 00:00000000 00000000     0        0 99 2 0000000000000000 0\n"
+        "  41: 00000000:0BB9 00000000:0000 07 00000000:00000000 00:00000000 00000000  5 0 5 2\n";
+    auto sockets = udpSocketsOnPort(table, 3000);
+    ASSERT_EQ(sockets.size(), 2u);
+    EXPECT_EQ(std::pair(sockets[0].uid, sockets[0].inode), std::pair(1001u, uint64_t{4242}));
+    EXPECT_EQ(std::pair(sockets[1].uid, sockets[1].inode), std::pair(0u, uint64_t{99}));
+    EXPECT_EQ(describePortOwner({1001, "bob", "python3", 4242}), "bob (python3, PID 4242)");
+    EXPECT_EQ(describePortOwner({0, "root", "", std::nullopt}), "root");
+    EXPECT_EQ(describePortOwner({1234, "", "", std::nullopt}), "1234");
+}
+
 // A refused kill is logged and the next holder still ended; tools that cannot
 // start are logged and skipped.
 TEST(PortCleanup, GoesOnAfterARefusalAndAfterToolsThatCannotStart) {

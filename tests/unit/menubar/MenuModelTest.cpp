@@ -95,6 +95,9 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
     EXPECT_EQ(buildMenuModel(in, kEnglish)[0].title,
               "⚠️  Not listening on port 3000 — retrying");
     EXPECT_EQ(buildMenuModel(in, kEnglish)[1].title, "⚪️  Waiting…");
+    in.portHolder = "bob";  // whose program holds it, where the agent can tell
+    EXPECT_EQ(buildMenuModel(in, L10n::korean("x"))[0].title,
+              "⚠️  포트 3000을 다른 사용자(bob)가 쓰는 중 — 재시도 중");
 }
 
 TEST(L10nSelection, KoreanOnlyWhenTheFirstLanguageBeginsWithKo) {
