@@ -6,6 +6,7 @@ import pathlib
 import shutil
 import subprocess
 import sys
+import time
 
 import pytest
 
@@ -71,3 +72,41 @@ def test_text_reaches_a_gtk_entry_before_its_enter(tmp_path):
     phone.request("text", text=FIRST)
     phone.request("enter")
     probe.wait(f"ENTER {FIRST}")
+
+
+def test_a_gtk4_window_pastes_the_phones_text_whoever_copied_before(tmp_path):
+    # The user copies, in the GTK 4 window itself or in another client, 0 s or
+    # 2 s before the phone's text: the window must paste the phone's text, the
+    # first one after the agent's start included.
+    display = xvfb_display(("Xvfb", "xdotool", "xclip"), "X test tools")
+    env = dict(os.environ, DISPLAY=display)
+    probe = Probe({"DISPLAY": display}, "org.tarsel.EntryProbe", gdk="x11")
+    wait_for_window(env, "EntryProbe")
+    x11_agent(display, tmp_path)
+    phone = Phone()
+    key = lambda *keys: subprocess.run(["xdotool", "key", "--delay", "20", *keys], env=env,
+                                       check=True)
+
+    def copy_in_window(n):
+        subprocess.run(["xdotool", "type", "--delay", "5", f"old {n}"], env=env, check=True)
+        key("ctrl+a", "ctrl+c", "ctrl+a", "BackSpace")
+
+    def copy_elsewhere(n):
+        xclip = subprocess.Popen(["xclip", "-selection", "clipboard"], env=env,
+                                 stdin=subprocess.PIPE)  # it serves the text until replaced
+        xclip.communicate(f"other {n}".encode(), timeout=10)
+        assert wait_until(lambda: subprocess.run(  # its daemon owns the clipboard now
+            ["xclip", "-o", "-selection", "clipboard"], env=env, capture_output=True,
+            timeout=10).stdout == f"other {n}".encode(), 10)
+
+    rounds = 0
+    for copy in (copy_in_window, copy_elsewhere):
+        for pause in (0, 2):
+            for n in range(10 if pause == 0 else 2):
+                copy(n)
+                time.sleep(pause)
+                phone.request("text", text=f"phone {rounds}")
+                phone.request("enter")
+                probe.wait(f"ENTER phone {rounds}")
+                key("ctrl+a", "BackSpace")
+                rounds += 1

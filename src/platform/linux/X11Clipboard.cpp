@@ -91,9 +91,12 @@ X11Clipboard::Owner::~Owner() {
     XCloseDisplay(display_);
 }
 
+// A round trip: the server has made this window the owner (and told the one
+// before) before the paste chord, sent on another connection, can reach an
+// application, which would otherwise paste what the previous owner holds.
 void X11Clipboard::Owner::own(Atom selection) {
     XSetSelectionOwner(display_, selection, window_, CurrentTime);
-    XFlush(display_);
+    XSync(display_, False);
 }
 
 void X11Clipboard::setText(const std::string& utf8) {
