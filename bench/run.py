@@ -13,6 +13,7 @@ import pathlib
 import platform
 import shutil
 import signal
+import socket
 import statistics
 import subprocess
 import tempfile
@@ -320,16 +321,53 @@ def attacks(agent, build):
             break
         last = max(e["t"] for e in effects)
     out["command_backlog_drain_s"] = last - f["sent_until"]
-    # Six endpoints saving layouts as fast as they can; the phone keeps pinging.
-    f = bench_tool(build, "flood", "--kind", "sync", "--pin", PIN, "--rate", 600,
+    # Six endpoints saving 60 KB layouts at 100 a second each; the phone keeps pinging.
+    f = bench_tool(build, "flood", "--kind", "bigsync", "--pin", PIN, "--rate", 600,
                    "--seconds", 10, "--addresses", 6)
     out["sync_stream_ping_p99_us"] = f["probe"].get("p99_us")
+    # Strangers without the PIN: 100 large JSON datagrams a second from 1,000 addresses.
+    f = bench_tool(build, "flood", "--kind", "bigjson", "--pin", PIN, "--rate", 100,
+                   "--seconds", 10, "--addresses", 1000)
+    out["bigjson_ping_p99_us"] = f["probe"].get("p99_us")
+    out.update(spread_figures(agent, build))
     before = agent.rss_kb()
     bench_tool(build, "flood", "--kind", "bignames", "--pin", PIN, "--rate", 500,
                "--seconds", 10, "--addresses", 10)
     time.sleep(2)
     out["bignames_rss_growth_mb"] = (agent.rss_kb() - before) / 1024
     return out
+
+
+def spread_figures(agent, build):
+    """A PIN holder's clicks and texts over 200 endpoints at 2,000 a second for
+    10 s (five minutes of clicks' holds); meanwhile the phone moves the pointer
+    once a second. The shared queues stand for at most 5 s, so each move is
+    carried out within that."""
+    before = agent.rss_kb()
+    result = {}
+    flood = threading.Thread(target=lambda: result.update(bench_tool(
+        build, "flood", "--kind", "spread", "--pin", PIN, "--rate", 2000, "--seconds", 10,
+        "--addresses", 200)))
+    flood.start()
+    phone = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    phone.bind(("127.0.0.1", 0))
+    sent = []
+    time.sleep(1)
+    for i in range(8):
+        sent.append(time.monotonic())
+        move = {"pin": PIN, "type": "move", "dx": 50 if i % 2 == 0 else -50, "dy": 0}
+        phone.sendto(json.dumps(move).encode(), ("127.0.0.1", 3000))
+        time.sleep(1)
+    flood.join()
+    peak = agent.rss_kb()
+    time.sleep(6)
+    keys = [e["t"] for e in agent.effects(sent[0])
+            if e["op"] == "mouse" and e.get("type") == MOVED]
+    delays = [min((k - s for k in keys if k >= s), default=None) for s in sent]
+    phone.close()
+    return {"spread_key_delay_max_s": max((d for d in delays if d is not None), default=None),
+            "spread_keys_lost": sum(d is None for d in delays),
+            "spread_rss_growth_mb": (peak - before) / 1024}
 
 
 def fetch_layout():
@@ -437,8 +475,14 @@ def table(r):
             ("layouts sent per s to one flooding address", "fetch_one_layouts_per_s", 2.5, ""),
             ("layouts sent per s to 50 flooding addresses", "fetch_fifty_layouts_per_s", 11, ""),
             ("backlog drain after a 30 s command flood", "command_backlog_drain_s", 3, " s"),
-            ("phone ping p99 during a 6-endpoint sync stream", "sync_stream_ping_p99_us", 1e5,
+            ("phone ping p99 during 6 endpoints' 60 KB syncs at 600/s", "sync_stream_ping_p99_us",
+             5000, " µs"),
+            ("phone ping p99 during 100 large JSON/s from strangers", "bigjson_ping_p99_us", 5000,
              " µs"),
+            ("phone's move delay during 2,000 clicks+texts/s (200 endpoints)",
+             "spread_key_delay_max_s", 5, " s"),
+            ("phone's moves lost during that flood", "spread_keys_lost", 0, ""),
+            ("RSS growth during that flood", "spread_rss_growth_mb", 8, " MB"),
             ("RSS growth under 60 KB command names", "bignames_rss_growth_mb", 64, " MB")):
         if key in a:
             rows.append(row(name, a[key], None, f"≤ {fmt(limit, unit)}",

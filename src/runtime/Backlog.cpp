@@ -45,12 +45,12 @@ std::optional<Backlog::Ticket> Backlog::admit(const std::string& origin, std::si
     return make(origin, textBytes, 0.0);
 }
 
-// Under its fair share an endpoint passes a full queue, up to the hard limit.
+// An endpoint under its fair share may use the reserve too.
 bool Backlog::roomInTotal(const Usage& used, double seconds) const {
-    if (used.items < limits_.fairShare)
-        return secondsInTotal_ + seconds <= limits_.secondsAtMost;
-    return itemsInTotal_ < limits_.itemsInTotal &&
-           secondsInTotal_ + seconds <= limits_.secondsInTotal;
+    const bool underShare = used.items < limits_.fairShare;
+    const std::size_t items = limits_.itemsInTotal - (underShare ? 0 : limits_.itemsReserved);
+    const double time = limits_.secondsInTotal - (underShare ? 0.0 : limits_.secondsReserved);
+    return itemsInTotal_ < items && secondsInTotal_ + seconds <= time + 1e-9;
 }
 
 std::optional<Backlog::Ticket> Backlog::claim(std::size_t textBytes, double seconds) {

@@ -5,9 +5,10 @@
 // presses, clicks, pastes) take tickets of the same endpoint, each with the
 // time it stands for in its queue (holds, pauses and waits); each ticket is
 // given back when the work holding it is done. The queues are shared, so the
-// items of all endpoints together stand for at most 5 s: an item that would
-// wait longer is refused, except from an endpoint with fewer than a fair
-// share waiting, so a phone's key or move still passes another's flood.
+// items of all endpoints together stand for at most 4.5 s: an item that would
+// wait longer is refused, and what is admitted is carried out within 5 s. The last second is kept
+// for endpoints with fewer than a fair share waiting, so a phone's key or
+// move still passes the flood of an endpoint that keeps many waiting.
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -27,10 +28,11 @@ class Backlog {
         std::size_t textPerOrigin = 64 * 1024;  // bytes
         std::size_t textInTotal = 1024 * 1024;
         std::size_t itemsInTotal = 2048;
-        double secondsInTotal = 5.0;
+        double secondsInTotal = 4.5;
         std::size_t fairShare = 4;
-        // Even an endpoint under its fair share waits behind no more than this.
-        double secondsAtMost = 30.0;
+        // Of the total, what only endpoints under their fair share may fill.
+        std::size_t itemsReserved = 256;
+        double secondsReserved = 1.0;
     };
 
     class Ticket {

@@ -10,6 +10,7 @@ void DropReport::count() {
     const double now = clock_.monotonic();
     if (now - last_ < every_) return;
     last_ = now;
+    LogOrigin own("");  // a summary is the agent's own line, whichever request caused it
     logLine(line_(count_));
     count_ = 0;
 }

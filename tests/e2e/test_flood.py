@@ -72,15 +72,8 @@ def test_hundred_thousand_endpoints_stay_bounded_and_age_out(agent, phone):
     peak = private_kb(agent)
     # A table without a cap holds every endpoint (tens of MB here); the cap keeps 4096.
     assert not MEASURED or peak - base < 24 * 1024, f"grew {peak - base} kB"
-    if not MEASURED or SCALE < 1:
-        return
-    # Idle endpoints go after 120 s; the sweep runs every 30 s and then hands
-    # the freed memory back. The phone keeps its own endpoint alive meanwhile.
-    for _ in range(17):
-        time.sleep(10)
-        assert answered(phone)
-    aged = private_kb(agent)
-    assert aged < base + max(2048, (peak - base) // 2), f"{base}, {peak}, {aged} kB"
+    # How the idle endpoints age out and give their memory back (two minutes
+    # and more) is measured by bench/run.sh, not here.
 
 
 def test_wrong_pin_flood_is_checked_at_the_budget_and_spares_the_phone(agent, phone):

@@ -236,9 +236,10 @@ TEST(Backlog, BoundsPerEndpointAndInTotal) {
 }
 
 // The input queues are shared: the items of all endpoints together stand for
-// at most 5 s. Past that an endpoint with four or more waiting is refused,
-// while one with fewer still passes (up to 30 s in all), so a phone's key
-// waits out another's flood in 5 s; zero-length items are bounded in number.
+// at most 4.5 s, so what is admitted is carried out within 5 s. An endpoint
+// with four or more waiting stops at 3.5 s; the last second is for those with
+// fewer (a phone's key during another's flood). Zero-length items are bounded
+// in number.
 TEST(Backlog, ItemsOfAllEndpointsStandForAtMostFiveSeconds) {
     testing::LogCapture log;
     ManualClock clock;
@@ -252,15 +253,15 @@ TEST(Backlog, ItemsOfAllEndpointsStandForAtMostFiveSeconds) {
         });
         return admitted;
     };
-    EXPECT_EQ(claims("flood:1", 0.57, 100), 8);  // 4.56 s
+    EXPECT_EQ(claims("flood:1", 0.5, 100), 7);  // 3.5 s
     EXPECT_EQ(claims("phone:1", 0.05, 1), 1);
-    EXPECT_EQ(claims("phone:1", 0.03, 1), 1);
+    EXPECT_EQ(claims("phone:1", 0.5, 1), 1);
     int thin = 0;
-    for (int e = 0; e < 20; ++e) thin += claims("thin:" + std::to_string(e), 0.57, 4);
-    EXPECT_EQ(thin, 44);  // (30 - 4.64) / 0.57
-    EXPECT_EQ(claims("phone:1", 0.57, 1), 0);  // the hard limit
+    for (int e = 0; e < 20; ++e) thin += claims("thin:" + std::to_string(e), 0.03, 4);
+    EXPECT_EQ(thin, 15);                       // the rest of the 4.5 s: 0.45 / 0.03
+    EXPECT_EQ(claims("phone:1", 0.05, 1), 0);  // a spread flood can fill even that
     held.clear();
-    EXPECT_EQ(claims("flood:1", 0.0, 3000), 2048);
+    EXPECT_EQ(claims("flood:1", 0.0, 3000), 2048 - 256);
     EXPECT_EQ(claims("phone:1", 0.0, 1), 1);
     EXPECT_EQ(log.lines(), V{"⚠️ [Input] 입력 대기열이 가득 차 버린 명령: 1개"});
 }
