@@ -31,6 +31,8 @@ constexpr const char* kUsage =
     "                                   prints the PIN; --close ends it (this computer,\n"
     "                                   same user, through the agent's local socket)\n"
     "  --help, --version                print this, or the version\n"
+    "  --timeout S                      the whole command's time limit (default 2 s);\n"
+    "                                   output stops at 1 MiB\n"
     "exit status: 0 ok, 1 no answer in time, 2 invalid PIN, 64 usage\n";
 
 struct Options {
