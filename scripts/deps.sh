@@ -22,9 +22,12 @@ want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST_PKGS[@]}")
 [ "${1:-}" = "--wayland" ] && want+=("${TEST_PKGS[@]}" "${WAYLAND_PKGS[@]}")
 
+# One query for all: a name missing from dpkg's database prints nothing.
 missing=()
+installed=" $( (dpkg-query -W -f='${binary:Package}=${db:Status-Status} ' "${want[@]}" 2>/dev/null ||
+  true) | tr ' ' '\n' | sed -n 's/:[a-z0-9]*=/=/; s/=installed$//p' | tr '\n' ' ') "
 for p in "${want[@]}"; do
-  dpkg-query -W -f='${Result<>}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  [[ $installed == *" $p "* ]] || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
