@@ -43,6 +43,7 @@ void preparePairing(PairingWindow& pairing, const std::string& configPath, PinSo
 void startUp(const std::vector<std::string>& arguments, Executors& executors,
              AgentRequests& requests, PairingWindow& pairing) {
     unicode::prepare();
+    RequestLines::install();  // before any work is handed to another thread
     auto& g = globals();
     g.arguments = arguments;
     g.appSupportDir = makeAppSupportDir(platform().host);
@@ -70,7 +71,6 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
         if (platform().release) platform().release();
     });
     preparePairing(pairing, g.configPath, source);
-    RequestLines::install();
     startServer(executors.network, requests, pairing);
     startControlSocket(executors.global, pairing);
     reportFirewall(executors.global, g.port);

@@ -41,7 +41,7 @@ std::optional<Fd> connectAgent(std::string& error) {
         std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
         Fd s{socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)};
         if (s.fd >= 0 && connect(s.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-            return std::move(s);
+            return s;
         error = "cannot reach the agent at " + path + ": " + std::strerror(errno);
     }
     return std::nullopt;

@@ -202,7 +202,9 @@ TEST(RequestHead, TopLevelPinAndTypeOfAnyLargeRequest) {
     for (auto [text, expected] : cases) {
         auto head = readRequestHead(text);
         ASSERT_EQ(head.has_value(), expected.has_value()) << text;
-        if (head) EXPECT_EQ(H(head->pin, head->type), *expected) << text;
+        if (head) {
+            EXPECT_EQ(H(head->pin, head->type), *expected) << text;
+        }
     }
 }
 
