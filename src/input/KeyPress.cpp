@@ -30,9 +30,8 @@ void pressKey(KeyCode keyCode, EventFlags modifiers) {
     if (keyQueue().runIfIdle([=] { press(keyCode, modifiers); })) return;
     auto waiting = backlog().claim(0, kKeyHold.count());
     if (!waiting) return;
-    keyQueue().async([keyCode, modifiers, waiting = std::move(*waiting)] {
-        press(keyCode, modifiers);
-    });
+    keyQueue().async(
+        [keyCode, modifiers, waiting = std::move(*waiting)] { press(keyCode, modifiers); });
 }
 
 void parseAndPressKey(const std::string& command) {

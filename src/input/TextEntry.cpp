@@ -113,8 +113,7 @@ constexpr Seconds kLongestPaste = kKeyHold + kReadLimit + kReadSettle;
 void queuePaste(const std::string& text, bool hold) {
     auto waiting = backlog().claim(text.size(), kLongestPaste.count());
     if (!waiting) return;
-    keyQueue().sequence(
-        [text, hold, waiting = std::move(*waiting)] { return paste(text, hold); });
+    keyQueue().sequence([text, hold, waiting = std::move(*waiting)] { return paste(text, hold); });
 }
 
 }  // namespace
