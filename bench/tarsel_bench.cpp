@@ -286,31 +286,20 @@ std::string floodAddress(long n) {
     return "127." + std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c);
 }
 
-// A layout section of about 10 KB, as a phone with a full grid sends it.
-Json section(long n) {
+// A layout section: 60 items make about 3 KB as sent, 1,050 about 60 KB.
+Json section(long n, int count = 60) {
     Json items = Json::array();
-    for (int i = 0; i < 60; ++i)
+    for (int i = 0; i < count; ++i)
         items.push_back(
             {{"label", "단축키 " + std::to_string(i)}, {"round", n}, {"action", "cmd+c"}});
     return items;
 }
 
 // About 60 KB of small arrays of numbers: the costliest shape to parse per byte.
-std::string bigJson(long n, const std::string* pin) {
+std::string bigJson(long n) {
     Json pad = Json::array();
     while (pad.size() < 5300) pad.push_back(Json::array({n, 1, 2.5}));
-    Json j{{"type", "ping"}, {"pad", pad}};
-    if (pin) j["pin"] = *pin;
-    return j.dump();
-}
-
-// A full grid of about 60 KB.
-Json bigSection(long n) {
-    Json items = Json::array();
-    for (int i = 0; i < 1050; ++i)
-        items.push_back(
-            {{"label", "단축키 " + std::to_string(i)}, {"round", n}, {"action", "cmd+c"}});
-    return items;
+    return Json{{"type", "ping"}, {"pad", pad}}.dump();
 }
 
 // What an attacker who knows the PIN (read off the air) sends: layout fetches
@@ -320,9 +309,9 @@ Json bigSection(long n) {
 // large JSON (parse work).
 std::string floodPayload(const std::string& kind, long n, const std::string& pin) {
     if (kind == "scan") return "scan";
-    if (kind == "bigjson") return bigJson(n, nullptr);
+    if (kind == "bigjson") return bigJson(n);
     if (kind == "bigsync")
-        return Json{{"pin", pin}, {"type", "sync_shortcuts"}, {"3x3", bigSection(n)}}.dump();
+        return Json{{"pin", pin}, {"type", "sync_shortcuts"}, {"3x3", section(n, 1050)}}.dump();
     if (kind == "spread")
         return n % 2 ? Json{{"pin", pin}, {"type", "click"}}.dump()
                      : Json{{"pin", pin}, {"type", "text"}, {"text", "t"}}.dump();
