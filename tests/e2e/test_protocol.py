@@ -136,20 +136,18 @@ def test_tarselctl_timeout_bounds_the_whole_command_and_output_is_cut_at_1_mib(t
     fake = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     fake.bind(("127.0.0.1", 3999))
     chunk = json.dumps({"type": "shortcuts_sync", "shortcuts_db": {"x": "y" * 900}}).encode()
-    for raw, burst, timeout in ((["--raw"], 1300, "5"), ([], 0, "0.5")):
+    # Chunks until the command ends: fast ones that must be cut at 1 MiB, or a
+    # slow stream that must not keep it beyond its time limit.
+    for raw, pause, timeout in ((["--raw"], 0.0005, "10"), ([], 0.1, "0.5")):
         started = time.monotonic()
         out = open(tmp_path / "out", "w+b")  # a pipe would stall the reader
         ctl = subprocess.Popen([str(CTL), "fetch", "127.0.0.1", "--pin", PIN, *raw, "--port",
                                 "3999", "--timeout", timeout], stdout=out,
                                stderr=subprocess.PIPE)
         _, client = fake.recvfrom(2048)
-        for i in range(burst):
+        while ctl.poll() is None and time.monotonic() - started < 8:
             fake.sendto(chunk, client)
-            if i % 20 == 0:
-                time.sleep(0.005)  # within the client's receive buffer
-        while ctl.poll() is None and time.monotonic() - started < 4:
-            fake.sendto(chunk, client)  # an answer that never ends
-            time.sleep(0.1)
+            time.sleep(pause)
         _, stderr = ctl.communicate(timeout=5)
         stdout = (tmp_path / "out").read_bytes()
         if raw:
