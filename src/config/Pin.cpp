@@ -29,16 +29,15 @@ LoadedConfig loadConfig(const std::string& configPath) {
 }
 
 // A damaged file is kept aside, as the layout's is, so the user's other
-// settings are not lost with it; false when it stays where it is.
-bool keepDamagedConfig(const std::string& configPath, const std::string& why) {
+// settings are not lost with it.
+void keepDamagedConfig(const std::string& configPath, const std::string& why) {
     auto aside = keepDamagedCopy(configPath);
     if (!aside) {
         logLine("⚠️ [Config] Failed to load config: " + why + " (" + aside.error() + ")");
-        return false;
+        return;
     }
     logLine("⚠️ [Config] 손상된 설정 파일을 옮기고 새 PIN을 만듭니다 (" +
             clipForLog(why) + "): " + *aside);
-    return true;
 }
 
 std::optional<std::string> storedPIN(const Json& config) {
@@ -74,15 +73,19 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
         return arguments.front();
     }
     Json config = Json::object();
-    bool existed = files::exists(configPath);
+    const bool existed = files::exists(configPath);
+    bool replace = existed;
     if (existed) {
         auto loaded = loadConfig(configPath);
-        if (loaded.settings)
+        if (loaded.settings) {
             config = std::move(*loaded.settings);
-        else if (!loaded.damaged)
+        } else if (!loaded.damaged) {
             logLine("⚠️ [Config] Failed to load config: " + loaded.error);
-        else if (keepDamagedConfig(configPath, loaded.error))
-            existed = false;
+        } else {
+            // Moved aside, or (where it could not be) left as it is: never written over.
+            keepDamagedConfig(configPath, loaded.error);
+            replace = false;
+        }
         if (auto pin = storedPIN(config)) {
             logLine("🔑 [Config] Loaded existing PIN from config");
             from = PinSource::stored;
@@ -102,7 +105,7 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
     // Atomic and private: a crash mid-write must not lose the PIN, and only the
     // user may read it. A first PIN never replaces one that a second copy of
     // the agent, started at the same moment, stored first: both serve that one.
-    auto saved = files::writeAtomic(configPath, toCompactJson(config), 0600, existed);
+    auto saved = files::writeAtomic(configPath, toCompactJson(config), 0600, replace);
     if (!saved && saved.error() == files::kAlreadyThere) {
         if (auto stored = readStoredPIN(configPath)) {
             logLine("🔑 [Config] Loaded existing PIN from config");
