@@ -133,6 +133,21 @@ TEST_F(ReceiveLoopTest, AnythingButTheRightPinEndsAProvenEndpointsExemption) {
     EXPECT_EQ(requests.calls, V{});
 }
 
+// Strangers share the parse budget: two of the largest datagrams are parsed
+// at once (each a parse failure here, logged), a third is dropped unparsed.
+TEST_F(ReceiveLoopTest, StrangersLargeDatagramsBeyondTheParseBudgetAreNotParsed) {
+    const std::string large(65000, '[');
+    const std::string base = ctx.remoteIP;
+    for (int i = 0; i < 3; ++i) {
+        ctx.remoteIP = base + std::to_string(i);
+        feed(large);
+    }
+    auto lines = log.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](auto& l) { return l.rfind("⚠️  JSON 파싱 실패", 0) == 0; }),
+              2);
+}
+
 // Queued commands of one endpoint beyond its backlog (here 2 items, 10 bytes
 // of text) are dropped; run ones make room again.
 TEST_F(ReceiveLoopTest, CommandsBeyondTheBacklogAreDropped) {
