@@ -102,7 +102,7 @@ def test_a_gtk4_window_pastes_the_phones_text_whoever_copied_before(tmp_path):
     rounds = 0
     for copy in (copy_in_window, copy_elsewhere):
         for pause in (0, 2):
-            for n in range(10 if pause == 0 else 2):
+            for n in range(10 if pause == 0 else 5):
                 copy(n)
                 time.sleep(pause)
                 phone.request("text", text=f"phone {rounds}")
