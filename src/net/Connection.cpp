@@ -25,35 +25,64 @@ Connection::Connection(std::shared_ptr<UdpServer> server, asio::ip::udp::endpoin
       syncs_{kSyncsPerSecond, lastActive_.load()} {}
 
 Connection::~Connection() {
-    server_->releaseWaitingSync(waitingSync_.size());
+    server_->releaseWaitingSync(waitingBytes_);
 }
 
-bool Connection::deferSync(std::string_view text) {
-    const double now = Clock::system().monotonic();
+bool Connection::deferSync(std::string_view text, unsigned sections) {
     if (flushing_) return false;
-    if (waitingSync_.empty() && syncs_.take(now, kSyncsPerSecond, kSyncsPerSecond)) return false;
-    if (!server_->holdWaitingSync(waitingSync_.size(), text.size())) return true;
-    waitingSync_.assign(text);
-    if (flushArmed_) return true;
+    const double now = Clock::system().monotonic();
+    if (waitingSyncs_.empty() && syncs_.take(now, kSyncsPerSecond, kSyncsPerSecond)) return false;
+    // A save replaces sections whole: a waiting one whose every section this
+    // one carries would only be overwritten, so it is never parsed.
+    for (auto it = waitingSyncs_.begin(); it != waitingSyncs_.end();)
+        it = (it->sections & ~sections) == 0 ? dropSync(it) : it + 1;
+    if (!server_->holdWaitingSync(text.size())) return true;  // dropped, and counted
+    waitingSyncs_.push_back({std::string(text), sections});
+    waitingBytes_ += text.size();
+    // Past its share the endpoint's oldest waiting save gives way.
+    while (waitingBytes_ > kWaitingSyncBytes && waitingSyncs_.size() > 1)
+        dropSync(waitingSyncs_.begin());
+    armFlush();
+    return true;
+}
+
+void Connection::beforeFetch() {
+    while (!waitingSyncs_.empty()) flushSync();
+}
+
+// One waiting save each turn of the budget, in the endpoint's order.
+void Connection::armFlush() {
+    if (flushArmed_ || waitingSyncs_.empty()) return;
     flushArmed_ = true;
     dispatchAfter(server_->network().get_executor(), Seconds(1.0 / kSyncsPerSecond),
                   [self = shared_from_this()] {
                       self->flushArmed_ = false;
-                      self->datagrams_.async([self] { self->flushSync(); });
+                      self->datagrams_.async([self] {
+                          self->flushSync();
+                          self->armFlush();
+                      });
                   });
-    return true;
 }
 
-// The newest waiting save, carried out now, in the endpoint's order.
 void Connection::flushSync() {
-    if (waitingSync_.empty()) return;
-    std::string text = std::move(waitingSync_);
-    waitingSync_.clear();
+    if (waitingSyncs_.empty()) return;
+    std::string text = std::move(waitingSyncs_.front().text);
+    waitingSyncs_.pop_front();
+    waitingBytes_ -= text.size();
     server_->releaseWaitingSync(text.size());
     (void)syncs_.take(Clock::system().monotonic(), kSyncsPerSecond, kSyncsPerSecond);
     flushing_ = true;
     handle(text);
     flushing_ = false;
+}
+
+std::deque<Connection::WaitingSync>::iterator Connection::dropSync(
+    std::deque<WaitingSync>::iterator which) {
+    const std::size_t bytes = which->text.size();
+    waitingBytes_ -= bytes;
+    server_->releaseWaitingSync(bytes);
+    server_->countDroppedSync();
+    return waitingSyncs_.erase(which);
 }
 
 void Connection::enqueue(std::string_view datagram) {

@@ -3,6 +3,7 @@
 // its commands in order, both on the network thread.
 #include <asio/ip/udp.hpp>
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -30,16 +31,26 @@ class Connection : public ConnectionIO, public std::enable_shared_from_this<Conn
     void submitCommand(std::function<void()> task) override;
     bool runIfIdle(TaskRef task) override { return commands_.runIfIdle(task); }
     bool paces() const override { return true; }
-    bool deferSync(std::string_view text) override;
-    void beforeFetch() override { flushSync(); }
+    bool deferSync(std::string_view text, unsigned sections) override;
+    void beforeFetch() override;
     ~Connection() override;
 
-    // Layout saves carried out at once, a second; faster ones wait their turn.
+    // Layout saves carried out at once, a second; faster ones wait their turn,
+    // in order, and past this much waiting the oldest gives way.
     static constexpr double kSyncsPerSecond = 2.0;
+    static constexpr std::size_t kWaitingSyncBytes = 256 * 1024;
 
   private:
+    struct WaitingSync {
+        std::string text;
+        unsigned sections;  // RequestHead::sections
+    };
+
     void handle(std::string_view datagram);
+    void armFlush();
     void flushSync();
+    // Forgets a waiting save unparsed; the one after it.
+    std::deque<WaitingSync>::iterator dropSync(std::deque<WaitingSync>::iterator which);
 
     std::shared_ptr<UdpServer> server_;
     asio::ip::udp::endpoint endpoint_;
@@ -51,7 +62,8 @@ class Connection : public ConnectionIO, public std::enable_shared_from_this<Conn
     std::atomic<double> lastActive_;
     // On the network thread only.
     TokenBucket syncs_;
-    std::string waitingSync_;
+    std::deque<WaitingSync> waitingSyncs_;
+    std::size_t waitingBytes_ = 0;
     bool flushing_ = false;
     bool flushArmed_ = false;
 };

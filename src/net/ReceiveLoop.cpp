@@ -167,9 +167,10 @@ LoopOutcome malformed(const ConnectionContext& ctx, ConnectionIO& io, LoopOutcom
 // A layout save with the right PIN, told from its head without parsing it.
 bool waitsItsTurn(const ConnectionContext& ctx, ConnectionIO& io, std::string_view text) {
     if (!io.paces()) return false;
-    auto head = readRequestHead(text);
+    auto head = readRequestHead(text, true);
     if (!head || head->type != "sync_shortcuts" || !head->pin) return false;
-    return !ctx.identity.pin.empty() && *head->pin == ctx.identity.pin && io.deferSync(text);
+    return !ctx.identity.pin.empty() && *head->pin == ctx.identity.pin &&
+           io.deferSync(text, head->sections);
 }
 
 LoopOutcome handleParsed(const ConnectionContext& ctx, ConnectionIO& io, std::string_view text) {

@@ -50,11 +50,12 @@ class ConnectionIO {
     // The datagram carried the right PIN.
     virtual void verified() {}
     // Layout saves of an endpoint that sends them faster than it is paced
-    // wait their turn unparsed, the newest replacing older ones; true when
-    // this one waits (or was dropped), false to carry it out now.
+    // wait their turn unparsed, in order; a newer one that carries all of a
+    // waiting one's `sections` replaces it. True when this one waits (or was
+    // dropped), false to carry it out now.
     virtual bool paces() const { return false; }
-    virtual bool deferSync(std::string_view text) {
-        (void)text;
+    virtual bool deferSync(std::string_view text, unsigned sections) {
+        (void)text, (void)sections;
         return false;
     }
     // A fetch reads what the endpoint saved last: a waiting save goes first.

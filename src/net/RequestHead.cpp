@@ -1,5 +1,7 @@
 #include "net/RequestHead.h"
 
+#include <iterator>
+
 namespace tarsel {
 namespace {
 
@@ -76,29 +78,36 @@ class Scanner {
     std::size_t at_ = 0;
 };
 
+unsigned sectionBit(const std::optional<std::string_view>& key) {
+    for (unsigned i = 0; key && i < std::size(kLayoutSections); ++i)
+        if (*key == kLayoutSections[i]) return 1u << i;
+    return 0;
+}
+
+// "pin" and "type" keep their string (the last one counts, as parsed); every
+// other value is stepped over.
+bool readMember(Scanner& s, RequestHead& head) {
+    std::optional<std::string_view> key, value;
+    if (!s.string(&key) || !s.take(':')) return false;
+    if (key != "pin" && key != "type") {
+        head.sections |= sectionBit(key);
+        return s.skipValue();
+    }
+    if (s.peek() == '"' ? !s.string(&value) : !s.skipValue()) return false;
+    (key == "pin" ? head.pin : head.type) = value;
+    return true;
+}
+
 }  // namespace
 
-std::optional<RequestHead> readRequestHead(std::string_view text) {
+std::optional<RequestHead> readRequestHead(std::string_view text, bool sections) {
     Scanner s(text);
     RequestHead head;
     if (!s.take('{')) return std::nullopt;
     if (s.take('}')) return head;
     do {
-        std::optional<std::string_view> key;
-        if (!s.string(&key) || !s.take(':')) return std::nullopt;
-        std::optional<std::string_view> value;
-        if (key == "pin" || key == "type") {
-            if (s.peek() == '"') {
-                if (!s.string(&value)) return std::nullopt;
-            } else if (!s.skipValue()) {
-                return std::nullopt;
-            }
-            (key == "pin" ? head.pin : head.type) = value;
-            // The phone sends both first: the rest of a large save is not read.
-            if (head.pin && head.type) return head;
-        } else if (!s.skipValue()) {
-            return std::nullopt;
-        }
+        if (!readMember(s, head)) return std::nullopt;
+        if (!sections && head.pin && head.type) return head;  // the rest is not read
     } while (s.take(','));
     if (!s.take('}')) return std::nullopt;
     return head;

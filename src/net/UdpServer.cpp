@@ -33,7 +33,7 @@ UdpServer::UdpServer(asio::thread_pool& network, uint16_t port, std::string comp
       storage_(new char[kBatch * kLargestDatagram]),
       slots_(kBatch),
       droppedSyncs_(Clock::system(), 10.0, [](std::size_t n) {
-          return "⚠️ [Shortcuts] 대기 중인 단축키 저장이 너무 많아 버림: " +
+          return "⚠️ [Shortcuts] 너무 잦은 단축키 저장을 버림: " +
                  std::to_string(n) + "개";
       }) {
     for (std::size_t i = 0; i < kBatch; ++i) {
@@ -246,13 +246,12 @@ void UdpServer::scheduleSweep() {
     });
 }
 
-bool UdpServer::holdWaitingSync(std::size_t held, std::size_t bytes) {
-    if (bytes > held && waitingSyncBytes_ + (bytes - held) > kWaitingSyncBytes) {
+bool UdpServer::holdWaitingSync(std::size_t bytes) {
+    if (waitingSyncBytes_ + bytes > kWaitingSyncBytes) {
         droppedSyncs_.count();
         return false;
     }
     waitingSyncBytes_ += bytes;
-    waitingSyncBytes_ -= held;
     return true;
 }
 

@@ -50,10 +50,11 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     void cancel();
     asio::thread_pool& network() { return network_; }
     // Layout saves waiting their turn hold at most kWaitingSyncBytes in all;
-    // past that a save that would wait is dropped (counted). `held` is what
-    // the endpoint's waiting save holds now, replaced by `bytes`.
-    bool holdWaitingSync(std::size_t held, std::size_t bytes);
+    // past that a save that would wait is dropped. Dropped saves are counted
+    // in one line every 10 s.
+    bool holdWaitingSync(std::size_t bytes);
     void releaseWaitingSync(std::size_t bytes);
+    void countDroppedSync() { droppedSyncs_.count(); }
     static constexpr std::size_t kWaitingSyncBytes = 8 << 20;
 
   private:

@@ -76,6 +76,16 @@ def test_two_phones_syncing_at_once_lose_no_section(agent):
     assert agent.log().count(SAVED) < 2 * rounds  # superseded saves were never parsed
 
 
+def test_a_burst_of_sections_from_one_phone_is_stored_whole(agent, phone):
+    # Faster than two a second, but no save carries another's sections: none
+    # gives way, and all are stored within a second or two.
+    layout = {s: items(s, 2) for s in ("3x3", "4x4", "5x5", "user")}
+    for section, its in layout.items():
+        phone.request("sync_shortcuts", **{section: its})
+    assert wait_until(lambda: db_path(agent).exists() and json.loads(
+        db_path(agent).read_text(encoding="utf-8")) == layout, 10), agent.log()[-2000:]
+
+
 def test_a_section_too_large_to_send_back_is_refused_at_sync(agent, phone):
     # The upload fits in one datagram; its answer, with the larger envelope,
     # would not: it is refused, and the phone never stores what it cannot fetch.

@@ -221,6 +221,9 @@ TEST(RequestHead, TopLevelPinAndTypeOfAnyLargeRequest) {
             EXPECT_EQ(H(head->pin, head->type), *expected) << text;
         }
     }
+    // Asked for, the layout's sections among the members (a nested one is none).
+    EXPECT_EQ(readRequestHead(cases[1].first, true)->sections, 0b1001u);
+    EXPECT_EQ(readRequestHead(cases[0].first, true)->sections, 0b0001u);
 }
 
 TEST(ScanRequest, BareWordOrJsonObjectWithTypeScan) {
