@@ -11,6 +11,19 @@ SecurityGuard& SecurityGuard::shared() {
     return *guard;
 }
 
+namespace {
+
+// A refusal count's line: what was refused, how many, and that the phone in
+// use is still served.
+std::function<std::string(std::size_t)> refusalLine(std::string what) {
+    return [what = std::move(what)](std::size_t n) {
+        return "⛔️ [Security] " + what + ": " + std::to_string(n) +
+               "개 (PIN을 확인한 기기는 계속 받습니다)";
+    };
+}
+
+}  // namespace
+
 // Lines per address as the parse-failure line has them; in total fewer, so a
 // flood from thousands of addresses leaves a readable log.
 SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
@@ -19,20 +32,9 @@ SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
       budget_{budgetBurst, clock.monotonic()},
       parseBudget_{parseBurst, clock.monotonic()},
       lines_(clock, {1.0, 12.0, 20.0, 50.0, 4096}),
-      dropped_(
-          clock, reportEvery,
-          [](std::size_t n) {
-              return "⛔️ [Security] 잘못된 PIN이 너무 많아 확인하지 않고 버린 "
-                     "요청: " +
-                     std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
-          }),
-      unparsed_(clock, reportEvery, [](std::size_t n) {
-          return "⛔️ [Security] PIN을 확인하지 않은 기기의 요청이 너무 많아 "
-                 "읽지 "
-                 "않고 "
-                 "버림: " +
-                 std::to_string(n) + "개 (PIN을 확인한 기기는 계속 받습니다)";
-      }) {}
+      dropped_(clock, reportEvery, refusalLine("잘못된 PIN이 너무 많아 확인하지 않고 버린 요청")),
+      unparsed_(clock, reportEvery,
+                refusalLine("PIN을 확인하지 않은 기기의 요청이 너무 많아 읽지 않고 버림")) {}
 
 bool SecurityGuard::provenLocked(const Endpoint& peer, double now) const {
     auto it = proven_.find(peer.key());

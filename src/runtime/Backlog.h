@@ -6,9 +6,10 @@
 // time it stands for in its queue (holds, pauses and waits); each ticket is
 // given back when the work holding it is done. The queues are shared, so the
 // items of all endpoints together stand for at most 4.5 s: an item that would
-// wait longer is refused, and what is admitted is carried out within 5 s. The last second is kept
-// for endpoints with fewer than a fair share waiting, so a phone's key or
-// move still passes the flood of an endpoint that keeps many waiting.
+// wait longer is refused, and what is admitted is carried out within 5 s. The
+// last second is kept for endpoints with fewer than a fair share waiting, so a
+// phone's key or move still passes the flood of an endpoint that keeps many
+// waiting.
 #include <cstddef>
 #include <memory>
 #include <mutex>

@@ -5,20 +5,16 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "host/PortHolders.h"
+#include "runtime/Files.h"
 
 namespace tarsel {
 namespace {
 
 std::string readText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return files::readAll(path).value_or("");
 }
 
 std::string userName(unsigned uid) {
