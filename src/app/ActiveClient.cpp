@@ -2,11 +2,11 @@
 
 namespace tarsel {
 
-void recordClient(const std::string& ip) {
+void recordClient(const std::string& ip, const std::string& name) {
     auto& g = globals();
     double now = g.clock->now();
     std::lock_guard lock(g.connectedClientLock);
-    g.connectedClient = ClientRecord{ip, now};
+    g.connectedClient = ClientRecord{ip, now, name};
 }
 
 std::optional<ClientRecord> getActiveClient() {

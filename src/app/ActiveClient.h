@@ -1,5 +1,5 @@
 #pragma once
-// The last phone that proved the PIN, for the menu's connected state.
+// The last phone that proved the PIN (or a browser its key), for the menu's connected state.
 #include <optional>
 #include <string>
 
@@ -7,7 +7,8 @@
 
 namespace tarsel {
 
-void recordClient(const std::string& ip);
+// `name` is a paired browser's, "" for the phone app.
+void recordClient(const std::string& ip, const std::string& name = "");
 // The last client, while it was seen within 30 seconds.
 std::optional<ClientRecord> getActiveClient();
 

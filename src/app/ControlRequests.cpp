@@ -1,5 +1,6 @@
 #include "app/ControlRequests.h"
 
+#include "app/BrowserRemote.h"
 #include "app/Globals.h"
 #include "net/Pairing.h"
 #include "runtime/Json.h"
@@ -7,24 +8,85 @@
 #include "runtime/Log.h"
 
 namespace tarsel {
+namespace {
 
-std::string answerControl(std::string_view request, PairingWindow& pairing,
-                          const std::string& pin) {
-    if (request == "pair") {
-        pairing.open(PairingWindow::kOnRequestSeconds);
-        return toCompactJson({{"pin", pin}, {"seconds_left", pairing.secondsLeft().value_or(0)}});
-    }
-    if (request == "pair --close") {
-        pairing.close();
-        return toCompactJson({{"closed", true}});
-    }
-    return toCompactJson({{"error", "unknown request"}});
+Json browserPairingState(BrowserRemote& browsers) {
+    auto& pairing = browsers.pairing();
+    Json reply = {{"seconds_left", pairing.secondsLeft().value_or(0)},
+                  {"page", browsers.pageUrl()}};
+    if (auto url = browsers.pairingUrl()) reply["url"] = *url;
+    if (browsers.port() == 0) reply["off"] = true;
+    if (auto holder = browsers.holder(); !holder.empty()) reply["port_held_by"] = holder;
+    if (auto waiting = pairing.pending())
+        reply["request"] = {{"code", waiting->code}, {"name", waiting->name},
+                            {"address", waiting->address}};
+    return reply;
 }
 
-void startControlSocket(asio::thread_pool& pool, PairingWindow& pairing) {
+Json browserList(BrowserRemote& browsers) {
+    Json list = Json::array();
+    for (const auto& b : browsers.store().list())
+        list.push_back({{"id", b.id}, {"name", b.name}, {"address", b.address},
+                        {"paired", b.paired}, {"last_used", b.lastUsed}});
+    return {{"browsers", list}};
+}
+
+Json answerPair(std::string_view args, const ControlTargets& t) {
+    auto& browsers = t.browsers.pairing();
+    if (args.empty()) {
+        browsers.open(web::BrowserPairing::kOnRequestSeconds);
+        return browserPairingState(t.browsers);
+    }
+    if (args == "--app") {
+        t.phonePairing.open(PairingWindow::kOnRequestSeconds);
+        return {{"pin", t.pin}, {"seconds_left", t.phonePairing.secondsLeft().value_or(0)}};
+    }
+    if (args == "--close") {
+        t.phonePairing.close();
+        browsers.close();
+        return {{"closed", true}};
+    }
+    if (args == "--state") return browserPairingState(t.browsers);
+    for (const auto& [flag, approve] : {std::pair{"--approve ", true}, {"--deny ", false}})
+        if (args.starts_with(flag))
+            return {{"answered", browsers.answer(args.substr(std::string_view(flag).size()),
+                                                 approve)}};
+    return {{"error", "unknown request"}};
+}
+
+Json answerWeb(std::string_view args, const ControlTargets& t) {
+    if (args == "list") return browserList(t.browsers);
+    if (args == "forget --all") return {{"forgotten", t.browsers.store().forgetAll()}};
+    if (args.starts_with("forget ")) {
+        const std::string id(args.substr(7));
+        const bool gone = t.browsers.store().forget(id);
+        if (gone) logLine("🌐 [Web] 브라우저를 잊었습니다: " + id);
+        return {{"forgotten", gone ? 1 : 0}};
+    }
+    return {{"error", "unknown request"}};
+}
+
+}  // namespace
+
+std::string answerControl(std::string_view request, const ControlTargets& t) {
+    const auto word = request.substr(0, request.find(' '));
+    const auto args = word.size() < request.size() ? request.substr(word.size() + 1) : "";
+    Json reply;
+    if (word == "pair")
+        reply = answerPair(args, t);
+    else if (word == "web")
+        reply = answerWeb(args, t);
+    else if (request == "show-pairing")
+        reply = {{"shown", t.showPairing && t.showPairing()}};
+    else
+        reply = {{"error", "unknown request"}};
+    return toCompactJson(reply);
+}
+
+void startControlSocket(asio::thread_pool& pool, PairingWindow& pairing, BrowserRemote& browsers) {
     auto served = prepareControlSocket().and_then([&](const std::string& path) {
-        return serveControl(pool, path, [&pairing](std::string_view request) {
-            return answerControl(request, pairing, globals().serverPIN);
+        return serveControl(pool, path, [&pairing, &browsers](std::string_view request) {
+            return answerControl(request, {pairing, browsers, globals().serverPIN, {}});
         });
     });
     if (!served)

@@ -19,6 +19,7 @@ class UdpServer;
 struct ClientRecord {
     std::string ip;
     double lastSeen = 0;  // wall clock, seconds since 1970
+    std::string name;     // a paired browser's; "" for the phone app
 };
 
 struct Globals {

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/AgentRequests.h"
+#include "app/BrowserRemote.h"
 #include "app/ControlRequests.h"
 #include "app/Globals.h"
 #include "app/Server.h"
@@ -41,7 +42,7 @@ void preparePairing(PairingWindow& pairing, const std::string& configPath, PinSo
 }  // namespace
 
 void startUp(const std::vector<std::string>& arguments, Executors& executors,
-             AgentRequests& requests, PairingWindow& pairing) {
+             AgentRequests& requests, PairingWindow& pairing, BrowserRemote& browsers) {
     unicode::prepare();
     RequestLines::install();  // before any work is handed to another thread
     auto& g = globals();
@@ -72,7 +73,10 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
     });
     preparePairing(pairing, g.configPath, source);
     startServer(executors.network, requests, pairing);
-    startControlSocket(executors.global, pairing);
+    browsers.start(executors.network, requests, pairing, g.appSupportDir, g.configPath,
+                   source != PinSource::stored);
+    finishBeforeExit([&browsers] { browsers.stop(); });
+    startControlSocket(executors.global, pairing, browsers);
     reportFirewall(executors.global, g.port);
     StatusBarController::shared().install(executors, pairing);
     startUpComplete();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/AgentRequests.h"
+#include "app/BrowserRemote.h"
 #include "app/Startup.h"
 #include "net/Pairing.h"
 #include "platform/Platform.h"
@@ -23,8 +24,10 @@ constexpr const char* kUsage =
     "  --help     print this and exit\n"
     "  --version  print the version and exit\n"
     "\n"
-    "Listens on UDP port 3000. Settings: ~/.config/tarsel (config.json with the PIN,\n"
-    "shortcuts_db.json with the phone's layout). Log: standard output (the journal\n"
+    "Listens on UDP port 3000, and serves the phone page on TCP port 3090\n"
+    "(\"web_port\" in config.json; 0 turns it off). Settings: ~/.config/tarsel\n"
+    "(config.json with the PIN, shortcuts_db.json with the phone's layout,\n"
+    "browsers.json with the paired browsers). Log: standard output (the journal\n"
     "under systemd: journalctl --user -u tarsel-server).\n"
     "Environment: TARSEL_BACKEND=auto|x11|wayland|headless|record,\n"
     "TARSEL_INPUT=mutter|wlroots|kwin|uinput|xtest, TARSEL_WEBSITE_HOST.\n";
@@ -71,8 +74,9 @@ int main(int argc, char** argv) {
     tarsel::AgentRequests requests;
     tarsel::PairingWindow pairing(tarsel::Clock::system(), executors.timers,
                                   executors.global.get_executor());
+    tarsel::BrowserRemote browsers(executors);
     tarsel::setPlatform(tarsel::createPlatform(argc, argv, executors));
-    tarsel::startUp(arguments, executors, requests, pairing);
+    tarsel::startUp(arguments, executors, requests, pairing, browsers);
     tarsel::platform().mainLoop->run();
     return 0;
 }

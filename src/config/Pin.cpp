@@ -133,4 +133,17 @@ bool discoveryPinAlways(const std::string& configPath) {
     return it != config->end() && it->is_string() && it->get<std::string>() == "always";
 }
 
+// A port the phone page cannot have (3000 is the phone app's) or a value that
+// is no port falls back to the default, with a line.
+uint16_t webPort(const std::string& configPath) {
+    if (!files::exists(configPath)) return kDefaultWebPort;
+    auto config = loadConfig(configPath).settings;
+    if (!config || !config->contains("web_port")) return kDefaultWebPort;
+    auto port = jsonInteger((*config)["web_port"]);
+    if (port && *port >= 0 && *port <= 65535 && *port != 3000) return static_cast<uint16_t>(*port);
+    logLine("⚠️ [Web] config.json의 web_port가 올바르지 않습니다: 기본값 " +
+            std::to_string(kDefaultWebPort) + "을 씁니다");
+    return kDefaultWebPort;
+}
+
 }  // namespace tarsel

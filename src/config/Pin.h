@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,5 +27,9 @@ std::optional<std::string> readStoredPIN(const std::string& configPath);
 // "discovery_pin": "always" in config.json: the discovery reply carries the
 // PIN outside the pairing window too.
 bool discoveryPinAlways(const std::string& configPath);
+
+// "web_port" in config.json: the phone page's TCP port; 0 turns it off.
+inline constexpr uint16_t kDefaultWebPort = 3090;
+uint16_t webPort(const std::string& configPath);
 
 }  // namespace tarsel

@@ -68,7 +68,8 @@ void StatusBarController::rebuildMenu() {
     MenuInputs in;
     in.listening = isListening();
     in.portHolder = portHolder();
-    if (auto client = getActiveClient()) in.clientIP = client->ip;
+    if (auto client = getActiveClient())
+        in.clientIP = client->name.empty() ? client->ip : client->name + " (" + client->ip + ")";
     in.currentIP = getCurrentIP();
     in.pin = globals().serverPIN;
     if (pairing_) in.pairingSecondsLeft = pairing_->secondsLeft();

@@ -228,7 +228,28 @@ LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
     return handleParsed(ctx, io, text);
 }
 
+void handleProvenChecked(const ConnectionContext& ctx, ConnectionIO& io, std::string_view text) {
+    if (auto flat = readFlatRequest(text)) {
+        auto fields = RequestFields::of(*flat);
+        if (fields.type) handleType(ctx, std::string(*fields.type), fields, io);
+        return;
+    }
+    auto doc = parseJsonDocument(text);
+    if (!doc.value || !doc.value->is_object()) return;
+    auto fields = RequestFields::of(*doc.value);
+    if (fields.type) handleType(ctx, std::string(*fields.type), fields, io);
+}
+
 }  // namespace
+
+void handleProvenRequest(const ConnectionContext& ctx, ConnectionIO& io, std::string_view text) {
+    LogOrigin origin(ctx.remoteIP, ctx.remotePort);
+    try {
+        handleProvenChecked(ctx, io, text);
+    } catch (const std::exception& e) {
+        logFailure(ctx.remoteIP, e);
+    }
+}
 
 // Nothing a datagram causes may end the agent: a failure (out of memory, say)
 // is one line, and the loop goes on.

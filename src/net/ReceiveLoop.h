@@ -70,4 +70,8 @@ LoopOutcome handleDatagram(const ConnectionContext& ctx, ConnectionIO& io,
                            const std::optional<std::string_view>& content,
                            const std::optional<std::string>& networkError = std::nullopt);
 
+// A request of a client that proved itself another way (a paired browser):
+// no PIN, no lockout; the same dispatch, queues and backlog as a datagram's.
+void handleProvenRequest(const ConnectionContext& ctx, ConnectionIO& io, std::string_view text);
+
 }  // namespace tarsel

@@ -62,6 +62,10 @@ struct HostConstants {
     // Another user's socket on UDP `port`, if one holds it; empty where the
     // system cannot tell.
     std::function<std::optional<PortOwner>(uint16_t port)> foreignPortOwner;
+    // The same for the TCP port of the phone page.
+    std::function<std::optional<PortOwner>(uint16_t port)> foreignTcpPortOwner;
+    // The host name the network knows it by (its ".local" name); "" when none.
+    std::function<std::string()> hostName;
 };
 
 }  // namespace tarsel

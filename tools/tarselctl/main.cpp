@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "ControlClient.h"
+#include "LocalCommands.h"
 #include "UdpClient.h"
 #include "runtime/LogText.h"
-#include "runtime/TimeText.h"
 
 using nlohmann::json;
 
@@ -27,9 +26,14 @@ constexpr const char* kUsage =
     "  text HOST --pin PIN TEXT         pastes TEXT\n"
     "  sync HOST --pin PIN FILE         uploads a layout ({\"3x3\":[...],...})\n"
     "  fetch HOST --pin PIN [--raw]     prints the stored layout\n"
-    "  pair [--close]                   opens the agent's pairing window (2 minutes) and\n"
-    "                                   prints the PIN; --close ends it (this computer,\n"
-    "                                   same user, through the agent's local socket)\n"
+    "  pair                             opens browser pairing (2 minutes) and prints its QR\n"
+    "                                   code (this computer, same user, through the\n"
+    "                                   agent's local socket)\n"
+    "  pair --app                       opens the phone app's pairing and prints the PIN\n"
+    "  pair --close                     ends both\n"
+    "  pair --approve CODE | --deny CODE  answers a browser that pairs without a camera\n"
+    "  web list                         the paired browsers\n"
+    "  web forget ID|--all              forgets one or all; their connections close\n"
     "  --help, --version                print this, or the version\n"
     "  --timeout S                      the whole command's time limit (default 2 s);\n"
     "                                   output stops at 1 MiB\n"
@@ -41,7 +45,8 @@ struct Options {
     std::map<std::string, long long> numbers;  // --dx --dy --val
     int port = 3000;
     double timeout = 2.0;
-    bool broadcast = false, raw = false, close = false;
+    bool broadcast = false, raw = false, close = false, app = false, all = false;
+    std::string approve, deny;
     // --timeout bounds the whole command, and what it prints stops at 1 MiB:
     // no answer, however long or endless, keeps it running or fills a terminal.
     std::chrono::steady_clock::time_point deadline;
@@ -77,6 +82,14 @@ long long number(const std::string& text) {
     usage("not a whole number: " + text);
 }
 
+// Six digits as the pairing window shows them ("123 456" too).
+std::string code(std::string text) {
+    std::erase(text, ' ');
+    if (text.size() != 6 || text.find_first_not_of("0123456789") != std::string::npos)
+        usage("a pairing code is six digits: " + text);
+    return text;
+}
+
 Options parse(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
@@ -93,6 +106,14 @@ Options parse(int argc, char** argv) {
             o.raw = true;
         else if (a == "--close")
             o.close = true;
+        else if (a == "--app")
+            o.app = true;
+        else if (a == "--all")
+            o.all = true;
+        else if (a == "--approve")
+            o.approve = code(take(i, argc, argv));
+        else if (a == "--deny")
+            o.deny = code(take(i, argc, argv));
         else if (a == "--dx" || a == "--dy" || a == "--val")
             o.numbers[a.substr(2)] = number(take(i, argc, argv));
         else if (a == "-h" || a == "--help")
@@ -102,7 +123,8 @@ Options parse(int argc, char** argv) {
         else
             o.positional.push_back(a);
     }
-    const std::size_t named = !o.positional.empty() && o.positional[0] == "pair" ? 1 : 2;
+    const bool local = !o.positional.empty() && (o.positional[0] == "pair" || o.positional[0] == "web");
+    const std::size_t named = local ? 1 : 2;
     if (o.positional.size() < named) usage("");
     o.command = o.positional[0];
     if (named == 2) o.host = o.positional[1];
@@ -214,26 +236,18 @@ int sync(tarselctl::UdpClient& c, const Options& o) {
     return sendQuiet(c, o, body);
 }
 
-int pair(const Options& o) {
-    std::string error;
-    auto answer =
-        tarselctl::askAgent(o.close ? "pair --close" : "pair", within(o, o.timeout), error);
-    if (!answer) return fail(error, 1);
-    json reply = json::parse(*answer, nullptr, false);
-    if (o.close && reply.value("closed", false)) return std::puts("pairing closed") < 0;
-    if (!reply.contains("pin") || !reply["pin"].is_string() || !reply.contains("seconds_left") ||
-        !reply["seconds_left"].is_number_integer())
-        return fail("unexpected answer from the agent", 1);
-    std::printf("PIN %s, pairing open for %s\n", reply["pin"].get<std::string>().c_str(),
-                tarsel::minutesAndSeconds(reply["seconds_left"].get<long long>()).c_str());
-    return 0;
-}
-
 int run(Options o) {
     o.deadline = std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                      std::chrono::duration<double>(std::max(o.timeout, 0.0)));
-    if (o.command == "pair") return pair(o);
+    if (o.command == "pair" || o.command == "web") {
+        for (const auto& w : o.positional)
+            if (w.empty() || w.size() > 16 || w.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz") != std::string::npos)
+                usage("not a browser id: " + w);
+        tarselctl::LocalOptions local{within(o, o.timeout), o.close, o.app, o.all, o.approve,
+                                      o.deny, o.positional};
+        return o.command == "pair" ? tarselctl::pairCommand(local) : tarselctl::webCommand(local);
+    }
     tarselctl::UdpClient client(o.host, o.port, o.broadcast);
     if (!client.ok()) return fail(client.error(), 64);
     if (o.command == "scan") return scan(client, o);

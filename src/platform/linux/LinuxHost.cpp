@@ -169,6 +169,11 @@ HostConstants linuxHostConstants() {
     h.preferredInterfaces = preferredInterfaces;
     h.hostAddresses = hostAddresses;
     h.foreignPortOwner = foreignUdpPortOwner;
+    h.foreignTcpPortOwner = foreignTcpPortOwner;
+    h.hostName = [] {
+        char name[256] = {};
+        return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+    };
     return h;
 }
 

@@ -47,8 +47,10 @@ void findProcess(uint64_t inode, PortOwner& owner) {
 
 }  // namespace
 
-std::optional<PortOwner> foreignUdpPortOwner(uint16_t port) {
-    for (const char* table : {"/proc/net/udp", "/proc/net/udp6"}) {
+namespace {
+
+std::optional<PortOwner> foreignOwner(std::initializer_list<const char*> tables, uint16_t port) {
+    for (const char* table : tables) {
         for (const auto& socket : udpSocketsOnPort(readText(table), port)) {
             if (socket.uid == getuid()) continue;
             PortOwner owner{socket.uid, userName(socket.uid), "", std::nullopt};
@@ -57,6 +59,18 @@ std::optional<PortOwner> foreignUdpPortOwner(uint16_t port) {
         }
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<PortOwner> foreignUdpPortOwner(uint16_t port) {
+    return foreignOwner({"/proc/net/udp", "/proc/net/udp6"}, port);
+}
+
+// The tables share their layout; a listener is the only socket bound to the
+// port that another process could hold.
+std::optional<PortOwner> foreignTcpPortOwner(uint16_t port) {
+    return foreignOwner({"/proc/net/tcp", "/proc/net/tcp6"}, port);
 }
 
 }  // namespace tarsel

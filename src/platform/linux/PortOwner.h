@@ -1,5 +1,5 @@
 #pragma once
-// Who holds a UDP port, when it is another user: the owner from the kernel's
+// Who holds a UDP or TCP port, when it is another user: the owner from the kernel's
 // socket tables, the program where /proc lets this user see it.
 #include <cstdint>
 #include <optional>
@@ -9,5 +9,6 @@
 namespace tarsel {
 
 std::optional<PortOwner> foreignUdpPortOwner(uint16_t port);
+std::optional<PortOwner> foreignTcpPortOwner(uint16_t port);
 
 }  // namespace tarsel

@@ -1,0 +1,19 @@
+#pragma once
+// The commands that talk to the agent on this computer through its control
+// socket: pairing and the paired browsers.
+#include <string>
+#include <vector>
+
+namespace tarselctl {
+
+struct LocalOptions {
+    double seconds;  // the time left for the whole command
+    bool close = false, app = false, all = false;
+    std::string approve, deny;
+    std::vector<std::string> words;  // after the command
+};
+
+int pairCommand(const LocalOptions& o);
+int webCommand(const LocalOptions& o);
+
+}  // namespace tarselctl
