@@ -94,6 +94,12 @@ void WebConnection::received(std::size_t n) {
 void WebConnection::pump() {
     if (inFeed_ || !codec_) return;
     codec_->flush();
+    // wslay sends a close frame before queued messages: the refusal goes first.
+    if (closeCode_) {
+        codec_->close(closeCode_, "");
+        closeCode_ = 0;
+        codec_->flush();
+    }
     output(codec_->output());
     codec_->output().clear();
     writeOut();
@@ -260,7 +266,7 @@ void WebConnection::refuse(int status, const std::string& why) {
 void WebConnection::refuseSocket(uint16_t code, const std::string& why) {
     if (refusalLines().allow(address_))
         logLine("⛔️ [Web] 연결 거절 (" + address_ + "): " + escapeLogText(why));
-    if (code) codec_->close(code, "");
+    closeCode_ = code;
     closeAfterWrite_ = true;
     watch(kClosingSeconds);
     pump();
@@ -323,7 +329,7 @@ void WebConnection::expired() {
 void WebConnection::close(uint16_t code) {
     if (isClosed()) return;
     if (code && codec_ && !closeAfterWrite_) {
-        codec_->close(code, "");
+        closeCode_ = code;
         closeAfterWrite_ = true;
         watch(kClosingSeconds);
         return pump();

@@ -82,6 +82,7 @@ class WebConnection : public ConnectionIO, public std::enable_shared_from_this<W
     // One timer for the phase's deadline; messages only move `lastHeard_`.
     asio::steady_timer deadline_, ack_;
     double lastHeard_ = 0, limit_ = 0;
+    uint16_t closeCode_ = 0;  // sent once what is queued has gone
     uint64_t carried_ = 0, acked_ = 0;
     double lastAck_ = -1;
     bool ackArmed_ = false;

@@ -10,7 +10,7 @@ namespace {
 
 // A browser reconnecting once a second always gets in; a host opening
 // connections faster is paced.
-constexpr RateLimiter::Rates kNewConnections{1.0, 10.0, 200.0, 400.0, 4096};
+constexpr RateLimiter::Rates kNewConnections{2.0, 30.0, 200.0, 400.0, 4096};
 constexpr RateLimiter::Rates kApprovalRequests{0.2, 3.0, 2.0, 10.0, 1024};
 
 std::string addressOf(const asio::ip::tcp::socket& socket) {

@@ -165,7 +165,8 @@ def test_the_control_socket_moves_to_the_cache_when_another_user_holds_its_tmp_f
     a.wait_for(READY)
     assert (tmp_path / ".cache/tarsel/run/ctl").is_socket()
     assert oct((tmp_path / ".cache/tarsel/run").stat().st_mode & 0o777) == "0o700"
-    r = subprocess.run([str(CTL), "pair"], capture_output=True, text=True, env=a.env, timeout=10)
+    r = subprocess.run([str(CTL), "pair", "--app"], capture_output=True, text=True, env=a.env,
+                       timeout=10)
     assert r.returncode == 0 and r.stdout.startswith(f"PIN {PIN}, pairing open"), r
 
 
@@ -183,13 +184,14 @@ def test_pin_and_layout_of_an_earlier_version_survive_the_move_and_restarts(tmp_
         p.request("ping", pin="482913")
         assert p.recv() == "pong"
         # A start with the stored PIN keeps it out of discovery until the user
-        # opens pairing on this computer.
-        for pair, pin in ((None, ""), ("pair", "482913"), ("pair --close", "")):
+        # opens the phone app's pairing on this computer (browser pairing never
+        # puts it there).
+        for pair, pin in ((None, ""), ("pair", ""), ("pair --app", "482913"), ("pair --close", "")):
             if pair:
                 r = subprocess.run([str(CTL), *pair.split()], capture_output=True, text=True,
                                    env=a.env, timeout=10)
-                assert r.returncode == 0 and ("PIN 482913, pairing open for 2:00"
-                                              if pin else "pairing closed") in r.stdout, r
+                assert r.returncode == 0 and {"pair": "#pair=", "pair --app": "PIN 482913, pairing "
+                                              "open for 2:00"}.get(pair, "pairing closed") in r.stdout, r
             scanner = Phone()
             scanner.send("scan")
             assert scanner.recv().split("|")[3] == pin

@@ -1,0 +1,88 @@
+"""The phone page in a real headless Chromium, phone-sized with touch, opened as a phone
+would: under the computer's .local name (mapped to loopback), in a non-secure context."""
+import os
+import pathlib
+import re
+import shutil
+import socket
+import subprocess
+import time
+
+from tarsel_harness import CTL, Agent, require, wait_until
+
+SHOTS = pathlib.Path(os.environ.get("TARSEL_SCREENSHOTS", "/tmp/tarsel-screens"))
+
+
+def phone_browser(host):
+    """Chromium as a 390×844 touch phone; every name but `host` fails to resolve."""
+    from selenium import webdriver
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update",
+                 "--disable-sync", "--no-pings", "--disable-dev-shm-usage",
+                 f"--host-resolver-rules=MAP {host} 127.0.0.1, MAP * ~NOTFOUND"):
+        options.add_argument(flag)
+    options.add_experimental_option("mobileEmulation", {
+        "deviceMetrics": {"width": 390, "height": 844, "pixelRatio": 3, "touch": True},
+        "userAgent": "Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like "
+                     "Gecko) Chrome/126.0 Mobile Safari/537.36"})
+    from selenium.webdriver.chrome.service import Service
+    return webdriver.Chrome(options=options, service=Service("/usr/bin/chromedriver"))
+
+
+def touch(driver, kind, points):
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {
+        "type": kind, "touchPoints": [{"x": x, "y": y} for x, y in points]})
+
+
+def test_a_phone_browser_pairs_from_the_qr_code_and_moves_clicks_and_types():
+    require(shutil.which("chromium") and shutil.which("chromedriver"),
+            "chromium and chromium-driver (apt-get install chromium chromium-driver)")
+    try:
+        import selenium  # noqa: F401
+    except ImportError:
+        require(False, "python3-selenium")
+    agent = Agent()
+    agent.wait_for("🌐 [Web] 휴대폰 브라우저 페이지")
+    pairing = subprocess.run([str(CTL), "pair"], capture_output=True, text=True, env=agent.env,
+                             timeout=10).stdout
+    token = re.search(r"#pair=([A-Za-z0-9_-]+)", pairing).group(1)
+    host = f"{socket.gethostname()}.local"
+    driver = phone_browser(host)
+    try:
+        start = time.monotonic()
+        driver.get(f"http://{host}:3090/#pair={token}")
+        state = driver.find_element("id", "state")
+        assert wait_until(lambda: state.text == "Connected", 10), state.text
+        assert driver.execute_script("return window.isSecureContext") is False
+        assert "#pair" not in driver.current_url, "the token stays out of the address bar"
+        driver.find_element("id", "text").send_keys("안녕하세요")
+        driver.find_element("css selector", "#typing button").click()
+        agent.wait_effects("clipboard", 1)
+        elapsed = time.monotonic() - start
+        print(f"\nQR code URL to the Korean text's record line: {elapsed * 1000:.0f} ms")
+        assert agent.effects("clipboard")[0]["text"] == "안녕하세요"
+        pad = driver.find_element("id", "pad").rect
+        x, y = pad["x"] + pad["width"] / 2, pad["y"] + pad["height"] / 2
+        before = len(agent.effects("mouse"))
+        touch(driver, "touchStart", [(x, y)])
+        for step in range(1, 11):
+            touch(driver, "touchMove", [(x + 4 * step, y + 2 * step)])
+            time.sleep(0.02)
+        touch(driver, "touchEnd", [])
+        moves = agent.wait_effects("mouse", before + 1)[before:]
+        assert moves[-1]["x"] > moves[0]["x"] - 1 and all(m["type"] == 5 for m in moves)
+        time.sleep(0.3)
+        touch(driver, "touchStart", [(x, y)])
+        touch(driver, "touchEnd", [])
+        buttons = lambda: [m for m in agent.effects("mouse") if m["type"] in (1, 2)]
+        clicks = wait_until(lambda: len(buttons()) >= 2 and buttons())
+        assert [m["type"] for m in clicks] == [1, 2], clicks
+        SHOTS.mkdir(parents=True, exist_ok=True)
+        driver.save_screenshot(str(SHOTS / "phone-page.png"))
+    finally:
+        driver.quit()
+    stored = subprocess.run([str(CTL), "web", "list"], capture_output=True, text=True,
+                            env=agent.env, timeout=10).stdout
+    assert "Chrome on Android" in stored
