@@ -39,8 +39,8 @@ BrowserRemote::~BrowserRemote() = default;
 void BrowserRemote::start(asio::thread_pool& network, RequestHandler& requests,
                           PairingWindow& phonePairing, const std::string& dataDir,
                           const std::string& configPath, bool firstStart) {
-    store_ = std::make_unique<web::BrowserStore>(files::join(dataDir, "browsers.json"),
-                                                 Clock::system());
+    store_ =
+        std::make_unique<web::BrowserStore>(files::join(dataDir, "browsers.json"), Clock::system());
     store_->load();
     port_ = webPort(configPath);
     if (port_ == 0) {
@@ -48,16 +48,15 @@ void BrowserRemote::start(asio::thread_pool& network, RequestHandler& requests,
         return;
     }
     const uint16_t port = port_;
-    web::WebServices services{*store_,
-                              pairing_,
-                              requests,
-                              phonePairing,
-                              identity_,
-                              computerName(),
-                              [port] { return ownNames(port); },
-                              [](const std::string& ip, const std::string& name) {
-                                  recordClient(ip, name);
-                              }};
+    web::WebServices services{
+        *store_,
+        pairing_,
+        requests,
+        phonePairing,
+        identity_,
+        computerName(),
+        [port] { return ownNames(port); },
+        [](const std::string& ip, const std::string& name) { recordClient(ip, name); }};
     server_ = std::make_shared<web::WebServer>(network, port, std::move(services));
     store_->onForget([server = server_](const std::string& id) { server->disconnect(id); });
     auto bound = server_->bind();
@@ -66,9 +65,7 @@ void BrowserRemote::start(asio::thread_pool& network, RequestHandler& requests,
                 " — 몇 초마다 다시 시도합니다");
         warnOfForeignHolder();
     }
-    server_->start([port] {
-        logLine("🌐 [Web] 웹 포트 " + std::to_string(port) + " 대기 중");
-    });
+    server_->start([port] { logLine("🌐 [Web] 웹 포트 " + std::to_string(port) + " 대기 중"); });
     if (bound) logLine("🌐 [Web] 휴대폰 브라우저 페이지: " + pageUrl());
     if (firstStart) pairing_.open(web::BrowserPairing::kAtFirstStartSeconds);
 }
@@ -78,8 +75,8 @@ void BrowserRemote::warnOfForeignHolder() {
     auto owner = ownerOf ? ownerOf(port_) : std::nullopt;
     if (!owner) return;
     server_->noteHolder(owner->user.empty() ? std::to_string(owner->uid) : owner->user);
-    logLine("⛔️ [Security] 다른 사용자의 프로그램이 TCP 포트 " + std::to_string(port_) +
-            "을 쓰고 있습니다: " + describePortOwner(*owner) +
+    logLine("⛔️ [Security] 다른 사용자의 프로그램이 TCP 포트 " +
+            std::to_string(port_) + "을 쓰고 있습니다: " + describePortOwner(*owner) +
             " — 그 프로그램에 브라우저를 페어링하지 마세요");
 }
 
@@ -87,9 +84,13 @@ void BrowserRemote::stop() {
     if (server_) server_->cancel();
 }
 
-bool BrowserRemote::listening() const { return server_ && server_->listening(); }
+bool BrowserRemote::listening() const {
+    return server_ && server_->listening();
+}
 
-std::string BrowserRemote::holder() const { return server_ ? server_->holder() : ""; }
+std::string BrowserRemote::holder() const {
+    return server_ ? server_->holder() : "";
+}
 
 std::string BrowserRemote::pageUrl() const {
     return "http://" + getCurrentIP() + ":" + std::to_string(port_) + "/";

@@ -18,16 +18,19 @@ Json browserPairingState(BrowserRemote& browsers) {
     if (browsers.port() == 0) reply["off"] = true;
     if (auto holder = browsers.holder(); !holder.empty()) reply["port_held_by"] = holder;
     if (auto waiting = pairing.pending())
-        reply["request"] = {{"code", waiting->code}, {"name", waiting->name},
-                            {"address", waiting->address}};
+        reply["request"] = {
+            {"code", waiting->code}, {"name", waiting->name}, {"address", waiting->address}};
     return reply;
 }
 
 Json browserList(BrowserRemote& browsers) {
     Json list = Json::array();
     for (const auto& b : browsers.store().list())
-        list.push_back({{"id", b.id}, {"name", b.name}, {"address", b.address},
-                        {"paired", b.paired}, {"last_used", b.lastUsed}});
+        list.push_back({{"id", b.id},
+                        {"name", b.name},
+                        {"address", b.address},
+                        {"paired", b.paired},
+                        {"last_used", b.lastUsed}});
     return {{"browsers", list}};
 }
 
@@ -49,8 +52,8 @@ Json answerPair(std::string_view args, const ControlTargets& t) {
     if (args == "--state") return browserPairingState(t.browsers);
     for (const auto& [flag, approve] : {std::pair{"--approve ", true}, {"--deny ", false}})
         if (args.starts_with(flag))
-            return {{"answered", browsers.answer(args.substr(std::string_view(flag).size()),
-                                                 approve)}};
+            return {
+                {"answered", browsers.answer(args.substr(std::string_view(flag).size()), approve)}};
     return {{"error", "unknown request"}};
 }
 

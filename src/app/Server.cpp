@@ -87,8 +87,8 @@ void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWi
     startNetworkPathMonitoring();
     printBanner();
     g.activeListener = listener;
-    listener->identify(
-        {g.serverPIN, g.serverVersion, getCurrentIP, [](const std::string& ip) { recordClient(ip); }});
+    listener->identify({g.serverPIN, g.serverVersion, getCurrentIP,
+                        [](const std::string& ip) { recordClient(ip); }});
     listener->start([] { logLine(kReady); });
     g.bonjourService = platform().advertiser->publish("local.", "_tarsel._udp.", name, g.port);
     logLine("📡 [mDNS] _tarsel._udp 광고 시작 (" + name + ":" + std::to_string(g.port) + ")");

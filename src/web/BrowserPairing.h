@@ -60,8 +60,8 @@ class BrowserPairing {
         ApprovalRequest request;
         Answer answer;
     };
-    bool expireIfDue();  // caller holds mutex_; true when it closed now
-    bool makeToken();    // caller holds mutex_
+    bool expireIfDue();                    // caller holds mutex_; true when it closed now
+    bool makeToken();                      // caller holds mutex_
     std::optional<Waiting> takePending();  // caller holds mutex_
     void changed();
 

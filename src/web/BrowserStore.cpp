@@ -25,8 +25,8 @@ std::optional<std::string> newId() {
 }
 
 Json toJson(const PairedBrowser& b) {
-    return {{"id", b.id},           {"name", b.name},         {"key", base64url(b.key)},
-            {"paired", b.paired},   {"last_used", b.lastUsed}, {"address", b.address}};
+    return {{"id", b.id},         {"name", b.name},          {"key", base64url(b.key)},
+            {"paired", b.paired}, {"last_used", b.lastUsed}, {"address", b.address}};
 }
 
 std::optional<PairedBrowser> fromJson(const Json& j) {
@@ -62,8 +62,8 @@ void BrowserStore::load() {
                            : nullptr;
     if (!list || !list->is_array()) {
         auto aside = keepDamagedCopy(path_);
-        logLine("⚠️ [Web] 브라우저 목록을 읽을 수 없습니다 (" + path_ + "): 페어링된 브라우저 없음" +
-                (aside ? " — 사본: " + *aside : std::string()));
+        logLine("⚠️ [Web] 브라우저 목록을 읽을 수 없습니다 (" + path_ +
+                "): 페어링된 브라우저 없음" + (aside ? " — 사본: " + *aside : std::string()));
         return;
     }
     for (const auto& entry : *list)

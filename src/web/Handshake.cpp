@@ -47,7 +47,8 @@ Handshake::Step Handshake::handle(std::string_view text) {
 Handshake::Step Handshake::hello(const Json& m) {
     const std::string id = textOf(m, "id");
     if (id.empty()) {
-        c_.send(toCompactJson({{"t", "status"}, {"pairing", c_.pairing.secondsLeft().has_value()}}));
+        c_.send(
+            toCompactJson({{"t", "status"}, {"pairing", c_.pairing.secondsLeft().has_value()}}));
         return Step::Continue;
     }
     auto known = c_.store.find(id);
@@ -144,6 +145,8 @@ bool Handshake::takeNonce(const Json& m) {
     return true;
 }
 
-void Handshake::takeName(const Json& m) { name_ = cleanName(textOf(m, "name")); }
+void Handshake::takeName(const Json& m) {
+    name_ = cleanName(textOf(m, "name"));
+}
 
 }  // namespace tarsel::web

@@ -29,8 +29,7 @@ bool isOwnName(std::string name, const OwnNames& names) {
     if (!name.empty() && name.back() == '.') name.pop_back();  // "pc.local." names the same
     if (name == "localhost" || name == "[::1]" || isLoopbackV4(name)) return true;
     if (!names.hostName.empty() && name == lowered(names.hostName) + ".local") return true;
-    return std::find(names.addresses.begin(), names.addresses.end(), name) !=
-           names.addresses.end();
+    return std::find(names.addresses.begin(), names.addresses.end(), name) != names.addresses.end();
 }
 
 }  // namespace

@@ -17,17 +17,28 @@ constexpr std::string_view kSecurityHeaders =
 
 std::string_view reasonOf(int status) {
     switch (status) {
-        case 200: return "OK";
-        case 304: return "Not Modified";
-        case 400: return "Bad Request";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 405: return "Method Not Allowed";
-        case 408: return "Request Timeout";
-        case 426: return "Upgrade Required";
-        case 431: return "Request Header Fields Too Large";
-        case 503: return "Service Unavailable";
-        default: return "Error";
+        case 200:
+            return "OK";
+        case 304:
+            return "Not Modified";
+        case 400:
+            return "Bad Request";
+        case 403:
+            return "Forbidden";
+        case 404:
+            return "Not Found";
+        case 405:
+            return "Method Not Allowed";
+        case 408:
+            return "Request Timeout";
+        case 426:
+            return "Upgrade Required";
+        case 431:
+            return "Request Header Fields Too Large";
+        case 503:
+            return "Service Unavailable";
+        default:
+            return "Error";
     }
 }
 

@@ -34,8 +34,9 @@ std::optional<ExchangeKeys> keysFromExchange(const Key& shared, Bytes browserPub
     if (!hkdfSha256(shared, salt, "tarsel browser key", keys.key) ||
         !hkdfSha256(shared, salt, "tarsel pairing code", code))
         return std::nullopt;
-    const uint32_t n = (uint32_t{code[0]} << 24 | uint32_t{code[1]} << 16 |
-                        uint32_t{code[2]} << 8 | code[3]) % 1000000;
+    const uint32_t n =
+        (uint32_t{code[0]} << 24 | uint32_t{code[1]} << 16 | uint32_t{code[2]} << 8 | code[3]) %
+        1000000;
     char text[8];
     std::snprintf(text, sizeof text, "%06u", n);
     keys.code = text;

@@ -13,7 +13,9 @@
 namespace tarsel::web {
 namespace {
 
-double now() { return Clock::system().monotonic(); }
+double now() {
+    return Clock::system().monotonic();
+}
 
 // A refusal is one line, and a flood of them from one host a few.
 RateLimiter& refusalLines() {
@@ -28,7 +30,9 @@ bool isWebSocketKey(std::string_view key) {
     return true;
 }
 
-std::string_view pathOf(std::string_view target) { return target.substr(0, target.find('?')); }
+std::string_view pathOf(std::string_view target) {
+    return target.substr(0, target.find('?'));
+}
 
 }  // namespace
 
@@ -169,11 +173,12 @@ Handshake::Context WebConnection::handshakeContext() {
             s.computerName,
             [this](std::string_view text) { codec_->sendText(text); },
             [&s, weak, &network](ApprovalRequest request) {
-                return s.pairing.ask(std::move(request), [weak, &network](bool ok, const char* why) {
-                    asio::post(network, [weak, ok, why] {
-                        if (auto self = weak.lock()) self->approval(ok, why);
-                    });
-                });
+                return s.pairing.ask(std::move(request),
+                                     [weak, &network](bool ok, const char* why) {
+                                         asio::post(network, [weak, ok, why] {
+                                             if (auto self = weak.lock()) self->approval(ok, why);
+                                         });
+                                     });
             },
             [this] { return server_->mayAsk(address_); }};
 }
@@ -224,7 +229,8 @@ void WebConnection::carriedOut(uint64_t counter) {
     const double wait = lastAck_ + server_->limits_.ackSeconds - now();
     if (wait <= 0) return sendAck();
     ackArmed_ = true;
-    ack_.expires_after(std::chrono::duration_cast<std::chrono::steady_clock::duration>(Seconds(wait)));
+    ack_.expires_after(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(Seconds(wait)));
     ack_.async_wait([self = shared_from_this()](const asio::error_code& ec) {
         self->ackArmed_ = false;
         if (!ec) self->sendAck();

@@ -11,12 +11,16 @@
 namespace tarsel::web {
 namespace {
 
-char toUrl(char c) { return c == '+' ? '-' : c == '/' ? '_' : c; }
-char fromUrl(char c) { return c == '-' ? '+' : c == '_' ? '/' : c; }
+char toUrl(char c) {
+    return c == '+' ? '-' : c == '/' ? '_' : c;
+}
+char fromUrl(char c) {
+    return c == '-' ? '+' : c == '_' ? '/' : c;
+}
 
 bool isUrlAlphabet(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
 }
 
 struct PkeyCtx {
@@ -123,8 +127,7 @@ std::optional<std::size_t> base64urlDecodeInto(std::string_view text, std::span<
 
 std::optional<std::string> base64urlDecode(std::string_view text) {
     std::string out(text.size() / 4 * 3 + 3, '\0');
-    auto n = base64urlDecodeInto(
-        text, {reinterpret_cast<uint8_t*>(out.data()), out.size()});
+    auto n = base64urlDecodeInto(text, {reinterpret_cast<uint8_t*>(out.data()), out.size()});
     if (!n) return std::nullopt;
     out.resize(*n);
     return out;
@@ -149,7 +152,8 @@ std::optional<Key> X25519::agree(Bytes peerPublic) const {
     Key shared{};
     std::size_t length = shared.size();
     // OpenSSL refuses a small-order peer key, whose secret would be all zeros.
-    if (!ctx.p || EVP_PKEY_derive_init(ctx.p) <= 0 || EVP_PKEY_derive_set_peer(ctx.p, peer.p) <= 0 ||
+    if (!ctx.p || EVP_PKEY_derive_init(ctx.p) <= 0 ||
+        EVP_PKEY_derive_set_peer(ctx.p, peer.p) <= 0 ||
         EVP_PKEY_derive(ctx.p, shared.data(), &length) <= 0 || length != 32)
         return std::nullopt;
     return shared;
@@ -174,7 +178,9 @@ Aead::Aead(const Key& key)
     EVP_DecryptInit_ex(decrypt_->ctx, EVP_chacha20_poly1305(), nullptr, key_.data(), nullptr);
 }
 
-Aead::~Aead() { OPENSSL_cleanse(key_.data(), key_.size()); }
+Aead::~Aead() {
+    OPENSSL_cleanse(key_.data(), key_.size());
+}
 
 bool Aead::seal(uint64_t counter, Bytes plain, std::span<uint8_t> out) {
     if (out.size() < plain.size() + kTag) return false;

@@ -73,21 +73,21 @@ void WebServer::retryBind(std::function<void()> onBound) {
 }
 
 void WebServer::acceptNext() {
-    acceptor_.async_accept([self = shared_from_this()](const asio::error_code& ec,
-                                                       asio::ip::tcp::socket socket) {
-        if (self->cancelled_) return;
-        if (ec == asio::error::no_descriptors || ec == asio::error::no_buffer_space ||
-            ec == asio::error::no_memory) {
-            // Out of descriptors: wait instead of spinning on the same error.
-            self->retry_.expires_after(std::chrono::milliseconds(500));
-            self->retry_.async_wait([self](const asio::error_code& e) {
-                if (!e && !self->cancelled_) self->acceptNext();
-            });
-            return;
-        }
-        if (!ec) self->accepted(std::move(socket));
-        self->acceptNext();
-    });
+    acceptor_.async_accept(
+        [self = shared_from_this()](const asio::error_code& ec, asio::ip::tcp::socket socket) {
+            if (self->cancelled_) return;
+            if (ec == asio::error::no_descriptors || ec == asio::error::no_buffer_space ||
+                ec == asio::error::no_memory) {
+                // Out of descriptors: wait instead of spinning on the same error.
+                self->retry_.expires_after(std::chrono::milliseconds(500));
+                self->retry_.async_wait([self](const asio::error_code& e) {
+                    if (!e && !self->cancelled_) self->acceptNext();
+                });
+                return;
+            }
+            if (!ec) self->accepted(std::move(socket));
+            self->acceptNext();
+        });
 }
 
 // The oldest connection still proving itself gives way to a newcomer.
@@ -133,7 +133,9 @@ void WebServer::closed(WebConnection& which) {
     });
 }
 
-bool WebServer::mayAsk(const std::string& address) { return approvalRequests_.allow(address); }
+bool WebServer::mayAsk(const std::string& address) {
+    return approvalRequests_.allow(address);
+}
 
 void WebServer::disconnect(const std::string& browserId) {
     asio::post(network_, [self = shared_from_this(), browserId] {

@@ -85,7 +85,7 @@ struct WebSocketCodec::Callbacks {
 
 WebSocketCodec::WebSocketCodec(OnMessage onMessage) : onMessage_(std::move(onMessage)) {
     static const wslay_event_callbacks callbacks = {
-        Callbacks::recv,       Callbacks::send,       Callbacks::genmask, Callbacks::frameStart,
+        Callbacks::recv,       Callbacks::send,     Callbacks::genmask, Callbacks::frameStart,
         Callbacks::frameChunk, Callbacks::frameEnd, Callbacks::message};
     if (wslay_event_context_server_init(&ctx_, &callbacks, this) != 0) {
         ctx_ = nullptr;

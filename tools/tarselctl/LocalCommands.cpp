@@ -51,10 +51,11 @@ int showPhonePairing(const json& reply) {
 void showRequest(const json& reply) {
     if (!reply.contains("request")) return;
     const json& r = reply["request"];
-    std::printf("\nA browser without a camera asks to pair: %s from %s, code %s\n"
-                "Compare the code with the phone, then: tarselctl pair --approve %s (or --deny)\n",
-                shown(r, "name").c_str(), shown(r, "address").c_str(), shown(r, "code").c_str(),
-                shown(r, "code").c_str());
+    std::printf(
+        "\nA browser without a camera asks to pair: %s from %s, code %s\n"
+        "Compare the code with the phone, then: tarselctl pair --approve %s (or --deny)\n",
+        shown(r, "name").c_str(), shown(r, "address").c_str(), shown(r, "code").c_str(),
+        shown(r, "code").c_str());
 }
 
 int showBrowserPairing(const json& reply) {
@@ -68,9 +69,10 @@ int showBrowserPairing(const json& reply) {
     std::printf("Scan with the phone's camera, or open: %s\n", url.c_str());
     std::printf("Without a camera, type %s and choose \"Pair this browser\".\n",
                 shown(reply, "page").c_str());
-    std::printf("Pairing open for %s; the code works once. tarselctl pair --app pairs the phone "
-                "app instead.\n",
-                tarsel::minutesAndSeconds(reply.value("seconds_left", 0LL)).c_str());
+    std::printf(
+        "Pairing open for %s; the code works once. tarselctl pair --app pairs the phone "
+        "app instead.\n",
+        tarsel::minutesAndSeconds(reply.value("seconds_left", 0LL)).c_str());
     showRequest(reply);
     return 0;
 }
@@ -87,10 +89,14 @@ std::string when(double seconds) {
 
 int pairCommand(const LocalOptions& o) {
     std::string request = "pair", error;
-    if (o.close) request += " --close";
-    else if (o.app) request += " --app";
-    else if (!o.approve.empty()) request += " --approve " + o.approve;
-    else if (!o.deny.empty()) request += " --deny " + o.deny;
+    if (o.close)
+        request += " --close";
+    else if (o.app)
+        request += " --app";
+    else if (!o.approve.empty())
+        request += " --approve " + o.approve;
+    else if (!o.deny.empty())
+        request += " --deny " + o.deny;
     auto reply = ask(request, o.seconds, error);
     if (!reply) return fail(error, 1);
     if (o.close) return std::puts("pairing closed") < 0;
@@ -112,7 +118,8 @@ int webCommand(const LocalOptions& o) {
         for (const auto& b : (*reply)["browsers"])
             std::printf("%s  %-28s  %-15s  paired %s  last used %s\n", shown(b, "id").c_str(),
                         shown(b, "name").c_str(), shown(b, "address").c_str(),
-                        when(b.value("paired", 0.0)).c_str(), when(b.value("last_used", 0.0)).c_str());
+                        when(b.value("paired", 0.0)).c_str(),
+                        when(b.value("last_used", 0.0)).c_str());
         return 0;
     }
     if (what == "forget" && (o.all || o.words.size() == 2)) {

@@ -123,7 +123,8 @@ Options parse(int argc, char** argv) {
         else
             o.positional.push_back(a);
     }
-    const bool local = !o.positional.empty() && (o.positional[0] == "pair" || o.positional[0] == "web");
+    const bool local =
+        !o.positional.empty() && (o.positional[0] == "pair" || o.positional[0] == "web");
     const std::size_t named = local ? 1 : 2;
     if (o.positional.size() < named) usage("");
     o.command = o.positional[0];
@@ -242,10 +243,11 @@ int run(Options o) {
                      std::chrono::duration<double>(std::max(o.timeout, 0.0)));
     if (o.command == "pair" || o.command == "web") {
         for (const auto& w : o.positional)
-            if (w.empty() || w.size() > 16 || w.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz") != std::string::npos)
+            if (w.empty() || w.size() > 16 ||
+                w.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz") != std::string::npos)
                 usage("not a browser id: " + w);
-        tarselctl::LocalOptions local{within(o, o.timeout), o.close, o.app, o.all, o.approve,
-                                      o.deny, o.positional};
+        tarselctl::LocalOptions local{
+            within(o, o.timeout), o.close, o.app, o.all, o.approve, o.deny, o.positional};
         return o.command == "pair" ? tarselctl::pairCommand(local) : tarselctl::webCommand(local);
     }
     tarselctl::UdpClient client(o.host, o.port, o.broadcast);

@@ -28,17 +28,18 @@ TEST(HttpRequestTest, ReadsBrowserRequestsAndRefusesAmbiguousOnes) {
     const Case cases[] = {
         {"GET / HTTP/1.1\r\nHost: a:1\r\n", HeadStatus::Incomplete},
         {"GET / HTTP/1.1\r\nX: " + std::string(9000, 'a'), HeadStatus::TooLarge},
-        {"GET / HTTP/1.1\r\n\r\n", HeadStatus::Malformed},                      // no Host
+        {"GET / HTTP/1.1\r\n\r\n", HeadStatus::Malformed},  // no Host
         {"GET / HTTP/1.1\r\nHost: a:1\r\nHost: b:1\r\n\r\n", HeadStatus::Malformed},
         {"GET / HTTP/1.1\r\nHost: a:1\r\n folded\r\n\r\n", HeadStatus::Malformed},
-        {"GET / HTTP/1.1\nHost: a:1\r\n\r\n", HeadStatus::Malformed},           // bare LF
+        {"GET / HTTP/1.1\nHost: a:1\r\n\r\n", HeadStatus::Malformed},  // bare LF
         {"GET / HTTP/2.0\r\nHost: a:1\r\n\r\n", HeadStatus::Malformed},
         {"GET /a b HTTP/1.1\r\nHost: a:1\r\n\r\n", HeadStatus::Malformed},
         {"GET / HTTP/1.1\r\nHost: a:1\r\nX: a\x01\r\n\r\n", HeadStatus::Malformed},
         {"GET / HTTP/1.1\r\nHost : a:1\r\n\r\n", HeadStatus::Malformed},
-        {"GET / HTTP/1.0\r\n\r\n", HeadStatus::Complete},                       // 1.0 needs none
+        {"GET / HTTP/1.0\r\n\r\n", HeadStatus::Complete},  // 1.0 needs none
     };
-    for (const auto& c : cases) EXPECT_EQ(parseRequestHead(c.head, 8192).status, c.status) << c.head;
+    for (const auto& c : cases)
+        EXPECT_EQ(parseRequestHead(c.head, 8192).status, c.status) << c.head;
     EXPECT_TRUE(parseRequestHead("GET / HTTP/1.1\r\nHost: a:1\r\nContent-Length: 5\r\n\r\n", 8192)
                     .request.hasBody);
 }
