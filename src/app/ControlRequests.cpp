@@ -2,6 +2,7 @@
 
 #include "app/BrowserRemote.h"
 #include "app/Globals.h"
+#include "menubar/StatusBarController.h"
 #include "net/Pairing.h"
 #include "runtime/Json.h"
 #include "runtime/LocalControl.h"
@@ -89,7 +90,9 @@ std::string answerControl(std::string_view request, const ControlTargets& t) {
 void startControlSocket(asio::thread_pool& pool, PairingWindow& pairing, BrowserRemote& browsers) {
     auto served = prepareControlSocket().and_then([&](const std::string& path) {
         return serveControl(pool, path, [&pairing, &browsers](std::string_view request) {
-            return answerControl(request, {pairing, browsers, globals().serverPIN, {}});
+            return answerControl(request, {pairing, browsers, globals().serverPIN, [] {
+                                               return StatusBarController::shared().showPairing();
+                                           }});
         });
     });
     if (!served)

@@ -78,7 +78,7 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
     finishBeforeExit([&browsers] { browsers.stop(); });
     startControlSocket(executors.global, pairing, browsers);
     reportFirewall(executors.global, g.port);
-    StatusBarController::shared().install(executors, pairing);
+    StatusBarController::shared().install(executors, pairing, browsers);
     startUpComplete();
 }
 

@@ -8,13 +8,13 @@ namespace tarsel {
 namespace {
 
 MenuEntry label(std::string title) {
-    return {std::move(title), false, false, "", MenuAction::none};
+    return {std::move(title), false, false, "", MenuAction::none, {}, {}};
 }
 MenuEntry separator() {
-    return {"", false, true, "", MenuAction::none};
+    return {"", false, true, "", MenuAction::none, {}, {}};
 }
 MenuEntry command(std::string title, MenuAction action, std::string key = "") {
-    return {std::move(title), true, false, std::move(key), action};
+    return {std::move(title), true, false, std::move(key), action, {}, {}};
 }
 
 std::optional<MenuEntry> updateLine(const MenuInputs& in, const L10n& s) {
@@ -49,8 +49,21 @@ void addPairing(std::vector<MenuEntry>& menu, const MenuInputs& in, const L10n& 
     }
     std::string title = s.pairingOpen;
     title.replace(title.find("{}"), 2, minutesAndSeconds(*in.pairingSecondsLeft));
-    menu.push_back(label(title));
+    menu.push_back(command(title, MenuAction::openPairing));  // shows the window again
     menu.push_back(command(s.closePairing, MenuAction::closePairing));
+}
+
+// Each paired browser can be forgotten from the tray, as with `tarselctl web forget`.
+void addBrowsers(std::vector<MenuEntry>& menu, const MenuInputs& in) {
+    if (in.browsers.empty()) return;
+    MenuEntry browsers = command(in.browsersTitle, MenuAction::none);
+    for (const auto& b : in.browsers) {
+        browsers.submenu.push_back(command(b.title, MenuAction::forgetBrowser));
+        browsers.submenu.back().argument = b.id;
+    }
+    browsers.submenu.push_back(separator());
+    browsers.submenu.push_back(command(in.forgetAllTitle, MenuAction::forgetAllBrowsers));
+    menu.push_back(std::move(browsers));
 }
 
 }  // namespace
@@ -70,6 +83,7 @@ std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
     menu.push_back(label(s.macIP + ":  " + in.currentIP));
     menu.push_back(label(s.pin + ":  " + in.pin));
     addPairing(menu, in, s);
+    addBrowsers(menu, in);
     menu.push_back(separator());
     menu.push_back(label(s.appName + " v" + in.appVersion));
     if (auto line = updateLine(in, s)) menu.push_back(*line);

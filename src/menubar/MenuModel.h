@@ -13,6 +13,8 @@ enum class MenuAction {
     none,
     openPairing,
     closePairing,
+    forgetBrowser,  // `argument` is its id
+    forgetAllBrowsers,
     performSelfUpdate,
     openDownloadPage,
     manualCheckForUpdates,
@@ -26,6 +28,12 @@ struct MenuEntry {
     bool separator = false;
     std::string keyEquivalent;
     MenuAction action = MenuAction::none;
+    std::string argument;
+    std::vector<MenuEntry> submenu;  // an entry with one opens it
+};
+
+struct PairedBrowserLine {
+    std::string id, title;  // "Forget Chrome on Android (192.168.1.5)"
 };
 
 struct MenuInputs {
@@ -34,7 +42,9 @@ struct MenuInputs {
     std::optional<std::string> clientIP;  // the active phone, if any
     std::string currentIP;
     std::string pin;
-    std::optional<int> pairingSecondsLeft;  // while the pairing window is open
+    std::optional<int> pairingSecondsLeft;  // while browser or phone pairing is open
+    std::vector<PairedBrowserLine> browsers;
+    std::string browsersTitle, forgetAllTitle;
     std::string appVersion;
     UpdateState updateState = UpdateState::idle;
     std::optional<std::string> latestVersion;

@@ -1,12 +1,14 @@
 #include "menubar/StatusBarController.h"
 
 #include "app/ActiveClient.h"
+#include "app/BrowserRemote.h"
 #include "app/CurrentAddress.h"
 #include "app/Globals.h"
 #include "app/Server.h"
 #include "app/Shutdown.h"
 #include "menubar/AlertWords.h"
 #include "menubar/MenuModel.h"
+#include "menubar/PairingWords.h"
 #include "menubar/SelfUpdate.h"
 #include "menubar/UpdateCheck.h"
 #include "menubar/Url.h"
@@ -39,16 +41,26 @@ StatusBarController::StatusBarController(std::string version, const std::string&
       strings(std::move(texts)),
       websiteHost_(host) {}
 
-void StatusBarController::install(Executors& executors, PairingWindow& pairing) {
+void StatusBarController::install(Executors& executors, PairingWindow& pairing,
+                                  BrowserRemote& browsers) {
     useExecutors(executors);
     pairing_ = &pairing;
+    browsers_ = &browsers;
+    pairingWindow_ = std::make_unique<PairingWindowController>(browsers, pairing);
+    std::weak_ptr<int> alive = alive_;
+    browsers.pairing().onChange([this, alive] {
+        platform().mainLoop->post([this, alive] {
+            if (alive.expired()) return;
+            pairingWindow_->refresh();
+            rebuildMenu();
+        });
+    });
     statusItemInstalled = platform().statusItem->install();
     rebuildMenu();
     scheduleRefresh();
     refreshTimerStarted = true;
     // On the main loop, where the controller lives and dies, so the check
     // never reads a controller that is going away.
-    std::weak_ptr<int> alive = alive_;
     platform().mainLoop->postAfter(Seconds(kFirstCheckDelaySeconds), [this, alive] {
         if (!alive.expired()) checkForUpdates(false);
     });
@@ -64,6 +76,40 @@ void StatusBarController::scheduleRefresh() {
     });
 }
 
+MenuItem StatusBarController::itemFor(const MenuEntry& entry) {
+    MenuItem item{entry.title, entry.enabled, entry.separator, entry.keyEquivalent, {}, {}};
+    for (const MenuEntry& sub : entry.submenu) item.submenu.push_back(itemFor(sub));
+    if (entry.action == MenuAction::none) return item;
+    std::weak_ptr<int> alive = alive_;
+    item.action = [this, alive, action = entry.action, argument = entry.argument] {
+        if (!alive.expired()) perform(action, argument);
+    };
+    return item;
+}
+
+void StatusBarController::perform(MenuAction action, const std::string& argument) {
+    switch (action) {
+        case MenuAction::openPairing:
+        case MenuAction::closePairing:
+            return choosePairing(action == MenuAction::openPairing);
+        case MenuAction::forgetBrowser:
+        case MenuAction::forgetAllBrowsers:
+            return forgetBrowsers(action == MenuAction::forgetBrowser ? argument : "");
+        case MenuAction::performSelfUpdate:
+            return performSelfUpdate();
+        case MenuAction::openDownloadPage:
+            return openDownloadPage();
+        case MenuAction::manualCheckForUpdates:
+            return manualCheckForUpdates();
+        case MenuAction::openWebsite:
+            return openWebsite();
+        case MenuAction::quit:
+            quit();
+        case MenuAction::none:
+            break;
+    }
+}
+
 void StatusBarController::rebuildMenu() {
     MenuInputs in;
     in.listening = isListening();
@@ -73,56 +119,60 @@ void StatusBarController::rebuildMenu() {
     in.currentIP = getCurrentIP();
     in.pin = globals().serverPIN;
     if (pairing_) in.pairingSecondsLeft = pairing_->secondsLeft();
+    if (browsers_) addBrowserInputs(in);
     in.appVersion = appVersion;
     in.updateState = updateState;
     in.latestVersion = latestVersion;
     in.checkedOnce = lastCheckedAt.has_value();
     in.canInstall = hasInstaller(platform().host);
 
-    std::weak_ptr<int> alive = alive_;
     std::vector<MenuItem> items;
-    for (const MenuEntry& entry : buildMenuModel(in, strings)) {
-        MenuItem item{entry.title, entry.enabled, entry.separator, entry.keyEquivalent, {}};
-        MenuAction action = entry.action;
-        if (action != MenuAction::none) {
-            item.action = [this, alive, action] {
-                if (alive.expired()) return;
-                switch (action) {
-                    case MenuAction::openPairing:
-                    case MenuAction::closePairing:
-                        choosePairing(action == MenuAction::openPairing);
-                        break;
-                    case MenuAction::performSelfUpdate:
-                        performSelfUpdate();
-                        break;
-                    case MenuAction::openDownloadPage:
-                        openDownloadPage();
-                        break;
-                    case MenuAction::manualCheckForUpdates:
-                        manualCheckForUpdates();
-                        break;
-                    case MenuAction::openWebsite:
-                        openWebsite();
-                        break;
-                    case MenuAction::quit:
-                        quit();
-                    case MenuAction::none:
-                        break;
-                }
-            };
-        }
-        items.push_back(std::move(item));
-    }
+    for (const MenuEntry& entry : buildMenuModel(in, strings)) items.push_back(itemFor(entry));
     if (platform().statusItem) platform().statusItem->show(items);
 }
 
+// Opening shows the pairing window, which opens browser pairing; without a
+// window for it, the phone app's pairing opens as before.
 void StatusBarController::choosePairing(bool open) {
     if (!pairing_) return;
-    if (open)
+    if (open && !(pairingWindow_ && pairingWindow_->open()))
         pairing_->open(PairingWindow::kOnRequestSeconds);
-    else
+    if (!open) {
         pairing_->close();
+        if (browsers_) browsers_->pairing().close();
+    }
     rebuildMenu();
+}
+
+bool StatusBarController::showPairing() {
+    if (!pairingWindow_ || !platform().pairingView) return false;
+    std::weak_ptr<int> alive = alive_;
+    platform().mainLoop->post([this, alive] {
+        if (alive.expired()) return;
+        pairingWindow_->open();
+        rebuildMenu();
+    });
+    return true;
+}
+
+void StatusBarController::forgetBrowsers(const std::string& id) {
+    if (!browsers_) return;
+    if (id.empty())
+        browsers_->store().forgetAll();
+    else
+        browsers_->store().forget(id);
+    rebuildMenu();
+}
+
+void StatusBarController::addBrowserInputs(MenuInputs& in) {
+    if (auto left = browsers_->pairing().secondsLeft())
+        in.pairingSecondsLeft = std::max(*left, in.pairingSecondsLeft.value_or(0));
+    const PairingWords& w = PairingWords::current();
+    in.browsersTitle = w.pairedBrowsers;
+    in.forgetAllTitle = w.forgetAll;
+    for (const auto& b : browsers_->store().list())
+        in.browsers.push_back(
+            {b.id, filled(w.forget, {b.name + (b.address.empty() ? "" : " (" + b.address + ")")})});
 }
 
 void StatusBarController::setUpdateState(UpdateState state) {

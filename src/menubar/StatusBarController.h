@@ -7,12 +7,16 @@
 #include <string>
 
 #include "menubar/L10n.h"
+#include "menubar/MenuModel.h"
+#include "menubar/PairingWindowController.h"
 #include "menubar/UpdateState.h"
+#include "platform/StatusItem.h"
 
 namespace tarsel {
 
 struct Executors;
 class PairingWindow;
+class BrowserRemote;
 
 class StatusBarController {
   public:
@@ -24,7 +28,7 @@ class StatusBarController {
     // Main thread, once: shows the item and menu, starts the 5 s refresh and
     // schedules the first (background) update check. The menu opens and
     // closes `pairing`.
-    void install(Executors& executors, PairingWindow& pairing);
+    void install(Executors& executors, PairingWindow& pairing, BrowserRemote& browsers);
     // Where the update check (global) and the self-update job (user-initiated) run.
     void useExecutors(Executors& executors) { executors_ = &executors; }
     Executors& executors() { return *executors_; }
@@ -48,6 +52,10 @@ class StatusBarController {
     void manualCheckForUpdates();
     void openWebsite();
     void choosePairing(bool open);
+    // Any thread: shows the pairing window (it opens browser pairing); false
+    // where there is no display for it.
+    bool showPairing();
+    void forgetBrowsers(const std::string& id);  // "" forgets all
     void performSelfUpdate();
     [[noreturn]] void quit();
 
@@ -75,9 +83,14 @@ class StatusBarController {
 
   private:
     void scheduleRefresh();
+    MenuItem itemFor(const MenuEntry& entry);
+    void perform(MenuAction action, const std::string& argument);
+    void addBrowserInputs(MenuInputs& in);
     std::string websiteHost_;
     Executors* executors_ = nullptr;
     PairingWindow* pairing_ = nullptr;
+    BrowserRemote* browsers_ = nullptr;
+    std::unique_ptr<PairingWindowController> pairingWindow_;
     // Asynchronous work holds this weakly, so an answer for a controller that
     // is gone is dropped.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -30,6 +30,7 @@
 #ifdef TARSEL_WITH_QT
 #include "platform/qt/QtAlerts.h"
 #include "platform/qt/QtMainLoop.h"
+#include "platform/qt/QtPairingView.h"
 #include "platform/qt/QtStatusItem.h"
 #endif
 
@@ -90,8 +91,10 @@ std::unique_ptr<Platform> record() {
                                                      optionalEnv("TARSEL_RECORD_INSTALLED"));
     p->scripts = std::make_unique<RecordScripts>(recorder);
     p->http = std::make_unique<CurlHttp>();
-    p->statusItem =
-        std::make_unique<RecordStatusItem>(recorder, *p->mainLoop, env("TARSEL_RECORD_ACTIONS"));
+    auto window = std::make_unique<RecordPairingView>(recorder);
+    p->statusItem = std::make_unique<RecordStatusItem>(recorder, *p->mainLoop,
+                                                       env("TARSEL_RECORD_ACTIONS"), window.get());
+    p->pairingView = std::move(window);
     return p;
 }
 
@@ -110,6 +113,7 @@ std::unique_ptr<Platform> wayland(int& argc, char** argv, Executors& executors) 
         p->mainLoop = std::make_unique<QtMainLoop>(argc, argv);
         p->alerts = std::make_unique<QtAlerts>();
         p->statusItem = std::make_unique<QtStatusItem>();
+        p->pairingView = std::make_unique<QtPairingView>();
     } else {
         logLine(
             "⚠️ [Tray] Qt's Wayland platform (qt6-wayland) is missing: no tray and no alerts");
@@ -142,6 +146,7 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     p->mainLoop = std::make_unique<QtMainLoop>(argc, argv);
     p->alerts = std::make_unique<QtAlerts>();
     p->statusItem = std::make_unique<QtStatusItem>();
+    p->pairingView = std::make_unique<QtPairingView>();
 #else
     (void)argc;
     (void)argv;

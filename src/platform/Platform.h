@@ -13,6 +13,7 @@
 #include "platform/InputEvents.h"
 #include "platform/LoginService.h"
 #include "platform/MainLoop.h"
+#include "platform/PairingView.h"
 #include "platform/PathMonitor.h"
 #include "platform/Scripts.h"
 #include "platform/ServiceAdvertiser.h"
@@ -37,6 +38,7 @@ struct Platform {
     std::unique_ptr<Accessibility> accessibility;
     std::unique_ptr<StatusItem> statusItem;
     std::unique_ptr<Alerts> alerts;
+    std::unique_ptr<PairingView> pairingView;  // none without a display
     std::unique_ptr<Http> http;
     // Ends what the backend holds open with the desktop; at the orderly end.
     std::function<void()> release;

@@ -11,6 +11,7 @@ struct MenuItem {
     bool separator = false;
     std::string keyEquivalent;
     std::function<void()> action;
+    std::vector<MenuItem> submenu;  // an item with one opens it
 };
 
 // The menu-bar/tray item. show() replaces the whole menu; main thread only.

@@ -6,7 +6,7 @@ import json
 import pytest
 
 from https_fixture import ManifestServer, make_cert
-from tarsel_harness import READY, Agent, Phone, track, wait_until
+from tarsel_harness import PIN, READY, Agent, Phone, track, wait_until
 
 NEWER = json.dumps({"mac": {"latest": "1.0.17", "url": "https://x/get",
                             "dmg_url": "https://x/t.dmg", "sha256": "00" * 32}})
@@ -75,7 +75,7 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
                               "Check for Updates…", f"Open Website ({server.host})", "---",
                               "Quit"]
     enabled = [i.get("enabled") for i in menu["items"] if not i.get("separator")]
-    assert enabled == [False, False, False, False, False, True, False, True, True, True, True]
+    assert enabled == [False, False, False, False, True, True, False, True, True, True, True]
     assert [i.get("key") for i in menu["items"] if "key" in i] == ["q"]
     agent.wait_for(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17")  # logged just after the menu
     assert agent.lines().count(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17") == 1
@@ -96,6 +96,51 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     choose(tmp_path, "Close Pairing")
     wait_menu(agent, lambda t: "Open Pairing…" in t)
     agent.wait_for("📡 [Pairing] 페어링 닫힘: 검색 응답에 PIN을 보내지 않습니다")
+
+
+def window(agent, predicate):
+    """The first recorded pairing window for which `predicate` holds."""
+    shown = wait_until(lambda: next((w for w in agent.effects("pairing_window") if predicate(w)),
+                                    None), 10)
+    assert shown, agent.effects("pairing_window")
+    return shown
+
+
+def test_open_pairing_shows_the_window_and_the_tray_forgets_browsers(tmp_path):
+    from web_client import WebClient
+    agent = start({}, tmp_path)
+    choose(tmp_path, "Close Pairing")
+    wait_menu(agent, lambda t: "Open Pairing…" in t)
+    choose(tmp_path, "Open Pairing…")
+    shown = window(agent, lambda w: w["shown"] and w["qr"])
+    assert shown["title"] == "Pair a Phone" and "#pair=" in shown["qr"] and shown["app_pin"] == ""
+    assert shown["time_left"] == "Pairing closes in 2:00"
+    # The phone app's PIN goes into discovery only once asked for here.
+    scanner = Phone()
+    scanner.send("scan")
+    assert scanner.recv().split("|")[3] == ""
+    choose(tmp_path, "window:Pair the Phone App")
+    window(agent, lambda w: w.get("app_pin", "").startswith("Phone app: PIN 246810"))
+    scanner = Phone()
+    scanner.send("scan")
+    assert scanner.recv().split("|")[3] == PIN
+    # A camera-less request appears in the window and is approved there.
+    c = WebClient()
+    code = c.exchange("<b>Phone</b>")
+    asking = window(agent, lambda w: "request" in w)
+    assert asking["request"] == {"code": code, "question": "“<b>Phone</b>” at 127.0.0.1 asks "
+                                 "to pair. Does the phone show this code?"}
+    choose(tmp_path, "window:Approve")
+    assert c.prove(c.recv_plain())["t"] == "ready"
+    menu = wait_menu(agent, lambda t: "Paired Browsers" in t)
+    entry = next(i for i in menu["items"] if i.get("title") == "Paired Browsers")
+    assert [i.get("title") for i in entry["submenu"]] == [
+        "Forget <b>Phone</b> (127.0.0.1)", None, "Forget All"]
+    choose(tmp_path, "Forget <b>Phone</b> (127.0.0.1)")
+    wait_until(lambda: "Paired Browsers" not in titles(agent.effects("menu")[-1]))
+    assert c.closed()
+    choose(tmp_path, "Close Pairing")
+    window(agent, lambda w: not w["shown"])
 
 
 def test_user_initiated_checks_alert_and_open_the_download_page(server, tmp_path):

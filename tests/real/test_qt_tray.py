@@ -9,7 +9,7 @@ import subprocess
 import time
 
 import xvfb_display as xvfb
-from tarsel_harness import READY, Agent, Phone, track, wait_until
+from tarsel_harness import CTL, READY, Agent, Phone, track, wait_until
 
 OUT = pathlib.Path(__file__).resolve().parents[1] / "out"
 NO_TRAY = "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 실행합니다"
@@ -59,4 +59,37 @@ def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn():
     agent.wait_for("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다", timeout=15)
     assert wait_until(lambda: windows(env, small=True), 15)
     assert agent.log().count(NO_TRAY) == 1
+    assert agent.stop() == 0
+
+
+def test_the_menu_entry_shows_the_pairing_window_with_its_qr_code():
+    display = xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify"),
+                                "Xvfb, x11-utils and imagemagick")
+    env = dict(os.environ, DISPLAY=display)
+    agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb", "LANGUAGE": "en"},
+                  backend="x11")
+    agent.wait_for("🌐 [Web] 휴대폰 브라우저 페이지")
+    shown = subprocess.run([str(CTL), "show"], env=agent.env, capture_output=True, text=True,
+                           timeout=10)
+    assert shown.returncode == 0 and shown.stdout == "", shown
+    named = re.compile(r'"Pair a Phone": \("tarsel-server" "tarsel-server"\)\s+(\d+)x(\d+)'
+                       r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+    tree = lambda: subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
+                                  text=True).stdout
+    found = wait_until(lambda: named.findall(tree()), 10)
+    assert found, tree()
+    width, height, x, y = map(int, found[0])
+    assert width >= 300 and height >= 400
+    OUT.mkdir(exist_ok=True)
+    shot = OUT / "qt_pairing_window.png"
+    time.sleep(0.5)  # drawn
+    subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", str(shot)],
+                   env=env, check=True)
+    mean = subprocess.run(["identify", "-format", "%[fx:mean]", str(shot)], capture_output=True,
+                          text=True, check=True).stdout
+    assert 0.05 < float(mean) < 0.99
+    subprocess.run([str(CTL), "pair", "--close"], env=agent.env, timeout=10, check=True)
+    state = lambda: subprocess.run(["xwininfo", "-name", "Pair a Phone"], env=env,
+                                   capture_output=True, text=True).stdout
+    assert wait_until(lambda: "IsUnMapped" in state(), 10), "the window closes with pairing"
     assert agent.stop() == 0

@@ -108,6 +108,17 @@ int pairCommand(const LocalOptions& o) {
     return showBrowserPairing(*reply);
 }
 
+// For the desktop's menu entry: exit 1 (and nothing shown) when no agent
+// answers, so the entry starts one instead.
+int showCommand(const LocalOptions& o) {
+    std::string error;
+    auto reply = ask("show-pairing", o.seconds, error);
+    if (!reply) return fail(error, 1);
+    if (!reply->value("shown", false))
+        std::puts("no display for the pairing window: tarselctl pair shows the QR code here");
+    return 0;
+}
+
 int webCommand(const LocalOptions& o) {
     std::string error;
     const std::string what = o.words.empty() ? "" : o.words[0];

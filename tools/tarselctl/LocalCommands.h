@@ -15,5 +15,6 @@ struct LocalOptions {
 
 int pairCommand(const LocalOptions& o);
 int webCommand(const LocalOptions& o);
+int showCommand(const LocalOptions& o);
 
 }  // namespace tarselctl

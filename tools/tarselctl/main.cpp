@@ -32,6 +32,7 @@ constexpr const char* kUsage =
     "  pair --app                       opens the phone app's pairing and prints the PIN\n"
     "  pair --close                     ends both\n"
     "  pair --approve CODE | --deny CODE  answers a browser that pairs without a camera\n"
+    "  show                             shows the agent's pairing window (exit 1: no agent)\n"
     "  web list                         the paired browsers\n"
     "  web forget ID|--all              forgets one or all; their connections close\n"
     "  --help, --version                print this, or the version\n"
@@ -124,7 +125,8 @@ Options parse(int argc, char** argv) {
             o.positional.push_back(a);
     }
     const bool local =
-        !o.positional.empty() && (o.positional[0] == "pair" || o.positional[0] == "web");
+        !o.positional.empty() &&
+        (o.positional[0] == "pair" || o.positional[0] == "web" || o.positional[0] == "show");
     const std::size_t named = local ? 1 : 2;
     if (o.positional.size() < named) usage("");
     o.command = o.positional[0];
@@ -241,13 +243,14 @@ int run(Options o) {
     o.deadline = std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                      std::chrono::duration<double>(std::max(o.timeout, 0.0)));
-    if (o.command == "pair" || o.command == "web") {
+    if (o.command == "pair" || o.command == "web" || o.command == "show") {
         for (const auto& w : o.positional)
             if (w.empty() || w.size() > 16 ||
                 w.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz") != std::string::npos)
                 usage("not a browser id: " + w);
         tarselctl::LocalOptions local{
             within(o, o.timeout), o.close, o.app, o.all, o.approve, o.deny, o.positional};
+        if (o.command == "show") return tarselctl::showCommand(local);
         return o.command == "pair" ? tarselctl::pairCommand(local) : tarselctl::webCommand(local);
     }
     tarselctl::UdpClient client(o.host, o.port, o.broadcast);

@@ -116,6 +116,31 @@ void QtStatusItem::place(int i, const MenuItem& item) {
     action->setShortcut(item.keyEquivalent.empty() ? QKeySequence()
                                                    : shortcutFor(item.keyEquivalent));
     handlers_[static_cast<size_t>(i)] = item.action;
+    placeSubmenu(i, action, item);
+}
+
+// A submenu is rebuilt whole: it changes rarely (a browser paired or forgotten).
+void QtStatusItem::placeSubmenu(int i, QAction* action, const MenuItem& item) {
+    auto& submenu = submenus_[i];
+    if (item.submenu.empty()) {
+        action->setMenu(nullptr);
+        submenu.reset();
+        return;
+    }
+    auto fresh = std::make_unique<QMenu>();
+    for (const MenuItem& sub : item.submenu) {
+        if (sub.separator) {
+            fresh->addSeparator();
+            continue;
+        }
+        QAction* entry = fresh->addAction(QString::fromStdString(sub.title));
+        entry->setEnabled(sub.enabled);
+        QObject::connect(entry, &QAction::triggered, fresh.get(), [fn = sub.action] {
+            if (fn) QTimer::singleShot(0, fn);
+        });
+    }
+    action->setMenu(fresh.get());
+    submenu = std::move(fresh);
 }
 
 // An action that runs whatever item `i` does when chosen. Queued: the item's

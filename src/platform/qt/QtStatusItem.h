@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -25,11 +26,13 @@ class QtStatusItem : public StatusItem {
     void showTrayIcon();
     void popUpForDebugging();
     void place(int i, const MenuItem& item);
+    void placeSubmenu(int i, QAction* action, const MenuItem& item);
     QAction* newAction(int i);
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
-    std::unique_ptr<QTimer> trayWatch_;            // polls for a tray that came late
-    std::vector<std::function<void()>> handlers_;  // what each item does, by position
+    std::unique_ptr<QTimer> trayWatch_;               // polls for a tray that came late
+    std::vector<std::function<void()>> handlers_;     // what each item does, by position
+    std::map<int, std::unique_ptr<QMenu>> submenus_;  // by position
     bool debugPopupPending_ = false;
 };
 

@@ -5,8 +5,11 @@
 namespace tarsel {
 
 RecordStatusItem::RecordStatusItem(std::shared_ptr<Recorder> recorder, MainLoop& mainLoop,
-                                   std::string actionsFile)
-    : recorder_(std::move(recorder)), mainLoop_(mainLoop), actionsFile_(std::move(actionsFile)) {}
+                                   std::string actionsFile, RecordPairingView* window)
+    : recorder_(std::move(recorder)),
+      mainLoop_(mainLoop),
+      actionsFile_(std::move(actionsFile)),
+      window_(window) {}
 
 bool RecordStatusItem::install() {
     if (!actionsFile_.empty() && !follower_) {
@@ -24,19 +27,38 @@ void RecordStatusItem::show(const std::vector<MenuItem>& menu) {
             items.push_back({{"separator", true}});
             continue;
         }
-        Json entry = {{"title", item.title}, {"enabled", item.enabled}};
-        if (!item.keyEquivalent.empty()) entry["key"] = item.keyEquivalent;
-        items.push_back(std::move(entry));
+        items.push_back(entryOf(item));
     }
     recorder_->write("menu", {{"items", std::move(items)}});
     menu_ = menu;
 }
 
+Json RecordStatusItem::entryOf(const MenuItem& item) {
+    if (item.separator) return {{"separator", true}};
+    Json entry = {{"title", item.title}, {"enabled", item.enabled}};
+    if (!item.keyEquivalent.empty()) entry["key"] = item.keyEquivalent;
+    if (!item.submenu.empty()) {
+        entry["submenu"] = Json::array();
+        for (const MenuItem& sub : item.submenu) entry["submenu"].push_back(entryOf(sub));
+    }
+    return entry;
+}
+
+// An item of the menu or of one of its submenus, by its exact title.
+const MenuItem* RecordStatusItem::find(const std::vector<MenuItem>& menu,
+                                       const std::string& title) {
+    for (const MenuItem& item : menu) {
+        if (!item.separator && item.title == title) return &item;
+        if (const MenuItem* inner = find(item.submenu, title)) return inner;
+    }
+    return nullptr;
+}
+
 void RecordStatusItem::choose(const std::string& title) {
-    for (const MenuItem& item : menu_) {
-        if (item.separator || item.title != title) continue;
-        if (!item.enabled || !item.action) break;
-        auto action = item.action;  // the action may rebuild menu_
+    if (title.starts_with("window:") && window_ && window_->press(title.substr(7))) return;
+    const MenuItem* item = find(menu_, title);
+    if (item && item->enabled && item->action) {
+        auto action = item->action;  // the action may rebuild menu_
         action();
         return;
     }

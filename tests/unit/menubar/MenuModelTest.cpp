@@ -88,8 +88,19 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
               (V{"⚪️  연결 대기 중", "---", "Mac IP:  192.168.1.20", "PIN:  246810",
                  "페어링 중 (1:05)", "페어링 닫기", "---", "Tarsel v1.0.16", "✓  최신 버전",
                  "업데이트 확인…", "웹사이트 열기 (tarsel.example)", "---", "종료"}));
-    EXPECT_EQ(std::pair(korean[4].enabled, korean[5].action),
-              std::pair(false, MenuAction::closePairing));
+    // The time left shows the pairing window again.
+    EXPECT_EQ(std::pair(korean[4].action, korean[5].action),
+              std::pair(MenuAction::openPairing, MenuAction::closePairing));
+    in.browsers = {{"ab23cd45", "Forget Safari (192.168.1.7)"}};
+    in.browsersTitle = "Paired Browsers";
+    in.forgetAllTitle = "Forget All";
+    const auto withBrowser = buildMenuModel(in, kEnglish);
+    ASSERT_EQ(withBrowser[6].title, "Paired Browsers");
+    EXPECT_EQ(titles(withBrowser[6].submenu),
+              (V{"Forget Safari (192.168.1.7)", "---", "Forget All"}));
+    EXPECT_EQ(std::pair(withBrowser[6].submenu[0].action, withBrowser[6].submenu[0].argument),
+              std::pair(MenuAction::forgetBrowser, std::string("ab23cd45")));
+    in.browsers.clear();
     EXPECT_EQ(buildMenuModel(in, kEnglish)[4].title, "Pairing (1:05 left)");
     in.listening = false;  // a port another user holds: said first, until it binds
     EXPECT_EQ(buildMenuModel(in, kEnglish)[0].title,
