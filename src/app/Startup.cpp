@@ -25,10 +25,13 @@ namespace {
 
 // An active firewall is the usual reason a phone cannot find the computer.
 // The check may wait on D-Bus, so it runs beside the start-up.
-void reportFirewall(asio::thread_pool& pool, int port) {
+void reportFirewall(asio::thread_pool& pool, int port, int webPort) {
     if (!platform().host.firewallHint) return;
-    asio::post(pool, [port] {
-        if (std::string hint = platform().host.firewallHint(port); !hint.empty()) logLine(hint);
+    asio::post(pool, [port, webPort] {
+        const auto& hintFor = platform().host.firewallHint;
+        if (std::string hint = hintFor(port, false); !hint.empty()) logLine(hint);
+        if (webPort == 0) return;
+        if (std::string hint = hintFor(webPort, true); !hint.empty()) logLine(hint);
     });
 }
 
@@ -77,7 +80,7 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
                    source != PinSource::stored);
     finishBeforeExit([&browsers] { browsers.stop(); });
     startControlSocket(executors.global, pairing, browsers);
-    reportFirewall(executors.global, g.port);
+    reportFirewall(executors.global, g.port, browsers.port());
     StatusBarController::shared().install(executors, pairing, browsers);
     startUpComplete();
 }

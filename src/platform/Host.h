@@ -52,8 +52,8 @@ struct HostConstants {
     std::string installPath;
 
     std::function<std::string()> computerName;  // empty when the system has none
-    // A line saying how to let UDP `port` through an active firewall, or "".
-    std::function<std::string(int port)> firewallHint;
+    // A line saying how to let UDP (or TCP) `port` through an active firewall, or "".
+    std::function<std::string(int port, bool tcp)> firewallHint;
     // IPv4 address of one interface ("" when it has none), interface candidates
     // in order of preference, and every address of the host.
     std::function<std::optional<std::string>(const std::string&)> interfaceAddress;

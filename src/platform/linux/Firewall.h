@@ -12,8 +12,8 @@ struct FirewallPaths {
     std::string firewallCmd = "/usr/bin/firewall-cmd";
 };
 
-// One log line saying how to allow UDP `port`, or "" when no active firewall
-// is known to stand in the way.
-std::string firewallHint(int port, const FirewallPaths& paths = {});
+// One log line saying how to allow UDP (or TCP) `port`, or "" when no active
+// firewall is known to stand in the way.
+std::string firewallHint(int port, bool tcp = false, const FirewallPaths& paths = {});
 
 }  // namespace tarsel

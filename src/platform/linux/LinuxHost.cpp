@@ -164,7 +164,7 @@ HostConstants linuxHostConstants() {
     h.bashPath = "/bin/bash";
     // No launchd, tccutil, hdiutil, codesign, spctl, stapler and no installer here.
     h.computerName = computerName;
-    h.firewallHint = [](int port) { return firewallHint(port); };
+    h.firewallHint = [](int port, bool tcp) { return firewallHint(port, tcp); };
     h.interfaceAddress = interfaceAddress;
     h.preferredInterfaces = preferredInterfaces;
     h.hostAddresses = hostAddresses;
