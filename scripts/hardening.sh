@@ -51,9 +51,9 @@ fuzz_run() {
     local t=$SECONDS
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DTARSEL_FUZZ=ON -DTARSEL_WITH_QT=OFF >/dev/null
-    cmake --build build-fuzz --target fuzz_receive fuzz_input_store fuzz_files
+    cmake --build build-fuzz --target fuzz_receive fuzz_input_store fuzz_files fuzz_web
     mkdir -p build-fuzz/artifacts
-    for target in receive input_store files; do
+    for target in receive input_store files web; do
         # New inputs go to a scratch folder; the checked-in corpus is read only.
         local scratch
         scratch=$(mktemp -d)
