@@ -16,15 +16,18 @@ import signal
 import socket
 import statistics
 import subprocess
+import sys
 import tempfile
 import threading
 import time
 
+import web_figures
 from floor_compare import versus_floor
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 PIN = "246810"
 READY = "✅ 서버 리스너 대기 중 (포트 3000)"
+WEB_READY = ("🌐 [Web] 휴대폰 브라우저 페이지", "🌐 [Web] 브라우저 리모컨 꺼짐")
 TICK = os.sysconf("SC_CLK_TCK")
 MOVED, LEFT_DOWN = 5, 1
 COPY_CODE, COMMAND = 8, 0x100000
@@ -33,24 +36,34 @@ COPY_CODE, COMMAND = 8, 0x100000
 class Agent:
     """The agent under the record backend, its log drained by a thread."""
 
-    def __init__(self, build, home=None, display=None, extra_env=None):
+    def __init__(self, build, home=None, display=None, extra_env=None, web_port=None,
+                 count=False):
         self.home = pathlib.Path(home or tempfile.mkdtemp(prefix="tarsel-bench-"))
         self.record = self.home / "effects.jsonl"
+        (self.home / "run").mkdir(mode=0o700, exist_ok=True)
+        if web_port is not None:
+            (self.home / ".config/tarsel").mkdir(parents=True, exist_ok=True)
+            (self.home / ".config/tarsel/config.json").write_text(json.dumps({"web_port": web_port}))
         env = dict(os.environ, HOME=str(self.home), TARSEL_BACKEND="record",
-                   TARSEL_RECORD=str(self.record), TARSEL_WEBSITE_HOST="127.0.0.1:9")
+                   TARSEL_RECORD=str(self.record), TARSEL_WEBSITE_HOST="127.0.0.1:9",
+                   XDG_RUNTIME_DIR=str(self.home / "run"))
+        if count:
+            env["TARSEL_ALLOC_COUNT"] = str(self.home / "allocations")
         env.pop("DISPLAY", None)
         if display:
             env.update(TARSEL_BACKEND="x11", DISPLAY=display, QT_QPA_PLATFORM="xcb")
         env.update(extra_env or {})
-        self.ready_at = None
+        self.env = env
+        self.ready_at = self.web_ready_at = None
         self.ready = threading.Event()
+        self.web_ready = threading.Event()
         self.started = time.monotonic()
         self.proc = subprocess.Popen([str(build / "tarsel-server"), PIN], env=env,
                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         self.log = open(self.home / "agent.log", "wb")
         self.reader = threading.Thread(target=self._drain, daemon=True)
         self.reader.start()
-        if not self.ready.wait(30):
+        if not (self.ready.wait(30) and self.web_ready.wait(30)):
             self.stop()
             raise RuntimeError(f"agent never became ready; see {self.home / 'agent.log'}")
 
@@ -59,6 +72,9 @@ class Agent:
             if self.ready_at is None and READY.encode() in line:
                 self.ready_at = time.monotonic()
                 self.ready.set()
+            if self.web_ready_at is None and any(w.encode() in line for w in WEB_READY):
+                self.web_ready_at = time.monotonic()
+                self.web_ready.set()
             self.log.write(line)
 
     def cpu_seconds(self):
@@ -411,7 +427,9 @@ def row(name, agent, baseline, target, met, unit=""):
 
 
 def table(r):
-    rows = []
+    rows = web_rows(r) if "web_moves" in r else []
+    if "rtt" not in r:
+        return render(rows)
     rtt = r["rtt"]
     for p, limit in (("p50_us", 1.2), ("p99_us", 1.5)):
         a, b = rtt["agent"].get(p), rtt["echo"].get(p)
@@ -495,6 +513,10 @@ def table(r):
     rows.append(row("start-up: exec → ready (baseline: --version)", st["agent_ms"],
                     st["exec_floor_ms"], "≤ +15 ms",
                     st["agent_ms"] <= st["exec_floor_ms"] + 15, " ms"))
+    return render(rows)
+
+
+def render(rows):
     head = ["figure", "agent", "baseline", "ratio", "target", "met"]
     widths = [max(len(str(x[i])) for x in rows + [head]) for i in range(len(head))]
     lines = ["| " + " | ".join(str(c).ljust(w) for c, w in zip(x, widths)) + " |"
@@ -507,10 +529,17 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--build", default=os.environ.get("TARSEL_BUILD_DIR", ROOT / "build"))
     ap.add_argument("--quick", action="store_true")
+    ap.add_argument("--web", action="store_true", help="the browser path's figures only")
     opts = ap.parse_args()
     build = pathlib.Path(opts.build).resolve()
     r = {"machine": machine(), "when": datetime.datetime.now().isoformat(timespec="seconds")}
     r["startup"] = startup(build)
+    make = lambda env, **kw: Agent(build, extra_env=env, **kw)
+    r["web_startup"] = web_figures.startup(build, make, runs=5 if opts.quick else 30)
+    r["web_moves"] = web_figures.versus_udp(build, make, sys.modules[__name__])
+    r["web_flood"] = web_figures.flood(build, make)
+    if opts.web:
+        return finish(r)
     r["floor"] = floor_figures(build)
     agent = Agent(build)
     try:
@@ -533,6 +562,44 @@ def main():
             r["rss_aged_kb"] = agent.rss_kb()
     finally:
         agent.stop()
+    finish(r)
+
+
+def web_rows(r):
+    m, f, st = r["web_moves"], r["web_flood"], r["web_startup"]
+    udp, web = m["udp"], m["web"]
+    rows = []
+    for p, limit in (("p50_us", 40), ("p99_us", 300)):
+        rows.append(row(f"browser: sealed move→effect {p[:3]}", web[p], udp[p], f"< {limit} µs",
+                        web[p] is not None and web[p] < limit, " µs"))
+    rows.append(row("browser: lost / out of order / displacement",
+                    f"{web['lost']} / {web['out_of_order']} / "
+                    f"{'equal' if web['displacement_equal'] else 'DIFFERS'}", None,
+                    "0 / 0 / equal", web["lost"] == 0 and web["out_of_order"] == 0
+                    and web["displacement_equal"]))
+    rows.append(row("browser: CPU per move (baseline: UDP)", web["cpu_us_per_move"],
+                    udp["cpu_us_per_move"], "≤ 1.3× UDP",
+                    web["cpu_us_per_move"] <= 1.3 * udp["cpu_us_per_move"], " µs"))
+    if web["allocs_per_move"] is not None:
+        rows.append(row("browser: heap allocations per move", web["allocs_per_move"],
+                        udp["allocs_per_move"], "≤ 1", web["allocs_per_move"] <= 1))
+    for who, name in (("browser", "paired browser"), ("phone", "UDP phone")):
+        p99 = f[who].get("p99_us")
+        rows.append(row(f"slow-connection flood: {name} ping p99", p99, None, "< 2 ms",
+                        p99 is not None and p99 < 2000, " µs"))
+    rec = f["reconnect"].get("max_us")
+    rows.append(row("slow-connection flood: browser reconnect max", rec, None, "< 1 s",
+                    rec is not None and f["reconnect"]["answered"] == 5 and rec < 1e6, " µs"))
+    rows.append(row("slow-connection flood: RSS growth", f["rss_growth_mb"], None, "≤ 4 MB",
+                    f["rss_growth_mb"] <= 4, " MB"))
+    rows.append(row("web port: extra time to ready (median)", st["extra_ready_ms"], None,
+                    "≤ 3 ms", st["extra_ready_ms"] <= 3, " ms"))
+    rows.append(row("web port: extra RSS (median)", st["extra_rss_mb"], None, "≤ 1 MB",
+                    st["extra_rss_mb"] <= 1, " MB"))
+    return rows
+
+
+def finish(r):
     r["machine"]["load_after"] = os.getloadavg()
     r["table"] = table(r)
     out = ROOT / "bench" / "results"

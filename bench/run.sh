@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tarsel-server tarsel-bench tarsel-floor tarsel-alloc-count >/dev/null
+cmake --build "$build" --target tarsel-server tarselctl tarsel-bench tarsel-web-bench tarsel-floor tarsel-alloc-count >/dev/null
 if [ "${1:-}" = "--native" ]; then
     exec flock /tmp/tarsel-udp3000.lock /usr/bin/python3 bench/native.py
 fi

@@ -206,8 +206,7 @@ void WebConnection::handshakeStep(Handshake::Step step) {
     phase_ = Phase::Proven;
     channel_ = std::make_unique<SealedChannel>(handshake_->keys());
     if (!server_->proven(*this)) return refuseSocket(1013, "too many browsers");
-    if (server_->services_.clientSeen)
-        server_->services_.clientSeen(address_, handshake_->browserName());
+    seen();
     watch(server_->limits_.silentSeconds);
 }
 
@@ -215,11 +214,22 @@ void WebConnection::sealedMessage(std::string_view frame) {
     auto plain = channel_->open(frame);
     if (!plain) return refuseSocket(1008, "bad seal or counter");
     const uint64_t counter = channel_->lastCounter();
+    seen();
     handleProvenRequest(context_, *this, *plain);
     if (isClosed()) return;
     // A command still waiting is carried out after those before it.
     if (!commands_.runIfIdle([&] { carriedOut(counter); }))
         commands_.async([self = shared_from_this(), counter] { self->carriedOut(counter); });
+}
+
+// The tray shows the browser as connected while it talks (its pings every 5 s
+// keep it there); told once a second at most, as each report copies its name.
+void WebConnection::seen() {
+    const double t = now();
+    if (t - lastSeen_ < 1.0) return;
+    lastSeen_ = t;
+    if (server_->services_.clientSeen)
+        server_->services_.clientSeen(address_, handshake_->browserName());
 }
 
 // The page learns how far its moves got, at most every ackSeconds.

@@ -54,6 +54,7 @@ class WebConnection : public ConnectionIO, public std::enable_shared_from_this<W
     void message(std::string_view text);
     void handshakeStep(Handshake::Step step);
     void sealedMessage(std::string_view frame);
+    void seen();
     void carriedOut(uint64_t counter);
     void sendAck();
     void refuse(int status, const std::string& why);
@@ -84,7 +85,7 @@ class WebConnection : public ConnectionIO, public std::enable_shared_from_this<W
     double lastHeard_ = 0, limit_ = 0;
     uint16_t closeCode_ = 0;  // sent once what is queued has gone
     uint64_t carried_ = 0, acked_ = 0;
-    double lastAck_ = -1;
+    double lastAck_ = -1, lastSeen_ = -1;
     bool ackArmed_ = false;
 };
 
