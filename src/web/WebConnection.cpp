@@ -76,15 +76,20 @@ void WebConnection::read() {
                             });
 }
 
-void WebConnection::received(std::size_t n) {
+void WebConnection::received(std::size_t n) { take(readBuffer_.data(), n); }
+
+// Nothing more is kept once the connection is closing: a client that keeps
+// sending meanwhile fills no buffer.
+void WebConnection::take(const char* data, std::size_t n) {
+    if (closeAfterWrite_) return;
     if (phase_ == Phase::Http) {
-        head_.append(readBuffer_.data(), n);
+        head_.append(data, n);
         return serveRequests();
     }
-    if (!codec_ || closeAfterWrite_) return;
+    if (!codec_) return;
     lastHeard_ = now();
     inFeed_ = true;
-    const bool open = codec_->feed(readBuffer_.data(), n);
+    const bool open = codec_->feed(data, n);
     inFeed_ = false;
     if (!open && !closeAfterWrite_) {
         if (!codec_->failure().empty()) return refuseSocket(0, codec_->failure());
@@ -154,13 +159,11 @@ void WebConnection::upgrade(const HttpRequest& r, std::size_t headLength) {
     phase_ = Phase::Handshake;
     codec_ = std::make_unique<WebSocketCodec>([this](std::string_view text) { message(text); });
     handshake_ = std::make_unique<Handshake>(handshakeContext());
-    std::string early = head_.substr(headLength);
+    const std::string early = head_.substr(headLength);
     head_ = std::string();
     lastHeard_ = now();
     watch(server_->limits_.proofSeconds);
-    if (early.empty()) return;
-    std::copy(early.begin(), early.end(), readBuffer_.begin());
-    received(early.size());
+    if (!early.empty()) take(early.data(), early.size());
 }
 
 Handshake::Context WebConnection::handshakeContext() {

@@ -48,6 +48,7 @@ class WebConnection : public ConnectionIO, public std::enable_shared_from_this<W
 
     void read();
     void received(std::size_t n);
+    void take(const char* data, std::size_t n);
     void serveRequests();
     bool serve(const HttpRequest& request);
     void upgrade(const HttpRequest& request, std::size_t headLength);

@@ -5,6 +5,7 @@ import json
 import os
 import pathlib
 import shutil
+import socket
 import signal
 import subprocess
 import sys
@@ -13,7 +14,7 @@ import tempfile
 import pytest
 
 import tarsel_harness
-from tarsel_harness import READY, SERVER, Agent, Phone, require, track, wait_until
+from tarsel_harness import CTL, READY, SERVER, Agent, Phone, require, track, wait_until
 
 def started(home=None):
     a = Agent(home=home)
@@ -99,7 +100,11 @@ def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
     wrapper.chmod(0o755)
     os.chown(home, 65534, 65534)
     monkeypatch.setattr(tarsel_harness, "SERVER", wrapper)
-    a = Agent(home=home)
+    web = socket.socket()  # root holds the page's port too
+    web.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    web.bind(("0.0.0.0", 3090))
+    web.listen()
+    a = Agent(home=home, env={"XDG_RUNTIME_DIR": ""})  # the runtime folder is root's
     a.wait_for("❌ 서버 시작 실패: Address already in use — 몇 초마다 다시 시도합니다")
     assert "⚠️  포트 3000를 쓰는 프로세스를 찾지 못했습니다 (다른 사용자의 프로세스일 수 있음)" in a.lines()
     assert "✅ 포트 3000는 사용 가능합니다." not in a.lines()
@@ -112,8 +117,21 @@ def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
     alert = a.wait_effects("alert", 1)[-1]
     assert alert["message"] == "Another user holds UDP port 3000" and "A program of root," in \
         alert["informative"], alert
+    a.wait_for("⛔️ [Security] 다른 사용자의 프로그램이 TCP 포트 3090을 쓰고 있습니다: root — "
+               "그 프로그램에 브라우저를 페어링하지 마세요")
+    ctl = home / "tarselctl"
+    shutil.copy2(CTL, ctl)
+    pair = lambda: subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                   str(ctl), "pair"], capture_output=True, text=True, env=a.env,
+                                  timeout=10)
+    refused = pair()
+    assert refused.returncode == 1 and "another user (root) holds the web port: no QR code" \
+        in refused.stderr and "#pair=" not in refused.stdout, refused
     holder.terminate()
+    web.close()
     a.wait_for(READY)
+    a.wait_for("🌐 [Web] 웹 포트 3090 대기 중")
+    assert "#pair=" in pair().stdout
     assert wait_until(lambda: not a.effects("menu")[-1]["items"][0]["title"].startswith("⚠️"), 7)
     phone = Phone()
     phone.request("ping")
