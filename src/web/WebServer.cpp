@@ -94,6 +94,9 @@ void WebServer::acceptNext() {
 void WebServer::accepted(asio::ip::tcp::socket socket) {
     const std::string address = addressOf(socket);
     if (address.empty() || !newConnections_.allow(address)) return;
+    // A pong or an acknowledgement must not wait for the browser's delayed ACK.
+    asio::error_code ec;
+    socket.set_option(asio::ip::tcp::no_delay(true), ec);
     std::size_t unproven = 0;
     std::shared_ptr<WebConnection> oldest;
     for (auto it = connections_.begin(); it != connections_.end();) {
