@@ -67,6 +67,8 @@ TEST(WebSocketCodecTest, RefusesWhatABrowserNeverSendsWithItsCloseCode) {
         {"not UTF-8", frame(0x1, "\xff\xfe"), 1007},
         {"continuation first", frame(0x0, "ab"), 1002},
         {"close reason not UTF-8", frame(0x8, std::string("\x03\xe8\xff", 3)), 1007},
+        {"close mid-message", frame(0x1, "ab", false) + frame(0x8, std::string("\x03\xe8", 2)),
+         1000},
     };
     for (const auto& c : cases) {
         int messages = 0;
