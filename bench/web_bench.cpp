@@ -22,10 +22,10 @@
 #include <thread>
 #include <vector>
 
+#include "runtime/SecureRandom.h"
 #include "web/PairingKeys.h"
 #include "web/SealedChannel.h"
 #include "web/WebCrypto.h"
-#include "runtime/SecureRandom.h"
 
 using Json = nlohmann::json;
 using namespace tarsel::web;
@@ -247,7 +247,7 @@ Json stream(Browser& b, double rate, double seconds) {
         const std::string m =
             R"({"type":"move","dx":)" + std::to_string(dx) + R"(,"dy":)" + std::to_string(dy) + "}";
         const std::string frame = b.sealedFrame(m);  // sealed before the clock starts, as a
-        sleepUntil(start + i / rate);                 // datagram is built before it is sent
+        sleepUntil(start + i / rate);                // datagram is built before it is sent
         const double t = monotonic();
         b.sendFrame(frame);
         sends.push_back(Json::array({i, "move", t}));
@@ -349,9 +349,10 @@ Json flood(const std::string& token, const std::string& pin, double seconds) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs("usage: tarsel-web-bench stream --token T --rate R --seconds S\n"
-                   "       tarsel-web-bench flood --token T --pin PIN --seconds S\n",
-                   stderr);
+        std::fputs(
+            "usage: tarsel-web-bench stream --token T --rate R --seconds S\n"
+            "       tarsel-web-bench flood --token T --pin PIN --seconds S\n",
+            stderr);
         return 64;
     }
     const std::string cmd = argv[1];

@@ -76,7 +76,9 @@ void WebConnection::read() {
                             });
 }
 
-void WebConnection::received(std::size_t n) { take(readBuffer_.data(), n); }
+void WebConnection::received(std::size_t n) {
+    take(readBuffer_.data(), n);
+}
 
 // Nothing more is kept once the connection is closing: a client that keeps
 // sending meanwhile fills no buffer.

@@ -24,8 +24,8 @@ void readHeads(std::string_view bytes) {
     for (int i = 0; i < 4 && !bytes.empty(); ++i) {
         const auto parsed = parseRequestHead(bytes, 8192);
         if (parsed.status != HeadStatus::Complete) return;
-        if (parsed.length > bytes.size() || bytes.substr(0, parsed.length).find("\r\n\r\n") !=
-                                                parsed.length - 4)
+        if (parsed.length > bytes.size() ||
+            bytes.substr(0, parsed.length).find("\r\n\r\n") != parsed.length - 4)
             std::abort();
         (void)isOwnHost(parsed.request.host, names);
         (void)isOwnOrigin(parsed.request.origin, names);

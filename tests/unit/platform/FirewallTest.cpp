@@ -65,15 +65,16 @@ TEST(FirewallHint, SaysHowToAllowThePortOnlyWhereAnActiveFirewallMayDropIt) {
         EXPECT_EQ(hint.empty(), *c.hint == '\0') << c.what;
     }
     // The phone page's TCP port: a UDP rule does not let it through.
+    // clang-format off
     testing::TempDir dir;
     FirewallPaths paths{dir / "ufw.conf", dir / "ufw", dir / "user.rules", dir / "none"};
     testing::writeText(paths.ufwConf, "ENABLED=yes\n");
     testing::writeText(paths.ufwRules, "-A ufw-user-input -p udp --dport 3090 -j ACCEPT\n");
     EXPECT_EQ(firewallHint(3090, true, paths),
-              "⚠️ [Firewall] ufw가 TCP 3090을 막고 있습니다. 허용하려면: sudo ufw allow "
-              "3090/tcp");
+              "⚠️ [Firewall] ufw가 TCP 3090을 막고 있습니다. 허용하려면: sudo ufw allow 3090/tcp");
     testing::writeText(paths.ufwRules, "-A ufw-user-input -p tcp --dport 3090 -j ACCEPT\n");
     EXPECT_EQ(firewallHint(3090, true, paths), "");
+    // clang-format on
 }
 
 }  // namespace
