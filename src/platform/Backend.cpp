@@ -101,7 +101,15 @@ std::unique_ptr<Platform> record() {
 // A Wayland session without XWayland: Qt on its Wayland platform for the
 // tray (a StatusNotifierItem where the desktop hosts them) and the alerts,
 // never for the clipboard, which is the desktop's own, else wl-clipboard's.
+std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors);
+
 std::unique_ptr<Platform> wayland(int& argc, char** argv, Executors& executors) {
+    if (!waylandDisplayReachable()) {
+        const bool x11Reachable = !env("DISPLAY").empty() && x11DisplayReachable();
+        logLine("⚠️ [Wayland] 컴포지터 " + env("WAYLAND_DISPLAY") + "에 연결할 수 없어 " +
+                (x11Reachable ? "X11" : "headless") + "로 실행합니다");
+        return x11Reachable ? x11(argc, argv, executors) : headless();
+    }
     auto p = headless();
     p->backendName = "wayland";
     if (files::exists("/usr/bin/wl-copy"))

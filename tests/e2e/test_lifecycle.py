@@ -273,3 +273,14 @@ def test_a_log_reader_that_went_away_does_not_end_the_agent(tmp_path):
     assert phone.recv() == "pong" and proc.poll() is None
     proc.terminate()
     assert proc.wait(10) == 0
+
+
+def test_a_wayland_display_that_cannot_be_reached_leaves_the_agent_serving(tmp_path):
+    # Qt's Wayland platform used to abort the process on it (exit 134, nothing served).
+    a = Agent(home=tmp_path, backend="wayland", env={"WAYLAND_DISPLAY": "wayland-nothing"})
+    a.wait_for(READY)
+    assert "⚠️ [Wayland] 컴포지터 wayland-nothing에 연결할 수 없어 headless로 실행합니다" in a.lines()
+    phone = Phone()
+    phone.request("ping")
+    assert phone.recv() == "pong"
+    assert a.stop() == 0

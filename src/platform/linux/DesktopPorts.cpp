@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <linux/input-event-codes.h>
+#include <wayland-client.h>
 
 #include <cstdlib>
 #include <vector>
@@ -115,6 +116,13 @@ bool x11DisplayReachable() {
     Display* display = XOpenDisplay(nullptr);
     if (!display) return false;
     XCloseDisplay(display);
+    return true;
+}
+
+bool waylandDisplayReachable() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display) return false;
+    wl_display_disconnect(display);
     return true;
 }
 

@@ -11,6 +11,9 @@ void initX11Threads();
 // Whether DISPLAY names a display this process may open (a stale DISPLAY or a
 // wrong XAUTHORITY does not).
 bool x11DisplayReachable();
+// Whether WAYLAND_DISPLAY names a compositor this process can connect to: Qt
+// aborts the process on one it cannot reach.
+bool waylandDisplayReachable();
 // Replaces input, workspace, scripts and the trust check, and on Wayland the
 // clipboard. Input takes the path the session calls for, else (unless forced
 // by TARSEL_INPUT) its fallback; one log line says which and why. Without
