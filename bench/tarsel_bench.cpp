@@ -22,23 +22,15 @@
 #include <thread>
 #include <vector>
 
+#include "BenchTiming.h"
+
 using Json = nlohmann::json;
 
 namespace {
 
-double monotonic() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-void sleepUntil(double t) {
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(t);
-    ts.tv_nsec = static_cast<long>((t - static_cast<double>(ts.tv_sec)) * 1e9);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
-}
+using bench::monotonic;
+using bench::sleepUntil;
+using bench::summarize;
 
 sockaddr_in loopback(const std::string& ip, int port) {
     sockaddr_in a{};
@@ -71,20 +63,6 @@ std::string receive(int fd, double seconds) {
     char buf[65536];
     ssize_t n = recv(fd, buf, sizeof buf, 0);
     return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : "";
-}
-
-Json summarize(std::vector<double> micros, std::size_t sent) {
-    Json out{{"sent", sent}, {"answered", micros.size()}};
-    if (micros.empty()) return out;
-    std::sort(micros.begin(), micros.end());
-    auto pct = [&](double p) {
-        std::size_t i = static_cast<std::size_t>(p * static_cast<double>(micros.size() - 1));
-        return micros[i];
-    };
-    out["p50_us"] = pct(0.50);
-    out["p99_us"] = pct(0.99);
-    out["max_us"] = micros.back();
-    return out;
 }
 
 struct Args {

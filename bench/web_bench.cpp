@@ -27,24 +27,16 @@
 #include "web/SealedChannel.h"
 #include "web/WebCrypto.h"
 
+#include "BenchTiming.h"
+
 using Json = nlohmann::json;
 using namespace tarsel::web;
 
 namespace {
 
-double monotonic() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-void sleepUntil(double t) {
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(t);
-    ts.tv_nsec = static_cast<long>((t - static_cast<double>(ts.tv_sec)) * 1e9);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
-}
+using bench::monotonic;
+using bench::sleepUntil;
+using bench::summarize;
 
 int connectFrom(const std::string& source, int port) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -255,17 +247,6 @@ Json stream(Browser& b, double rate, double seconds) {
     done = true;
     drain.join();
     return {{"sends", sends}};
-}
-
-Json summarize(std::vector<double> micros, std::size_t sent) {
-    Json out{{"sent", sent}, {"answered", micros.size()}};
-    if (micros.empty()) return out;
-    std::sort(micros.begin(), micros.end());
-    auto pct = [&](double p) { return micros[static_cast<std::size_t>(p * (micros.size() - 1))]; };
-    out["p50_us"] = pct(0.5);
-    out["p99_us"] = pct(0.99);
-    out["max_us"] = micros.back();
-    return out;
 }
 
 // Sealed pings from the paired browser and UDP pings from the phone, every 10 ms.
