@@ -17,7 +17,7 @@ TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   python3-websocket python3-cryptography chromium chromium-driver python3-selenium)
 
 # The desktops the Wayland tests start headless (about 300 packages, 4 minutes).
-WAYLAND_PKGS=(mutter kwin-wayland libkf5service-bin libglib2.0-bin wev)
+WAYLAND_PKGS=(mutter kwin-wayland libkf5service-bin libglib2.0-bin wev foot)
 
 want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST_PKGS[@]}")

@@ -12,7 +12,7 @@ import tempfile
 
 import pytest
 
-from native_probe import Probe, lines, motions, start_vte, wait_until_reading
+from native_probe import READER, Probe, lines, motions, start_vte, wait_until_reading
 from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
 TEXT = "안녕하세요 👋🏽 wayland"
@@ -255,3 +255,30 @@ def test_the_tray_menu_reaches_swaybar_without_xwayland_when_the_bar_comes_later
     layout = gdbus(session, "--dest", items[0], "--object-path", "/MenuBar", "--method",
                    "com.canonical.dbusmenu.GetLayout", "--", "0", "-1", "[]")
     assert f"PIN:  {PIN}" in layout and "'Quit'" in layout, layout
+
+
+def test_sway_types_the_first_text_into_a_terminal_opened_after_the_start(tmp_path):
+    """foot, opened after the agent starts: two text+Enter pairs arrive exactly, in order, the
+    first one included (the agent learns the front-most window before the first input)."""
+    require(shutil.which("foot"), "foot")
+    session = sway()
+    agent = Agent(backend="auto", env=session)
+    agent.wait_for(READY, 20)
+    out = tmp_path / "received"
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    env.update(session, XDG_RUNTIME_DIR="/tmp")
+    track(subprocess.Popen(["foot", "sh", "-c", f'echo START >> "{out}"; exec sh "{READER}" "{out}"'],
+                           env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    assert wait_until(lambda: lines(out) == ["START"], 10), lines(out)
+    # As soon as sway has focused the terminal, not a moment later.
+    runtime = pathlib.Path(session["SWAYSOCK"])
+    ipc = {**os.environ, "SWAYSOCK": wait_socket(runtime, "sway-ipc.*.sock")}
+    focused = lambda: '"app_id": "foot"' in subprocess.run(
+        ["swaymsg", "-t", "get_tree"], env=ipc, capture_output=True, text=True).stdout.split(
+        '"focused": true')[-1][:2000]
+    assert wait_until(focused, 10), "sway never focused the terminal"
+    phone = Phone()
+    for text in ("echo one", "two"):
+        phone.request("text", text=text)
+        phone.request("enter")
+    assert wait_until(lambda: lines(out) == ["START", "echo one", "two"], 5), lines(out)

@@ -73,6 +73,10 @@ void WaylandConnection::watch(const asio::any_io_executor& executor) {
     executor_ = executor;
     socket_ =
         std::make_unique<asio::posix::stream_descriptor>(executor, wl_display_get_fd(display_));
+    // What the ports asked for at start-up (the window list, the clipboard's
+    // device) goes now, not with the first input: the front-most window must
+    // be known before the first text.
+    flush();
     asio::post(executor_, [self = shared_from_this()] { self->waitReadable(); });
 }
 
