@@ -9,7 +9,7 @@ import time
 
 import pytest
 
-from tarsel_harness import CTL, PIN, READY, SERVER, Agent, Phone
+from tarsel_harness import CTL, PIN, READY, SERVER, Agent, Phone, wait_until
 
 INVALID = '{"error":"invalid_pin"}'
 
@@ -163,7 +163,7 @@ def test_the_control_socket_moves_to_the_cache_when_another_user_holds_its_tmp_f
     (tmp / f"tarsel-{os.getuid()}").chmod(0o777)
     a = Agent(home=tmp_path, env={"XDG_RUNTIME_DIR": "", "TMPDIR": str(tmp)})
     a.wait_for(READY)
-    assert (tmp_path / ".cache/tarsel/run/ctl").is_socket()
+    assert wait_until((tmp_path / ".cache/tarsel/run/ctl").is_socket)
     assert oct((tmp_path / ".cache/tarsel/run").stat().st_mode & 0o777) == "0o700"
     r = subprocess.run([str(CTL), "pair", "--app"], capture_output=True, text=True, env=a.env,
                        timeout=10)
