@@ -66,8 +66,11 @@ void BrowserRemote::start(asio::thread_pool& network, RequestHandler& requests,
         warnOfForeignHolder();
     }
     server_->start([port] { logLine("🌐 [Web] 웹 포트 " + std::to_string(port) + " 대기 중"); });
-    if (bound) logLine("🌐 [Web] 휴대폰 브라우저 페이지: " + pageUrl());
     if (firstStart) pairing_.open(web::BrowserPairing::kAtFirstStartSeconds);
+}
+
+void BrowserRemote::announce() {
+    if (listening()) logLine("🌐 [Web] 휴대폰 브라우저 페이지: " + pageUrl());
 }
 
 void BrowserRemote::warnOfForeignHolder() {

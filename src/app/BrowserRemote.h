@@ -28,6 +28,9 @@ class BrowserRemote {
     void start(asio::thread_pool& network, RequestHandler& requests, PairingWindow& phonePairing,
                const std::string& dataDir, const std::string& configPath, bool firstStart);
     void stop();
+    // Logs the page's address once everything that serves it is up (the
+    // control socket included): tools may talk to the agent from that line on.
+    void announce();
 
     web::BrowserPairing& pairing() { return pairing_; }
     web::BrowserStore& store() { return *store_; }

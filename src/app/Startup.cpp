@@ -80,6 +80,7 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
                    source != PinSource::stored);
     finishBeforeExit([&browsers] { browsers.stop(); });
     startControlSocket(executors.global, pairing, browsers);
+    browsers.announce();
     reportFirewall(executors.global, g.port, browsers.port());
     StatusBarController::shared().install(executors, pairing, browsers);
     startUpComplete();
