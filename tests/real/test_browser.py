@@ -86,3 +86,32 @@ def test_a_phone_browser_pairs_from_the_qr_code_and_moves_clicks_and_types():
     stored = subprocess.run([str(CTL), "web", "list"], capture_output=True, text=True,
                             env=agent.env, timeout=10).stdout
     assert "Chrome on Android" in stored
+
+
+def test_a_phone_browser_without_a_camera_pairs_by_comparing_the_code():
+    require(shutil.which("chromium") and shutil.which("chromedriver"),
+            "chromium and chromium-driver (apt-get install chromium chromium-driver)")
+    agent = Agent()
+    agent.wait_for("🌐 [Web] 휴대폰 브라우저 페이지")
+    host = f"{socket.gethostname()}.local"
+    driver = phone_browser(host)
+    try:
+        driver.get(f"http://{host}:3090/")  # typed in: no token
+        button = driver.find_element("id", "pair-button")
+        assert wait_until(button.is_displayed, 10), driver.find_element("id", "state").text
+        button.click()
+        code = driver.find_element("id", "code")
+        assert wait_until(lambda: re.fullmatch(r"\d{3} \d{3}", code.text), 10), code.text
+        shown = subprocess.run([str(CTL), "pair"],
+                               capture_output=True, text=True, env=agent.env, timeout=10).stdout
+        assert f"code {code.text.replace(' ', '')}" in shown, shown
+        approved = subprocess.run([str(CTL), "pair", "--approve", code.text], capture_output=True,
+                                  text=True, env=agent.env, timeout=10)
+        assert approved.stdout.strip() == "approved", approved
+        state = driver.find_element("id", "state")
+        assert wait_until(lambda: state.text == "Connected", 10), state.text
+        driver.find_element("id", "right").click()
+        rights = lambda: [m["type"] for m in agent.effects("mouse") if m["type"] in (3, 4)]
+        assert wait_until(lambda: rights() == [3, 4], 5), agent.effects("mouse")
+    finally:
+        driver.quit()
