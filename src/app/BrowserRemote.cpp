@@ -77,7 +77,7 @@ void BrowserRemote::warnOfForeignHolder() {
     const auto& ownerOf = platform().host.foreignTcpPortOwner;
     auto owner = ownerOf ? ownerOf(port_) : std::nullopt;
     if (!owner) return;
-    server_->noteHolder(owner->user.empty() ? std::to_string(owner->uid) : owner->user);
+    server_->noteHolder(portOwnerUser(*owner));
     logLine("⛔️ [Security] 다른 사용자의 프로그램이 TCP 포트 " +
             std::to_string(port_) + "을 쓰고 있습니다: " + describePortOwner(*owner) +
             " — 그 프로그램에 브라우저를 페어링하지 마세요");

@@ -50,7 +50,6 @@ Json answerPair(std::string_view args, const ControlTargets& t) {
         browsers.close();
         return {{"closed", true}};
     }
-    if (args == "--state") return browserPairingState(t.browsers);
     for (const auto& [flag, approve] : {std::pair{"--approve ", true}, {"--deny ", false}})
         if (args.starts_with(flag))
             return {

@@ -44,7 +44,7 @@ void warnOfForeignHolder(UdpServer& listener, uint16_t port) {
     auto owner = ownerOf ? ownerOf(port) : std::nullopt;
     if (!owner) return;
     const std::string who = describePortOwner(*owner);
-    listener.noteHolder(owner->user.empty() ? std::to_string(owner->uid) : owner->user);
+    listener.noteHolder(portOwnerUser(*owner));
     logLine("⛔️ [Security] 다른 사용자의 프로그램이 UDP 포트 " +
             std::to_string(port) + "을 쓰고 있습니다: " + who +
             " — 지금 연결하는 휴대폰의 PIN을 그 프로그램이 받습니다");

@@ -36,8 +36,12 @@ std::vector<UdpSocketEntry> udpSocketsOnPort(std::string_view text, uint16_t por
     return out;
 }
 
+std::string portOwnerUser(const PortOwner& owner) {
+    return owner.user.empty() ? std::to_string(owner.uid) : owner.user;
+}
+
 std::string describePortOwner(const PortOwner& owner) {
-    std::string text = owner.user.empty() ? std::to_string(owner.uid) : owner.user;
+    std::string text = portOwnerUser(owner);
     if (owner.pid)
         text += " (" + (owner.program.empty() ? std::string("?") : owner.program) + ", PID " +
                 std::to_string(*owner.pid) + ")";

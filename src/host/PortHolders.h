@@ -28,5 +28,7 @@ std::vector<UdpSocketEntry> udpSocketsOnPort(std::string_view procNetUdp, uint16
 
 // "bob (python3, PID 4242)", "root" where the process is hidden.
 std::string describePortOwner(const PortOwner& owner);
+// The owner's user name, else its uid: what the menu and the window show.
+std::string portOwnerUser(const PortOwner& owner);
 
 }  // namespace tarsel

@@ -287,6 +287,12 @@ void WebConnection::refuse(int status, const std::string& why) {
 void WebConnection::refuseSocket(uint16_t code, const std::string& why) {
     if (refusalLines().allow(address_))
         logLine("⛔️ [Web] 연결 거절 (" + address_ + "): " + escapeLogText(why));
+    closeAfter(code);
+}
+
+// The close frame (none for code 0) follows what is queued; the socket closes
+// once it is written, or after kClosingSeconds for a browser that does not read.
+void WebConnection::closeAfter(uint16_t code) {
     closeCode_ = code;
     closeAfterWrite_ = true;
     watch(kClosingSeconds);
@@ -349,12 +355,7 @@ void WebConnection::expired() {
 
 void WebConnection::close(uint16_t code) {
     if (isClosed()) return;
-    if (code && codec_ && !closeAfterWrite_) {
-        closeCode_ = code;
-        closeAfterWrite_ = true;
-        watch(kClosingSeconds);
-        return pump();
-    }
+    if (code && codec_ && !closeAfterWrite_) return closeAfter(code);
     phase_ = Phase::Closed;
     asio::error_code ec;
     deadline_.cancel();

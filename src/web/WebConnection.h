@@ -60,6 +60,7 @@ class WebConnection : public ConnectionIO, public std::enable_shared_from_this<W
     void sendAck();
     void refuse(int status, const std::string& why);
     void refuseSocket(uint16_t code, const std::string& why);
+    void closeAfter(uint16_t code);
     void approval(bool approved, const char* why);
     void output(std::string_view bytes);
     void writeOut();

@@ -72,19 +72,6 @@ std::string webSocketAccept(std::string_view clientKey) {
     return out;
 }
 
-std::string sha256Hex(Bytes data) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha256(), nullptr);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned i = 0; i < length; ++i) {
-        out += kHex[digest[i] >> 4];
-        out += kHex[digest[i] & 15];
-    }
-    return out;
-}
-
 std::optional<std::size_t> base64urlInto(Bytes data, std::span<char> out) {
     const std::size_t padded = 4 * ((data.size() + 2) / 3);
     if (out.size() < padded + 1) return std::nullopt;

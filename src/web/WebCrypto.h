@@ -27,7 +27,6 @@ bool hkdfSha256(Bytes ikm, Bytes salt, std::string_view info, std::span<uint8_t>
 bool sameBytes(Bytes a, Bytes b);
 // SHA-1 of the WebSocket handshake, base64 as the header wants it.
 std::string webSocketAccept(std::string_view clientKey);
-std::string sha256Hex(Bytes data);
 
 // Unpadded base64url; decode refuses any other alphabet or a bad length.
 std::string base64url(Bytes data);
