@@ -1,5 +1,11 @@
-// Text entry through the clipboard and the paste chord: Command-V, or in a
-// terminal Shift-Insert with the primary selection set too.
+// Text entry: typed as key presses where the input path can type every
+// character (the desktop's layout, or a keymap made for the text), so
+// terminals take it too, nothing waits for a paste and the next key cannot
+// overtake it; otherwise through the clipboard and the paste chord:
+// Command-V, or in a terminal Shift-Insert with the primary selection set too.
+//
+// Typing goes in short bursts with a pause between them: a client whose
+// socket fills up with key events is disconnected by its compositor.
 //
 // Both kinds of paste are steps of the key queue: the clipboard is set on the
 // main thread (which must stay free to serve the focused application's
@@ -17,6 +23,7 @@
 #include "platform/Platform.h"
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
+#include "runtime/Unicode.h"
 
 namespace tarsel::KeyMapProcessor {
 namespace {
@@ -102,28 +109,60 @@ asio::awaitable<void> paste(std::string text, bool hold) {
     co_await keyQueue().pause(kReadSettle);
 }
 
-}  // namespace
+// Longer texts are pasted: typing them would hold the keys back too long.
+constexpr size_t kTypedAtMost = 1000;
+constexpr size_t kTypedBurst = 16;
+constexpr Seconds kBurstPause{0.008};
 
-namespace {
+asio::awaitable<void> type(std::u32string text, const std::string& utf8, bool hold) {
+    if (hold) logLine("📝 텍스트 입력: " + clipForLog(utf8));
+    const std::u32string_view all(text);
+    for (size_t at = 0; at < all.size(); at += kTypedBurst) {
+        if (at > 0) co_await keyQueue().pause(kBurstPause);
+        platform().input->typeText(all.substr(at, kTypedBurst));
+    }
+}
+
+// Decided when queued, so the backlog counts what the text will take; pasted
+// after all if the layout changed in between.
+asio::awaitable<void> enter(std::u32string characters, std::string text, bool hold) {
+    if (platform().input->canType(characters))
+        co_await type(std::move(characters), text, hold);
+    else
+        co_await paste(std::move(text), hold);
+}
 
 // The longest a paste holds the key queue: the chord, the wait for the
 // application's read and the settling after it.
 constexpr Seconds kLongestPaste = kKeyHold + kReadLimit + kReadSettle;
 
-void queuePaste(const std::string& text, bool hold) {
-    auto waiting = backlog().claim(text.size(), kLongestPaste.count());
+Seconds typingTime(size_t characters) {
+    return kBurstPause * static_cast<double>((characters + kTypedBurst - 1) / kTypedBurst);
+}
+
+void queueText(const std::string& text, bool hold) {
+    std::u32string characters = unicode::utf32(text);
+    const bool typed = characters.size() <= kTypedAtMost && platform().input->canType(characters);
+    const Seconds longest = typed ? typingTime(characters.size()) : kLongestPaste;
+    auto waiting = backlog().claim(text.size(), longest.count());
     if (!waiting) return;
-    keyQueue().sequence([text, hold, waiting = std::move(*waiting)] { return paste(text, hold); });
+    if (!typed) {
+        keyQueue().sequence(
+            [text, hold, waiting = std::move(*waiting)] { return paste(text, hold); });
+        return;
+    }
+    keyQueue().sequence([characters = std::move(characters), text, hold,
+                         waiting = std::move(*waiting)] { return enter(characters, text, hold); });
 }
 
 }  // namespace
 
 void typeText(const std::string& text) {
-    queuePaste(text, true);
+    queueText(text, true);
 }
 
 void pasteText(const std::string& text) {
-    queuePaste(text, false);
+    queueText(text, false);
 }
 
 }  // namespace tarsel::KeyMapProcessor

@@ -2,6 +2,7 @@
 // Synthetic keyboard and mouse events in the macOS vocabulary (virtual key
 // codes, CGEventFlags masks, CGEventType values); a backend translates them.
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace tarsel {
@@ -40,6 +41,14 @@ class InputEvents {
     virtual KeySequence screenshotKeys(bool area) {
         return {{55, 56}, area ? uint16_t{21} : uint16_t{20}};
     }
+    // Text as key presses, where this path can type every character of it:
+    // terminals and windows alike take them, in order with the keys around
+    // them, and the clipboard stays the user's. Other text is pasted.
+    virtual bool canType(std::u32string_view text) {
+        (void)text;
+        return false;
+    }
+    virtual void typeText(std::u32string_view text) { (void)text; }
 };
 
 }  // namespace tarsel

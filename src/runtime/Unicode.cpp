@@ -155,6 +155,11 @@ std::string toLower(std::string_view text) {
     return toUtf8(s);
 }
 
+std::u32string utf32(std::string_view text) {
+    const auto cps = codePoints(text);
+    return std::u32string(cps.begin(), cps.end());
+}
+
 std::size_t graphemeCount(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::BreakIterator> it(

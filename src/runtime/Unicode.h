@@ -13,6 +13,8 @@ std::string trimWhitespaceAndNewlines(std::string_view text);
 std::string trimWhitespaces(std::string_view text);
 std::string toLower(std::string_view text);
 std::size_t graphemeCount(std::string_view text);
+// The code points of UTF-8 text (invalid bytes become U+FFFD).
+std::u32string utf32(std::string_view text);
 // Every user-perceived character is numeric (decimal, digit or numeric type).
 bool allNumeric(std::string_view text);
 // Canonically equivalent strings compare equal; otherwise code point order.

@@ -1,7 +1,9 @@
 """A native GTK4 window that says what reached it, one line each: ACTIVE once it
 has the keyboard, KEY <name> [ctrl], MOTION <x> <y> <seconds of CLOCK_MONOTONIC>,
 CLICK <button>, and
-ENTER <the entry's text> when Enter activates its entry. Its app id is argv[1]."""
+ENTER <the entry's text> when Enter activates its entry. Its app id is argv[1].
+With argv[2] "textview" the window holds a text view of 2,000 characters instead,
+and ENTER gives the text of its last line as Enter reaches it."""
 import sys
 import time
 
@@ -15,14 +17,33 @@ def say(*words):
     print(*words, flush=True)
 
 
+def last_line(view):
+    buffer = view.get_buffer()
+    end = buffer.get_end_iter()
+    start = end.copy()
+    start.set_line_offset(0)
+    return buffer.get_text(start, end, False)
+
+
+def key_pressed(view, keyval, state):
+    if view and keyval == Gdk.KEY_Return:  # before the text view takes it
+        say("ENTER", last_line(view))
+    say("KEY", Gdk.keyval_name(keyval), "ctrl" if state & Gdk.ModifierType.CONTROL_MASK else "")
+
+
 def build(app):
     win = Gtk.ApplicationWindow(application=app)
-    entry = Gtk.Entry()
-    win.set_child(entry)
-    entry.connect("activate", lambda e: say("ENTER", e.get_text()))
+    view = None
+    if sys.argv[2:] == ["textview"]:
+        view = Gtk.TextView()
+        view.get_buffer().set_text(("x" * 99 + "\n") * 20)
+        win.set_child(view)
+    else:
+        entry = Gtk.Entry()
+        win.set_child(entry)
+        entry.connect("activate", lambda e: say("ENTER", e.get_text()))
     keys = Gtk.EventControllerKey(propagation_phase=Gtk.PropagationPhase.CAPTURE)
-    keys.connect("key-pressed", lambda c, keyval, code, state: say(
-        "KEY", Gdk.keyval_name(keyval), "ctrl" if state & Gdk.ModifierType.CONTROL_MASK else ""))
+    keys.connect("key-pressed", lambda c, keyval, code, state: key_pressed(view, keyval, state))
     motion = Gtk.EventControllerMotion()
     for entered_or_moved in ("enter", "motion"):  # the first position comes as "enter"
         motion.connect(entered_or_moved, lambda c, x, y: say(

@@ -17,7 +17,7 @@ VTE_PROBE = pathlib.Path(__file__).with_name("vte_probe.py")
 class Probe:
     """The window's lines: ACTIVE, KEY <name> [ctrl], MOTION <x> <y> <t>, CLICK, ENTER <text>."""
 
-    def __init__(self, session, app_id, gdk="wayland"):
+    def __init__(self, session, app_id, gdk="wayland", *mode):
         gtk = subprocess.run([sys.executable, "-c", "import gi; gi.require_version('Gtk', '4.0')"],
                              capture_output=True)
         require(gtk.returncode == 0, "python3-gi with GTK 4 (gir1.2-gtk-4.0)")
@@ -26,11 +26,14 @@ class Probe:
         env.update(session, GDK_BACKEND=gdk, GSK_RENDERER="cairo",
                    DBUS_SESSION_BUS_ADDRESS="unix:path=/dev/null", XDG_RUNTIME_DIR="/tmp")
         with open(self.out, "w") as out:
-            track(subprocess.Popen([sys.executable, str(PROBE), app_id], env=env, stdout=out,
+            track(subprocess.Popen([sys.executable, str(PROBE), app_id, *mode], env=env, stdout=out,
                                    stderr=subprocess.DEVNULL))
 
     def lines(self):
         return self.out.read_text().splitlines() if self.out.exists() else []
+
+    def entered(self):
+        return [l[6:] for l in self.lines() if l.startswith("ENTER ")]
 
     def wait(self, line, timeout=10):
         assert wait_until(lambda: line in self.lines(), timeout), (line, self.lines()[-4:])
@@ -38,6 +41,11 @@ class Probe:
 
 def motions(lines):
     return [tuple(map(float, l.split()[1:3])) for l in lines if l.startswith("MOTION ")]
+
+
+def reader(out):
+    """The line reader into `out`, after a first line START."""
+    return ["sh", "-c", f'echo START >> "{out}"; exec sh "{READER}" "{out}"']
 
 
 def start_vte(env, out, tmp_path, gdk):
@@ -51,8 +59,7 @@ def start_vte(env, out, tmp_path, gdk):
     (tmp_path / "applications" / "org.tarsel.VteProbe.desktop").write_text(
         "[Desktop Entry]\nType=Application\nName=VTE probe\nExec=true\n"
         "Categories=System;TerminalEmulator;\n")
-    track(subprocess.Popen([sys.executable, str(VTE_PROBE), "org.tarsel.VteProbe", "sh",
-                            str(READER), str(out)],
+    track(subprocess.Popen([sys.executable, str(VTE_PROBE), "org.tarsel.VteProbe", *reader(out)],
                            env=dict(env, GDK_BACKEND=gdk, GSK_RENDERER="cairo",
                                     DBUS_SESSION_BUS_ADDRESS="unix:path=/dev/null"),
                            stderr=subprocess.DEVNULL))

@@ -117,6 +117,42 @@ void EvdevInput::postScroll(int32_t pixels) {
     pointer_->wheel(units, notches);
 }
 
+bool EvdevInput::canType(std::u32string_view text) {
+    if (keyboard_->canType(text)) return true;
+    const auto keys = layout_ ? layout_() : nullptr;
+    return keys && std::all_of(text.begin(), text.end(), [&](char32_t c) { return keys->find(c); });
+}
+
+// Typed with no modifier of ours down, so a held Control cannot turn letters
+// into shortcuts.
+void EvdevInput::typeText(std::u32string_view text) {
+    std::lock_guard lock(mutex_);
+    syncModifiers(0);
+    if (keyboard_->canType(text)) {
+        keyboard_->type(text);
+    } else if (const auto keys = layout_ ? layout_() : nullptr) {
+        typeOnLayout(*keys, text);
+    }
+}
+
+// Shift and AltGr change only where the next character needs another level.
+void EvdevInput::typeOnLayout(const LayoutKeys& keys, std::u32string_view text) {
+    bool shift = false, level3 = false;
+    auto hold = [this](int code, bool& held, bool want) {
+        if (held != want) keyboard_->key(code, held = want);
+    };
+    for (char32_t c : text) {
+        const auto key = keys.find(c);
+        if (!key) continue;
+        hold(KEY_LEFTSHIFT, shift, key->shift);
+        hold(keys.level3Key(), level3, key->level3);
+        keyboard_->key(key->evdev, true);
+        keyboard_->key(key->evdev, false);
+    }
+    hold(KEY_LEFTSHIFT, shift, false);
+    hold(keys.level3Key(), level3, false);
+}
+
 KeySequence EvdevInput::screenshotKeys(bool area) {
     // Print and Shift-Print, as in the X11 backend (mac code 105 is Print).
     if (area) return {{56}, 105};

@@ -4,11 +4,13 @@
 // desktop): keys are positional evdev codes from the shared key table, the
 // pointer is relative, so the agent keeps its own idea of where it is.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 
 #include "platform/InputEvents.h"
+#include "platform/wayland/LayoutKeys.h"
 
 namespace tarsel {
 
@@ -22,6 +24,9 @@ class EventSink {
     // `units` in 1/120 of a notch (positive: up), `notches` the whole ones.
     virtual void wheel(int32_t units, int32_t notches) = 0;
     virtual bool keepsFractions() const { return false; }
+    // A keyboard that makes its own keymap types any text it can map.
+    virtual bool canType(std::u32string_view) const { return false; }
+    virtual void type(std::u32string_view) {}
 };
 
 class EvdevInput : public InputEvents {
@@ -35,6 +40,12 @@ class EvdevInput : public InputEvents {
     void postScroll(int32_t pixels) override;
     Point pointerLocation() override;
     KeySequence screenshotKeys(bool area) override;
+    bool canType(std::u32string_view text) override;
+    void typeText(std::u32string_view text) override;
+
+    // The desktop's layout, for a keyboard that presses the desktop's own keys.
+    using Layout = std::function<std::shared_ptr<const LayoutKeys>()>;
+    void setLayout(Layout layout) { layout_ = std::move(layout); }
 
     // One press of a key with `modifiers` (desktop actions such as the overview).
     void tap(int evdevKey, unsigned modifiers);
@@ -46,9 +57,11 @@ class EvdevInput : public InputEvents {
     };
     void syncModifiers(unsigned wanted);
     void moveTo(Point location);
+    void typeOnLayout(const LayoutKeys& keys, std::u32string_view text);
 
     std::unique_ptr<EventSink> keyboard_;
     std::unique_ptr<EventSink> pointer_;
+    Layout layout_;
     std::mutex mutex_;
     unsigned heldModifiers_ = 0;
     std::multimap<uint16_t, Held> pressed_;  // our keys that are down, by mac code

@@ -5,6 +5,7 @@
 #include "platform/dbus/MutterClipboard.h"
 #include "platform/dbus/MutterSession.h"
 #include "platform/dbus/SessionBus.h"
+#include "platform/wayland/CompositorKeymap.h"
 #include "platform/wayland/DataControlClipboard.h"
 #include "platform/wayland/ForeignToplevels.h"
 #include "platform/wayland/KwinFakeInput.h"
@@ -30,15 +31,28 @@ void NativeSession::describe(SessionFacts& facts) const {
 }
 
 Result<std::unique_ptr<EvdevInput>> NativeSession::openInput(InputPath path) {
-    if (path == InputPath::mutter) {
-        if (!bus_) return failure("no session bus");
-        auto session = MutterSession::open(bus_);
-        if (!session) return failure(session.error());
-        mutter_ = *session;
-        return mutter_->input();
+    if (path == InputPath::wlroots) {
+        if (!wayland_) return failure("no Wayland compositor");
+        return openWlrInput(wayland_);  // types with keymaps of its own
     }
-    if (!wayland_) return failure("no Wayland compositor");
-    return path == InputPath::kwin ? openKwinInput(wayland_) : openWlrInput(wayland_);
+    auto input = openDesktopKeys(path);
+    if (!input) return input;
+    // Mutter's and KWin's keys are the desktop's: text is typed on its layout.
+    if (auto keymap = wayland_ ? CompositorKeymap::open(wayland_) : nullptr)
+        (*input)->setLayout([keymap] { return keymap->keys(); });
+    return input;
+}
+
+Result<std::unique_ptr<EvdevInput>> NativeSession::openDesktopKeys(InputPath path) {
+    if (path != InputPath::mutter) {
+        if (!wayland_) return failure("no Wayland compositor");
+        return openKwinInput(wayland_);
+    }
+    if (!bus_) return failure("no session bus");
+    auto session = MutterSession::open(bus_);
+    if (!session) return failure(session.error());
+    mutter_ = *session;
+    return mutter_->input();
 }
 
 std::unique_ptr<Clipboard> NativeSession::clipboard() {

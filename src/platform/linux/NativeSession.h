@@ -36,6 +36,8 @@ class NativeSession {
     void release();
 
   private:
+    Result<std::unique_ptr<EvdevInput>> openDesktopKeys(InputPath path);
+
     std::shared_ptr<WaylandConnection> wayland_;
     std::shared_ptr<SessionBus> bus_;
     std::shared_ptr<MutterSession> mutter_;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace tarsel {
 namespace {
@@ -36,7 +37,40 @@ UniqueFd memoryFile(const char* text, size_t size) {
     return fd;
 }
 
+Keymap sealed(const std::string& text) {
+    Keymap k;
+    k.fd = memoryFile(text.c_str(), text.size() + 1);
+    k.size = k.fd ? static_cast<uint32_t>(text.size() + 1) : 0;
+    return k;
+}
+
+std::string keysymName(char32_t c) {
+    if (c == '\n' || c == '\r') return "Return";
+    if (c == '\t') return "Tab";
+    char name[64];
+    xkb_keysym_get_name(xkb_utf32_to_keysym(c), name, sizeof name);
+    return name;
+}
+
 }  // namespace
+
+std::optional<Keymap> textKeymap(std::u32string_view characters) {
+    if (characters.size() > kTextKeys) return std::nullopt;
+    std::string codes, symbols;
+    for (size_t i = 0; i < characters.size(); ++i) {
+        const std::string key = "<T" + std::to_string(i + 1) + ">";
+        codes += key + " = " + std::to_string(i + 9) + ";\n";
+        symbols += "key " + key + " { [ " + keysymName(characters[i]) + " ] };\n";
+    }
+    Keymap k = sealed("xkb_keymap {\nxkb_keycodes \"tarsel\" {\nminimum = 8;\nmaximum = " +
+                      std::to_string(characters.size() + 9) + ";\n" + codes +
+                      "};\nxkb_types \"tarsel\" { include \"complete\" };\n"
+                      "xkb_compatibility \"tarsel\" { include \"complete\" };\n"
+                      "xkb_symbols \"tarsel\" {\n" +
+                      symbols + "};\n};\n");
+    if (!k.fd) return std::nullopt;
+    return k;
+}
 
 std::optional<Keymap> usKeymap() {
     Context context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));

@@ -1,8 +1,9 @@
 #pragma once
-// The agent's own keymap for virtual keyboards that upload one: a plain US
-// layout, since keys are positional evdev codes and text arrives by paste.
+// The keymaps a virtual keyboard uploads: a plain US layout for keys, which
+// are positional evdev codes, and one made for the characters of a text.
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "platform/posix/UniqueFd.h"
 
@@ -16,5 +17,9 @@ struct Keymap {
 };
 
 std::optional<Keymap> usKeymap();
+// A keymap whose keys type `characters` (distinct, at most kTextKeys): the
+// evdev code of the i-th is i + 1; a line break is Return.
+inline constexpr size_t kTextKeys = 200;
+std::optional<Keymap> textKeymap(std::u32string_view characters);
 
 }  // namespace tarsel

@@ -3,6 +3,9 @@
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
+#include <algorithm>
+#include <string>
+
 #include "platform/wayland/Keymap.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandTime.h"
@@ -27,6 +30,7 @@ class WlrKeyboard : public EventSink {
     WlrKeyboard& operator=(const WlrKeyboard&) = delete;
 
     void key(int code, bool down) override {
+        if (!typing_.empty()) upload(keymap_, {});
         zwp_virtual_keyboard_v1_key(
             keyboard_, waylandTime(), static_cast<uint32_t>(code),
             down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
@@ -39,7 +43,50 @@ class WlrKeyboard : public EventSink {
     void motion(double, double) override {}
     void wheel(int32_t, int32_t) override {}
 
+    bool canType(std::u32string_view text) const override {
+        return std::all_of(text.begin(), text.end(), typeable) &&
+               distinct(text).size() <= kTextKeys;
+    }
+    // As wtype does: a keymap of the text's characters, kept for the next
+    // text while it has what that needs; keys get the US keymap back.
+    void type(std::u32string_view text) override {
+        if (!covers(typing_, text)) {
+            const std::u32string keys = distinct(text);
+            const auto keymap = textKeymap(keys);
+            if (!keymap) return;
+            upload(*keymap, keys);
+        }
+        for (char32_t c : text) {
+            const auto code = static_cast<uint32_t>(typing_.find(c) + 1);
+            zwp_virtual_keyboard_v1_key(keyboard_, waylandTime(), code,
+                                        WL_KEYBOARD_KEY_STATE_PRESSED);
+            zwp_virtual_keyboard_v1_key(keyboard_, waylandTime(), code,
+                                        WL_KEYBOARD_KEY_STATE_RELEASED);
+        }
+        connection_->flush();
+    }
+
   private:
+    static bool typeable(char32_t c) {
+        return c == '\n' || c == '\t' || (c >= 0x20 && c != 0x7f && (c < 0x80 || c >= 0xa0));
+    }
+    static std::u32string distinct(std::u32string_view text) {
+        std::u32string keys;
+        for (char32_t c : text)
+            if (keys.find(c) == std::u32string::npos) keys += c;
+        return keys;
+    }
+    static bool covers(const std::u32string& keys, std::u32string_view text) {
+        return !keys.empty() && std::all_of(text.begin(), text.end(), [&](char32_t c) {
+            return keys.find(c) != std::u32string::npos;
+        });
+    }
+    void upload(const Keymap& keymap, std::u32string keys) {
+        zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, keymap.fd.get(),
+                                       keymap.size);
+        typing_ = std::move(keys);
+    }
+
     uint32_t modifierMask(int code) const {
         switch (code) {
             case KEY_LEFTSHIFT:
@@ -59,6 +106,7 @@ class WlrKeyboard : public EventSink {
     zwp_virtual_keyboard_v1* keyboard_;
     Keymap keymap_;
     uint32_t modifiers_ = 0;
+    std::u32string typing_;  // the characters of the text keymap in use; empty: US
 };
 
 class WlrPointer : public EventSink {

@@ -98,6 +98,28 @@ TEST_F(Evdev, HeldKeysAreReleasedWhenTheDevicesGo) {
     EXPECT_EQ(k, key(KEY_LEFTCTRL, 1) + key(KEY_C, 1) + key(KEY_C, 0) + key(KEY_LEFTCTRL, 0));
 }
 
+// The desktop's layout decides the keys: German swaps Y and Z and puts @ on
+// AltGr-Q; a held Control is let go first; a character the layout lacks makes
+// the whole text one to paste.
+TEST(EvdevTyping, TextIsTypedOnTheDesktopsLayoutWithItsShiftAndAltGr) {
+    const auto german = LayoutKeys::fromNames("de");
+    ASSERT_TRUE(german);
+    EXPECT_EQ(german->level3Key(), KEY_RIGHTALT);
+    Events keys, pointer;
+    EvdevInput input{std::make_unique<ListSink>(keys), std::make_unique<ListSink>(pointer)};
+    EXPECT_FALSE(input.canType(U"z"));  // no layout yet
+    input.setLayout([&] { return std::make_shared<const LayoutKeys>(*german); });
+    EXPECT_TRUE(input.canType(U"Zy@\n"));
+    EXPECT_FALSE(input.canType(U"z안"));
+    input.postKey(8, true, command);  // Control held
+    input.typeText(U"Zy@\n");
+    const Events tap = key(KEY_Y, 1) + key(KEY_Y, 0);  // Z on a German keyboard
+    EXPECT_EQ(keys, key(KEY_LEFTCTRL, 1) + key(KEY_C, 1) + key(KEY_LEFTCTRL, 0) +
+                        key(KEY_LEFTSHIFT, 1) + tap + key(KEY_LEFTSHIFT, 0) + key(KEY_Z, 1) +
+                        key(KEY_Z, 0) + key(KEY_RIGHTALT, 1) + key(KEY_Q, 1) + key(KEY_Q, 0) +
+                        key(KEY_RIGHTALT, 0) + key(KEY_ENTER, 1) + key(KEY_ENTER, 0));
+}
+
 SessionFacts facts(std::string forced, std::string display, std::string type,
                    std::string desktop = "", std::string offered = "") {
     auto has = [&](const char* what) { return offered.find(what) != std::string::npos; };
