@@ -2,11 +2,15 @@
 # Builds the agent and the load generator, then runs every benchmark on loopback.
 # Usage: bench/run.sh [--quick]   (BUILD_DIR=build-x to use another build directory)
 #        bench/run.sh --native  the native Wayland paths (after scripts/wayland.sh)
+#        bench/run.sh --typing  text typed and pasted on each Wayland desktop (likewise)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tarsel-server tarselctl tarsel-bench tarsel-web-bench tarsel-floor tarsel-alloc-count >/dev/null
+if [ "${1:-}" = "--typing" ]; then
+    exec flock /tmp/tarsel-udp3000.lock /usr/bin/python3 bench/text_rates.py
+fi
 if [ "${1:-}" = "--native" ]; then
     exec flock /tmp/tarsel-udp3000.lock /usr/bin/python3 bench/native.py
 fi
