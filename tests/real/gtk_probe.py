@@ -3,7 +3,9 @@ has the keyboard, KEY <name> [ctrl], MOTION <x> <y> <seconds of CLOCK_MONOTONIC>
 CLICK <button>, and
 ENTER <the entry's text> when Enter activates its entry. Its app id is argv[1].
 With argv[2] "textview" the window holds a text view of 2,000 characters instead,
-and ENTER gives the text of its last line as Enter reaches it."""
+and ENTER gives the text of its last line as Enter reaches it; with "scroll", a
+long scrolled text view says SCROLLED <how far from the top> <GTK's step for one
+wheel notch: the page height to the power 2/3>, in pixels."""
 import sys
 import time
 
@@ -38,6 +40,14 @@ def build(app):
         view = Gtk.TextView()
         view.get_buffer().set_text(("x" * 99 + "\n") * 20)
         win.set_child(view)
+    elif sys.argv[2:] == ["scroll"]:
+        scrolled = Gtk.ScrolledWindow(child=Gtk.TextView())
+        scrolled.get_child().get_buffer().set_text("line\n" * 2000)
+        adjustment = scrolled.get_vadjustment()
+        adjustment.connect("value-changed", lambda a: say(
+            "SCROLLED", f"{a.get_value():.1f}", f"{a.get_page_size() ** (2 / 3):.1f}"))
+        win.set_child(scrolled)
+        win.set_default_size(1000, 700)  # where no window manager maximizes it
     else:
         entry = Gtk.Entry()
         win.set_child(entry)

@@ -6,6 +6,8 @@ import subprocess
 import sys
 import tempfile
 
+import pytest
+
 from tarsel_harness import require, track, wait_until
 
 PROBE = pathlib.Path(__file__).with_name("gtk_probe.py")
@@ -46,6 +48,29 @@ def motions(lines):
 def reader(out):
     """The line reader into `out`, after a first line START."""
     return ["sh", "-c", f'echo START >> "{out}"; exec sh "{READER}" "{out}"']
+
+
+def pointer_into(phone, probe):
+    """Moves until the window sees the pointer."""
+    for _ in range(5):
+        phone.request("move", dx=60, dy=40)
+        if wait_until(lambda: motions(probe.lines()), 2):
+            return
+    raise AssertionError(f"the pointer never reached the window: {probe.lines()[-3:]}")
+
+
+def check_wheel_steps(phone, probe):
+    """One notch scrolls the probe's view by GTK's own wheel step (within 10 %), six
+    notches six steps."""
+    scrolled = lambda: [tuple(map(float, l.split()[1:])) for l in probe.lines()
+                        if l.startswith("SCROLLED ")]
+    for notches in (1, 6):
+        before = scrolled()[-1][0] if scrolled() else 0.0
+        phone.request("scroll", dy=-20 * notches)  # 10 pixels a notch, downwards
+        assert wait_until(lambda: scrolled() and scrolled()[-1][0] != before, 5), probe.lines()[-3:]
+        wait_until(lambda: False, 0.5)  # the rest of the steps
+        value, step = scrolled()[-1]
+        assert value - before == pytest.approx(notches * step, rel=0.1), (notches, scrolled())
 
 
 def start_vte(env, out, tmp_path, gdk):

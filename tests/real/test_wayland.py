@@ -13,7 +13,8 @@ import time
 
 import pytest
 
-from native_probe import Probe, lines, motions, reader, start_vte, wait_until_reading
+from native_probe import (Probe, check_wheel_steps, lines, motions, pointer_into, reader,
+                          start_vte, wait_until_reading)
 from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
 TEXT = "안녕하세요 👋🏽 wayland"
@@ -326,3 +327,22 @@ def test_enter_never_overtakes_a_text_in_a_long_text_view(desktop):
         phone.request("enter")
     assert wait_until(lambda: len(probe.entered()) == 20, 15), probe.entered()
     assert probe.entered() == rounds
+
+
+@pytest.mark.parametrize("desktop", DESKTOPS)
+def test_a_wheel_notch_scrolls_one_step_on_every_desktop(desktop):
+    """One notch scrolls a GTK 4 view by its own wheel step (within 10 %), six notches six
+    steps: sway took a frame of six notches as one, KWin's smooth scroll was 45 % of a
+    step. The first scroll counts too, except on KWin, where GTK loses the first scroll
+    a session's fake pointer sends (seen with KWin 5.27 and GTK 4.8, with or without
+    the agent's pacing)."""
+    session = DESKTOPS[desktop]()
+    Agent(backend="auto", env=session).wait_for(READY, 20)
+    probe = Probe(session, "org.tarsel.Scroll", "wayland", "scroll")
+    probe.wait("ACTIVE", 20)
+    phone = Phone()
+    pointer_into(phone, probe)
+    if desktop == "kwin":
+        phone.request("scroll", dy=-20)  # lost, or the start of the view's travel
+        wait_until(lambda: False, 1)
+    check_wheel_steps(phone, probe)

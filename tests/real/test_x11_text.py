@@ -10,7 +10,8 @@ import time
 
 import pytest
 
-from native_probe import READER, Probe, lines, start_vte, wait_until_reading
+from native_probe import (READER, Probe, check_wheel_steps, lines, pointer_into, start_vte,
+                          wait_until_reading)
 from tarsel_harness import READY, Agent, Phone, require, track, wait_until
 from xvfb_display import xvfb_display
 
@@ -110,3 +111,15 @@ def test_a_gtk4_window_pastes_the_phones_text_whoever_copied_before(tmp_path):
                 probe.wait(f"ENTER phone {rounds}")
                 key("ctrl+a", "BackSpace")
                 rounds += 1
+
+
+def test_a_wheel_notch_scrolls_one_step_as_on_wayland(tmp_path):
+    """XTest's wheel buttons scroll a GTK 4 view as the Wayland paths do (test_wayland.py)."""
+    display = xvfb_display(("Xvfb", "xdotool"), "X test tools")
+    env = {"DISPLAY": display}
+    probe = Probe(env, "org.tarsel.Scroll", "x11", "scroll")
+    wait_for_window(env, "Scroll")
+    x11_agent(display, tmp_path)
+    phone = Phone()
+    pointer_into(phone, probe)
+    check_wheel_steps(phone, probe)

@@ -43,7 +43,8 @@ std::shared_ptr<CompositorKeymap> CompositorKeymap::open(std::shared_ptr<Wayland
     // The seat's capabilities, then the keyboard's keymap.
     if (!c->roundtrip() || !c->roundtrip() || !k->keys())
         logLine(
-            "⌨️ [Input] no keyboard layout from the compositor yet: text is pasted until then");
+            "⌨️ [Wayland] no keyboard layout from the compositor yet: text is pasted until it "
+            "comes");
     return k;
 }
 

@@ -8,7 +8,10 @@
 namespace tarsel {
 namespace {
 
-constexpr double kAxisPerNotch = 15;  // a wheel notch in KWin's axis units
+// Fake input carries no notch count, so clients take the wheel as a smooth
+// scroll of this many pixels: the distance a notch scrolls elsewhere (a GTK 4
+// window scrolls 83.5 px a notch on Mutter, 37.5 px for KWin's own 15).
+constexpr double kAxisPerNotch = 33.4;
 constexpr uint32_t kKeyboardKeysSince = 4;
 
 // The one fake-input object, shared by the keyboard and the pointer side.

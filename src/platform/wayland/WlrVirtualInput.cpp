@@ -4,6 +4,7 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "platform/wayland/Keymap.h"
@@ -132,13 +133,18 @@ class WlrPointer : public EventSink {
         frame();
     }
     // Whole notches only; the fraction stays with the caller until it adds up.
+    // One frame a notch: a client takes one frame as one step, however many
+    // notches it carries.
     void wheel(int32_t, int32_t notches) override {
-        if (notches == 0) return;
-        zwlr_virtual_pointer_v1_axis_source(pointer_, WL_POINTER_AXIS_SOURCE_WHEEL);
-        zwlr_virtual_pointer_v1_axis_discrete(
-            pointer_, waylandTime(), WL_POINTER_AXIS_VERTICAL_SCROLL,
-            wl_fixed_from_double(-notches * kAxisPerNotch), -notches);
-        frame();
+        const int step = notches > 0 ? -1 : 1;
+        for (int32_t i = 0; i < std::abs(notches); ++i) {
+            zwlr_virtual_pointer_v1_axis_source(pointer_, WL_POINTER_AXIS_SOURCE_WHEEL);
+            zwlr_virtual_pointer_v1_axis_discrete(pointer_, waylandTime(),
+                                                  WL_POINTER_AXIS_VERTICAL_SCROLL,
+                                                  wl_fixed_from_double(step * kAxisPerNotch), step);
+            zwlr_virtual_pointer_v1_frame(pointer_);
+        }
+        connection_->flush();
     }
     bool keepsFractions() const override { return true; }
 
