@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
                                   executors.global.get_executor());
     tarsel::BrowserRemote browsers(executors);
     tarsel::setPlatform(tarsel::createPlatform(argc, argv, executors));
+    tarsel::restartWhenTheDisplayReturns(arguments, executors);
     tarsel::startUp(arguments, executors, requests, pairing, browsers);
     tarsel::platform().mainLoop->run();
     return 0;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
@@ -51,5 +52,8 @@ void setPlatform(std::unique_ptr<Platform> platform);
 
 // Builds the backend named by TARSEL_BACKEND (auto, x11, headless, record).
 std::unique_ptr<Platform> createPlatform(int& argc, char** argv, Executors& executors);
+// In a Wayland session without its compositor: the agent starts itself again,
+// with `arguments` (without argv[0]), once the compositor is back. Once.
+void restartWhenTheDisplayReturns(std::vector<std::string> arguments, Executors& executors);
 
 }  // namespace tarsel

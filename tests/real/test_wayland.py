@@ -6,6 +6,7 @@ import os
 import re
 import pathlib
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -35,11 +36,12 @@ def wait_socket(runtime, pattern):
     return str(sockets[0])  # an absolute WAYLAND_DISPLAY: the agent keeps its own runtime dir
 
 
-def sway(bar=False):
+def sway(bar=False, runtime=None):
     """sway as nobody (it refuses root); with `bar`, on a session bus that sway's
-    user and the agent's share, ready to start swaybar (show_bar) as a tray host."""
+    user and the agent's share, ready to start swaybar (show_bar) as a tray host;
+    with `runtime`, again in that folder (its display socket as before)."""
     require(shutil.which("sway") and shutil.which("setpriv"), "sway, setpriv")
-    runtime = runtime_dir("nobody")
+    runtime = runtime or runtime_dir("nobody")
     env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), WLR_BACKENDS="headless",
                WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman", HOME=str(runtime))
     env.pop("DISPLAY", None)
@@ -49,10 +51,12 @@ def sway(bar=False):
         config = runtime / "config"
         config.write_text("")
         config.chmod(0o666)
-    track(subprocess.Popen(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                            "sway", "-c", str(config)], env=env, cwd=runtime,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    process = track(subprocess.Popen(["setpriv", "--reuid=nobody", "--regid=nogroup",
+                                      "--clear-groups", "sway", "-c", str(config)], env=env,
+                                     cwd=runtime, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL))
     session["SWAYSOCK"] = str(runtime)  # where show_bar finds sway's IPC socket
+    session["SWAY_PID"] = str(process.pid)
     return {"WAYLAND_DISPLAY": wait_socket(runtime, "wayland-[0-9]"), "XDG_SESSION_TYPE": "wayland",
             **session}
 
@@ -346,3 +350,26 @@ def test_a_wheel_notch_scrolls_one_step_on_every_desktop(desktop):
         phone.request("scroll", dy=-20)  # lost, or the start of the view's travel
         wait_until(lambda: False, 1)
     check_wheel_steps(phone, probe)
+
+
+def test_after_its_compositor_the_agent_serves_headless_and_returns_to_the_next_one():
+    """sway ends under a running agent: Qt ends the process (exit 1), and the unit starts
+    it again (Restart=on-failure), as here: it serves headless, then sway is back on the
+    same display and the agent starts itself again there and drives it."""
+    session = sway()
+    agent = Agent(backend="auto", env=session)
+    agent.wait_for(READY, 20)
+    os.kill(int(session["SWAY_PID"]), signal.SIGTERM)
+    assert wait_until(lambda: agent.proc.poll() is not None, 10), "the agent outlived Qt"
+    agent = Agent(backend="auto", env=session)
+    agent.wait_for("headless로 실행합니다", 10)
+    agent.wait_for(READY, 20)
+    phone = Phone()
+    phone.request("ping")
+    assert phone.recv() == "pong"
+    sway(runtime=pathlib.Path(session["SWAYSOCK"]))
+    agent.wait_for("컴포지터가 돌아와 다시 시작합니다", 10)
+    agent.wait_for("⌨️ [Input] wlroots", 10)
+    assert wait_until(lambda: agent.log().count(READY) == 2, 10), agent.log()
+    phone.request("ping")
+    assert phone.recv() == "pong"

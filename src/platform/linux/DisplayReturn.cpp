@@ -1,0 +1,49 @@
+#include "platform/linux/DisplayReturn.h"
+
+#include <unistd.h>
+
+#include <asio/steady_timer.hpp>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/linux/DesktopPorts.h"
+#include "runtime/Log.h"
+#include "runtime/Queues.h"
+
+namespace tarsel {
+namespace {
+
+constexpr auto kCheckEvery = std::chrono::seconds(3);
+
+// exec replaces the process: its threads, and its sockets (which Asio opens
+// without close-on-exec, so they are closed here first).
+void startAgain(const std::vector<std::string>& arguments) {
+    logLine("🔄 [Wayland] 컴포지터가 돌아와 다시 시작합니다");
+    std::vector<char*> argv{const_cast<char*>("tarsel-server")};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    close_range(3, ~0U, 0);
+    execv("/proc/self/exe", argv.data());
+}
+
+void checkForTheDisplay(std::shared_ptr<asio::steady_timer> timer,
+                        std::shared_ptr<const std::vector<std::string>> arguments) {
+    timer->expires_after(kCheckEvery);
+    timer->async_wait([timer, arguments](const asio::error_code& error) {
+        if (error) return;
+        if (waylandDisplayReachable()) startAgain(*arguments);
+        checkForTheDisplay(timer, arguments);
+    });
+}
+
+}  // namespace
+
+void restartWhenTheDisplayReturns(std::vector<std::string> arguments, Executors& executors) {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    if (display == nullptr || *display == '\0' || waylandDisplayReachable()) return;
+    checkForTheDisplay(std::make_shared<asio::steady_timer>(executors.global),
+                       std::make_shared<const std::vector<std::string>>(std::move(arguments)));
+}
+
+}  // namespace tarsel
