@@ -4,7 +4,27 @@ install(TARGETS tarsel-server tarselctl RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.service DESTINATION lib/systemd/user)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.desktop
   ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-kwin.desktop DESTINATION share/applications)
-install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/gnome-shell/tarsel-frontmost@tarsel.example
+# The GNOME Shell extension in the format of the distribution's shell: modules
+# from GNOME 45 on, the older format before (Debian 12, Ubuntu 22.04).
+set(TARSEL_GNOME_SHELL "auto" CACHE STRING "GNOME Shell extension format: 42, 45 or auto")
+set(shell_format ${TARSEL_GNOME_SHELL})
+if(shell_format STREQUAL "auto")
+  set(shell_format 45)
+  find_program(GNOME_SHELL gnome-shell)
+  if(GNOME_SHELL)
+    execute_process(COMMAND ${GNOME_SHELL} --version OUTPUT_VARIABLE shell_version)
+    string(REGEX MATCH "[0-9]+" shell_major "${shell_version}")
+  elseif(EXISTS /etc/os-release)
+    file(STRINGS /etc/os-release os_release REGEX "^VERSION_ID=")
+    if(os_release MATCHES "\"(12|22\\.04)\"")  # Debian 12, Ubuntu 22.04: GNOME 43, 42
+      set(shell_major 43)
+    endif()
+  endif()
+  if(shell_major AND shell_major LESS 45)
+    set(shell_format 42)
+  endif()
+endif()
+install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/gnome-shell/${shell_format}/tarsel-frontmost@tarsel.example
         DESTINATION share/gnome-shell/extensions)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.svg
         DESTINATION share/icons/hicolor/scalable/apps)

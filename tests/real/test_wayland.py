@@ -126,7 +126,7 @@ def gnome_shell():
     if not shutil.which("gnome-shell"):  # optional even under CI: ~6 s a run, and heavy
         pytest.skip("gnome-shell is not installed (optional: apt-get install gnome-shell)")
     home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-gnome-"))
-    shutil.copytree(ROOT / "packaging" / "gnome-shell" / EXTENSION,
+    shutil.copytree(ROOT / "packaging" / "gnome-shell" / "42" / EXTENSION,  # GNOME 43 here
                     home / ".local/share/gnome-shell/extensions" / EXTENSION)
     settings = home / ".config/glib-2.0/settings"
     settings.mkdir(parents=True)
