@@ -103,29 +103,45 @@ def measure(name, make_session, r):
             "latency_p50_us": pct(latency, .5), "latency_p99_us": pct(latency, .99)}
 
 
+DESKTOPS = (("wlroots (sway)", test_wayland.sway), ("mutter", test_wayland.mutter),
+            ("kwin", test_wayland.kwin))
+
+
+def on_each_desktop(r, measure):
+    """r[name] = measure(name, make_session) for each desktop, or the error that stopped it
+    (a desktop that is not installed: said, not measured); what it started ends after."""
+    for name, make in DESKTOPS:
+        try:
+            r[name] = measure(name, make)
+        except KeyboardInterrupt:
+            raise
+        except BaseException as e:
+            r[name] = {"error": (str(e) or type(e).__name__).splitlines()[0]}
+        finally:
+            tarsel_harness.end_opened()
+
+
+def save(r, rows, kind):
+    """Writes r, with `rows` as its Markdown table, to bench/results/<kind>-<time>.json."""
+    r["table"] = "\n".join("| " + " | ".join(map(str, row)) + " |" for row in rows)
+    out = ROOT / "bench" / "results" / f"{kind}-{datetime.datetime.now():%Y%m%d-%H%M%S}.json"
+    out.write_text(json.dumps(r, indent=1, ensure_ascii=False))
+    print(r["table"])
+    print(f"wrote {out}")
+
+
 def main():
     build = ROOT / "build"
     r = {"machine": machine(), "when": datetime.datetime.now().isoformat(timespec="seconds")}
     r["echo"] = bench_tool(build, "echo-cpu", "--rate", RATE, "--seconds", SECONDS)
-    for name, make in (("wlroots (sway)", test_wayland.sway), ("mutter", test_wayland.mutter),
-                       ("kwin", test_wayland.kwin)):
-        try:
-            r[name] = measure(name, make, r)
-        except KeyboardInterrupt:
-            raise
-        except BaseException as e:  # a desktop that is not installed (a skip): said, not measured
-            r[name] = {"error": (str(e) or type(e).__name__).splitlines()[0]}
-        finally:
-            for thing in reversed(tarsel_harness._opened):
-                thing.close() if hasattr(thing, "close") else (thing.terminate(), thing.wait(10))
-            tarsel_harness._opened.clear()
+    on_each_desktop(r, lambda name, make: measure(name, make, r))
     echo_cpu = r["echo"]["cpu_percent"] / 100 / RATE * 1e6
     rows = [["path", "agent CPU/move", "compositor CPU/move", "latency p50", "latency p99",
              "seen/sent"],
             ["echo baseline", fmt(echo_cpu, " µs"), "–",
              fmt(r.get("rtt", {}).get("p50_us", 0) / 2, " µs"),
              fmt(r.get("rtt", {}).get("p99_us", 0) / 2, " µs"), "–"]]
-    for name in ("wlroots (sway)", "mutter", "kwin"):
+    for name, _ in DESKTOPS:
         m = r[name]
         if "error" in m:
             rows.append([name, m["error"], "", "", "", ""])
@@ -133,11 +149,7 @@ def main():
         rows.append([name, fmt(m["agent_cpu_us_per_move"], " µs"),
                      fmt(m["compositor_cpu_us_per_move"], " µs"), fmt(m["latency_p50_us"], " µs"),
                      fmt(m["latency_p99_us"], " µs"), f"{m['seen']}/{m['moves']}"])
-    r["table"] = "\n".join("| " + " | ".join(map(str, row)) + " |" for row in rows)
-    out = ROOT / "bench" / "results" / f"native-{datetime.datetime.now():%Y%m%d-%H%M%S}.json"
-    out.write_text(json.dumps(r, indent=1, ensure_ascii=False))
-    print(r["table"])
-    print(f"wrote {out}")
+    save(r, rows, "native")
 
 
 if __name__ == "__main__":

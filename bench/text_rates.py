@@ -7,7 +7,6 @@ Writes bench/results/text-<time>.json and prints a table.
 Usage: bench/run.sh --typing   (needs the packages of scripts/wayland.sh)
 """
 import datetime
-import json
 import pathlib
 import sys
 import time
@@ -15,7 +14,7 @@ import time
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 sys.path[:0] = [str(ROOT / "tests" / "e2e"), str(ROOT / "tests" / "real")]
 import tarsel_harness  # noqa: E402
-import test_wayland  # noqa: E402
+from native import DESKTOPS, on_each_desktop, save  # noqa: E402
 from native_probe import Probe  # noqa: E402
 from run import machine  # noqa: E402
 
@@ -40,7 +39,7 @@ def rate(phone, probe, text):
             "per_second": round(len(text) / seconds), "intact": arrived == text}
 
 
-def measure(make_session):
+def measure(_, make_session):
     session = make_session()
     tarsel_harness.Agent(backend="auto", env=session).wait_for(tarsel_harness.READY, 20)
     probe = Probe(session, "org.tarsel.TextView", "wayland", "textview")
@@ -51,32 +50,16 @@ def measure(make_session):
 
 def main():
     r = {"machine": machine(), "when": datetime.datetime.now().isoformat(timespec="seconds")}
-    desktops = (("sway", test_wayland.sway), ("mutter", test_wayland.mutter),
-                ("kwin", test_wayland.kwin))
-    for name, make in desktops:
-        try:
-            r[name] = measure(make)
-        except KeyboardInterrupt:
-            raise
-        except BaseException as e:  # a desktop that is not installed: said, not measured
-            r[name] = {"error": (str(e) or type(e).__name__).splitlines()[0]}
-        finally:
-            for thing in reversed(tarsel_harness._opened):
-                thing.close() if hasattr(thing, "close") else (thing.terminate(), thing.wait(10))
-            tarsel_harness._opened.clear()
+    on_each_desktop(r, measure)
     rows = [["desktop", *(f"{k} ({len(v)})" for k, v in TEXTS.items())]]
-    for name, _ in desktops:
+    for name, _ in DESKTOPS:
         m = r[name]
         if "error" in m:
             rows.append([name, m["error"], "", "", ""])
             continue
         rows.append([name, *(f"{m[k]['per_second']}/s{'' if m[k]['intact'] else ' (wrong)'}"
                              for k in TEXTS)])
-    r["table"] = "\n".join("| " + " | ".join(map(str, row)) + " |" for row in rows)
-    out = ROOT / "bench" / "results" / f"text-{datetime.datetime.now():%Y%m%d-%H%M%S}.json"
-    out.write_text(json.dumps(r, indent=1, ensure_ascii=False))
-    print(r["table"])
-    print(f"wrote {out}")
+    save(r, rows, "text")
 
 
 if __name__ == "__main__":

@@ -33,9 +33,8 @@ def track(thing):
     return thing
 
 
-@pytest.fixture(autouse=True)
-def end_what_the_test_opened():
-    yield
+def end_opened():
+    """Ends what `track` was given, the last first."""
     while _opened:
         thing = _opened.pop()
         if isinstance(thing, subprocess.Popen):
@@ -43,6 +42,12 @@ def end_what_the_test_opened():
             thing.wait(10)
         else:
             thing.close()
+
+
+@pytest.fixture(autouse=True)
+def end_what_the_test_opened():
+    yield
+    end_opened()
 
 
 def wait_until(predicate, timeout=10.0):

@@ -2,26 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <xkbcommon/xkbcommon.h>
+#include <unistd.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 
+#include "platform/wayland/Xkb.h"
+
 namespace tarsel {
 namespace {
-
-template <class T, void (*Free)(T*)>
-struct Deleter {
-    void operator()(T* p) const { Free(p); }
-};
-using Context = std::unique_ptr<xkb_context, Deleter<xkb_context, xkb_context_unref>>;
-using XkbKeymap = std::unique_ptr<xkb_keymap, Deleter<xkb_keymap, xkb_keymap_unref>>;
-
-uint32_t mask(xkb_keymap* keymap, const char* name) {
-    const xkb_mod_index_t index = xkb_keymap_mod_get_index(keymap, name);
-    return index == XKB_MOD_INVALID ? 0 : 1u << index;
-}
 
 // The text in a memory file the compositor maps read-only.
 UniqueFd memoryFile(const char* text, size_t size) {
@@ -73,23 +62,17 @@ std::optional<Keymap> textKeymap(std::u32string_view characters) {
 }
 
 std::optional<Keymap> usKeymap() {
-    Context context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
-    if (!context) return std::nullopt;
-    const xkb_rule_names names{"evdev", "pc105", "us", "", ""};
-    XkbKeymap keymap(xkb_keymap_new_from_names(context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    const xkb::Keymap keymap = xkb::fromNames("us");
     if (!keymap) return std::nullopt;
     std::unique_ptr<char, decltype(&free)> text(
         xkb_keymap_get_as_string(keymap.get(), XKB_KEYMAP_FORMAT_TEXT_V1), &free);
     if (!text) return std::nullopt;
-    const size_t size = std::strlen(text.get()) + 1;
-    Keymap k;
-    k.fd = memoryFile(text.get(), size);
+    Keymap k = sealed(text.get());
     if (!k.fd) return std::nullopt;
-    k.size = static_cast<uint32_t>(size);
-    k.shift = mask(keymap.get(), XKB_MOD_NAME_SHIFT);
-    k.ctrl = mask(keymap.get(), XKB_MOD_NAME_CTRL);
-    k.alt = mask(keymap.get(), XKB_MOD_NAME_ALT);
-    k.super = mask(keymap.get(), XKB_MOD_NAME_LOGO);
+    k.shift = xkb::modMask(keymap.get(), XKB_MOD_NAME_SHIFT);
+    k.ctrl = xkb::modMask(keymap.get(), XKB_MOD_NAME_CTRL);
+    k.alt = xkb::modMask(keymap.get(), XKB_MOD_NAME_ALT);
+    k.super = xkb::modMask(keymap.get(), XKB_MOD_NAME_LOGO);
     return k;
 }
 

@@ -1,10 +1,8 @@
 #include "platform/wayland/LayoutKeys.h"
 
 #include <linux/input-event-codes.h>
-#include <xkbcommon/xkbcommon.h>
 
-#include <memory>
-#include <string>
+#include "platform/wayland/Xkb.h"
 
 namespace tarsel {
 
@@ -16,18 +14,13 @@ struct LayoutScan {
     xkb_mod_mask_t level3 = 0;
 
     void run() {
-        shift = maskOf(XKB_MOD_NAME_SHIFT);
-        level3 = maskOf("Mod5");
+        shift = xkb::modMask(keymap, XKB_MOD_NAME_SHIFT);
+        level3 = xkb::modMask(keymap, "Mod5");
         const xkb_keycode_t last = xkb_keymap_max_keycode(keymap);
         for (xkb_keycode_t code = xkb_keymap_min_keycode(keymap); code <= last; ++code) {
             const xkb_level_index_t levels = xkb_keymap_num_levels_for_key(keymap, code, 0);
             for (xkb_level_index_t level = 0; level < levels; ++level) add(code, level);
         }
-    }
-
-    xkb_mod_mask_t maskOf(const char* name) const {
-        const xkb_mod_index_t index = xkb_keymap_mod_get_index(keymap, name);
-        return index == XKB_MOD_INVALID ? 0 : 1u << index;
     }
 
     void add(xkb_keycode_t code, xkb_level_index_t level) {
@@ -66,37 +59,21 @@ struct LayoutScan {
 
 namespace {
 
-using Context = std::unique_ptr<xkb_context, decltype(&xkb_context_unref)>;
-using Keymap = std::unique_ptr<xkb_keymap, decltype(&xkb_keymap_unref)>;
-
-std::optional<LayoutKeys> scan(xkb_keymap* raw) {
-    Keymap keymap(raw, &xkb_keymap_unref);
+std::optional<LayoutKeys> scan(const xkb::Keymap& keymap) {
     if (!keymap) return std::nullopt;
     LayoutKeys keys;
     LayoutScan{keymap.get(), keys}.run();
     return keys;
 }
 
-Context context() {
-    return Context(xkb_context_new(XKB_CONTEXT_NO_FLAGS), &xkb_context_unref);
-}
-
 }  // namespace
 
 std::optional<LayoutKeys> LayoutKeys::fromText(std::string_view text) {
-    Context ctx = context();
-    if (!ctx) return std::nullopt;
-    // The compositor's text may end in NUL bytes; xkbcommon wants none.
-    const std::string body(text.substr(0, text.find('\0')));
-    return scan(xkb_keymap_new_from_string(ctx.get(), body.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1,
-                                           XKB_KEYMAP_COMPILE_NO_FLAGS));
+    return scan(xkb::fromText(text));
 }
 
 std::optional<LayoutKeys> LayoutKeys::fromNames(const char* layout, const char* variant) {
-    Context ctx = context();
-    if (!ctx) return std::nullopt;
-    const xkb_rule_names names{"evdev", "pc105", layout, variant, ""};
-    return scan(xkb_keymap_new_from_names(ctx.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    return scan(xkb::fromNames(layout, variant));
 }
 
 std::optional<LayoutKey> LayoutKeys::find(char32_t c) const {
