@@ -32,6 +32,13 @@ for p in "${want[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Another apt (unattended-upgrades, a second shell) is waited for, up to 5 minutes:
+  # install waits by itself, update gives up at once and is tried again.
+  for try in $(seq 60); do
+    out=$(apt-get update -qq 2>&1) && break
+    [[ $out == *"Could not get lock"* && $try -lt 60 ]] || { echo "$out" >&2; exit 1; }
+    [ "$try" = 1 ] && echo "deps.sh: another apt holds its lock; waiting" >&2
+    sleep 5
+  done
+  apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -59,6 +59,10 @@ std::string inputFix(const SessionFacts& s, InputPath tried, const std::string& 
         return "Install tarsel-server-kwin.desktop so that KWin offers this program its fake input "
                "(the package does; from a build tree, see docs/LINUX_INPUT.md), then restart the "
                "agent.";
+    if (isWayland(s) && s.desktop.find("GNOME") != std::string::npos && !s.mutter)
+        return "Start the agent inside your GNOME session, where DBUS_SESSION_BUS_ADDRESS reaches "
+               "the session bus that offers Mutter's remote desktop (the package's log-in unit "
+               "does), then restart the agent.";
     if (tried == InputPath::uinput)
         return "Give your user write access to /dev/uinput: sudo modprobe uinput, and the udev "
                "rule "

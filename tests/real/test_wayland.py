@@ -19,7 +19,6 @@ from native_probe import (Probe, check_wheel_steps, lines, motions, pointer_into
 from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
 TEXT = "안녕하세요 👋🏽 wayland"
-KWIN_ENTRY = pathlib.Path("/usr/local/share/applications/tarsel-server-kwin.desktop")
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 EXTENSION = "tarsel-frontmost@tarsel.example"
 
@@ -141,27 +140,22 @@ def gnome_shell():
 
 def kwin():
     """KWin offers fake input only to an allow-listed executable: the build tree's
-    entry, as docs/LINUX_INPUT.md has a developer install it. The binary carries a
-    file capability no container grants, so a plain copy runs."""
+    entry in the user's own applications folder, as docs/LINUX_INPUT.md has a
+    developer write it. The binary carries a file capability no container grants,
+    so a plain copy runs."""
     require(shutil.which("kwin_wayland") and shutil.which("kbuildsycoca5"), "kwin-wayland")
-    KWIN_ENTRY.parent.mkdir(parents=True, exist_ok=True)
-    KWIN_ENTRY.write_text("[Desktop Entry]\nType=Application\nName=Tarsel\nNoDisplay=true\n"
-                          f"Exec={SERVER.resolve()}\n"
-                          "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n")
-    track(Removal(KWIN_ENTRY))
-    subprocess.run(["kbuildsycoca5", "--noincremental"], capture_output=True, timeout=60)
-    copy = runtime_dir() / "kwin_wayland"
+    home = runtime_dir()
+    entry = home / ".local/share/applications/tarsel-server-kwin.desktop"
+    entry.parent.mkdir(parents=True)
+    entry.write_text("[Desktop Entry]\nType=Application\nName=Tarsel\nNoDisplay=true\n"
+                     f"Exec={SERVER.resolve()}\n"
+                     "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n")
+    copy = home / "kwin_wayland"
     shutil.copy("/usr/bin/kwin_wayland", copy)
     return dbus_compositor([str(copy), "--virtual", "--no-lockscreen", "--width", "1280",
-                            "--height", "800", "--socket", "wl-test"], "org.kde.KWin")
-
-
-class Removal:
-    def __init__(self, path):
-        self.path = path
-
-    def close(self):
-        self.path.unlink(missing_ok=True)
+                            "--height", "800", "--socket", "wl-test"], "org.kde.KWin",
+                           HOME=str(home), XDG_DATA_HOME=str(home / ".local/share"),
+                           XDG_CACHE_HOME=str(home / ".cache"))
 
 
 def report_as_the_gnome_extension(session, app_id):

@@ -163,6 +163,7 @@ TEST(InputChoiceTable, TheFixNamesTheStepForThePathThatFailed) {
         {facts("", "wayland-0", "", "sway"), InputPath::uinput, "denied", "udev rule"},
         {facts("", "", "x11"), InputPath::xtest, "no X display", "DISPLAY names"},
         {facts("", "wayland-0", "", "GNOME", "mutter"), InputPath::mutter, "refused", "(refused)"},
+        {facts("", "wayland-0", "", "GNOME"), InputPath::uinput, "denied", "session bus"},
         {facts("", "wayland-0", "", "KDE"), InputPath::uinput, "", ""},  // nothing failed
     };
     for (const auto& [session, tried, failure, named] : cases) {
