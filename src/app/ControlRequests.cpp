@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "menubar/StatusBarController.h"
 #include "net/Pairing.h"
+#include "platform/Platform.h"
 #include "runtime/Json.h"
 #include "runtime/LocalControl.h"
 #include "runtime/Log.h"
@@ -69,6 +70,12 @@ Json answerWeb(std::string_view args, const ControlTargets& t) {
     return {{"error", "unknown request"}};
 }
 
+Json answerInput(std::string_view args, InputPause* pause) {
+    if (args == "resume") return {{"resuming", pause && pause->resume()}};
+    if (!args.empty()) return {{"error", "unknown request"}};
+    return {{"pausable", pause != nullptr}, {"paused", pause && pause->paused()}};
+}
+
 }  // namespace
 
 std::string answerControl(std::string_view request, const ControlTargets& t) {
@@ -79,6 +86,8 @@ std::string answerControl(std::string_view request, const ControlTargets& t) {
         reply = answerPair(args, t);
     else if (word == "web")
         reply = answerWeb(args, t);
+    else if (word == "input")
+        reply = answerInput(args, t.pause);
     else if (request == "show-pairing")
         reply = {{"shown", t.showPairing && t.showPairing()}};
     else
@@ -89,9 +98,9 @@ std::string answerControl(std::string_view request, const ControlTargets& t) {
 void startControlSocket(asio::thread_pool& pool, PairingWindow& pairing, BrowserRemote& browsers) {
     auto served = prepareControlSocket().and_then([&](const std::string& path) {
         return serveControl(pool, path, [&pairing, &browsers](std::string_view request) {
-            return answerControl(request, {pairing, browsers, globals().serverPIN, [] {
-                                               return StatusBarController::shared().showPairing();
-                                           }});
+            const auto show = [] { return StatusBarController::shared().showPairing(); };
+            return answerControl(request, {pairing, browsers, globals().serverPIN, show,
+                                           platform().inputPause.get()});
         });
     });
     if (!served)

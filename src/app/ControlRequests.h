@@ -7,6 +7,8 @@
 //   web list            the paired browsers
 //   web forget ID|--all
 //   show-pairing        opens the pairing window where there is a display
+//   input               whether the desktop's user paused remote input
+//   input resume        reopens input the desktop's user stopped
 #include <asio/thread_pool.hpp>
 #include <functional>
 #include <string>
@@ -16,6 +18,7 @@ namespace tarsel {
 
 class PairingWindow;
 class BrowserRemote;
+class InputPause;
 
 struct ControlTargets {
     PairingWindow& phonePairing;
@@ -23,6 +26,7 @@ struct ControlTargets {
     std::string pin;
     // Opens the pairing window; false where there is no display for it.
     std::function<bool()> showPairing;
+    InputPause* pause = nullptr;  // null where the desktop cannot stop input
 };
 
 std::string answerControl(std::string_view request, const ControlTargets& targets);

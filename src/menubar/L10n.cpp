@@ -26,6 +26,8 @@ L10n L10n::korean(const std::string& host) {
             "페어링 닫기",
             "⚠️  포트 3000 대기 실패 — 재시도 중",
             "⚠️  포트 3000을 다른 사용자({})가 쓰는 중 — 재시도 중",
+            "⏸️  입력 일시 중지됨 (데스크톱에서 공유 중지)",
+            "입력 재개",
             true};
 }
 
@@ -49,6 +51,8 @@ L10n L10n::english(const std::string& host) {
             "Close Pairing",
             "⚠️  Not listening on port 3000 — retrying",
             "⚠️  Port 3000 held by another user ({}) — retrying",
+            "⏸️  Input paused (sharing stopped on this desktop)",
+            "Resume Input",
             false};
 }
 

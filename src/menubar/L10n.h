@@ -25,7 +25,9 @@ struct L10n {
     std::string pairingOpen;  // "{}" stands for the time left, as m:ss
     std::string closePairing;
     std::string notListening;
-    std::string portHeldBy;  // "{}" is the user whose program holds the port
+    std::string portHeldBy;   // "{}" is the user whose program holds the port
+    std::string inputPaused;  // the desktop's user stopped remote input
+    std::string resumeInput;
     bool inKorean = false;
 
     static L10n korean(const std::string& websiteHost);

@@ -73,6 +73,10 @@ std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
     if (!in.listening)
         menu.push_back(
             label(in.portHolder.empty() ? s.notListening : withValue(s.portHeldBy, in.portHolder)));
+    if (in.inputPaused) {
+        menu.push_back(label(s.inputPaused));
+        menu.push_back(command(s.resumeInput, MenuAction::resumeInput));
+    }
     if (in.clientIP) {
         menu.push_back(label(s.connected));
         menu.push_back(label("    iPhone (" + *in.clientIP + ")"));

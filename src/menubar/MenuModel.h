@@ -15,6 +15,7 @@ enum class MenuAction {
     closePairing,
     forgetBrowser,  // `argument` is its id
     forgetAllBrowsers,
+    resumeInput,
     performSelfUpdate,
     openDownloadPage,
     manualCheckForUpdates,
@@ -39,6 +40,7 @@ struct PairedBrowserLine {
 struct MenuInputs {
     bool listening = true;                // the listener holds its port
     std::string portHolder;               // the user holding it instead, where known
+    bool inputPaused = false;             // the desktop's user stopped remote input
     std::optional<std::string> clientIP;  // the active phone, if any
     std::string currentIP;
     std::string pin;

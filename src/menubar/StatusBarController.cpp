@@ -55,6 +55,12 @@ void StatusBarController::install(Executors& executors, PairingWindow& pairing,
             rebuildMenu();
         });
     });
+    if (platform().inputPause)
+        platform().inputPause->onChange = [this, alive] {
+            platform().mainLoop->post([this, alive] {
+                if (!alive.expired()) rebuildMenu();
+            });
+        };
     statusItemInstalled = platform().statusItem->install();
     rebuildMenu();
     scheduleRefresh();
@@ -95,6 +101,9 @@ void StatusBarController::perform(MenuAction action, const std::string& argument
         case MenuAction::forgetBrowser:
         case MenuAction::forgetAllBrowsers:
             return forgetBrowsers(action == MenuAction::forgetBrowser ? argument : "");
+        case MenuAction::resumeInput:
+            if (platform().inputPause) platform().inputPause->resume();
+            return;
         case MenuAction::performSelfUpdate:
             return performSelfUpdate();
         case MenuAction::openDownloadPage:
@@ -114,6 +123,7 @@ void StatusBarController::rebuildMenu() {
     MenuInputs in;
     in.listening = isListening();
     in.portHolder = portHolder();
+    in.inputPaused = platform().inputPause && platform().inputPause->paused();
     if (auto client = getActiveClient())
         in.clientIP = client->name.empty() ? client->ip : client->name + " (" + client->ip + ")";
     in.currentIP = getCurrentIP();

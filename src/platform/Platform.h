@@ -12,6 +12,7 @@
 #include "platform/Host.h"
 #include "platform/Http.h"
 #include "platform/InputEvents.h"
+#include "platform/InputPause.h"
 #include "platform/LoginService.h"
 #include "platform/MainLoop.h"
 #include "platform/PairingView.h"
@@ -30,6 +31,7 @@ struct Platform {
     HostConstants host;
     std::unique_ptr<MainLoop> mainLoop;
     std::unique_ptr<InputEvents> input;
+    std::shared_ptr<InputPause> inputPause;  // none where the desktop cannot stop input
     std::unique_ptr<Clipboard> clipboard;
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<Scripts> scripts;

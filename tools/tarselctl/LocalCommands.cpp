@@ -144,4 +144,20 @@ int webCommand(const LocalOptions& o) {
     return fail("usage: tarselctl web list | web forget ID|--all", 64);
 }
 
+// Exit 1 where the answer is "not running": no agent, or input still paused.
+int inputCommand(const LocalOptions& o) {
+    std::string error;
+    const bool resume = o.words.size() == 1 && o.words[0] == "resume";
+    if (!o.words.empty() && !resume) return fail("usage: tarselctl input [resume]", 64);
+    auto reply = ask(resume ? "input resume" : "input", o.seconds, error);
+    if (!reply) return fail(error, 1);
+    if (resume) {
+        if (!reply->value("resuming", false)) return fail("input is not paused", 1);
+        return std::puts("resuming input") < 0;
+    }
+    if (!reply->value("paused", false)) return std::puts("input runs") < 0;
+    std::puts("input paused on the desktop: tarselctl input resume resumes it");
+    return 1;
+}
+
 }  // namespace tarselctl

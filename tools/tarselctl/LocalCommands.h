@@ -1,6 +1,6 @@
 #pragma once
 // The commands that talk to the agent on this computer through its control
-// socket: pairing and the paired browsers.
+// socket: pairing, the paired browsers and paused input.
 #include <string>
 #include <vector>
 
@@ -16,5 +16,6 @@ struct LocalOptions {
 int pairCommand(const LocalOptions& o);
 int webCommand(const LocalOptions& o);
 int showCommand(const LocalOptions& o);
+int inputCommand(const LocalOptions& o);
 
 }  // namespace tarselctl

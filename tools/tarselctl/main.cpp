@@ -35,6 +35,9 @@ constexpr const char* kUsage =
     "  show                             shows the agent's pairing window (exit 1: no agent)\n"
     "  web list                         the paired browsers\n"
     "  web forget ID|--all              forgets one or all; their connections close\n"
+    "  input                            whether input runs or the desktop's user paused it\n"
+    "  input resume                     resumes input stopped on the desktop (GNOME's\n"
+    "                                   Stop Screen Sharing)\n"
     "  --help, --version                print this, or the version\n"
     "  --timeout S                      the whole command's time limit (default 2 s);\n"
     "                                   output stops at 1 MiB\n"
@@ -125,8 +128,8 @@ Options parse(int argc, char** argv) {
             o.positional.push_back(a);
     }
     const bool local =
-        !o.positional.empty() &&
-        (o.positional[0] == "pair" || o.positional[0] == "web" || o.positional[0] == "show");
+        !o.positional.empty() && (o.positional[0] == "pair" || o.positional[0] == "web" ||
+                                  o.positional[0] == "show" || o.positional[0] == "input");
     const std::size_t named = local ? 1 : 2;
     if (o.positional.size() < named) usage("");
     o.command = o.positional[0];
@@ -243,6 +246,9 @@ int run(Options o) {
     o.deadline = std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                      std::chrono::duration<double>(std::max(o.timeout, 0.0)));
+    if (o.command == "input")
+        return tarselctl::inputCommand(
+            {within(o, o.timeout), false, false, false, "", "", o.positional});
     if (o.command == "pair" || o.command == "web" || o.command == "show") {
         for (const auto& w : o.positional)
             if (w.empty() || w.size() > 16 ||

@@ -140,6 +140,13 @@ bool MutterSession::subscribe() {
 
 template <class... Args>
 void MutterSession::send(const char* member, const char* types, Args... args) {
+    if (paused_) {
+        if (!droppedSaid_.exchange(true))
+            logLine(
+                "⏸️ [Input] input is paused: the phone's keys and moves are dropped until "
+                "Resume Input");
+        return;
+    }
     bus_->with([&](sd_bus* b) {
         sd_bus_call_method_async(b, nullptr, kService, path_.c_str(), kSessionInterface, member,
                                  nullptr, nullptr, types, args...);
@@ -230,15 +237,22 @@ void MutterSession::transfer(uint32_t serial) {
     if (onTransfer) onTransfer(serial);
 }
 
+// Closed by the desktop: the user stopped sharing. Reopening by ourselves
+// would undo that click, so input waits for the user's resume.
 void MutterSession::closed() {
-    if (stopping_) return;
-    if (reopened_) {
-        logLine("⚠️ [Input] Mutter closed the remote desktop session again: input stops");
-        return;
-    }
-    reopened_ = true;
-    logLine("⌨️ [Input] Mutter closed the remote desktop session: opening a new one");
-    reopen();
+    if (stopping_ || paused_.exchange(true)) return;
+    droppedSaid_ = false;
+    logLine(
+        "⏸️ [Input] the desktop stopped the remote desktop session (Stop Screen Sharing): "
+        "input "
+        "is paused until Resume Input (tray menu, or tarselctl input resume)");
+    if (onChange) onChange();
+}
+
+bool MutterSession::resume() {
+    if (!paused_) return false;
+    if (!resuming_.exchange(true)) reopen();
+    return true;
 }
 
 // Without waiting on the bus's own thread: each step is the previous reply's
@@ -248,7 +262,7 @@ void MutterSession::reopen() {
         const char* path = nullptr;
         if (sd_bus_message_is_method_error(reply, nullptr) ||
             sd_bus_message_read(reply, "o", &path) < 0) {
-            logLine("⚠️ [Input] Mutter did not open a new remote desktop session");
+            self(data)->started(false);
             return 0;
         }
         self(data)->reopened(path);
@@ -261,13 +275,32 @@ void MutterSession::reopen() {
 }
 
 void MutterSession::reopened(const std::string& path) {
+    auto startReplied = [](sd_bus_message* reply, void* data, sd_bus_error*) {
+        self(data)->started(!sd_bus_message_is_method_error(reply, nullptr));
+        return 0;
+    };
     bus_->with([&](sd_bus* b) {
         path_ = path;
         subscribe();
         sd_bus_call_method_async(b, nullptr, kService, path_.c_str(), kSessionInterface, "Start",
-                                 nullptr, nullptr, "");
-        enableClipboard(b, path_, false);
+                                 startReplied, this, "");
     });
+}
+
+// A new session's devices appear with their first events, which are lost:
+// the warm-up goes first, as at start-up.
+void MutterSession::started(bool ok) {
+    resuming_ = false;
+    if (!ok) {
+        logLine(
+            "⚠️ [Input] Mutter did not open a new remote desktop session: input stays paused");
+        return;
+    }
+    bus_->with([this](sd_bus* b) { enableClipboard(b, path_, false); });
+    paused_ = false;
+    warmUp();
+    logLine("▶️ [Input] input resumed: a new remote desktop session");
+    if (onChange) onChange();
 }
 
 }  // namespace tarsel

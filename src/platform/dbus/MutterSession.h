@@ -2,13 +2,15 @@
 // One remote-desktop session with Mutter (GNOME), opened at start-up and kept:
 // keys by evdev code, relative pointer motion with fractions, buttons and the
 // wheel, and the session's clipboard. Input calls go out without waiting for
-// a reply. If Mutter closes the session (a shell restart, the user ending
-// remote access) a new one is opened once.
+// a reply. When Mutter closes the session (the user's "Stop Screen Sharing")
+// input pauses: nothing is sent until resume() opens a new session.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "platform/InputPause.h"
 #include "platform/linux/EvdevInput.h"
 #include "runtime/Result.h"
 
@@ -16,7 +18,7 @@ namespace tarsel {
 
 class SessionBus;
 
-class MutterSession : public std::enable_shared_from_this<MutterSession> {
+class MutterSession : public InputPause, public std::enable_shared_from_this<MutterSession> {
   public:
     static constexpr const char* kService = "org.gnome.Mutter.RemoteDesktop";
 
@@ -25,6 +27,8 @@ class MutterSession : public std::enable_shared_from_this<MutterSession> {
         std::shared_ptr<SessionBus> bus);
     // Ends the session (the orderly end).
     void stop();
+    bool paused() const override { return paused_; }
+    bool resume() override;
 
     // Input through this session, its keyboard and pointer sides.
     std::unique_ptr<EvdevInput> input();
@@ -43,6 +47,7 @@ class MutterSession : public std::enable_shared_from_this<MutterSession> {
     void closed();
     void transfer(uint32_t serial);
     void reopened(const std::string& path);
+    void started(bool ok);
 
   private:
     MutterSession(std::shared_ptr<SessionBus> bus, std::string path)
@@ -55,8 +60,10 @@ class MutterSession : public std::enable_shared_from_this<MutterSession> {
 
     std::shared_ptr<SessionBus> bus_;
     std::string path_;  // the session's object path; set on the bus's thread
-    bool reopened_ = false;
-    bool stopping_ = false;  // our own Stop closes the session too
+    std::atomic<bool> paused_{false};
+    std::atomic<bool> resuming_{false};
+    std::atomic<bool> droppedSaid_{false};  // one line per pause for dropped input
+    bool stopping_ = false;                 // our own Stop closes the session too
 };
 
 }  // namespace tarsel

@@ -142,6 +142,7 @@ void installDesktopPorts(Platform& p, Executors& executors) {
     p.release = [session] { session->release(); };
     if (!input.events) return session->watch(executors.network.get_executor());
     p.input = std::move(input.events);
+    p.inputPause = session->pause();
     // One connection for the desktop's facts and its "show desktop" action.
     std::shared_ptr<X11Desktop> desktop = X11Desktop::open();
     p.workspace = std::make_unique<LinuxWorkspace>(frontmostSource(path, facts, *session, desktop),

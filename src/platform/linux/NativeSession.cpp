@@ -82,6 +82,10 @@ void NativeSession::watch(const asio::any_io_executor& executor) {
     if (bus_) bus_->watch(executor);
 }
 
+std::shared_ptr<InputPause> NativeSession::pause() const {
+    return mutter_;
+}
+
 void NativeSession::release() {
     if (mutter_) mutter_->stop();
 }

@@ -9,6 +9,7 @@
 
 #include "platform/Clipboard.h"
 #include "platform/InputChoice.h"
+#include "platform/InputPause.h"
 #include "platform/linux/EvdevInput.h"
 #include "runtime/Result.h"
 
@@ -32,6 +33,8 @@ class NativeSession {
     std::function<std::string()> frontmost();
     // From now on the compositor's and the bus's events are handled there.
     void watch(const asio::any_io_executor& executor);
+    // GNOME's session, which its user can stop; null elsewhere.
+    std::shared_ptr<InputPause> pause() const;
     // Ends the remote-desktop session (the orderly end).
     void release();
 

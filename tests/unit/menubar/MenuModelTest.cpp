@@ -109,6 +109,13 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
     in.portHolder = "bob";  // whose program holds it, where the agent can tell
     EXPECT_EQ(buildMenuModel(in, L10n::korean("x"))[0].title,
               "⚠️  포트 3000을 다른 사용자(bob)가 쓰는 중 — 재시도 중");
+    in.inputPaused = true;  // the desktop's user stopped input: said, with the way back
+    const auto paused = buildMenuModel(in, kEnglish);
+    EXPECT_EQ((V{paused[1].title, paused[2].title, paused[3].title}),
+              (V{"⏸️  Input paused (sharing stopped on this desktop)", "Resume Input",
+                 "⚪️  Waiting…"}));
+    EXPECT_EQ(std::pair(paused[1].enabled, paused[2].action),
+              std::pair(false, MenuAction::resumeInput));
 }
 
 TEST(L10nSelection, KoreanOnlyWhenTheFirstLanguageBeginsWithKo) {
