@@ -17,8 +17,7 @@ MutterClipboard::MutterClipboard(std::shared_ptr<MutterSession> session)
             // Mutter's own clipboard manager reads before the offer is handled.
             if (state->handled == state->offered) done = std::exchange(state->onRead, nullptr);
         }
-        session->writeSelection(serial, std::move(text));
-        if (done) done();
+        session->writeSelection(serial, std::move(text), std::move(done));
     };
 }
 

@@ -188,21 +188,23 @@ void MutterSession::setSelection(std::function<void()> handled) {
 
 // Mutter answers with the pipe to write to; the write is done, and reported,
 // on the bus's executor without waiting for the reader.
-void MutterSession::writeSelection(uint32_t serial, std::string text) {
+void MutterSession::writeSelection(uint32_t serial, std::string text, std::function<void()> taken) {
     struct Write {
         std::shared_ptr<MutterSession> session;
         uint32_t serial;
         std::string text;
+        std::function<void()> taken;
     };
-    auto* write = new Write{shared_from_this(), serial, std::move(text)};
+    auto* write = new Write{shared_from_this(), serial, std::move(text), std::move(taken)};
     auto replied = [](sd_bus_message* reply, void* data, sd_bus_error*) {
         std::unique_ptr<Write> w(static_cast<Write*>(data));
         int fd = -1;
         const bool ok = !sd_bus_message_is_method_error(reply, nullptr) &&
                         sd_bus_message_read(reply, "h", &fd) >= 0;
         UniqueFd pipe(ok ? fcntl(fd, F_DUPFD_CLOEXEC, 3) : -1);
-        auto done = [session = w->session, serial = w->serial](bool written) {
+        auto done = [session = w->session, serial = w->serial, taken = w->taken](bool written) {
             session->send("SelectionWriteDone", "ub", serial, static_cast<int>(written));
+            if (taken) taken();
         };
         if (!pipe) return done(false), 0;
         writeThenClose(w->session->bus_->executor(), std::move(pipe), std::move(w->text), done);

@@ -38,9 +38,10 @@ class MutterSession : public InputPause, public std::enable_shared_from_this<Mut
     void notifyMotion(double dx, double dy);
     void notifyWheel(int32_t steps);  // positive: down
     // The clipboard's side: offer text (`handled` runs once Mutter has taken
-    // the offer), and hand it to a reader that asked.
+    // the offer), and hand it to a reader that asked (`taken` runs once the
+    // whole text is read).
     void setSelection(std::function<void()> handled);
-    void writeSelection(uint32_t serial, std::string text);
+    void writeSelection(uint32_t serial, std::string text, std::function<void()> taken);
     std::function<void(uint32_t serial)> onTransfer;  // set once, before the watch
 
     // Bus events, from the bus's executor.

@@ -1,5 +1,7 @@
 #include "platform/wayland/DataControlClipboard.h"
 
+#include <utility>
+
 #include "platform/posix/PipeWriter.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "wlr-data-control-unstable-v1.h"
@@ -99,17 +101,15 @@ void DataControlClipboard::onNextRead(std::function<void()> done) {
     onRead_ = std::move(done);
 }
 
+// The read ends when the reader has taken the whole text.
 void DataControlClipboard::send(zwlr_data_control_source_v1* source, int fd) {
-    std::function<void()> done;
-    {
-        std::lock_guard lock(mutex_);
-        UniqueFd pipe(fd);
-        if (source != source_ && source != primary_) return;  // a selection replaced since
-        writeThenClose(connection_->executor(), std::move(pipe), text_);
-        done = std::move(onRead_);
-        onRead_ = nullptr;
-    }
-    if (done) done();
+    std::lock_guard lock(mutex_);
+    UniqueFd pipe(fd);
+    if (source != source_ && source != primary_) return;  // a selection replaced since
+    writeThenClose(connection_->executor(), std::move(pipe), text_,
+                   [done = std::exchange(onRead_, nullptr)](bool) {
+                       if (done) done();
+                   });
 }
 
 void DataControlClipboard::cancelled(zwlr_data_control_source_v1* source) {
