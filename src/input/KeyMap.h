@@ -36,6 +36,8 @@ void handleUniversalKey(const std::string& command);
 void moveMouse(int64_t dx, int64_t dy);
 void clickMouse(int button);  // 0 left, 1 right, other numbers as "other" buttons
 void scrollMouse(int64_t dy);
+// Wheel notches (positive: right, down), each clamped to ±10.
+void smoothScrollMouse(double x, double y);
 void mouseDown();
 void mouseUp();
 

@@ -42,6 +42,12 @@ void scroll(const std::optional<PointerDelta>& extra) {
         scrollMouse(dy);
 }
 
+// Notches on both axes, fractions kept by the backend: the browser's touchpad.
+void smoothScroll(const std::optional<PointerDelta>& extra) {
+    if (extra && (extra->x || extra->y))
+        smoothScrollMouse(extra->x.value_or(0), extra->y.value_or(0));
+}
+
 bool runPlayback(const std::string& name) {
     if (name == "play" || name == "pause" || name == "play_pause") {
         if (isLocalMediaPlayer(frontApplicationId()))
@@ -82,6 +88,8 @@ bool runMediaPointerCommand(const std::string& name, const std::optional<Pointer
         move(extra);
     else if (name == "scroll")
         scroll(extra);
+    else if (name == "smooth_scroll")
+        smoothScroll(extra);
     else
         return false;
     return true;

@@ -1,4 +1,5 @@
 // The five mouse operations, each one item of the serial mouse queue.
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include "input/InputQueues.h"
@@ -113,6 +114,16 @@ void clickMouse(int button) {
 void scrollMouse(int64_t dy) {
     queueStep([dy] {
         input().postScroll(wheelAmount(dy));
+        state().clickCount = 1;
+    });
+}
+
+void smoothScrollMouse(double x, double y) {
+    constexpr double kMostNotches = 10;
+    x = std::clamp(x, -kMostNotches, kMostNotches);
+    y = std::clamp(y, -kMostNotches, kMostNotches);
+    queueStep([x, y] {
+        input().postSmoothScroll(x, y);
         state().clickCount = 1;
     });
 }

@@ -1,5 +1,7 @@
 #include "net/CommandHandOver.h"
 
+#include <cmath>
+
 #include "runtime/Unicode.h"
 
 namespace tarsel {
@@ -36,9 +38,28 @@ RequestFields RequestFields::of(const FlatRequest& flat) {
     return {flat.pin, flat.type, flat.val, flat.dx, flat.dy, nullptr};
 }
 
+namespace {
+
+// A finite number; anything else is no amount.
+std::optional<double> numberEntry(const Json* request, const char* key) {
+    if (!request) return std::nullopt;
+    auto it = request->find(key);
+    if (it == request->end() || !it->is_number()) return std::nullopt;
+    const double v = it->get<double>();
+    return std::isfinite(v) ? std::optional(v) : std::nullopt;
+}
+
+}  // namespace
+
 CommandRequest buildCommand(const std::string& type, const RequestFields& fields) {
     CommandRequest c{type, commandName(type), fields.val, std::nullopt};
     if (fields.dy) c.extra = PointerDelta{fields.dx, fields.dy};
+    auto x = numberEntry(fields.json, "x"), y = numberEntry(fields.json, "y");
+    if (x || y) {
+        if (!c.extra) c.extra = PointerDelta{};
+        c.extra->x = x;
+        c.extra->y = y;
+    }
     return c;
 }
 

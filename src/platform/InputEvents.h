@@ -35,6 +35,9 @@ class InputEvents {
     virtual void postMouse(int eventType, Point location, int button, int64_t clickState,
                            bool clearFlags) = 0;
     virtual void postScroll(int32_t pixels) = 0;  // positive scrolls up
+    // Wheel notches on both axes (positive: right, down); fractions are kept,
+    // scrolled smoothly where the desktop can, else added up to whole notches.
+    virtual void postSmoothScroll(double notchesX, double notchesY) = 0;
     virtual Point pointerLocation() = 0;
     // The platform's screenshot chord: whole screen, or an area selection.
     // macOS: Command-Shift-3 and Command-Shift-4.

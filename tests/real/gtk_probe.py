@@ -4,8 +4,9 @@ CLICK <button>, and
 ENTER <the entry's text> when Enter activates its entry. Its app id is argv[1].
 With argv[2] "textview" the window holds a text view of 2,000 characters instead,
 and ENTER gives the text of its last line as Enter reaches it; with "scroll", a
-long scrolled text view says SCROLLED <how far from the top> <GTK's step for one
-wheel notch: the page height to the power 2/3>, in pixels."""
+long and wide scrolled text view says SCROLLED <how far from the top> <GTK's step for
+one wheel notch: the page height to the power 2/3>, in pixels, and HSCROLLED the same
+from the left edge."""
 import sys
 import time
 
@@ -42,10 +43,11 @@ def build(app):
         win.set_child(view)
     elif sys.argv[2:] == ["scroll"]:
         scrolled = Gtk.ScrolledWindow(child=Gtk.TextView())
-        scrolled.get_child().get_buffer().set_text("line\n" * 2000)
-        adjustment = scrolled.get_vadjustment()
-        adjustment.connect("value-changed", lambda a: say(
-            "SCROLLED", f"{a.get_value():.1f}", f"{a.get_page_size() ** (2 / 3):.1f}"))
+        scrolled.get_child().get_buffer().set_text(("line " * 60 + "\n") * 2000)
+        for word, adjustment in (("SCROLLED", scrolled.get_vadjustment()),
+                                 ("HSCROLLED", scrolled.get_hadjustment())):
+            adjustment.connect("value-changed", lambda a, word=word: say(
+                word, f"{a.get_value():.1f}", f"{a.get_page_size() ** (2 / 3):.1f}"))
         win.set_child(scrolled)
         win.set_default_size(1000, 700)  # where no window manager maximizes it
     else:

@@ -60,18 +60,40 @@ def pointer_into(phone, probe):
     raise AssertionError(f"the pointer never reached the window: {probe.lines()[-3:]}")
 
 
+def scroll_positions(probe, word="SCROLLED"):
+    return [tuple(map(float, l.split()[1:])) for l in probe.lines() if l.startswith(word + " ")]
+
+
+def check_scroll(probe, send, notches, word="SCROLLED", per_notch=None):
+    """`send` scrolls the probe's view by `notches` of GTK's own wheel step (within 10 %),
+    or of `per_notch` pixels where given."""
+    scrolled = lambda: scroll_positions(probe, word)
+    before = scrolled()[-1][0] if scrolled() else 0.0
+    send()
+    assert wait_until(lambda: scrolled() and scrolled()[-1][0] != before, 5), probe.lines()[-3:]
+    time.sleep(0.5)  # the rest of the steps
+    value, step = scrolled()[-1]
+    assert value - before == pytest.approx(notches * (per_notch or step), rel=0.1), (
+        notches, scrolled())
+
+
 def check_wheel_steps(phone, probe):
-    """One notch scrolls the probe's view by GTK's own wheel step (within 10 %), six
-    notches six steps."""
-    scrolled = lambda: [tuple(map(float, l.split()[1:])) for l in probe.lines()
-                        if l.startswith("SCROLLED ")]
-    for notches in (1, 6):
-        before = scrolled()[-1][0] if scrolled() else 0.0
-        phone.request("scroll", dy=-20 * notches)  # 10 pixels a notch, downwards
-        assert wait_until(lambda: scrolled() and scrolled()[-1][0] != before, 5), probe.lines()[-3:]
-        time.sleep(0.5)  # the rest of the steps
-        value, step = scrolled()[-1]
-        assert value - before == pytest.approx(notches * step, rel=0.1), (notches, scrolled())
+    """One notch scrolls the probe's view by GTK's own wheel step, six notches six steps."""
+    for notches in (1, 6):  # 10 pixels a notch, downwards
+        check_scroll(probe, lambda: phone.request("scroll", dy=-20 * notches), notches)
+
+
+def check_smooth_scroll(phone, probe, sideways_per_notch=None):
+    """The touchpad's scroll: a notch is a wheel step (sideways: `sideways_per_notch`
+    pixels where the desktop scrolls by pixels), and two halves make one."""
+    check_scroll(probe, lambda: phone.request("smooth_scroll", y=1.0), 1)
+    check_scroll(probe, lambda: phone.request("smooth_scroll", x=2.0), 2, "HSCROLLED",
+                 sideways_per_notch)
+
+    def halves():
+        phone.request("smooth_scroll", y=0.5)
+        phone.request("smooth_scroll", y=0.5)
+    check_scroll(probe, halves, 1)
 
 
 def start_vte(env, out, tmp_path, gdk):

@@ -14,7 +14,7 @@ import time
 
 import pytest
 
-from native_probe import (Probe, check_wheel_steps, lines, motions, pointer_into, reader,
+from native_probe import (Probe, check_smooth_scroll, check_wheel_steps, lines, motions, pointer_into, reader,
                           start_vte, wait_until_reading)
 from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
@@ -346,6 +346,11 @@ def test_a_wheel_notch_scrolls_one_step_on_every_desktop(desktop):
         phone.request("scroll", dy=-20)  # lost, or the start of the view's travel
         time.sleep(1)
     check_wheel_steps(phone, probe)
+    if desktop != "mutter":  # GTK starts a smooth sequence with its first event, unmoved
+        phone.request("smooth_scroll", y=0.1)
+        time.sleep(0.5)
+    # Smooth axes are pixels on sway and KWin: sideways as far as a notch down (83.5 px).
+    check_smooth_scroll(phone, probe, None if desktop == "mutter" else 83.5)
 
 
 def test_after_its_compositor_the_agent_serves_headless_and_returns_to_the_next_one():

@@ -10,7 +10,7 @@ import time
 
 import pytest
 
-from native_probe import (READER, Probe, check_wheel_steps, lines, pointer_into, start_vte,
+from native_probe import (READER, Probe, check_smooth_scroll, check_wheel_steps, lines, pointer_into, start_vte,
                           wait_until_reading)
 from tarsel_harness import READY, Agent, Phone, require, track, wait_until
 from xvfb_display import xvfb_display
@@ -114,7 +114,8 @@ def test_a_gtk4_window_pastes_the_phones_text_whoever_copied_before(tmp_path):
 
 
 def test_a_wheel_notch_scrolls_one_step_as_on_wayland(tmp_path):
-    """XTest's wheel buttons scroll a GTK 4 view as the Wayland paths do (test_wayland.py)."""
+    """XTest's wheel buttons scroll a GTK 4 view as the Wayland paths do (test_wayland.py);
+    smooth scrolls go as whole steps, sideways on buttons 6 and 7, fractions kept."""
     display = xvfb_display(("Xvfb", "xdotool"), "X test tools")
     env = {"DISPLAY": display}
     probe = Probe(env, "org.tarsel.Scroll", "x11", "scroll")
@@ -123,3 +124,4 @@ def test_a_wheel_notch_scrolls_one_step_as_on_wayland(tmp_path):
     phone = Phone()
     pointer_into(phone, probe)
     check_wheel_steps(phone, probe)
+    check_smooth_scroll(phone, probe)

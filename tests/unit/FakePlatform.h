@@ -76,6 +76,9 @@ struct FakeInput : Journaled<InputEvents> {
                     (clear ? " clear" : ""));
     }
     void postScroll(int32_t pixels) override { journal.add("scroll " + std::to_string(pixels)); }
+    void postSmoothScroll(double x, double y) override {
+        journal.add("smooth scroll " + fmt(x) + "," + fmt(y));
+    }
     Point pointerLocation() override { return at; }
     Point at{500, 400};
 };

@@ -92,6 +92,10 @@ class MutterSink : public EventSink {
     void wheel(int32_t, int32_t notches) override {
         if (notches != 0) session_->notifyWheel(-notches);
     }
+    bool smoothScroll(int32_t right, int32_t down) override {
+        session_->notifySmoothScroll(right / 120.0, down / 120.0);
+        return true;
+    }
     bool keepsFractions() const override { return true; }
 
   private:
@@ -167,6 +171,13 @@ void MutterSession::notifyMotion(double dx, double dy) {
 
 void MutterSession::notifyWheel(int32_t steps) {
     send("NotifyPointerAxisDiscrete", "ui", uint32_t{0}, steps);
+}
+
+// Mutter's axis counts 10 a step; the wheel flag keeps the desktop from adding
+// kinetic scrolling of its own.
+void MutterSession::notifySmoothScroll(double right, double down) {
+    constexpr uint32_t kSourceWheel = 2;
+    send("NotifyPointerAxis", "ddu", right * 10, down * 10, kSourceWheel);
 }
 
 // The reply tells when Mutter has handled the offer: its own clipboard

@@ -36,7 +36,8 @@ class MutterSession : public InputPause, public std::enable_shared_from_this<Mut
     void notifyKey(int code, bool down);
     void notifyButton(int code, bool down);
     void notifyMotion(double dx, double dy);
-    void notifyWheel(int32_t steps);  // positive: down
+    void notifyWheel(int32_t steps);                     // positive: down
+    void notifySmoothScroll(double right, double down);  // in notches
     // The clipboard's side: offer text (`handled` runs once Mutter has taken
     // the offer), and hand it to a reader that asked (`taken` runs once the
     // whole text is read).

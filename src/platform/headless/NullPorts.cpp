@@ -8,6 +8,7 @@ class NullInput : public InputEvents {
     void postKey(uint16_t, bool, uint64_t) override {}
     void postMouse(int, Point p, int, int64_t, bool) override { at_ = p; }
     void postScroll(int32_t) override {}
+    void postSmoothScroll(double, double) override {}
     Point pointerLocation() override { return at_; }
 
   private:

@@ -104,17 +104,40 @@ void EvdevInput::postMouse(int eventType, Point location, int button, int64_t /*
     pointer_->key(buttonCode(button), isButtonPress(eventType));
 }
 
+namespace {
+
+// The whole notches `units` complete, the rest kept in `remainder` until a
+// scroll the other way.
+int32_t addUpNotches(int32_t units, int32_t& remainder) {
+    if ((units > 0) != (remainder > 0)) remainder = 0;
+    remainder += units;
+    const int32_t notches = remainder / kUnitsPerNotch;
+    remainder %= kUnitsPerNotch;
+    return notches;
+}
+
+}  // namespace
+
 void EvdevInput::postScroll(int32_t pixels) {
     std::lock_guard lock(mutex_);
     const int64_t limit = int64_t{kMaxNotchesPerScroll} * kUnitsPerNotch;
     const auto units = static_cast<int32_t>(
         std::clamp<int64_t>(int64_t{pixels} * kUnitsPerNotch / kPixelsPerNotch, -limit, limit));
     if (units == 0) return;
-    if ((units > 0) != (wheelRemainder_ > 0)) wheelRemainder_ = 0;
-    wheelRemainder_ += units;
-    const int32_t notches = wheelRemainder_ / kUnitsPerNotch;
-    wheelRemainder_ %= kUnitsPerNotch;
-    pointer_->wheel(units, notches);
+    pointer_->wheel(units, addUpNotches(units, wheelRemainder_));
+}
+
+// The sinks' wheel counts upwards; a smooth scroll's `y` downwards.
+void EvdevInput::postSmoothScroll(double notchesX, double notchesY) {
+    std::lock_guard lock(mutex_);
+    const auto units = [](double notches) {
+        return static_cast<int32_t>(std::lround(notches * kUnitsPerNotch));
+    };
+    if (pointer_->smoothScroll(units(notchesX), units(notchesY))) return;
+    if (const int32_t up = units(-notchesY); up != 0)
+        pointer_->wheel(up, addUpNotches(up, wheelRemainder_));
+    if (const int32_t right = units(notchesX); right != 0)
+        pointer_->hwheel(right, addUpNotches(right, hwheelRemainder_));
 }
 
 bool EvdevInput::canType(std::u32string_view text) {

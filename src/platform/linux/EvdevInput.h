@@ -23,7 +23,19 @@ class EventSink {
     virtual void motion(double dx, double dy) = 0;
     // `units` in 1/120 of a notch (positive: up), `notches` the whole ones.
     virtual void wheel(int32_t units, int32_t notches) = 0;
+    // The same sideways (positive: right); where the sink has no sideways wheel, nothing.
+    virtual void hwheel(int32_t units, int32_t notches) {
+        (void)units;
+        (void)notches;
+    }
     virtual bool keepsFractions() const { return false; }
+    // A smooth scroll in 1/120 of a notch (positive: right, down), reported as
+    // a wheel; false where the sink has none, and whole notches go to wheel().
+    virtual bool smoothScroll(int32_t right, int32_t down) {
+        (void)right;
+        (void)down;
+        return false;
+    }
     // A keyboard that makes its own keymap types any text it can map.
     virtual bool canType(std::u32string_view) const { return false; }
     virtual void type(std::u32string_view) {}
@@ -38,6 +50,7 @@ class EvdevInput : public InputEvents {
     void postMouse(int eventType, Point location, int button, int64_t clickState,
                    bool clearFlags) override;
     void postScroll(int32_t pixels) override;
+    void postSmoothScroll(double notchesX, double notchesY) override;
     Point pointerLocation() override;
     KeySequence screenshotKeys(bool area) override;
     bool canType(std::u32string_view text) override;
@@ -68,6 +81,7 @@ class EvdevInput : public InputEvents {
     Point at_{0, 0};                         // where we put the pointer, with its fraction
     Point emitted_{0, 0};                    // what the sink was sent so far
     int32_t wheelRemainder_ = 0;             // in 1/120 of a notch
+    int32_t hwheelRemainder_ = 0;
 };
 
 }  // namespace tarsel

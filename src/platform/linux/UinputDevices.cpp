@@ -39,6 +39,11 @@ class UinputSink : public EventSink {
         if (notches != 0) emit(EV_REL, REL_WHEEL, notches);
         frame();
     }
+    void hwheel(int32_t units, int32_t notches) override {
+        emit(EV_REL, REL_HWHEEL_HI_RES, units);
+        if (notches != 0) emit(EV_REL, REL_HWHEEL, notches);
+        frame();
+    }
 
   private:
     void emit(unsigned type, int code, int32_t value) {

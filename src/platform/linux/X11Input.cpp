@@ -192,6 +192,27 @@ void X11Input::postScroll(int32_t pixels) {
     XFlush(display_);
 }
 
+// XTest has whole wheel steps only: the fraction waits for the next scroll in
+// the same direction.
+void X11Input::postSmoothScroll(double notchesX, double notchesY) {
+    std::lock_guard lock(mutex_);
+    const auto steps = [](double& remainder, double notches) {
+        if ((notches > 0) != (remainder > 0)) remainder = 0;
+        remainder += notches;
+        const double whole = std::trunc(remainder);
+        remainder -= whole;
+        return static_cast<int>(whole);
+    };
+    const int down = steps(notchRemainder_.y, notchesY);
+    const int right = steps(notchRemainder_.x, notchesX);
+    for (auto [count, button] : {std::pair{down, down > 0 ? 5u : 4u}, {right, right > 0 ? 7u : 6u}})
+        for (int i = 0; i < std::abs(count); ++i) {
+            XTestFakeButtonEvent(display_, button, True, CurrentTime);
+            XTestFakeButtonEvent(display_, button, False, CurrentTime);
+        }
+    XFlush(display_);
+}
+
 KeySequence X11Input::screenshotKeys(bool area) {
     // Print and Shift-Print: mac code 105 is the Print key (see X11KeyTable).
     if (area) return {{56}, 105};

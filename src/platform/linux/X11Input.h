@@ -23,6 +23,7 @@ class X11Input : public InputEvents {
     void postMouse(int eventType, Point location, int button, int64_t clickState,
                    bool clearFlags) override;
     void postScroll(int32_t pixels) override;
+    void postSmoothScroll(double notchesX, double notchesY) override;
     Point pointerLocation() override;
     KeySequence screenshotKeys(bool area) override;
 
@@ -57,6 +58,7 @@ class X11Input : public InputEvents {
     std::chrono::steady_clock::time_point lastRead_;
     int warpedX_ = 0, warpedY_ = 0;
     int scrollRemainder_ = 0;
+    Point notchRemainder_;  // of smooth scrolls, in notches
 };
 
 }  // namespace tarsel

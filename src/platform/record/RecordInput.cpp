@@ -19,6 +19,10 @@ void RecordInput::postScroll(int32_t pixels) {
     recorder_->write("scroll", {{"amount", pixels}});
 }
 
+void RecordInput::postSmoothScroll(double notchesX, double notchesY) {
+    recorder_->write("smooth_scroll", {{"x", notchesX}, {"y", notchesY}});
+}
+
 Point RecordInput::pointerLocation() {
     std::lock_guard lock(mutex_);
     return pointer_;

@@ -16,6 +16,7 @@ class RecordInput : public InputEvents {
     void postMouse(int eventType, Point location, int button, int64_t clickState,
                    bool clearFlags) override;
     void postScroll(int32_t pixels) override;
+    void postSmoothScroll(double notchesX, double notchesY) override;
     Point pointerLocation() override;
 
   private:

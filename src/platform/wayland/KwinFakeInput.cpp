@@ -53,6 +53,15 @@ class KwinSink : public EventSink {
                                      wl_fixed_from_double(-notches * kAxisPerNotch));
         fake_->connection->flush();
     }
+    bool smoothScroll(int32_t right, int32_t down) override {
+        for (auto [axis, units] : {std::pair{WL_POINTER_AXIS_VERTICAL_SCROLL, down},
+                                   {WL_POINTER_AXIS_HORIZONTAL_SCROLL, right}})
+            if (units != 0)
+                org_kde_kwin_fake_input_axis(fake_->input, axis,
+                                             wl_fixed_from_double(units * kAxisPerNotch / 120));
+        fake_->connection->flush();
+        return true;
+    }
 
   private:
     std::shared_ptr<FakeInput> fake_;

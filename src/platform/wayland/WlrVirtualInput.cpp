@@ -18,6 +18,7 @@ namespace {
 
 // A wheel notch is this long in the compositor's axis units.
 constexpr double kAxisPerNotch = 15;
+constexpr double kSmoothPerNotch = 33.4;
 
 class WlrKeyboard : public EventSink {
   public:
@@ -136,21 +137,36 @@ class WlrPointer : public EventSink {
     // One frame a notch: a client takes one frame as one step, however many
     // notches it carries.
     void wheel(int32_t, int32_t notches) override {
-        const int step = notches > 0 ? -1 : 1;
-        for (int32_t i = 0; i < std::abs(notches); ++i) {
-            zwlr_virtual_pointer_v1_axis_source(pointer_, WL_POINTER_AXIS_SOURCE_WHEEL);
-            zwlr_virtual_pointer_v1_axis_discrete(pointer_, waylandTime(),
-                                                  WL_POINTER_AXIS_VERTICAL_SCROLL,
-                                                  wl_fixed_from_double(step * kAxisPerNotch), step);
-            zwlr_virtual_pointer_v1_frame(pointer_);
-        }
-        connection_->flush();
+        notchFrames(WL_POINTER_AXIS_VERTICAL_SCROLL, -notches);
+    }
+    // Without a notch count clients scroll by pixels (GTK: 2.5 an axis unit):
+    // 33.4 units scroll as far as a notch of the wheel does.
+    bool smoothScroll(int32_t right, int32_t down) override {
+        zwlr_virtual_pointer_v1_axis_source(pointer_, WL_POINTER_AXIS_SOURCE_WHEEL);
+        for (auto [axis, units] : {std::pair{WL_POINTER_AXIS_VERTICAL_SCROLL, down},
+                                   {WL_POINTER_AXIS_HORIZONTAL_SCROLL, right}})
+            if (units != 0)
+                zwlr_virtual_pointer_v1_axis(pointer_, waylandTime(), axis,
+                                             wl_fixed_from_double(units * kSmoothPerNotch / 120));
+        frame();
+        return true;
     }
     bool keepsFractions() const override { return true; }
 
   private:
     void frame() {
         zwlr_virtual_pointer_v1_frame(pointer_);
+        connection_->flush();
+    }
+    // `notches` in the axis's own direction (positive: down, right).
+    void notchFrames(uint32_t axis, int32_t notches) {
+        const int step = notches > 0 ? 1 : -1;
+        for (int32_t i = 0; i < std::abs(notches); ++i) {
+            zwlr_virtual_pointer_v1_axis_source(pointer_, WL_POINTER_AXIS_SOURCE_WHEEL);
+            zwlr_virtual_pointer_v1_axis_discrete(pointer_, waylandTime(), axis,
+                                                  wl_fixed_from_double(step * kAxisPerNotch), step);
+            zwlr_virtual_pointer_v1_frame(pointer_);
+        }
         connection_->flush();
     }
 

@@ -115,6 +115,11 @@ const Row kRows[] = {
     {"scroll", "scroll 49", "", y(99)}, {"scroll", "scroll -50", "", y(-101)},
     {"scroll", "scroll 0", "", y(0)}, {"scroll", "", "", PointerDelta{3, std::nullopt}},
     {"scroll", "scroll -2147483648", "", y(INT64_MIN)},
+    // Smooth scrolls keep fractions and clamp each axis to ten notches.
+    {"smooth_scroll", "smooth scroll 0.25,-1.5", "", PointerDelta{{}, {}, 0.25, -1.5}},
+    {"smooth_scroll", "smooth scroll -10,0", "", PointerDelta{{}, {}, -1e9, {}}},
+    {"smooth_scroll", "smooth scroll 0,10", "", PointerDelta{{}, {}, {}, 50.0}},
+    {"smooth_scroll", "", "", y(3)},
 };
 // clang-format on
 

@@ -281,7 +281,11 @@ TEST(CommandHandOver, ValAndExtraRules) {
         {R"({"val":3.0,"dx":1})", 3, std::nullopt},  // dx alone is never passed
         {R"({"dx":-4,"dy":7.0,"other":1})", std::nullopt, PointerDelta{-4, 7}},
         {R"({"dy":5,"dx":"1","val":1.5})", std::nullopt, PointerDelta{std::nullopt, 5}},
-        {R"({"val":1e300,"dy":true})", std::nullopt, std::nullopt}};
+        {R"({"val":1e300,"dy":true})", std::nullopt, std::nullopt},
+        // A smooth scroll's notches: finite numbers, fractions kept; anything else is none.
+        {R"({"x":0.25,"y":-1.5})", std::nullopt, PointerDelta{{}, {}, 0.25, -1.5}},
+        {R"({"y":2,"x":"1"})", std::nullopt, PointerDelta{{}, {}, {}, 2.0}},
+        {R"({"x":null,"y":[1]})", std::nullopt, std::nullopt}};
     for (auto [json, val, extra] : cases) {
         Json request = Json::parse(json);
         auto c = buildCommand("x", RequestFields::of(request));

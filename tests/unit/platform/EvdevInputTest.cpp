@@ -20,6 +20,7 @@ struct ListSink : EventSink {
     void key(int code, bool down) override { out.emplace_back('k', code, down); }
     void motion(double dx, double dy) override { out.emplace_back('m', dx, dy); }
     void wheel(int32_t units, int32_t notches) override { out.emplace_back('w', units, notches); }
+    void hwheel(int32_t units, int32_t notches) override { out.emplace_back('h', units, notches); }
     bool keepsFractions() const override { return fractions; }
     Events& out;
     bool fractions;
@@ -87,6 +88,23 @@ TEST_F(Evdev, PixelScrollsAreHighResolutionWithWholeNotchesForOlderReaders) {
     input.postScroll(-3);  // a turn starts afresh
     input.postScroll(100000);
     EXPECT_EQ(pointer, (Events{{'w', 60, 0}, {'w', 60, 1}, {'w', -36, 0}, {'w', 12000, 100}}));
+}
+
+// The touchpad's notches: down is the wheel's negative side, right the positive;
+// each axis keeps its own fraction, and the plain scroll shares the vertical one.
+TEST_F(Evdev, SmoothScrollsKeepEachAxissFractionUntilANotchCompletes) {
+    input.postSmoothScroll(0.5, 0.75);
+    input.postSmoothScroll(0.5, 0.25);
+    input.postSmoothScroll(-0.25, 0);
+    input.postScroll(-5);  // half a notch down completes with the next smooth half
+    input.postSmoothScroll(0, 0.5);
+    EXPECT_EQ(pointer, (Events{{'w', -90, 0},
+                               {'h', 60, 0},
+                               {'w', -30, -1},
+                               {'h', 60, 1},
+                               {'h', -30, 0},
+                               {'w', -60, 0},
+                               {'w', -60, -1}}));
 }
 
 TEST_F(Evdev, HeldKeysAreReleasedWhenTheDevicesGo) {
