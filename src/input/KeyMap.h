@@ -20,6 +20,9 @@ inline constexpr EventFlags control = 0x40000;
 inline constexpr EventFlags option = 0x80000;
 inline constexpr EventFlags function = 0x800000;
 inline constexpr EventFlags capsLock = 0x10000;
+// The agent's own bit, free in CGEventFlags: the Super (Windows) key on Linux,
+// which `cmd` (Control there) cannot reach.
+inline constexpr EventFlags super = 0x1000000;
 }  // namespace flag
 
 // Dispatch. `extra` carries the pointer amounts of "move" and "scroll".

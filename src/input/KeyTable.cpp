@@ -135,6 +135,7 @@ std::optional<EventFlags> modifierFlagForWord(const std::string& word) {
     if (word == "ctrl" || word == "control") return flag::control;
     if (word == "fn" || word == "function") return flag::function;
     if (word == "capslock") return flag::capsLock;
+    if (word == "super") return flag::super;
     return std::nullopt;
 }
 

@@ -52,7 +52,8 @@ inline std::string flagNames(uint64_t flags) {
     for (auto [bit, name] : {std::pair{0x100000u, "+cmd"},
                              {0x20000u, "+shift"},
                              {0x40000u, "+ctrl"},
-                             {0x80000u, "+opt"}})
+                             {0x80000u, "+opt"},
+                             {0x1000000u, "+super"}})
         if (flags & bit) out += name, flags &= ~uint64_t{bit};
     return flags ? out + "+" + std::to_string(flags) : out;
 }

@@ -8,7 +8,8 @@
 namespace tarsel::x11keys {
 namespace {
 
-constexpr uint64_t kCommand = 0x100000, kShift = 0x20000, kControl = 0x40000, kOption = 0x80000;
+constexpr uint64_t kCommand = 0x100000, kShift = 0x20000, kControl = 0x40000, kOption = 0x80000,
+                   kSuper = 0x1000000;
 
 // Physical keys of the ANSI/ISO Mac keyboard. F13-F15 are where a PC keyboard
 // has Print, Scroll Lock and Pause (macOS reports those keys as F13-F15).
@@ -161,6 +162,7 @@ unsigned modifiersFor(uint64_t flags) {
     if (flags & (kCommand | kControl)) m |= ctrl;
     if (flags & kShift) m |= shift;
     if (flags & kOption) m |= alt;
+    if (flags & kSuper) m |= super;
     return m;
 }
 

@@ -56,7 +56,7 @@ const Row kRows[] = {
     {"desktop", kDesktop}, {"show_desktop", kDesktop}, {" cmd+f3\t", kDesktop}, {"command+f3", kDesktop},
     {"mission_control", kMission}, {"mission_ctrl", kMission}, {"ctrl+up", kMission}, {"control+up", kMission},
     // The plus route and the number route; everything else unknown is typed.
-    {"cmd+c", "8+cmd"}, {"cmd+shift", ""}, {"12", "12"},
+    {"cmd+c", "8+cmd"}, {"super+e", "14+super"}, {"Super+Ctrl+Left", "123+ctrl+super"}, {"cmd+shift", ""}, {"12", "12"},
     {"5", "5"},  // the G key, not the digit
     {"255", "255"},
     {"0", "29"},  // through to the key table's digit
