@@ -37,7 +37,8 @@ void handleUniversalKey(const std::string& command);
 
 // Mouse, all on the serial mouse queue.
 void moveMouse(int64_t dx, int64_t dy);
-void clickMouse(int button);  // 0 left, 1 right, other numbers as "other" buttons
+// 0 left, 1 right, other numbers as "other" buttons; `held` modifiers around it.
+void clickMouse(int button, EventFlags held = 0);
 void scrollMouse(int64_t dy);
 // Wheel notches (positive: right, down), each clamped to ±10.
 void smoothScrollMouse(double x, double y);

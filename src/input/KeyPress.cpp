@@ -43,6 +43,9 @@ void parseAndPressKey(const std::string& command) {
         case Combination::Kind::press:
             pressKey(c.keyCode, c.modifiers);
             break;
+        case Combination::Kind::click:
+            clickMouse(c.keyCode, c.modifiers);
+            break;
         case Combination::Kind::noKey:
             logLine("⚠️ [parseAndPressKey] Unknown key command: " + clipForLog(command));
             break;

@@ -128,6 +128,18 @@ const std::unordered_map<std::string, KeyCode>& keyMap() {
     return table;
 }
 
+namespace {
+
+// "ctrl+click", "super+right_click": a click with those modifiers held.
+std::optional<KeyCode> clickButton(const std::string& word) {
+    if (word == "click") return 0;
+    if (word == "right_click") return 1;
+    if (word == "middle_click") return 2;
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<EventFlags> modifierFlagForWord(const std::string& word) {
     if (word == "cmd" || word == "command" || word == "win") return flag::command;
     if (word == "shift") return flag::shift;
@@ -155,7 +167,7 @@ std::optional<int64_t> parseDecimal(const std::string& text, bool allowPlus) {
 Combination parseCombination(const std::string& command) {
     const std::string lower = unicode::toLower(command);
     Combination result;
-    bool found = false;
+    bool found = false, clicks = false;
     std::size_t pos = 0;
     while (pos <= lower.size()) {
         std::size_t plus = lower.find('+', pos);
@@ -168,6 +180,9 @@ Combination parseCombination(const std::string& command) {
             result.modifiers |= *mod;
         } else if (piece == "power") {
             return {Combination::Kind::power, 0, 0};
+        } else if (auto button = clickButton(piece)) {
+            result.keyCode = *button;
+            clicks = true;
         } else if (piece == "plus") {
             result.modifiers |= flag::shift;
             result.keyCode = 24;
@@ -180,7 +195,9 @@ Combination parseCombination(const std::string& command) {
             found = true;
         }
     }
-    result.kind = found ? Combination::Kind::press : Combination::Kind::noKey;
+    result.kind = clicks  ? Combination::Kind::click
+                  : found ? Combination::Kind::press
+                          : Combination::Kind::noKey;
     return result;
 }
 

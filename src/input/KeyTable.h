@@ -16,9 +16,9 @@ std::optional<int64_t> parseDecimal(const std::string& text, bool allowPlus);
 
 // What a combination such as "command+option+esc" asks for.
 struct Combination {
-    enum class Kind { press, power, noKey };
+    enum class Kind { press, click, power, noKey };
     Kind kind = Kind::noKey;
-    KeyCode keyCode = 0;
+    KeyCode keyCode = 0;  // for a click: the button (0 left, 1 right, 2 middle)
     EventFlags modifiers = 0;
 };
 Combination parseCombination(const std::string& command);

@@ -51,6 +51,12 @@ asio::awaitable<void> click(int button) {
     co_await mouseQueue().pause(kAfterClick);
 }
 
+asio::awaitable<void> clickHolding(int button, EventFlags held) {
+    input().holdModifiers(held);
+    co_await click(button);
+    input().holdModifiers(0);
+}
+
 // The move queued last and not yet carried out; a later move adds to it
 // rather than queueing another, and any other mouse operation ends it, so a
 // move never jumps over a click, a press or a release.
@@ -104,11 +110,13 @@ void moveMouse(int64_t dx, int64_t dy) {
     });
 }
 
-void clickMouse(int button) {
+void clickMouse(int button, EventFlags held) {
     endMoveRun();
     auto waiting = backlog().claim(0, (kClickHold + kAfterClick).count());
     if (!waiting) return;
-    mouseQueue().sequence([button, waiting = std::move(*waiting)] { return click(button); });
+    mouseQueue().sequence([button, held, waiting = std::move(*waiting)] {
+        return held ? clickHolding(button, held) : click(button);
+    });
 }
 
 void scrollMouse(int64_t dy) {

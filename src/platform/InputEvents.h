@@ -39,6 +39,9 @@ class InputEvents {
     // scrolled smoothly where the desktop can, else added up to whole notches.
     virtual void postSmoothScroll(double notchesX, double notchesY) = 0;
     virtual Point pointerLocation() = 0;
+    // Holds exactly the modifiers of `flags` (0 releases them) for the pointer
+    // events that follow: a click with Control or Super held.
+    virtual void holdModifiers(uint64_t flags) { (void)flags; }
     // The platform's screenshot chord: whole screen, or an area selection.
     // macOS: Command-Shift-3 and Command-Shift-4.
     virtual KeySequence screenshotKeys(bool area) {

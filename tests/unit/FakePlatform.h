@@ -80,6 +80,7 @@ struct FakeInput : Journaled<InputEvents> {
     void postSmoothScroll(double x, double y) override {
         journal.add("smooth scroll " + fmt(x) + "," + fmt(y));
     }
+    void holdModifiers(uint64_t flags) override { journal.add("hold" + flagNames(flags)); }
     Point pointerLocation() override { return at; }
     Point at{500, 400};
 };

@@ -50,6 +50,11 @@ void EvdevInput::syncModifiers(unsigned wanted) {
     }
 }
 
+void EvdevInput::holdModifiers(uint64_t flags) {
+    std::lock_guard lock(mutex_);
+    syncModifiers(x11keys::modifiersFor(flags));
+}
+
 void EvdevInput::postKey(uint16_t keyCode, bool down, uint64_t flags) {
     std::lock_guard lock(mutex_);
     std::optional<Held> held;

@@ -52,6 +52,7 @@ class EvdevInput : public InputEvents {
     void postScroll(int32_t pixels) override;
     void postSmoothScroll(double notchesX, double notchesY) override;
     Point pointerLocation() override;
+    void holdModifiers(uint64_t flags) override;
     KeySequence screenshotKeys(bool area) override;
     bool canType(std::u32string_view text) override;
     void typeText(std::u32string_view text) override;

@@ -94,6 +94,12 @@ void X11Input::syncModifiers(unsigned wanted) {
     }
 }
 
+void X11Input::holdModifiers(uint64_t flags) {
+    std::lock_guard lock(mutex_);
+    syncModifiers(x11keys::modifiersFor(flags));
+    XFlush(display_);
+}
+
 void X11Input::postKey(uint16_t keyCode, bool down, uint64_t flags) {
     std::lock_guard lock(mutex_);
     refreshKeymapIfChanged();

@@ -25,6 +25,7 @@ class X11Input : public InputEvents {
     void postScroll(int32_t pixels) override;
     void postSmoothScroll(double notchesX, double notchesY) override;
     Point pointerLocation() override;
+    void holdModifiers(uint64_t flags) override;
     KeySequence screenshotKeys(bool area) override;
 
     // One press of a chord that has no macOS key of its own (desktop actions).

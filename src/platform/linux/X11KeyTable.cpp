@@ -157,6 +157,8 @@ const std::array<WholeChord, 12> kWholeChords{{
     {3, kCommand | kControl, {XK_F11, 87, 0}},              // full screen
 }};
 
+}  // namespace
+
 unsigned modifiersFor(uint64_t flags) {
     unsigned m = 0;
     if (flags & (kCommand | kControl)) m |= ctrl;
@@ -165,8 +167,6 @@ unsigned modifiersFor(uint64_t flags) {
     if (flags & kSuper) m |= super;
     return m;
 }
-
-}  // namespace
 
 std::optional<MacKey> macKey(uint16_t code) {
     for (const auto& k : kKeys)

@@ -28,5 +28,7 @@ std::optional<MacKey> macKey(uint16_t code);
 // The X11 chord for one key event of `code` carrying `flags`; none when the
 // key has no X11 equivalent (the Function key).
 std::optional<Chord> translate(uint16_t code, uint64_t flags);
+// The modifiers (ctrl, shift, alt, super) that event flags stand for.
+unsigned modifiersFor(uint64_t flags);
 
 }  // namespace tarsel::x11keys

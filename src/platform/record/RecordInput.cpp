@@ -23,6 +23,10 @@ void RecordInput::postSmoothScroll(double notchesX, double notchesY) {
     recorder_->write("smooth_scroll", {{"x", notchesX}, {"y", notchesY}});
 }
 
+void RecordInput::holdModifiers(uint64_t flags) {
+    recorder_->write("modifiers", {{"flags", flags}});
+}
+
 Point RecordInput::pointerLocation() {
     std::lock_guard lock(mutex_);
     return pointer_;

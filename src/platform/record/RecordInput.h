@@ -17,6 +17,7 @@ class RecordInput : public InputEvents {
                    bool clearFlags) override;
     void postScroll(int32_t pixels) override;
     void postSmoothScroll(double notchesX, double notchesY) override;
+    void holdModifiers(uint64_t flags) override;
     Point pointerLocation() override;
 
   private:

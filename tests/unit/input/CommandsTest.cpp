@@ -98,6 +98,8 @@ const Row kRows[] = {
     {"new_text_document", "open -b com.apple.TextEdit"}, {"notes", "open -b com.apple.Notes"},
     {"taskmgr", "open -b com.apple.ActivityMonitor"},
     // Clicks and screenshots.
+    {"ctrl+click", "hold+ctrl | mouse 1 500,400 b0 c1 clear | mouse 2 500,400 b0 c1 clear | hold"},
+    {"Super+Right_Click", "hold+super | mouse 3 500,400 b1 c1 clear | mouse 4 500,400 b1 c1 clear | hold"},
     {"click", kClick}, {"right_click", "mouse 3 500,400 b1 c1 clear | mouse 4 500,400 b1 c1 clear"},
     {"middle_click", "mouse 25 500,400 b2 c1 clear | mouse 26 500,400 b2 c1 clear"},
     {"screenshot_full", kShot}, {"screenshot", kShot}, {"screenshot_part", kAreaShot},

@@ -52,12 +52,16 @@ TEST_F(Evdev, ChordsCarryExactlyTheirModifiersAndTheDesktopsOwnChords) {
     input.postKey(0, false, shift);
     input.postKey(14, true, 0x1000000);  // Super-E, which Command cannot reach
     input.postKey(14, false, 0x1000000);
+    input.holdModifiers(0x1000000 | shift);  // held around a click, then let go
+    input.holdModifiers(0);
     input.postKey(63, true, 0);  // Function has no key: nothing
     EXPECT_EQ(keys, key(KEY_LEFTCTRL, 1) + key(KEY_C, 1) + key(KEY_C, 0) + key(KEY_LEFTCTRL, 0) +
                         key(KEY_LEFTALT, 1) + key(KEY_TAB, 1) + key(KEY_TAB, 0) +
                         key(KEY_LEFTALT, 0) + key(KEY_LEFTSHIFT, 1) + key(KEY_A, 1) +
                         key(KEY_A, 0) + key(KEY_LEFTSHIFT, 0) + key(KEY_LEFTMETA, 1) +
-                        key(KEY_E, 1) + key(KEY_E, 0) + key(KEY_LEFTMETA, 0));
+                        key(KEY_E, 1) + key(KEY_E, 0) + key(KEY_LEFTMETA, 0) +
+                        key(KEY_LEFTSHIFT, 1) + key(KEY_LEFTMETA, 1) + key(KEY_LEFTSHIFT, 0) +
+                        key(KEY_LEFTMETA, 0));
 }
 
 TEST_F(Evdev, ClicksDragsAndMovesAreRelativeAndLoseNoPixelOrFraction) {
