@@ -1,114 +1,130 @@
-// The phone page: pairs, then turns touches, buttons and typed text into the
-// agent's commands.
+// The phone page: pairs, keeps the connection through the phone's life (the
+// agent restarting, the screen locking, the page going to the background) and
+// wires the touchpad, the keyboard and the keys to the agent's commands.
 import { Session, savedBrowser } from "./session.js";
+import { Touchpad } from "./touchpad.js";
+import { Keyboard } from "./keyboard.js";
+import { t, translate } from "./i18n.js";
 
 const $ = (id) => document.getElementById(id);
+const REFUSALS = ["unknown", "expired", "denied", "closed", "replaced"];
+const MOVED_AFTER_MS = 6000;  // unanswered this long: the computer may have moved
+
 let session = null;
+let ready = false;
 let retry = 0;
+let retryTimer = 0;
+let unansweredSince = 0;
 
 function show(state, text) {
   $("state").textContent = text;
-  $("remote").hidden = state !== "ready";
+  $("state").dataset.state = state;
   $("unpaired").hidden = state !== "unpaired";
+  $("remote").hidden = state === "unpaired";
+  document.body.classList.toggle("offline", state !== "ready");
 }
 
 function connect(how = {}) {
-  show("connecting", "Connecting…");
+  clearTimeout(retryTimer);
+  if (session) { session.events.onClose = () => {}; session.close(); }
+  if (!ready) show(savedBrowser() ? "connecting" : "unpaired", t(savedBrowser() ? "connecting" : "notPaired"));
   session = new Session(how, {
     onReady(computer) {
+      ready = true;
       retry = 0;
+      unansweredSince = 0;
       $("computer").textContent = computer;
-      show("ready", "Connected");
+      $("moved").hidden = true;
+      show("ready", t("connected"));
     },
     onStatus({ pairing }) {
-      show("unpaired", "Not paired");
+      ready = false;
+      show("unpaired", t("notPaired"));
       $("pair-here").hidden = !pairing;
     },
     onCode(code) {
       $("code").textContent = code.replace(/(\d{3})(\d{3})/, "$1 $2");
       $("code-box").hidden = false;
       $("pair-here").hidden = true;
-      show("unpaired", "Waiting for approval…");
+      show("unpaired", t("waitingApproval"));
     },
-    onAck() {},
-    onMessage() {},
-    onClose(why) {
-      const wasReady = !$("remote").hidden;
-      $("code-box").hidden = true;
-      if (why === "unknown" || why === "expired" || why === "denied" || why === "closed"
-          || why === "replaced") {
-        show("unpaired", { unknown: "This browser was forgotten", expired: "This QR code was already used",
-          denied: "Pairing was denied", closed: "Pairing is closed", replaced: "A newer request replaced this one" }[why]);
-        return setTimeout(() => connect({}), 1000);
-      }
-      if (savedBrowser() || wasReady) {
-        show("connecting", "Reconnecting…");
-        setTimeout(() => connect({}), Math.min(1000 * 2 ** retry++, 8000));
-      }
-    },
+    onAck(counter) { heardAt = performance.now(); pad.acknowledged(counter); },
+    onMessage() { heardAt = performance.now(); },
+    onClose(why, opened) { closed(why, opened); },
   });
 }
 
-// Moves are added up and sent once a frame; the fractions are kept.
-const pending = { dx: 0, dy: 0, scroll: 0 };
-let frame = 0;
-function flush() {
-  frame = 0;
-  const dx = Math.trunc(pending.dx), dy = Math.trunc(pending.dy), sy = Math.trunc(pending.scroll);
-  if (dx || dy) session?.send({ type: "move", dx, dy });
-  if (sy) session?.send({ type: "scroll", dy: sy });
-  pending.dx -= dx; pending.dy -= dy; pending.scroll -= sy;
+// Refusals go back to pairing; anything else is retried quickly (the agent
+// restarting is back within a second or two).
+function closed(why, opened) {
+  $("code-box").hidden = true;
+  if (REFUSALS.includes(why)) {
+    ready = false;
+    show("unpaired", t(why));
+    retryTimer = setTimeout(() => connect(), 1000);
+    return;
+  }
+  if (!savedBrowser()) return show("unpaired", t("notPaired"));
+  ready = false;
+  show("reconnecting", t("reconnecting"));
+  if (!opened) unansweredSince ||= Date.now();
+  if (unansweredSince && Date.now() - unansweredSince > MOVED_AFTER_MS) {
+    $("moved").textContent = t("moved", location.host);
+    $("moved").hidden = false;
+  }
+  retryTimer = setTimeout(() => connect(), Math.min(250 * 2 ** retry++, 1000));
 }
-const schedule = () => { frame ||= requestAnimationFrame(flush); };
 
-function touchpad(pad) {
-  const touches = new Map();
-  let start = 0, moved = 0, fingers = 0;
-  pad.addEventListener("pointerdown", (e) => {
-    pad.setPointerCapture(e.pointerId);
-    touches.set(e.pointerId, { x: e.clientX, y: e.clientY });
-    if (touches.size === 1) { start = performance.now(); moved = 0; }
-    fingers = Math.max(fingers, touches.size);
-  });
-  pad.addEventListener("pointermove", (e) => {
-    const t = touches.get(e.pointerId);
-    if (!t) return;
-    const dx = e.clientX - t.x, dy = e.clientY - t.y;
-    t.x = e.clientX; t.y = e.clientY;
-    moved += Math.abs(dx) + Math.abs(dy);
-    if (touches.size >= 2) pending.scroll -= dy / touches.size / 4;
-    else { pending.dx += dx * 1.5; pending.dy += dy * 1.5; }
-    schedule();
-  });
-  const up = (e) => {
-    if (!touches.delete(e.pointerId) || touches.size) return;
-    if (moved < 10 && performance.now() - start < 250)
-      session?.send({ type: fingers >= 2 ? "right_click" : "click" });
-    fingers = 0;
-  };
-  pad.addEventListener("pointerup", up);
-  pad.addEventListener("pointercancel", up);
+// Back to the front, unlocked, or online again: a closed connection is opened
+// at once, not at the next retry; one that looks open must answer a ping
+// within a second (a locked phone's connection dies without a word).
+let heardAt = 0;
+function wake() {
+  if (document.visibilityState !== "visible" || !session) return;
+  const state = session.ws.readyState;
+  if (state === WebSocket.CLOSED || state === WebSocket.CLOSING) { retry = 0; return connect(); }
+  if (!ready) return;
+  const asked = performance.now();
+  out.send({ type: "ping" });
+  setTimeout(() => { if (heardAt < asked && ready) { retry = 0; connect(); } }, 1000);
 }
+
+// Sticky modifiers: armed by a tap, used by the next key, character or tap.
+const modifiers = () => [...document.querySelectorAll("[data-mod][aria-pressed=true]")];
+const out = {
+  send: (message) => session?.send(message) ?? 0n,
+  armed: () => modifiers().length > 0,
+  chord(name) {
+    const held = modifiers();
+    for (const m of held) m.setAttribute("aria-pressed", "false");
+    return [...held.map((m) => m.dataset.mod), name].join("+");
+  },
+};
+const pad = new Touchpad($("pad"), out);
+window.tarselPad = pad;  // what the pad has sent, for the browser tests
+const keyboard = new Keyboard($("text"), out);
 
 function controls() {
-  touchpad($("pad"));
-  $("left").addEventListener("click", () => session?.send({ type: "click" }));
-  $("right").addEventListener("click", () => session?.send({ type: "right_click" }));
+  $("left").addEventListener("click", () => out.send({ type: out.chord("click") }));
+  $("right").addEventListener("click", () => out.send({ type: out.chord("right_click") }));
   for (const b of document.querySelectorAll("[data-key]"))
-    b.addEventListener("click", () => session?.send({ type: b.dataset.key }));
-  $("typing").addEventListener("submit", (e) => {
-    e.preventDefault();
-    const text = $("text").value;
-    if (text) session?.send({ type: "text", text });
-    $("text").value = "";
+    b.addEventListener("click", () => keyboard.key(b.dataset.key));
+  for (const b of document.querySelectorAll("[data-mod]"))
+    b.addEventListener("click", () => b.setAttribute("aria-pressed", String(b.getAttribute("aria-pressed") !== "true")));
+  $("keys-toggle").addEventListener("click", () => {
+    $("keys").hidden = !$("keys").hidden;
+    $("keys-toggle").setAttribute("aria-expanded", String(!$("keys").hidden));
   });
-  $("pair-button").addEventListener("click", () => {
-    if (session) { session.events.onClose = () => {}; session.close(); }
-    connect({ exchange: true });
-  });
-  setInterval(() => session?.send({ type: "ping" }), 5000);
+  $("pair-button").addEventListener("click", () => connect({ exchange: true }));
+  document.addEventListener("visibilitychange", wake);
+  addEventListener("pageshow", wake);
+  addEventListener("online", wake);
+  setInterval(() => out.send({ type: "ping" }), 5000);
+  const ios = /iPhone|iPad/.test(navigator.userAgent) && !navigator.standalone;
+  $("safari").hidden = !ios;
 }
 
+translate();
 const token = location.hash.match(/^#pair=([A-Za-z0-9_-]{22,})$/)?.[1];
 if (location.hash) history.replaceState(null, "", location.pathname + location.search);
 controls();

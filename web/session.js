@@ -51,7 +51,8 @@ export function browserName() {
 
 // One WebSocket to the agent. `how` is {token}, {exchange: true} or {} (the
 // saved key). Events: onReady(computer), onMessage(text), onAck(n),
-// onCode(code), onStatus({pairing}), onClose(why).
+// onCode(code), onStatus({pairing}), onClose(why, opened): `opened` is
+// false where the computer never answered.
 export class Session {
   constructor(how, events) {
     this.events = events;
@@ -59,9 +60,9 @@ export class Session {
     this.received = 0n;
     this.nonce = random(16);
     this.ws = new WebSocket(`ws://${location.host}/ws`);
-    this.ws.onopen = () => this.begin(how);
+    this.ws.onopen = () => { this.opened = true; this.begin(how); };
     this.ws.onmessage = (e) => this.receive(e.data);
-    this.ws.onclose = () => events.onClose(this.why || "closed");
+    this.ws.onclose = () => this.events.onClose(this.why || "dropped", this.opened);
   }
 
   plain(message) { this.ws.send(JSON.stringify(message)); }

@@ -1,0 +1,192 @@
+"""The phone page's controls in a real headless Chromium as a touch phone, on the record
+backend: touches go through the browser's own input pipeline (DevTools
+Input.dispatchTouchEvent), typing through its IME calls (Input.imeSetComposition,
+Input.insertText), and the recorded effects are what the desktop would get."""
+import os
+import re
+import shutil
+import socket
+import subprocess
+import time
+
+import pytest
+
+from tarsel_harness import CTL, Agent, require, wait_until
+from test_browser import SHOTS, phone_browser, touch
+
+SUPER, CTRL = 0x1000000, 0x40000
+
+
+def cdp(driver, method, **params):
+    return driver.execute_cdp_cmd(method, params)
+
+
+@pytest.fixture
+def page():
+    """A paired page, the agent, and where the pad's middle is."""
+    require(shutil.which("chromium") and shutil.which("chromedriver"),
+            "chromium and chromium-driver (apt-get install chromium chromium-driver)")
+    agent = Agent()
+    agent.wait_for("🌐 [Web] 휴대폰 브라우저 페이지")
+    token = re.search(r"#pair=([A-Za-z0-9_-]+)", subprocess.run(
+        [str(CTL), "pair"], capture_output=True, text=True, env=agent.env, timeout=10).stdout)[1]
+    host = f"{socket.gethostname()}.local"
+    driver = phone_browser(host)
+    driver.get(f"http://{host}:3090/#pair={token}")
+    state = driver.find_element("id", "state")
+    assert wait_until(lambda: state.text == "Connected", 10), state.text
+    pad = driver.find_element("id", "pad").rect
+    middle = (pad["x"] + pad["width"] / 2, pad["y"] + pad["height"] / 2)
+    yield driver, agent, middle
+    driver.quit()
+
+
+def swipe(driver, start, dx, steps, pause):
+    x, y = start
+    touch(driver, "touchStart", [(x, y)])
+    for step in range(1, steps + 1):
+        touch(driver, "touchMove", [(x + dx * step / steps, y)])
+        time.sleep(pause)
+    touch(driver, "touchEnd", [])
+
+
+def pointer_x(agent):
+    moves = agent.effects("mouse")
+    return moves[-1]["x"] if moves else None
+
+
+def sent_dx(driver):
+    return driver.execute_script("return window.tarselPad.sentTotal.dx")
+
+
+def test_touchpad_moves_with_acceleration_taps_drags_and_scrolls_both_ways(page):
+    driver, agent, (x, y) = page
+    swipe(driver, (x, y), 20, 2, 0.02)  # a position to measure from
+    assert wait_until(lambda: agent.effects("mouse"))
+    time.sleep(0.3)
+
+    def travel(pause):
+        """Pixels the page sent for a 160 px swipe; the recorded pointer moved by all
+        of them (the agent's 1.5 × each), give or take the last fraction."""
+        x0, sent0 = pointer_x(agent), sent_dx(driver)
+        swipe(driver, (x - 80, y), 160, 16, pause)
+        assert wait_until(lambda: sent_dx(driver) > sent0, 5)
+        time.sleep(0.2)
+        sent = sent_dx(driver) - sent0
+        assert wait_until(lambda: abs(pointer_x(agent) - x0 - 1.5 * sent) <= 1.5), (
+            pointer_x(agent), x0, sent)
+        return sent
+    slow, fast = travel(0.05), travel(0)
+    assert fast > 2 * slow and slow >= 160, (slow, fast)  # slow: about a pixel a pixel
+
+    def buttons():
+        return [(m["type"], m["clickState"]) for m in agent.effects("mouse")
+                if m["type"] in (1, 2, 3, 4)]
+    time.sleep(0.6)  # the taps below start a click series of their own
+    for _ in range(2):  # a double tap is a double click
+        touch(driver, "touchStart", [(x, y)])
+        touch(driver, "touchEnd", [])
+        time.sleep(0.08)
+    assert wait_until(lambda: len(buttons()) >= 4), buttons()
+    assert buttons()[-4:] == [(1, 1), (2, 1), (1, 2), (2, 2)], buttons()
+    touch(driver, "touchStart", [(x, y), (x + 40, y)])  # two fingers tap: right click
+    touch(driver, "touchEnd", [])
+    assert wait_until(lambda: [b for b, _ in buttons()[-2:]] == [3, 4]), buttons()
+
+    # Hold still, then drag: the button is held through the moves.
+    touch(driver, "touchStart", [(x, y)])
+    time.sleep(0.7)
+    for step in range(1, 6):
+        touch(driver, "touchMove", [(x + 8 * step, y + 4 * step)])
+        time.sleep(0.03)
+    touch(driver, "touchEnd", [])
+    types = lambda: [m["type"] for m in agent.effects("mouse")]
+    assert wait_until(lambda: types()[-1] == 2), types()[-8:]
+    drag = types()[len(types()) - types()[::-1].index(1) - 1:]
+    assert drag[0] == 1 and drag[-1] == 2 and 6 in drag[1:-1], drag
+
+    # Two fingers up, then left: the content follows them (down, then right).
+    for dx, dy in ((0, -120), (-120, 0)):
+        count = len(agent.effects("smooth_scroll"))
+        touch(driver, "touchStart", [(x, y), (x + 40, y)])
+        for step in range(1, 7):
+            touch(driver, "touchMove", [(x + dx * step / 6, y + dy * step / 6),
+                                        (x + 40 + dx * step / 6, y + dy * step / 6)])
+            time.sleep(0.03)
+        touch(driver, "touchEnd", [])
+        scrolls = agent.wait_effects("smooth_scroll", count + 1)[count:]
+        total = (sum(s["x"] for s in scrolls), sum(s["y"] for s in scrolls))
+        expected = (-dx / 40, -dy / 40)
+        assert total[0] == pytest.approx(expected[0], abs=0.05) and \
+            total[1] == pytest.approx(expected[1], abs=0.05), (total, scrolls)
+        assert all(abs(s["x"]) <= 10 and abs(s["y"]) <= 10 for s in scrolls)
+
+
+def keys(agent):
+    return [(k["code"], k["flags"]) for k in agent.effects("key") if k["down"]]
+
+
+def test_typing_goes_as_typed_with_composition_corrections_and_sticky_modifiers(page):
+    driver, agent, (x, y) = page
+    field = driver.find_element("id", "text")
+    field.click()
+    cdp(driver, "Input.insertText", text="hi")
+    # Hangul: the syllable goes once it is composed, nothing while composing.
+    for part in ("ㅎ", "하", "한"):
+        cdp(driver, "Input.imeSetComposition", text=part, selectionStart=1, selectionEnd=1)
+    time.sleep(0.3)
+    assert [c["text"] for c in agent.effects("clipboard")] == ["hi"] or \
+        agent.effects("clipboard") == [], agent.effects("clipboard")
+    cdp(driver, "Input.insertText", text="한")
+    texts = lambda: [c["text"] for c in agent.effects("clipboard")]
+    assert wait_until(lambda: texts() == ["hi", "한"]), texts()
+    # An autocorrection replaces the last word: Backspaces, then the new text.
+    cdp(driver, "Input.insertText", text=" teh")
+    driver.execute_script("""
+        const f = document.getElementById('text');
+        f.value = f.value.replace(/teh$/, 'the');
+        f.dispatchEvent(new InputEvent('input', {inputType: 'insertReplacementText'}));""")
+    assert wait_until(lambda: texts()[-2:] == [" teh", "he"]), texts()
+    backspace = (51, 0)
+    assert keys(agent).count(backspace) == 2, keys(agent)
+    field.send_keys("\n")  # Enter reaches the computer; the field starts afresh
+    assert wait_until(lambda: keys(agent)[-1] == (36, 0)), keys(agent)
+    field.send_keys("\b")  # in the empty field, Backspace still reaches it
+    assert wait_until(lambda: keys(agent).count(backspace) == 3), keys(agent)
+    # Sticky Super, then "e"; sticky Ctrl, then a tap.
+    driver.find_element("css selector", "[data-mod=super]").click()
+    cdp(driver, "Input.insertText", text="e")
+    assert wait_until(lambda: keys(agent)[-1] == (14, SUPER)), keys(agent)
+    assert driver.find_element("id", "text").get_attribute("value") == "\u200b"
+    driver.find_element("css selector", "[data-mod=ctrl]").click()
+    touch(driver, "touchStart", [(x, y)])
+    touch(driver, "touchEnd", [])
+    held = lambda: [m["flags"] for m in agent.effects("modifiers")]
+    assert wait_until(lambda: held() == [CTRL, 0]), held()
+    assert driver.find_element("css selector", "[data-mod=ctrl]").get_attribute(
+        "aria-pressed") == "false"
+
+
+def test_the_page_reconnects_when_the_agent_restarts_and_looks_right(page):
+    driver, agent, _ = page
+    home = agent.home
+    agent.stop()
+    state = driver.find_element("id", "state")
+    assert wait_until(lambda: state.text == "Reconnecting…", 5), state.text
+    again = Agent(home=home)
+    started = time.monotonic()
+    assert wait_until(lambda: state.text == "Connected", 10), state.text
+    print(f"\nreconnected {time.monotonic() - started:.2f} s after the agent's start")
+    again.wait_for("✅ 서버 리스너 대기 중")
+    SHOTS.mkdir(parents=True, exist_ok=True)
+    for name, size, scheme in (("phone", (360, 780), "light"), ("phone-dark", (360, 780), "dark"),
+                               ("tablet", (768, 1024), "light")):
+        cdp(driver, "Emulation.setDeviceMetricsOverride", width=size[0], height=size[1],
+            deviceScaleFactor=2, mobile=True)
+        cdp(driver, "Emulation.setEmulatedMedia",
+            features=[{"name": "prefers-color-scheme", "value": scheme}])
+        driver.find_element("id", "keys-toggle").click() if name == "tablet" else None
+        driver.save_screenshot(str(SHOTS / f"remote-{name}.png"))
+        assert driver.execute_script(
+            "return [...document.querySelectorAll('button')].filter(b => b.offsetParent)"
+            ".every(b => b.offsetWidth >= 44 && b.offsetHeight >= 44)")
