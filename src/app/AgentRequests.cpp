@@ -2,6 +2,7 @@
 
 #include "input/InputQueues.h"
 #include "input/KeyMap.h"
+#include "shortcuts/ShortcutPad.h"
 
 namespace tarsel {
 
@@ -32,6 +33,10 @@ void AgentRequests::text(const std::string& text) {
 
 std::vector<std::string> AgentRequests::fetchShortcuts() {
     return shortcuts_ ? shortcuts_->responses() : std::vector<std::string>{};
+}
+
+std::string AgentRequests::pad(const std::string& type, const Json& request) {
+    return shortcuts_ ? answerPad(*shortcuts_, type, request) : "";
 }
 
 Backlog& AgentRequests::backlog() {

@@ -23,6 +23,7 @@ class AgentRequests : public RequestHandler {
     void text(const std::string& text) override;
     std::vector<std::string> fetchShortcuts() override;
     void syncShortcuts(Json batch) override;
+    std::string pad(const std::string& type, const Json& request) override;
     Backlog& backlog() override;
 
   private:

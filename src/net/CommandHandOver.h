@@ -33,6 +33,12 @@ class RequestHandler {
     virtual void text(const std::string& text) = 0;
     virtual std::vector<std::string> fetchShortcuts() = 0;  // one datagram per section
     virtual void syncShortcuts(Json batch) = 0;             // section name → items
+    // "fetch_pad" and "save_pad": the browser's own buttons; the one reply.
+    virtual std::string pad(const std::string& type, const Json& request) {
+        (void)type;
+        (void)request;
+        return "";
+    }
     // What each endpoint has waiting; commands are admitted against it.
     virtual Backlog& backlog() = 0;
 };

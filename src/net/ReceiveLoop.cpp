@@ -124,6 +124,13 @@ void handleType(const ConnectionContext& ctx, const std::string& type, const Req
         sendShortcuts(ip, requests, io);
     } else if (type == "sync_shortcuts") {
         syncShortcuts(requests, request.json);
+    } else if (type == "fetch_pad" || type == "save_pad") {
+        if (!request.json) return;  // the flat request has none of their members
+        // A whole list to an address anyone can forge is capped as a layout is.
+        if (type == "fetch_pad" && !request.json->contains("known") &&
+            !RateLimiter::layoutReplies().allow(ip))
+            return refusedFetches().count();
+        if (auto answer = requests.pad(type, *request.json); !answer.empty()) (void)io.send(answer);
     } else if (type == "text") {
         if (!request.json) return;  // the flat request has no text
         auto it = request.json->find("text");

@@ -88,10 +88,36 @@ void ShortcutLibrary::saveBatch(Json uploaded) {
         logLine("❌ 단축키 저장 실패: 읽을 수 없는 " + path_ + " 은(는) 덮어쓰지 않습니다");
         return;
     }
+    mergeLocked(std::move(batch));
+}
+
+void ShortcutLibrary::mergeLocked(Json batch) {
     unwritten_.push_back(summaryOf(batch));
     mergeShortcutsBatch(*database_, std::move(batch));
     chunks_.reset();
     if (unwritten_.size() == 1) asio::post(writer_, [this] { write(); });
+}
+
+Json ShortcutLibrary::section(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    reloadForFetch();
+    if (!database_ || unsendable_ || !database_->contains(name)) return nullptr;
+    return (*database_)[name];
+}
+
+std::optional<std::string> ShortcutLibrary::replaceSection(const std::string& name,
+                                                           const std::string& revision, Json items,
+                                                           std::string (*revisionOf)(const Json&)) {
+    Json batch = sendableSections(Json{{name, std::move(items)}});
+    if (batch.empty()) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    reloadForSync();
+    if (!database_) return std::nullopt;
+    const Json current = database_->contains(name) ? (*database_)[name] : Json();
+    if (revisionOf(current) != revision) return std::nullopt;
+    const std::string next = revisionOf(batch[name]);
+    mergeLocked(std::move(batch));
+    return next;
 }
 
 void ShortcutLibrary::write() {

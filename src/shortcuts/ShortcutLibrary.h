@@ -26,11 +26,19 @@ class ShortcutLibrary {
     // One chunk per section, built once per change of the layout.
     std::vector<std::string> responses();
     void saveBatch(Json batch);
+    // One section as stored (null where there is none).
+    Json section(const std::string& name);
+    // Replaces section `name` with `items` where `revisionOf` it is still
+    // `revision`; the new revision, else nothing (stale, too large, or the
+    // file unreadable).
+    std::optional<std::string> replaceSection(const std::string& name, const std::string& revision,
+                                              Json items, std::string (*revisionOf)(const Json&));
     // Writes what has not been written yet, on the calling thread: the
     // orderly end loses no accepted sync.
     void flush() { write(); }
 
   private:
+    void mergeLocked(Json batch);  // caller holds mutex_
     void write();
     // The file as it is now, where it is not what the library last read or
     // wrote. Caller holds mutex_.
