@@ -4,6 +4,7 @@
 import { Session, savedBrowser } from "./session.js";
 import { Touchpad } from "./touchpad.js";
 import { Keyboard } from "./keyboard.js";
+import { COMMANDS, ShortcutPad } from "./shortcuts.js";
 import { t, translate } from "./i18n.js";
 
 const $ = (id) => document.getElementById(id);
@@ -21,6 +22,7 @@ function show(state, text) {
   $("state").dataset.state = state;
   $("unpaired").hidden = state !== "unpaired";
   $("remote").hidden = state === "unpaired";
+  $("views").hidden = state === "unpaired";
   document.body.classList.toggle("offline", state !== "ready");
 }
 
@@ -36,6 +38,8 @@ function connect(how = {}) {
       $("computer").textContent = computer;
       $("moved").hidden = true;
       show("ready", t("connected"));
+      shortcuts.poll();
+      shortcuts.fetchPhoneSections();
     },
     onStatus({ pairing }) {
       ready = false;
@@ -49,7 +53,10 @@ function connect(how = {}) {
       show("unpaired", t("waitingApproval"));
     },
     onAck(counter) { heardAt = performance.now(); pad.acknowledged(counter); },
-    onMessage() { heardAt = performance.now(); },
+    onMessage(text) {
+      heardAt = performance.now();
+      if (text.startsWith("{")) shortcuts.received(JSON.parse(text));
+    },
     onClose(why, opened) { closed(why, opened); },
   });
 }
@@ -103,6 +110,14 @@ const out = {
 const pad = new Touchpad($("pad"), out);
 window.tarselPad = pad;  // what the pad has sent, for the browser tests
 const keyboard = new Keyboard($("text"), out);
+const shortcuts = new ShortcutPad($("shortcuts"), out);
+
+function showView(shortcutsShown) {
+  $("pad-view").hidden = shortcutsShown;
+  $("shortcuts").hidden = !shortcutsShown;
+  $("show-pad").setAttribute("aria-selected", String(!shortcutsShown));
+  $("show-shortcuts").setAttribute("aria-selected", String(shortcutsShown));
+}
 
 function controls() {
   $("left").addEventListener("click", () => out.send({ type: out.chord("click") }));
@@ -116,6 +131,10 @@ function controls() {
     $("keys-toggle").setAttribute("aria-expanded", String(!$("keys").hidden));
   });
   $("pair-button").addEventListener("click", () => connect({ exchange: true }));
+  $("show-pad").addEventListener("click", () => showView(false));
+  $("show-shortcuts").addEventListener("click", () => showView(true));
+  $("commands").append(...COMMANDS.map((name) => Object.assign(document.createElement("option"), { value: name })));
+  setInterval(() => { if (ready) shortcuts.poll(); }, 1000);
   document.addEventListener("visibilitychange", wake);
   addEventListener("pageshow", wake);
   addEventListener("online", wake);

@@ -27,6 +27,21 @@ const TEXTS = {
     typeHere: "Type here",
     backspace: "Backspace",
     enter: "Enter",
+    shortcuts: "Shortcuts",
+    media: "Media and volume",
+    windows: "Windows and desktops",
+    apps: "Apps",
+    editing: "Editing",
+    system: "System",
+    mine: "My buttons",
+    edit: "Edit",
+    done: "Done",
+    label: "Label",
+    command: "Command or keys (ctrl+shift+t)",
+    add: "Add",
+    padStale: "These buttons were changed on another screen; here they are as they are now.",
+    confirm: "{0}: are you sure?",
+    phoneSection: "Phone app: {0}",
   },
   ko: {
     connecting: "연결 중…",
@@ -54,11 +69,46 @@ const TEXTS = {
     typeHere: "여기에 입력",
     backspace: "지우기",
     enter: "엔터",
+    shortcuts: "단축키",
+    media: "미디어와 볼륨",
+    windows: "창과 데스크톱",
+    apps: "앱",
+    editing: "편집",
+    system: "시스템",
+    mine: "내 버튼",
+    edit: "편집",
+    done: "완료",
+    label: "이름",
+    command: "명령 또는 키 (ctrl+shift+t)",
+    add: "추가",
+    padStale: "다른 화면에서 버튼이 바뀌어 지금 상태로 다시 불러왔습니다.",
+    confirm: "{0}: 정말 실행할까요?",
+    phoneSection: "휴대폰 앱: {0}",
   },
+};
+
+// The commands' names on the shortcut pad.
+const LABELS = {
+  play_pause: ["Play/Pause", "재생/일시정지"], prev_video: ["Previous", "이전"], next_video: ["Next", "다음"],
+  rewind_10: ["Back 10 s", "10초 뒤로"], forward_10: ["Ahead 10 s", "10초 앞으로"],
+  fullscreen: ["Full screen", "전체 화면"], vol_down: ["Volume −", "볼륨 −"], vol_up: ["Volume +", "볼륨 +"],
+  mute: ["Mute", "음소거"], switch_app: ["Switch app", "앱 전환"], mission_control: ["All windows", "모든 창"],
+  desktop: ["Show desktop", "바탕 화면"], new_window: ["New window", "새 창"], new_tab: ["New tab", "새 탭"],
+  close_tab: ["Close tab", "탭 닫기"], prev_tab: ["Previous tab", "이전 탭"], next_tab: ["Next tab", "다음 탭"],
+  back: ["Back", "뒤로"], forward: ["Forward", "앞으로"], refresh: ["Reload", "새로 고침"],
+  terminal: ["Terminal", "터미널"], browser: ["Browser", "브라우저"], finder: ["Files", "파일"],
+  notes: ["Notes", "메모"], taskmgr: ["System monitor", "작업 관리자"], copy: ["Copy", "복사"],
+  cut: ["Cut", "잘라내기"], paste: ["Paste", "붙여넣기"], undo: ["Undo", "실행 취소"], redo: ["Redo", "다시 실행"],
+  select_all: ["Select all", "모두 선택"], find: ["Find", "찾기"], save: ["Save", "저장"],
+  zoom_in: ["Zoom in", "확대"], zoom_out: ["Zoom out", "축소"], screenshot: ["Screenshot", "스크린샷"],
+  screenshot_part: ["Screenshot of an area", "영역 스크린샷"], lock: ["Lock", "잠금"],
+  sleep: ["Sleep", "잠자기"], restart: ["Restart", "다시 시작"], shutdown: ["Shut down", "종료"],
 };
 
 const first = (navigator.languages?.[0] || navigator.language || "en").toLowerCase();
 export const lang = first.startsWith("ko") ? "ko" : "en";
+
+export const label = (command) => LABELS[command]?.[lang === "ko" ? 1 : 0] ?? command;
 
 export const t = (key, ...args) =>
   TEXTS[lang][key].replace(/\{(\d)\}/g, (_, i) => String(args[Number(i)]));

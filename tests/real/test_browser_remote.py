@@ -21,13 +21,8 @@ def cdp(driver, method, **params):
     return driver.execute_cdp_cmd(method, params)
 
 
-@pytest.fixture
-def page():
-    """A paired page, the agent, and where the pad's middle is."""
-    require(shutil.which("chromium") and shutil.which("chromedriver"),
-            "chromium and chromium-driver (apt-get install chromium chromium-driver)")
-    agent = Agent()
-    agent.wait_for("🌐 [Web] 휴대폰 브라우저 페이지")
+def paired_browser(agent):
+    """A phone browser paired through a fresh QR code, connected."""
     token = re.search(r"#pair=([A-Za-z0-9_-]+)", subprocess.run(
         [str(CTL), "pair"], capture_output=True, text=True, env=agent.env, timeout=10).stdout)[1]
     host = f"{socket.gethostname()}.local"
@@ -35,6 +30,17 @@ def page():
     driver.get(f"http://{host}:3090/#pair={token}")
     state = driver.find_element("id", "state")
     assert wait_until(lambda: state.text == "Connected", 10), state.text
+    return driver
+
+
+@pytest.fixture
+def page():
+    """A paired page, the agent, and where the pad's middle is."""
+    require(shutil.which("chromium") and shutil.which("chromedriver"),
+            "chromium and chromium-driver (apt-get install chromium chromium-driver)")
+    agent = Agent()
+    agent.wait_for("🌐 [Web] 휴대폰 브라우저 페이지")
+    driver = paired_browser(agent)
     pad = driver.find_element("id", "pad").rect
     middle = (pad["x"] + pad["width"] / 2, pad["y"] + pad["height"] / 2)
     yield driver, agent, middle
@@ -165,6 +171,63 @@ def test_typing_goes_as_typed_with_composition_corrections_and_sticky_modifiers(
     assert wait_until(lambda: held() == [CTRL, 0]), held()
     assert driver.find_element("css selector", "[data-mod=ctrl]").get_attribute(
         "aria-pressed") == "false"
+
+
+def alert_text(driver):
+    from selenium.common.exceptions import NoAlertPresentException
+    try:
+        return driver.switch_to.alert.text
+    except NoAlertPresentException:
+        return None
+
+
+def shortcut_buttons(driver):
+    return driver.execute_script(
+        "return [...document.querySelectorAll('#shortcuts button')].map(b => b.textContent)")
+
+
+def press(driver, text):
+    """Clicks the pad's button labelled `text` (after this call returns: it may ask first)."""
+    assert driver.execute_script("""
+        const b = [...document.querySelectorAll('#shortcuts button')]
+            .find(b => b.textContent === arguments[0]);
+        if (b) setTimeout(() => b.click());
+        return !!b;""", text), (text, shortcut_buttons(driver))
+
+
+def test_own_buttons_reach_a_second_browser_and_system_actions_ask_first(page):
+    driver, agent, _ = page
+    other = paired_browser(agent)
+    try:
+        for d in (driver, other):
+            d.find_element("id", "show-shortcuts").click()
+        assert wait_until(lambda: "Terminal" in shortcut_buttons(driver)), shortcut_buttons(driver)
+        press(driver, "Edit")
+        label, command = driver.find_elements("css selector", "#shortcuts .add input")
+        label.send_keys("<b>Term</b>")  # shown as typed, never as markup
+        command.send_keys("terminal")
+        driver.find_element("css selector", "#shortcuts .add button").click()
+        added = time.monotonic()
+        assert wait_until(lambda: "<b>Term</b>" in shortcut_buttons(other), 3), \
+            shortcut_buttons(other)
+        print(f"\nan added button on the second browser after {time.monotonic() - added:.2f} s")
+        assert time.monotonic() - added <= 1.5
+        launched = len(agent.effects())
+        press(other, "<b>Term</b>")
+        assert wait_until(lambda: len(agent.effects()) > launched), agent.effects()[-3:]
+        stored = agent.home / ".config/tarsel/shortcuts_db.json"
+        assert '"web":[{"command":"terminal","label":"<b>Term</b>"}]' in stored.read_text()
+        # Shut down asks first: dismissed, nothing happens.
+        before = len(agent.effects())
+        press(other, "Shut down")
+        assert wait_until(lambda: alert_text(other) == "Shut down: are you sure?"), alert_text(other)
+        other.switch_to.alert.dismiss()
+        time.sleep(0.3)
+        assert len(agent.effects()) == before, agent.effects()[before:]
+        SHOTS.mkdir(parents=True, exist_ok=True)
+        other.save_screenshot(str(SHOTS / "shortcuts.png"))
+    finally:
+        other.quit()
 
 
 def test_the_page_reconnects_when_the_agent_restarts_and_looks_right(page):
