@@ -10,12 +10,26 @@ const STALE_MS = 100;     // unacknowledged moves older than this hold the next
 const PX_PER_NOTCH = 40;  // two fingers travelling this far scroll one notch
 const FRICTION = 0.95;    // momentum kept per 16 ms
 const MIN_SPEED = 0.0005; // notches per ms below which momentum ends
+const SPEED_MS = 50;
+const FLICK_MS = 50;      // fingers lifted within this of their last move flick      // the finger's speed is measured over this much of its path
 
 // Pointer gain for a finger speed in CSS px per ms: 1 when slow (pixel
 // precise), up to 14 for a flick (a 4K screen in one swipe). CSS px are
 // already independent of the screen's density.
 export function gain(speed) {
   return Math.min(14, 1 + 4 * Math.max(0, speed - 0.05) ** 1.3);
+}
+
+// CSS px per ms over about the last 50 ms of `path` ({t, d} steps after the
+// touch's start): one event's own interval is too noisy (events come in
+// bunches). The oldest step kept is where the measured stretch starts. The
+// first step after the touch has no speed yet (the touch's own time is late).
+function speed(path, now, distance) {
+  path.push({ t: now, d: distance });
+  if (path.length === 2) return 0;
+  while (path.length > 2 && now - path[1].t > SPEED_MS) path.shift();
+  const travelled = path.slice(1).reduce((sum, step) => sum + step.d, 0);
+  return travelled / Math.max(8, now - path[0].t);
 }
 
 export class Touchpad {
@@ -26,7 +40,7 @@ export class Touchpad {
     this.out = out;
     this.touches = new Map();
     this.move = { dx: 0, dy: 0, at: -Infinity };
-    this.scroll = { x: 0, y: 0, at: -Infinity, vx: 0, vy: 0, frame: 0 };
+    this.scroll = { x: 0, y: 0, at: -Infinity, vx: 0, vy: 0, frame: 0, movedAt: -Infinity };
     this.unacked = [];  // {counter, at} of moves sent
     this.sentTotal = { dx: 0, dy: 0 };  // every whole pixel sent, for the tests
     for (const [type, handler] of [["pointerdown", this.down], ["pointermove", this.moved],
@@ -37,7 +51,8 @@ export class Touchpad {
 
   down(e) {
     this.el.setPointerCapture(e.pointerId);
-    this.touches.set(e.pointerId, { x: e.clientX, y: e.clientY, t: e.timeStamp });
+    this.touches.set(e.pointerId, { x: e.clientX, y: e.clientY, t: e.timeStamp,
+      path: [{ t: e.timeStamp, d: 0 }] });
     this.stopMomentum();
     if (this.touches.size === 1) {
       this.gesture = { start: e.timeStamp, travel: 0, fingers: 1, dragging: false };
@@ -56,7 +71,7 @@ export class Touchpad {
     this.gesture.travel += Math.hypot(dx, dy);
     if (this.gesture.travel > TAP_SLOP) clearTimeout(this.hold);
     if (this.touches.size >= 2) return this.scrollBy(dx / this.touches.size, dy / this.touches.size, dt, e.timeStamp);
-    const g = gain(Math.hypot(dx, dy) / dt);
+    const g = gain(speed(touch.path, e.timeStamp, Math.hypot(dx, dy)));
     this.move.dx += dx * g;
     this.move.dy += dy * g;
     this.sendMove(e.timeStamp);
@@ -72,7 +87,9 @@ export class Touchpad {
       this.sendScroll(e.timeStamp, true);
       if (e.timeStamp - g.start < TAP_MS && g.travel < TAP_SLOP * 2)
         return this.out.send({ type: this.out.chord("right_click") });
-      return this.startMomentum();
+      // A flick keeps going; fingers that stopped before lifting do not.
+      if (e.timeStamp - this.scroll.movedAt < FLICK_MS) this.startMomentum();
+      return;
     }
     if (e.timeStamp - g.start < TAP_MS && g.travel < TAP_SLOP)
       this.out.send({ type: this.out.chord("click") });
@@ -115,6 +132,7 @@ export class Touchpad {
     const blend = Math.min(1, dt / 50);  // the last ~50 ms make the flick's speed
     this.scroll.vx += (x / dt - this.scroll.vx) * blend;
     this.scroll.vy += (y / dt - this.scroll.vy) * blend;
+    this.scroll.movedAt = now;
     this.sendScroll(now);
   }
 

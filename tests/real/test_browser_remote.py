@@ -111,21 +111,35 @@ def test_touchpad_moves_with_acceleration_taps_drags_and_scrolls_both_ways(page)
     drag = types()[len(types()) - types()[::-1].index(1) - 1:]
     assert drag[0] == 1 and drag[-1] == 2 and 6 in drag[1:-1], drag
 
-    # Two fingers up, then left: the content follows them (down, then right).
-    for dx, dy in ((0, -120), (-120, 0)):
+    # Two fingers up, then left, stopping before they lift: the content follows them
+    # (down, then right) exactly as far.
+    def two_fingers(dx, dy, pause, then_touch=False):
         count = len(agent.effects("smooth_scroll"))
         touch(driver, "touchStart", [(x, y), (x + 40, y)])
         for step in range(1, 7):
             touch(driver, "touchMove", [(x + dx * step / 6, y + dy * step / 6),
                                         (x + 40 + dx * step / 6, y + dy * step / 6)])
-            time.sleep(0.03)
+            time.sleep(pause)
+        time.sleep(0 if then_touch else 0.15)
         touch(driver, "touchEnd", [])
-        scrolls = agent.wait_effects("smooth_scroll", count + 1)[count:]
-        total = (sum(s["x"] for s in scrolls), sum(s["y"] for s in scrolls))
-        expected = (-dx / 40, -dy / 40)
-        assert total[0] == pytest.approx(expected[0], abs=0.05) and \
-            total[1] == pytest.approx(expected[1], abs=0.05), (total, scrolls)
+        if then_touch:  # a flick, then a finger stops it
+            time.sleep(0.25)
+            touch(driver, "touchStart", [(x, y)])
+            time.sleep(0.1)
+            touch(driver, "touchEnd", [])
+        scrolled = lambda: agent.effects("smooth_scroll")[count:]
+        settled = lambda: (len(scrolled()), time.sleep(0.3))[0] == len(scrolled())
+        assert wait_until(lambda: scrolled() and settled(), 5)
+        return (sum(s["x"] for s in scrolled()), sum(s["y"] for s in scrolled())), scrolled()
+    for dx, dy in ((0, -120), (-120, 0)):
+        (sx, sy), scrolls = two_fingers(dx, dy, 0.03)
+        assert (sx, sy) == (pytest.approx(-dx / 40, abs=0.02), pytest.approx(-dy / 40, abs=0.02)), \
+            scrolls
         assert all(abs(s["x"]) <= 10 and abs(s["y"]) <= 10 for s in scrolls)
+    (_, flung), scrolls = two_fingers(0, -120, 0.005, then_touch=True)
+    span = scrolls[-1]["t"] - scrolls[0]["t"]
+    # Momentum carried it on, and the touch ended it (untouched it runs for over a second).
+    assert flung > 3.5 and span < 0.6, (flung, span, scrolls)
 
 
 def keys(agent):
