@@ -3,6 +3,7 @@
 # Usage: bench/run.sh [--quick]   (BUILD_DIR=build-x to use another build directory)
 #        bench/run.sh --native  the native Wayland paths (after scripts/wayland.sh)
 #        bench/run.sh --typing  text typed and pasted on each Wayland desktop (likewise)
+#        bench/run.sh --page    the phone page in headless Chromium: load, weight, touch → effect
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
@@ -10,6 +11,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tarsel-server tarselctl tarsel-bench tarsel-web-bench tarsel-floor tarsel-alloc-count >/dev/null
 if [ "${1:-}" = "--typing" ]; then
     exec flock /tmp/tarsel-udp3000.lock /usr/bin/python3 bench/text_rates.py
+fi
+if [ "${1:-}" = "--page" ]; then
+    export TARSEL_BUILD_DIR="$PWD/$build"
+    exec flock /tmp/tarsel-udp3000.lock /usr/bin/python3 bench/page_bench.py
 fi
 if [ "${1:-}" = "--native" ]; then
     exec flock /tmp/tarsel-udp3000.lock /usr/bin/python3 bench/native.py

@@ -1,8 +1,7 @@
 // The connection to the agent: pairing, the proof of this browser's key and
 // the sealed messages. No secret ever goes on the wire; the key stays in this
 // origin's localStorage.
-import { sha256, hmac, hkdf } from "./vendor/hashes.min.js";
-import { chacha20poly1305 } from "./vendor/chacha20poly1305.min.js";
+import { sha256, hmac, hkdf, chacha20poly1305 } from "./vendor/seal.min.js";
 
 const enc = new TextEncoder();
 const dec = new TextDecoder();

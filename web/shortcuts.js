@@ -2,7 +2,7 @@
 // user's own buttons (kept on the computer, edited here, in step with every
 // other open page within a second) and the phone app's sections, read-only.
 // Labels are text, never HTML.
-import { t, label } from "./i18n.js";
+import { lang, t } from "./app.js";
 
 const GROUPS = [
   ["media", ["play_pause", "prev_video", "next_video", "rewind_10", "forward_10", "fullscreen",
@@ -14,6 +14,26 @@ const GROUPS = [
     "zoom_out", "screenshot", "screenshot_part"]],
   ["system", ["lock", "sleep", "restart", "shutdown"]],
 ];
+// The commands' names on the shortcut pad.
+const LABELS = {
+  play_pause: ["Play/Pause", "재생/일시정지"], prev_video: ["Previous", "이전"], next_video: ["Next", "다음"],
+  rewind_10: ["Back 10 s", "10초 뒤로"], forward_10: ["Ahead 10 s", "10초 앞으로"],
+  fullscreen: ["Full screen", "전체 화면"], vol_down: ["Volume −", "볼륨 −"], vol_up: ["Volume +", "볼륨 +"],
+  mute: ["Mute", "음소거"], switch_app: ["Switch app", "앱 전환"], mission_control: ["All windows", "모든 창"],
+  desktop: ["Show desktop", "바탕 화면"], new_window: ["New window", "새 창"], new_tab: ["New tab", "새 탭"],
+  close_tab: ["Close tab", "탭 닫기"], prev_tab: ["Previous tab", "이전 탭"], next_tab: ["Next tab", "다음 탭"],
+  back: ["Back", "뒤로"], forward: ["Forward", "앞으로"], refresh: ["Reload", "새로 고침"],
+  terminal: ["Terminal", "터미널"], browser: ["Browser", "브라우저"], finder: ["Files", "파일"],
+  notes: ["Notes", "메모"], taskmgr: ["System monitor", "작업 관리자"], copy: ["Copy", "복사"],
+  cut: ["Cut", "잘라내기"], paste: ["Paste", "붙여넣기"], undo: ["Undo", "실행 취소"], redo: ["Redo", "다시 실행"],
+  select_all: ["Select all", "모두 선택"], find: ["Find", "찾기"], save: ["Save", "저장"],
+  zoom_in: ["Zoom in", "확대"], zoom_out: ["Zoom out", "축소"], screenshot: ["Screenshot", "스크린샷"],
+  screenshot_part: ["Screenshot of an area", "영역 스크린샷"], lock: ["Lock", "잠금"],
+  sleep: ["Sleep", "잠자기"], restart: ["Restart", "다시 시작"], shutdown: ["Shut down", "종료"],
+};
+
+const label = (command) => LABELS[command]?.[lang === "ko" ? 1 : 0] ?? command;
+
 const CONFIRM = new Set(["lock", "lock_screen", "sleep", "restart", "shutdown"]);
 export const COMMANDS = GROUPS.flatMap(([, names]) => names);
 

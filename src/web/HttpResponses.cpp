@@ -6,10 +6,10 @@ namespace tarsel::web {
 namespace {
 
 // The page runs only its own scripts, talks only to its own server and is
-// never framed by another site.
+// never framed by another site; its icon is a data: image (one request less).
 constexpr std::string_view kSecurityHeaders =
     "Content-Security-Policy: default-src 'self'; script-src 'self'; connect-src 'self'; "
-    "frame-ancestors 'none'\r\n"
+    "img-src 'self' data:; frame-ancestors 'none'\r\n"
     "X-Frame-Options: DENY\r\n"
     "Referrer-Policy: no-referrer\r\n"
     "X-Content-Type-Options: nosniff\r\n"

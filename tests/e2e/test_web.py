@@ -57,7 +57,7 @@ def test_the_page_is_served_with_its_security_headers_and_refusals(agent):
                       "Connection: close\r\n\r\n")
     assert head.startswith("HTTP/1.1 200") and gzip.decompress(body) == (WEB / "index.html").read_bytes()
     for header in ("Content-Security-Policy: default-src 'self'; script-src 'self'; connect-src "
-                   "'self'; frame-ancestors 'none'", "X-Frame-Options: DENY",
+                   "'self'; img-src 'self' data:; frame-ancestors 'none'", "X-Frame-Options: DENY",
                    "Referrer-Policy: no-referrer", "Cache-Control: no-cache"):
         assert header in head
     etag = re.search(r"ETag: (\S+)", head).group(1)

@@ -13,8 +13,9 @@ from tarsel_harness import CTL, Agent, require, wait_until
 SHOTS = pathlib.Path(os.environ.get("TARSEL_SCREENSHOTS", "/tmp/tarsel-screens"))
 
 
-def phone_browser(host, lang="en-US"):
-    """Chromium as a 390×844 touch phone in `lang`; every name but `host` fails to resolve."""
+def phone_browser(host, lang="en-US", performance_log=False):
+    """Chromium as a 390×844 touch phone in `lang`; every name but `host` fails to resolve.
+    With `performance_log` the Network domain's events are kept (for the page bench)."""
     from selenium import webdriver
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
@@ -24,6 +25,8 @@ def phone_browser(host, lang="en-US"):
                  f"--host-resolver-rules=MAP {host} 127.0.0.1, MAP * ~NOTFOUND", f"--lang={lang}"):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"intl.accept_languages": lang})
+    if performance_log:
+        options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
     options.add_experimental_option("mobileEmulation", {
         "deviceMetrics": {"width": 390, "height": 844, "pixelRatio": 3, "touch": True},
         "userAgent": "Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like "
