@@ -13,6 +13,7 @@ ROOT = pathlib.Path(__file__).resolve().parents[1]
 sys.path[:0] = [str(ROOT / "tests/e2e"), str(ROOT / "tests/real")]
 from tarsel_harness import CTL, Agent, wait_until  # noqa: E402
 from test_browser import phone_browser, touch  # noqa: E402
+from echo_page import EchoServer  # noqa: E402
 import subprocess  # noqa: E402
 import re  # noqa: E402
 
@@ -44,6 +45,29 @@ def fresh_page(agent, host):
     return driver, connected, list(requests.values()), bytes_
 
 
+def swipes(driver, effects, time_of):
+    """Five swipes of 100 moves, one each 60 ms (longer than a move takes, so each
+    effect is its own move's); each move's first effect timed on the same clock as
+    its dispatch, in ms."""
+    x, y = 60, 300
+    latencies = []
+    for i in range(500):
+        before = len(effects())
+        if i % 100 == 0:
+            touch(driver, "touchStart", [(x, y)])
+            touch(driver, "touchMove", [(x + 1, y)])  # the first step moves 1 : 1 on both
+            time.sleep(0.02)
+            before = len(effects())
+        sent = time.monotonic()
+        touch(driver, "touchMove", [(x + (i % 100) * 2 + 20, y)])
+        if wait_until(lambda: len(effects()) > before, 1):
+            latencies.append((time_of(effects()[before]) - sent) * 1000)
+        if i % 100 == 99:
+            touch(driver, "touchEnd", [])
+        time.sleep(0.06)
+    return latencies
+
+
 def main():
     agent = Agent()
     agent.wait_for("🌐 [Web] 휴대폰 브라우저 페이지")
@@ -56,20 +80,21 @@ def main():
         driver, connected, urls, size = fresh_page(agent, host)
         loads.append(connected)
     websocket = [u for u in urls if u.startswith("ws:")]
+    # 500 moves on the page, then 500 on the bare echo page, three times, in one session.
+    echo = EchoServer()
+    page_url = driver.current_url
+    timed = {"page": [], "echo": []}
+    for _ in range(3):
+        driver.get(page_url)  # the saved key reconnects it
+        assert wait_until(lambda: driver.find_element("id", "state").text == "Connected", 10)
+        timed["page"] += swipes(driver, lambda: agent.effects("mouse"), lambda e: e["t"])
+        driver.get(f"http://{host}:{echo.port}/")
+        assert wait_until(lambda: driver.title == "open", 10)
+        timed["echo"] += swipes(driver, lambda: echo.arrivals, lambda t: t)
+    driver.get(page_url)
+    assert wait_until(lambda: driver.find_element("id", "state").text == "Connected", 10)
     pad = driver.find_element("id", "pad").rect
     x, y = pad["x"] + pad["width"] / 2, pad["y"] + pad["height"] / 2
-    latencies = []
-    for i in range(500):  # a move each 20 ms; each one's effect timed on the same clock
-        before = len(agent.effects("mouse"))
-        if i % 100 == 0:
-            touch(driver, "touchStart", [(x, y)])
-        sent = time.monotonic()
-        touch(driver, "touchMove", [(x + (i % 100) * 2 + 20, y)])
-        if wait_until(lambda: len(agent.effects("mouse")) > before, 1):
-            latencies.append((agent.effects("mouse")[before]["t"] - sent) * 1000)
-        if i % 100 == 99:
-            touch(driver, "touchEnd", [])
-        time.sleep(0.02)
     taps = []
     for _ in range(20):
         before = len([m for m in agent.effects("mouse") if m["type"] == 2])
@@ -88,10 +113,13 @@ def main():
         "requests to another host": len([u for u in urls if host not in u]),
         "load → connected p50 ms": statistics.median(loads),
         "load → connected p95 ms": pct(loads, 95),
-        "touch → move effect p50 ms": statistics.median(latencies),
-        "touch → move effect p90 ms": pct(latencies, 90),
-        "touch → move effect p99 ms": pct(latencies, 99),
-        "moves timed": len(latencies),
+        "touch → move effect p50 ms": statistics.median(timed["page"]),
+        "touch → move effect p90 ms": pct(timed["page"], 90),
+        "touch → move effect p99 ms": pct(timed["page"], 99),
+        "echo page p50 ms": statistics.median(timed["echo"]),
+        "echo page p90 ms": pct(timed["echo"], 90),
+        "echo page p99 ms": pct(timed["echo"], 99),
+        "moves timed (page, echo)": [len(timed["page"]), len(timed["echo"])],
         "tap → click release p50 ms": statistics.median(taps),
         "tap → click release max ms": max(taps),
         "requests": sorted(u.replace(f"http://{host}:3090", "") for u in urls),

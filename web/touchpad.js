@@ -5,7 +5,7 @@
 const TAP_MS = 250;       // a touch shorter than this, that moved less than
 const TAP_SLOP = 8;       // this many CSS px, is a tap
 const HOLD_MS = 500;      // a still finger held this long presses the button
-const FRAME_MS = 16;      // at most one move (and one scroll) a frame
+const FRAME_MS = 8;       // at most one move (and one scroll) a frame (120 Hz screens)
 const STALE_MS = 100;     // unacknowledged moves older than this hold the next
 const PX_PER_NOTCH = 40;  // two fingers travelling this far scroll one notch
 const FRICTION = 0.95;    // momentum kept per 16 ms
