@@ -52,10 +52,14 @@ def reader(out):
 
 
 def pointer_into(phone, probe):
-    """Moves until the window sees the pointer."""
+    """Moves until the window sees the pointer, then well inside it (its first sight
+    of the pointer can be at its edge, over the title bar)."""
     for _ in range(5):
         phone.request("move", dx=60, dy=40)
         if wait_until(lambda: motions(probe.lines()), 2):
+            seen = len(motions(probe.lines()))
+            phone.request("move", dx=60, dy=60)
+            assert wait_until(lambda: len(motions(probe.lines())) > seen, 2), probe.lines()[-3:]
             return
     raise AssertionError(f"the pointer never reached the window: {probe.lines()[-3:]}")
 

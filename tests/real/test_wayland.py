@@ -14,8 +14,8 @@ import time
 
 import pytest
 
-from native_probe import (Probe, check_smooth_scroll, check_wheel_steps, lines, motions, pointer_into, reader,
-                          start_vte, wait_until_reading)
+from native_probe import (Probe, check_smooth_scroll, check_wheel_steps, lines, motions,
+                          pointer_into, reader, start_vte, wait_until_reading)
 from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
 TEXT = "안녕하세요 👋🏽 wayland"

@@ -10,8 +10,8 @@ import time
 
 import pytest
 
-from native_probe import (READER, Probe, check_smooth_scroll, check_wheel_steps, lines, pointer_into, start_vte,
-                          wait_until_reading)
+from native_probe import (READER, Probe, check_smooth_scroll, check_wheel_steps, lines,
+                          pointer_into, start_vte, wait_until_reading)
 from tarsel_harness import READY, Agent, Phone, require, track, wait_until
 from xvfb_display import xvfb_display
 
