@@ -139,6 +139,7 @@ function connect(how = {}) {
       unansweredSince = 0;
       $("computer").textContent = computer;
       $("moved").hidden = true;
+      pad.connected();
       show("ready", t("connected"));
       if (!performance.getEntriesByName("connected").length) performance.mark("connected");
       shortcuts?.poll();

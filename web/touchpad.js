@@ -119,6 +119,11 @@ export class Touchpad {
     this.sentTotal.dy += dy;
   }
 
+  // A new connection counts its messages afresh: nothing of the old one waits.
+  connected() {
+    this.unacked = [];
+  }
+
   acknowledged(counter) {
     while (this.unacked.length && this.unacked[0].counter <= counter) this.unacked.shift();
     this.sendMove(performance.now(), true);

@@ -5,6 +5,7 @@ Input.insertText), and the recorded effects are what the desktop would get."""
 import os
 import re
 import shutil
+import signal
 import socket
 import subprocess
 import time
@@ -245,9 +246,11 @@ def test_own_buttons_reach_a_second_browser_and_system_actions_ask_first(page):
 
 
 def test_the_page_reconnects_when_the_agent_restarts_and_looks_right(page):
-    driver, agent, _ = page
+    driver, agent, (x, y) = page
+    agent.proc.send_signal(signal.SIGSTOP)  # moves the agent never acknowledges
+    swipe(driver, (x, y), 60, 6, 0.03)
     home = agent.home
-    agent.stop()
+    agent.stop(signal.SIGKILL)
     state = driver.find_element("id", "state")
     assert wait_until(lambda: state.text == "Reconnecting…", 5), state.text
     again = Agent(home=home)
@@ -255,6 +258,8 @@ def test_the_page_reconnects_when_the_agent_restarts_and_looks_right(page):
     assert wait_until(lambda: state.text == "Connected", 10), state.text
     print(f"\nreconnected {time.monotonic() - started:.2f} s after the agent's start")
     again.wait_for("✅ 서버 리스너 대기 중")
+    swipe(driver, (x, y), 80, 8, 0.03)  # the new connection's moves are not held for the old
+    assert wait_until(lambda: again.effects("mouse"), 3), "no move after the reconnect"
     SHOTS.mkdir(parents=True, exist_ok=True)
     for name, size, scheme in (("phone", (360, 780), "light"), ("phone-dark", (360, 780), "dark"),
                                ("tablet", (768, 1024), "light")):
