@@ -179,6 +179,10 @@ def test_typing_goes_as_typed_with_composition_corrections_and_sticky_modifiers(
     cdp(driver, "Input.insertText", text="e")
     assert wait_until(lambda: keys(agent)[-1] == (14, SUPER)), keys(agent)
     assert driver.find_element("id", "text").get_attribute("value") == "\u200b"
+    driver.find_element("id", "keys-toggle").click()  # the special keys take modifiers too
+    driver.find_element("css selector", "[data-mod=ctrl]").click()
+    driver.find_element("css selector", "[data-key=left]").click()
+    assert wait_until(lambda: keys(agent)[-1] == (123, CTRL)), keys(agent)
     driver.find_element("css selector", "[data-mod=ctrl]").click()
     touch(driver, "touchStart", [(x, y)])
     touch(driver, "touchEnd", [])
