@@ -50,7 +50,8 @@ export class Touchpad {
   }
 
   down(e) {
-    this.el.setPointerCapture(e.pointerId);
+    // Touches are captured by their target anyway; a mouse or pen needs asking.
+    if (e.pointerType !== "touch") this.el.setPointerCapture(e.pointerId);
     this.touches.set(e.pointerId, { x: e.clientX, y: e.clientY, t: e.timeStamp,
       path: [{ t: e.timeStamp, d: 0 }] });
     this.stopMomentum();
