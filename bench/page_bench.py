@@ -4,8 +4,10 @@ Network domain reports them, requests, other hosts), load → connected, touch �
 effect for moves, and tap → click release. Run by bench/run.sh --page."""
 import json
 import pathlib
+import re
 import socket
 import statistics
+import subprocess
 import sys
 import time
 
@@ -14,8 +16,6 @@ sys.path[:0] = [str(ROOT / "tests/e2e"), str(ROOT / "tests/real")]
 from tarsel_harness import CTL, Agent, wait_until  # noqa: E402
 from test_browser import phone_browser, touch  # noqa: E402
 from echo_page import EchoServer  # noqa: E402
-import subprocess  # noqa: E402
-import re  # noqa: E402
 
 
 def pct(values, p):

@@ -12,7 +12,7 @@ import threading
 import time
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
-sys.path[:0] = [str(ROOT / "tests/e2e"), str(ROOT / "tests/real"), str(ROOT / "tests/real")]
+sys.path[:0] = [str(ROOT / "tests/e2e"), str(ROOT / "tests/real")]
 from tarsel_harness import Agent, wait_until  # noqa: E402
 from test_browser import touch  # noqa: E402
 from test_browser_remote import paired_browser  # noqa: E402

@@ -49,7 +49,8 @@ export class Keyboard {
     const { deletes, insert } = difference(this.sent, now);
     const backspaces = deletes + (!kept && this.sent === "" ? 1 : 0);
     for (let i = 0; i < backspaces; i++) this.out.send({ type: "backspace" });
-    this.sent = points(this.sent).slice(0, points(this.sent).length - deletes).join("");
+    const before = points(this.sent);
+    this.sent = before.slice(0, before.length - deletes).join("");
     const lines = insert.split("\n");
     lines.forEach((line, i) => {
       if (i > 0) this.key("enter");

@@ -18,22 +18,13 @@ bool hasControl(const std::string& text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
 }
 
-// A string of `min`–`max` (counted by `length`) without control characters.
-std::optional<std::string> field(const Json& item, const char* key, std::size_t max,
-                                 std::size_t (*length)(const std::string&)) {
-    auto it = item.find(key);
+// A non-empty string without control characters.
+std::optional<std::string> field(const Json& item, const char* key) {
+    auto it = item.is_object() ? item.find(key) : item.end();
     if (it == item.end() || !it->is_string()) return std::nullopt;
     const auto& text = it->get_ref<const std::string&>();
-    const std::size_t n = length(text);
-    if (n == 0 || n > max || hasControl(text)) return std::nullopt;
+    if (text.empty() || hasControl(text)) return std::nullopt;
     return text;
-}
-
-std::size_t bytes(const std::string& text) {
-    return text.size();
-}
-std::size_t characters(const std::string& text) {
-    return unicode::utf32(text).size();
 }
 
 Json reply(const char* type, const std::string& revision) {
@@ -49,11 +40,9 @@ std::optional<Json> padButtons(const Json& buttons, std::string& why) {
     }
     Json kept = Json::array();
     for (const auto& item : buttons) {
-        auto label =
-            item.is_object() ? field(item, "label", kLongestLabel, characters) : std::nullopt;
-        auto command =
-            item.is_object() ? field(item, "command", kLongestCommand, bytes) : std::nullopt;
-        if (!label || !command) {
+        auto label = field(item, "label"), command = field(item, "command");
+        if (!label || !command || unicode::utf32(*label).size() > kLongestLabel ||
+            command->size() > kLongestCommand) {
             why = "a button without a label of 1-40 characters and a command of 1-200 bytes";
             return std::nullopt;
         }

@@ -137,7 +137,15 @@ class WlrPointer : public EventSink {
     // One frame a notch: a client takes one frame as one step, however many
     // notches it carries.
     void wheel(int32_t, int32_t notches) override {
-        notchFrames(WL_POINTER_AXIS_VERTICAL_SCROLL, -notches);
+        const int step = notches > 0 ? -1 : 1;
+        for (int32_t i = 0; i < std::abs(notches); ++i) {
+            zwlr_virtual_pointer_v1_axis_source(pointer_, WL_POINTER_AXIS_SOURCE_WHEEL);
+            zwlr_virtual_pointer_v1_axis_discrete(pointer_, waylandTime(),
+                                                  WL_POINTER_AXIS_VERTICAL_SCROLL,
+                                                  wl_fixed_from_double(step * kAxisPerNotch), step);
+            zwlr_virtual_pointer_v1_frame(pointer_);
+        }
+        connection_->flush();
     }
     // Without a notch count clients scroll by pixels (GTK: 2.5 an axis unit):
     // 33.4 units scroll as far as a notch of the wheel does.
@@ -156,17 +164,6 @@ class WlrPointer : public EventSink {
   private:
     void frame() {
         zwlr_virtual_pointer_v1_frame(pointer_);
-        connection_->flush();
-    }
-    // `notches` in the axis's own direction (positive: down, right).
-    void notchFrames(uint32_t axis, int32_t notches) {
-        const int step = notches > 0 ? 1 : -1;
-        for (int32_t i = 0; i < std::abs(notches); ++i) {
-            zwlr_virtual_pointer_v1_axis_source(pointer_, WL_POINTER_AXIS_SOURCE_WHEEL);
-            zwlr_virtual_pointer_v1_axis_discrete(pointer_, waylandTime(), axis,
-                                                  wl_fixed_from_double(step * kAxisPerNotch), step);
-            zwlr_virtual_pointer_v1_frame(pointer_);
-        }
         connection_->flush();
     }
 
