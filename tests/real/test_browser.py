@@ -102,6 +102,11 @@ def test_a_phone_browser_without_a_camera_pairs_by_comparing_the_code():
         state = driver.find_element("id", "state")
         assert wait_until(lambda: state.text == "연결됨", 10), state.text
         driver.save_screenshot(str(SHOTS / "remote-ko.png"))
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {  # a tablet, dark
+            "width": 768, "height": 1024, "deviceScaleFactor": 2, "mobile": True})
+        driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+            "features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+        driver.save_screenshot(str(SHOTS / "remote-ko-tablet-dark.png"))
         driver.find_element("id", "right").click()
         rights = lambda: [m["type"] for m in agent.effects("mouse") if m["type"] in (3, 4)]
         assert wait_until(lambda: rights() == [3, 4], 5), agent.effects("mouse")
