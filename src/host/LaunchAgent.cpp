@@ -14,11 +14,13 @@ void ensureLaunchAgentInstalled() {
     const auto& host = platform().host;
     const std::string executable =
         host.executablePath.empty() ? kDefaultExecutablePath : host.executablePath;
-    if (auto installed = login.install(executable, agentLogPath(host.homeDir)); !installed) {
+    const auto installed = login.install(executable, agentLogPath(host.homeDir));
+    if (!installed) {
         logLine(platform().host.words.loginRegisterFailed + installed.error());
         return;
     }
-    logLine(platform().host.words.loginRegistered + path);
+    if (installed->empty()) return;  // an older install's choice, recorded as it was
+    logLine(platform().host.words.loginRegistered + *installed);
     logLine("   → 다음 로그인·재부팅부터 자동 시작됨");
 }
 

@@ -28,6 +28,7 @@ L10n L10n::korean(const std::string& host) {
             "⚠️  포트 3000을 다른 사용자({})가 쓰는 중 — 재시도 중",
             "⏸️  입력 일시 중지됨 (데스크톱에서 공유 중지)",
             "입력 재개",
+            "로그인 시 시작",
             true};
 }
 
@@ -53,6 +54,7 @@ L10n L10n::english(const std::string& host) {
             "⚠️  Port 3000 held by another user ({}) — retrying",
             "⏸️  Input paused (sharing stopped on this desktop)",
             "Resume Input",
+            "Start at Log-in",
             false};
 }
 

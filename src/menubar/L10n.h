@@ -28,6 +28,7 @@ struct L10n {
     std::string portHeldBy;   // "{}" is the user whose program holds the port
     std::string inputPaused;  // the desktop's user stopped remote input
     std::string resumeInput;
+    std::string startAtLogin;  // a check item
     bool inKorean = false;
 
     static L10n korean(const std::string& websiteHost);

@@ -8,13 +8,13 @@ namespace tarsel {
 namespace {
 
 MenuEntry label(std::string title) {
-    return {std::move(title), false, false, "", MenuAction::none, {}, {}};
+    return {std::move(title), false, false, "", MenuAction::none, {}, {}, {}};
 }
 MenuEntry separator() {
-    return {"", false, true, "", MenuAction::none, {}, {}};
+    return {"", false, true, "", MenuAction::none, {}, {}, {}};
 }
 MenuEntry command(std::string title, MenuAction action, std::string key = "") {
-    return {std::move(title), true, false, std::move(key), action, {}, {}};
+    return {std::move(title), true, false, std::move(key), action, {}, {}, {}};
 }
 
 std::optional<MenuEntry> updateLine(const MenuInputs& in, const L10n& s) {
@@ -94,6 +94,10 @@ std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
     menu.push_back(command(s.checkForUpdates, MenuAction::manualCheckForUpdates));
     menu.push_back(command(s.openWebsite, MenuAction::openWebsite));
     menu.push_back(separator());
+    if (in.startsAtLogin) {
+        menu.push_back(command(s.startAtLogin, MenuAction::toggleStartAtLogin));
+        menu.back().checked = *in.startsAtLogin;
+    }
     menu.push_back(command(s.quit, MenuAction::quit, "q"));
     return menu;
 }

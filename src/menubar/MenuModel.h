@@ -16,6 +16,7 @@ enum class MenuAction {
     forgetBrowser,  // `argument` is its id
     forgetAllBrowsers,
     resumeInput,
+    toggleStartAtLogin,
     performSelfUpdate,
     openDownloadPage,
     manualCheckForUpdates,
@@ -31,6 +32,7 @@ struct MenuEntry {
     MenuAction action = MenuAction::none;
     std::string argument;
     std::vector<MenuEntry> submenu;  // an entry with one opens it
+    std::optional<bool> checked;     // a check item, ticked or not
 };
 
 struct PairedBrowserLine {
@@ -52,6 +54,7 @@ struct MenuInputs {
     std::optional<std::string> latestVersion;
     bool checkedOnce = false;  // a check has succeeded
     bool canInstall = true;    // the platform installs updates itself
+    std::optional<bool> startsAtLogin;  // none where nothing starts the agent at log-in
 };
 
 std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& strings);

@@ -83,7 +83,8 @@ void StatusBarController::scheduleRefresh() {
 }
 
 MenuItem StatusBarController::itemFor(const MenuEntry& entry) {
-    MenuItem item{entry.title, entry.enabled, entry.separator, entry.keyEquivalent, {}, {}};
+    MenuItem item{entry.title, entry.enabled, entry.separator, entry.keyEquivalent,
+                  {},          {},            entry.checked};
     for (const MenuEntry& sub : entry.submenu) item.submenu.push_back(itemFor(sub));
     if (entry.action == MenuAction::none) return item;
     std::weak_ptr<int> alive = alive_;
@@ -104,6 +105,8 @@ void StatusBarController::perform(MenuAction action, const std::string& argument
         case MenuAction::resumeInput:
             if (platform().inputPause) platform().inputPause->resume();
             return;
+        case MenuAction::toggleStartAtLogin:
+            return toggleStartAtLogin();
         case MenuAction::performSelfUpdate:
             return performSelfUpdate();
         case MenuAction::openDownloadPage:
@@ -135,10 +138,21 @@ void StatusBarController::rebuildMenu() {
     in.latestVersion = latestVersion;
     in.checkedOnce = lastCheckedAt.has_value();
     in.canInstall = hasInstaller(platform().host);
+    in.startsAtLogin = platform().login->startsAtLogin();
 
     std::vector<MenuItem> items;
     for (const MenuEntry& entry : buildMenuModel(in, strings)) items.push_back(itemFor(entry));
     if (platform().statusItem) platform().statusItem->show(items);
+}
+
+void StatusBarController::toggleStartAtLogin() {
+    auto& login = *platform().login;
+    const bool on = !login.startsAtLogin().value_or(false);
+    if (auto done = login.setStartsAtLogin(on); !done)
+        logLine(platform().host.words.loginRegisterFailed + done.error());
+    else
+        logLine(on ? "✅ 로그인 시 자동 시작: 켬" : "✅ 로그인 시 자동 시작: 끔");
+    rebuildMenu();
 }
 
 // Opening shows the pairing window, which opens browser pairing; without a

@@ -52,6 +52,7 @@ class StatusBarController {
     void manualCheckForUpdates();
     void openWebsite();
     void choosePairing(bool open);
+    void toggleStartAtLogin();
     // Any thread: shows the pairing window (it opens browser pairing); false
     // where there is no display for it.
     bool showPairing();

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,17 @@ class LoginService {
     // The file whose presence means "registered"; the core never rewrites it.
     virtual std::string registrationPath() = 0;
     // Writes the registration atomically (plus whatever enables it at log-in),
-    // without loading it.
-    [[nodiscard]] virtual Result<> install(const std::string& executablePath,
-                                           const std::string& logPath) = 0;
+    // without loading it. Answers what now starts at log-in, or "" where
+    // nothing changed.
+    [[nodiscard]] virtual Result<std::string> install(const std::string& executablePath,
+                                                      const std::string& logPath) = 0;
+
+    // Whether the agent starts at log-in now; none where nothing here can
+    // start it. The tray's check item and `tarselctl autostart` change it.
+    virtual std::optional<bool> startsAtLogin() { return std::nullopt; }
+    [[nodiscard]] virtual Result<> setStartsAtLogin(bool /*on*/) {
+        return failure("nothing starts the agent at log-in here");
+    }
 
     // The tool and its arguments that take the agent out of the service
     // manager / put it back; the updater script runs the same commands.

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ struct MenuItem {
     std::string keyEquivalent;
     std::function<void()> action;
     std::vector<MenuItem> submenu;  // an item with one opens it
+    std::optional<bool> checked;    // a check item, ticked or not
 };
 
 // The menu-bar/tray item. show() replaces the whole menu; main thread only.

@@ -62,7 +62,8 @@ def agent_env(home, backend="record", env=None):
     """The environment of an agent whose home is `home`."""
     # The data folder is ~/.config/tarsel; Avahi must never publish on this machine's LAN.
     # The control socket goes under the home too, never beside a real agent's.
-    full_env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_CONFIG_HOME")}
+    full_env = {k: v for k, v in os.environ.items()
+                if k not in ("DISPLAY", "XDG_CONFIG_HOME", "XDG_STATE_HOME")}
     (home / "run").mkdir(mode=0o700, exist_ok=True)
     full_env.update(HOME=str(home), TARSEL_BACKEND=backend, TARSEL_RECORD=str(home / "effects.jsonl"),
                     TARSEL_WEBSITE_HOST="127.0.0.1:9", XDG_RUNTIME_DIR=str(home / "run"))

@@ -73,9 +73,11 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     assert t[5].startswith("Pairing (9:") and t[5].endswith(" left)"), t
     assert t[4:5] + t[6:] == ["PIN:  246810", "Close Pairing", "---", "Tarsel v1.0.16", INSTALL,
                               "Check for Updates…", f"Open Website ({server.host})", "---",
-                              "Quit"]
+                              "Start at Log-in", "Quit"]
     enabled = [i.get("enabled") for i in menu["items"] if not i.get("separator")]
-    assert enabled == [False, False, False, False, True, True, False, True, True, True, True]
+    assert enabled == [False, False, False, False, True, True, False, True, True, True, True,
+                       True]
+    assert [i.get("checked") for i in menu["items"] if "checked" in i] == [True]
     assert [i.get("key") for i in menu["items"] if "key" in i] == ["q"]
     agent.wait_for(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17")  # logged just after the menu
     assert agent.lines().count(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17") == 1
@@ -96,6 +98,15 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
     choose(tmp_path, "Close Pairing")
     wait_menu(agent, lambda t: "Open Pairing…" in t)
     agent.wait_for("📡 [Pairing] 페어링 닫힘: 검색 응답에 PIN을 보내지 않습니다")
+
+    # Start at Log-in, unticked: the unit's link goes and the choice is kept.
+    link = agent.home / ".config/systemd/user/graphical-session.target.wants/tarsel-server.service"
+    assert link.is_symlink()
+    choose(tmp_path, "Start at Log-in")
+    assert wait_until(lambda: any(i.get("checked") is False for m in agent.effects("menu")
+                                  for i in m["items"]), 10)
+    assert not link.is_symlink()
+    assert (agent.home / ".local/state/tarsel/autostart").read_text() == "off\n"
 
 
 def window(agent, predicate):

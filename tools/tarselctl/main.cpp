@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AutostartCommand.h"
 #include "LocalCommands.h"
 #include "UdpClient.h"
 #include "runtime/LogText.h"
@@ -38,6 +39,7 @@ constexpr const char* kUsage =
     "  input                            whether input runs or the desktop's user paused it\n"
     "  input resume                     resumes input stopped on the desktop (GNOME's\n"
     "                                   Stop Screen Sharing)\n"
+    "  autostart [on|off|status]        start at log-in (the same as the tray's check item)\n"
     "  --help, --version                print this, or the version\n"
     "  --timeout S                      the whole command's time limit (default 2 s);\n"
     "                                   output stops at 1 MiB\n"
@@ -129,7 +131,8 @@ Options parse(int argc, char** argv) {
     }
     const bool local =
         !o.positional.empty() && (o.positional[0] == "pair" || o.positional[0] == "web" ||
-                                  o.positional[0] == "show" || o.positional[0] == "input");
+                                  o.positional[0] == "show" || o.positional[0] == "input" ||
+                                  o.positional[0] == "autostart");
     const std::size_t named = local ? 1 : 2;
     if (o.positional.size() < named) usage("");
     o.command = o.positional[0];
@@ -246,6 +249,7 @@ int run(Options o) {
     o.deadline = std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                      std::chrono::duration<double>(std::max(o.timeout, 0.0)));
+    if (o.command == "autostart") return tarselctl::autostartCommand(o.positional);
     if (o.command == "input")
         return tarselctl::inputCommand(
             {within(o, o.timeout), false, false, false, "", "", o.positional});

@@ -53,7 +53,7 @@ class NullStatusItem : public StatusItem {
 class NullLoginService : public LoginService {
   public:
     std::string registrationPath() override { return ""; }  // nothing to register
-    Result<> install(const std::string&, const std::string&) override {
+    Result<std::string> install(const std::string&, const std::string&) override {
         return failure("no service manager");
     }
     std::vector<std::string> unloadCommand() override { return {}; }

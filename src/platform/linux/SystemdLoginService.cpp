@@ -1,10 +1,5 @@
 #include "platform/linux/SystemdLoginService.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "runtime/Files.h"
 #include "runtime/Process.h"
 
@@ -35,18 +30,6 @@ std::string escapePercent(const std::string& text) {
 // One double-quoted word of a command line, so spaces stay part of the path.
 std::string quotedWord(const std::string& text) {
     return "\"" + escapePercent(text) + "\"";
-}
-
-// Replaces `link` atomically with a symbolic link to `target`.
-Result<> linkAtomically(const std::string& target, const std::string& link) {
-    const std::string tmp = link + ".tmp-" + std::to_string(getpid());
-    unlink(tmp.c_str());
-    if (symlink(target.c_str(), tmp.c_str()) != 0 || rename(tmp.c_str(), link.c_str()) != 0) {
-        Result<> failed = failure("link " + link + ": " + std::strerror(errno));
-        unlink(tmp.c_str());
-        return failed;
-    }
-    return {};
 }
 
 // systemctl's complaints ("Failed to connect to bus") are not the agent's log lines.
@@ -81,37 +64,51 @@ std::string systemdUserUnit(const std::string& executablePath) {
 
 SystemdLoginService::SystemdLoginService(std::string homeDir, std::string systemctlPath,
                                          std::string packagedUnitDir)
-    : homeDir_(std::move(homeDir)),
-      systemctl_(std::move(systemctlPath)),
-      packagedUnitDir_(std::move(packagedUnitDir)) {}
-
-std::string SystemdLoginService::unitDir() const {
-    return files::join(homeDir_, ".config/systemd/user");
+    : places_(AutostartPlaces::forHome(homeDir)), systemctl_(std::move(systemctlPath)) {
+    places_.packagedUnitDir = std::move(packagedUnitDir);
 }
 
+// The recorded choice: its presence means the first start's enabling is done.
 std::string SystemdLoginService::registrationPath() {
-    const std::string packaged = files::join(packagedUnitDir_, kSystemdUnitName);
-    if (files::exists(packaged)) return packaged;
-    return files::join(unitDir(), kSystemdUnitName);
+    return Autostart(places_).statePath();
 }
 
-Result<> SystemdLoginService::install(const std::string& executablePath,
-                                      const std::string& /*logPath*/) {
-    const std::string unit = systemdUserUnit(executablePath);
-    if (unit.empty())
-        return failure(
-            "systemd cannot start a program from this path (a quote, backslash or line break): " +
-            executablePath);
-    // Started with the desktop session and ended with it: never in an SSH log-in.
-    const std::string wants = files::join(unitDir(), "graphical-session.target.wants");
-    // The link comes first: the unit's presence means "installed", so a unit
-    // written without its link would never be enabled by a later start. A
-    // unit the user disabled (present, unlinked) stays as the user left it.
-    const std::string path = registrationPath();
-    const std::string link = files::join(wants, kSystemdUnitName);
-    return files::createDirectories(wants)
-        .and_then([&] { return linkAtomically(path, link); })
-        .and_then([&] { return files::writeAtomic(path, unit, 0644); });
+Result<std::string> SystemdLoginService::install(const std::string& executablePath,
+                                                 const std::string& /*logPath*/) {
+    Autostart autostart(places_);
+    const std::string own = autostart.userUnitPath();
+    if (autostart.unitPath() == own) {
+        // A unit written by an older version is the user's: its link says
+        // what they chose.
+        if (files::exists(own)) return autostart.recordCurrent().map([] { return std::string(); });
+        const std::string unit = systemdUserUnit(executablePath);
+        if (unit.empty())
+            return failure(
+                "systemd cannot start a program from this path (a quote, backslash or line "
+                "break): " +
+                executablePath);
+        if (auto written = files::createDirectories(files::parentOf(own))
+                               .and_then([&] { return files::writeAtomic(own, unit, 0644); });
+            !written)
+            return tl::unexpected(written.error());
+    }
+    Result<> enabled = autostart.set(true);
+    if (!enabled && autostart.unitPath() == own) {
+        // A unit without its link would read as "disabled" at the next start.
+        (void)files::remove(own);
+        return tl::unexpected(enabled.error());
+    }
+    return enabled.map([&] { return autostart.unitPath(); });
+}
+
+std::optional<bool> SystemdLoginService::startsAtLogin() {
+    Autostart autostart(places_);
+    if (autostart.way() == AutostartWay::none) return std::nullopt;
+    return autostart.enabled();
+}
+
+Result<> SystemdLoginService::setStartsAtLogin(bool on) {
+    return Autostart(places_).set(on);
 }
 
 std::vector<std::string> SystemdLoginService::unloadCommand() {

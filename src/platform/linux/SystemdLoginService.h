@@ -1,15 +1,17 @@
 #pragma once
 // Start at log-in through a systemd user unit, enabled the way
-// `systemctl --user enable` does it: a link in graphical-session.target.wants. Where a
-// package installed the unit, that one counts and nothing is written. The
-// agent's output goes to the journal.
+// `systemctl --user enable` does it: a link in graphical-session.target.wants,
+// made once at the first start and recorded (Autostart.h). Where a package
+// installed the unit, that one is linked and no unit is written. The agent's
+// output goes to the journal.
 #include <string>
 
 #include "platform/LoginService.h"
+#include "platform/linux/Autostart.h"
 
 namespace tarsel {
 
-inline constexpr const char* kSystemdUnitName = "tarsel-server.service";
+inline constexpr const char* kSystemdUnitName = kAutostartUnitName;
 
 // The unit file's text; paths are quoted and escaped for systemd. Empty when
 // systemd could not use the path (relative, a line break, a quote or a
@@ -24,17 +26,18 @@ class SystemdLoginService : public LoginService {
                         std::string packagedUnitDir = kPackagedUnitDir);
 
     std::string registrationPath() override;
-    Result<> install(const std::string& executablePath, const std::string& logPath) override;
+    Result<std::string> install(const std::string& executablePath,
+                                const std::string& logPath) override;
+    std::optional<bool> startsAtLogin() override;
+    Result<> setStartsAtLogin(bool on) override;
     std::vector<std::string> unloadCommand() override;
     std::vector<std::string> loadCommand() override;
     void unload() override;
     void load() override;
 
   private:
-    std::string unitDir() const;
-    std::string homeDir_;
+    AutostartPlaces places_;
     std::string systemctl_;
-    std::string packagedUnitDir_;
 };
 
 }  // namespace tarsel

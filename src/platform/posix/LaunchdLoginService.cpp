@@ -15,12 +15,14 @@ std::string LaunchdLoginService::registrationPath() {
     return launchAgentPlistPath(homeDir_);
 }
 
-Result<> LaunchdLoginService::install(const std::string& executablePath,
-                                      const std::string& logPath) {
+Result<std::string> LaunchdLoginService::install(const std::string& executablePath,
+                                                 const std::string& logPath) {
     const std::string path = registrationPath();
-    return files::createDirectories(files::parentOf(path)).and_then([&] {
-        return files::writeAtomic(path, launchAgentPlist(executablePath, logPath), 0644);
-    });
+    return files::createDirectories(files::parentOf(path))
+        .and_then([&] {
+            return files::writeAtomic(path, launchAgentPlist(executablePath, logPath), 0644);
+        })
+        .map([&] { return path; });
 }
 
 std::vector<std::string> LaunchdLoginService::unloadCommand() {

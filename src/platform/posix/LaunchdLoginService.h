@@ -12,7 +12,8 @@ class LaunchdLoginService : public LoginService {
     LaunchdLoginService(std::string homeDir, std::string launchctlPath);
 
     std::string registrationPath() override;
-    Result<> install(const std::string& executablePath, const std::string& logPath) override;
+    Result<std::string> install(const std::string& executablePath,
+                                const std::string& logPath) override;
     std::vector<std::string> unloadCommand() override;
     std::vector<std::string> loadCommand() override;
     void unload() override;

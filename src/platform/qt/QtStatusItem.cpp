@@ -113,6 +113,8 @@ void QtStatusItem::place(int i, const MenuItem& item) {
     if (item.separator) return;
     action->setText(QString::fromStdString(item.title));
     action->setEnabled(item.enabled);
+    action->setCheckable(item.checked.has_value());
+    action->setChecked(item.checked.value_or(false));
     action->setShortcut(item.keyEquivalent.empty() ? QKeySequence()
                                                    : shortcutFor(item.keyEquivalent));
     handlers_[static_cast<size_t>(i)] = item.action;

@@ -29,9 +29,12 @@ class RecordLoginService : public LoginService {
     RecordLoginService(std::unique_ptr<LoginService> real, std::shared_ptr<Recorder> recorder)
         : real_(std::move(real)), recorder_(std::move(recorder)) {}
     std::string registrationPath() override { return real_->registrationPath(); }
-    Result<> install(const std::string& executablePath, const std::string& logPath) override {
+    Result<std::string> install(const std::string& executablePath,
+                                const std::string& logPath) override {
         return real_->install(executablePath, logPath);
     }
+    std::optional<bool> startsAtLogin() override { return real_->startsAtLogin(); }
+    Result<> setStartsAtLogin(bool on) override { return real_->setStartsAtLogin(on); }
     std::vector<std::string> unloadCommand() override { return real_->unloadCommand(); }
     std::vector<std::string> loadCommand() override { return real_->loadCommand(); }
     void unload() override;

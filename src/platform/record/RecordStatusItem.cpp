@@ -37,6 +37,7 @@ Json RecordStatusItem::entryOf(const MenuItem& item) {
     if (item.separator) return {{"separator", true}};
     Json entry = {{"title", item.title}, {"enabled", item.enabled}};
     if (!item.keyEquivalent.empty()) entry["key"] = item.keyEquivalent;
+    if (item.checked) entry["checked"] = *item.checked;
     if (!item.submenu.empty()) {
         entry["submenu"] = Json::array();
         for (const MenuItem& sub : item.submenu) entry["submenu"].push_back(entryOf(sub));

@@ -1,5 +1,5 @@
 // The agent on its host: the start-at-log-in registration (the launchd
-// property list's paths, the systemd unit's failures) and who holds the port
+// property list's paths, the systemd unit's first enabling and failures) and who holds the port
 // at start and how the cleanup treats each of them. Writing and enabling the
 // unit and the whole cleanup against real processes: tests/e2e/test_lifecycle.py.
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "host/LaunchAgentPlist.h"
 #include "host/PortCleanup.h"
 #include "host/PortHolders.h"
+#include "platform/linux/Autostart.h"
 #include "platform/linux/SystemdLoginService.h"
 
 namespace tarsel {
@@ -36,17 +37,23 @@ TEST(LaunchAgentPlist, BothPathsEscaped) {
               "/Users/kim/Library/LaunchAgents/com.tarsel.server.plist");
 }
 
-// A packaged unit means none of our own; a failure is one line and leaves no
-// unit, so the next start tries again.
-TEST(SystemdRegistration, PackagedUnitsAndFailuresLeaveNoUnitOfOurOwn) {
+// The first start enables the packaged unit once and records it; a user who
+// disables it later stays disabled. A failure is one line and records
+// nothing, so the next start tries again.
+TEST(SystemdRegistration, FirstStartEnablesOnceAndTheUsersChoiceStays) {
     TempDir home{"tarsel home & 100%"};
     testing::FakePlatform fakes{home.path()};
     testing::LogCapture log;
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_STATE_HOME");
     const std::string unit = home / ".config/systemd/user/tarsel-server.service";
     const std::string link =
         home / ".config/systemd/user/graphical-session.target.wants/tarsel-server.service";
+    const std::string state = home / ".local/state/tarsel/autostart";
+    const std::string packaged = home / "usr/lib/user/tarsel-server.service";
     platform().login =
         std::make_unique<SystemdLoginService>(home.path(), "/bin/true", home / "usr/lib/user");
+    auto& login = *platform().login;
     auto failsOnce = [&] {
         log.clear();
         ensureLaunchAgentInstalled();
@@ -54,13 +61,28 @@ TEST(SystemdRegistration, PackagedUnitsAndFailuresLeaveNoUnitOfOurOwn) {
         EXPECT_EQ(log.lines()[0].rfind("⚠️ 자동 시작 등록 실패: ", 0), 0u)
             << log.lines()[0];
         EXPECT_FALSE(fs::exists(unit));
+        EXPECT_FALSE(fs::exists(state));
     };
 
-    writeText(home / "usr/lib/user/tarsel-server.service", "[Service]\n");
+    writeText(packaged, "[Service]\n");
+    ensureLaunchAgentInstalled();
+    EXPECT_EQ(log.lines().at(0), "✅ 자동 시작 등록 (systemd 사용자 유닛): " + packaged);
+    EXPECT_EQ(fs::read_symlink(link).string(), packaged);
+    EXPECT_EQ(readText(state), "on\n");
+    EXPECT_FALSE(fs::exists(unit));
+    fs::remove(link);  // systemctl --user disable
+    log.clear();
     ensureLaunchAgentInstalled();
     EXPECT_TRUE(log.lines().empty());
-    EXPECT_FALSE(fs::exists(unit));
+    EXPECT_EQ(login.startsAtLogin(), false);
+    ASSERT_TRUE(login.setStartsAtLogin(true));
+    EXPECT_EQ(login.startsAtLogin(), true);
+    ASSERT_TRUE(login.setStartsAtLogin(false));
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(readText(state), "off\n");
     fs::remove_all(home / "usr");
+    fs::remove_all(home / ".config");
+    fs::remove(state);
 
     platform().host.executablePath = home / "bin dir/tarsel-server";
     writeText(home / ".config/systemd/user", "a file where the folder should be");
@@ -75,6 +97,30 @@ TEST(SystemdRegistration, PackagedUnitsAndFailuresLeaveNoUnitOfOurOwn) {
     ensureLaunchAgentInstalled();
     EXPECT_EQ(fs::read_symlink(link).string(), unit);
     EXPECT_TRUE(fs::exists(unit));
+    EXPECT_EQ(readText(state), "on\n");
+}
+
+// Where no user manager runs the packaged autostart entry starts the agent;
+// "off" hides it for this user only. With neither way there is nothing to set.
+TEST(Autostart, TheEntryIsHiddenForThisUserAndNothingIsSetWithoutAWay) {
+    TempDir root;
+    AutostartPlaces places{root / "config", root / "state", root / "units", root / "xdg"};
+    Autostart autostart(places);
+    EXPECT_EQ(autostart.way(), AutostartWay::none);
+    EXPECT_FALSE(autostart.set(true));
+    EXPECT_FALSE(fs::exists(autostart.statePath()));
+
+    writeText(root / "xdg/tarsel-server.desktop", "[Desktop Entry]\n");
+    EXPECT_EQ(autostart.way(), AutostartWay::entry);
+    EXPECT_TRUE(autostart.enabled());
+    ASSERT_TRUE(autostart.set(false));
+    EXPECT_NE(readText(root / "config/autostart/tarsel-server.desktop").find("\nHidden=true\n"),
+              std::string::npos);
+    EXPECT_FALSE(autostart.enabled());
+    ASSERT_TRUE(autostart.set(true));
+    EXPECT_TRUE(autostart.enabled());
+    EXPECT_FALSE(fs::exists(root / "config/autostart/tarsel-server.desktop"));
+    EXPECT_EQ(readText(autostart.statePath()), "on\n");
 }
 
 TEST(PortHolders, OnlyLocalUdpPortCountsAndEachProcessOnce) {
