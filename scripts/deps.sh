@@ -16,12 +16,18 @@ TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   xterm python3-gi gir1.2-gtk-4.0 gir1.2-vte-3.91
   python3-websocket python3-cryptography chromium chromium-driver python3-selenium)
 
+# Making the package (cpack's dpkg-shlibdeps), and checking it (package.sh --check).
+PACKAGE_PKGS=(dpkg-dev)
+PACKAGE_CHECK_PKGS=(dpkg-dev lintian desktop-file-utils systemd python3)
+
 # The desktops the Wayland tests start headless (about 300 packages, 4 minutes).
 WAYLAND_PKGS=(mutter kwin-wayland libkf5service-bin libglib2.0-bin wev foot)
 
 want=("${BUILD_PKGS[@]}" "${RUN_PKGS[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST_PKGS[@]}")
 [ "${1:-}" = "--wayland" ] && want+=("${TEST_PKGS[@]}" "${WAYLAND_PKGS[@]}")
+[ "${1:-}" = "--package" ] && want+=("${PACKAGE_PKGS[@]}")
+[ "${1:-}" = "--package-check" ] && want+=("${PACKAGE_CHECK_PKGS[@]}")
 
 # One query for all: a name missing from dpkg's database prints nothing.
 missing=()

@@ -8,6 +8,7 @@
 #include "runtime/Files.h"
 #include "runtime/Log.h"
 #include "web/WebServer.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -44,7 +45,7 @@ void BrowserRemote::start(asio::thread_pool& network, RequestHandler& requests,
     store_->load();
     port_ = webPort(configPath);
     if (port_ == 0) {
-        logLine("🌐 [Web] 브라우저 리모컨 꺼짐 (web_port 0)");
+        logLine(tr("🌐 [Web] the browser remote is off (web_port 0)"));
         return;
     }
     const uint16_t port = port_;
@@ -61,16 +62,17 @@ void BrowserRemote::start(asio::thread_pool& network, RequestHandler& requests,
     store_->onForget([server = server_](const std::string& id) { server->disconnect(id); });
     auto bound = server_->bind();
     if (!bound) {
-        logLine("❌ [Web] 웹 포트 " + std::to_string(port) + "을 열 수 없습니다: " + bound.error() +
-                " — 몇 초마다 다시 시도합니다");
+        logLine(tr("❌ [Web] the web port {1} cannot be opened: {2} — trying again every few "
+                   "seconds",
+                   port, bound.error()));
         warnOfForeignHolder();
     }
-    server_->start([port] { logLine("🌐 [Web] 웹 포트 " + std::to_string(port) + " 대기 중"); });
+    server_->start([port] { logLine(tr("🌐 [Web] listening on the web port {1}", port)); });
     if (firstStart) pairing_.open(web::BrowserPairing::kAtFirstStartSeconds);
 }
 
 void BrowserRemote::announce() {
-    if (listening()) logLine("🌐 [Web] 휴대폰 브라우저 페이지: " + pageUrl());
+    if (listening()) logLine(tr("🌐 [Web] the phone's browser page: {1}", pageUrl()));
 }
 
 void BrowserRemote::warnOfForeignHolder() {
@@ -78,9 +80,9 @@ void BrowserRemote::warnOfForeignHolder() {
     auto owner = ownerOf ? ownerOf(port_) : std::nullopt;
     if (!owner) return;
     server_->noteHolder(portOwnerUser(*owner));
-    logLine("⛔️ [Security] 다른 사용자의 프로그램이 TCP 포트 " +
-            std::to_string(port_) + "을 쓰고 있습니다: " + describePortOwner(*owner) +
-            " — 그 프로그램에 브라우저를 페어링하지 마세요");
+    logLine(tr("⛔️ [Security] another user's program holds TCP port {1}: {2} — do not pair a "
+               "browser with that program",
+               port_, describePortOwner(*owner)));
 }
 
 void BrowserRemote::stop() {
@@ -89,6 +91,10 @@ void BrowserRemote::stop() {
 
 bool BrowserRemote::listening() const {
     return server_ && server_->listening();
+}
+
+bool BrowserRemote::heardFromAnyone() const {
+    return server_ && server_->heardFromAnyone();
 }
 
 std::string BrowserRemote::holder() const {

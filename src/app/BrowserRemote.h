@@ -36,6 +36,7 @@ class BrowserRemote {
     web::BrowserStore& store() { return *store_; }
     uint16_t port() const { return port_; }  // 0: turned off
     bool listening() const;
+    bool heardFromAnyone() const;  // a browser has connected since the start
     // While another user's program holds the port: that user, else "".
     std::string holder() const;
     // The QR code's address while pairing is open and the port is ours.

@@ -8,6 +8,7 @@
 #include "runtime/Json.h"
 #include "runtime/LocalControl.h"
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -64,7 +65,7 @@ Json answerWeb(std::string_view args, const ControlTargets& t) {
     if (args.starts_with("forget ")) {
         const std::string id(args.substr(7));
         const bool gone = t.browsers.store().forget(id);
-        if (gone) logLine("🌐 [Web] 브라우저를 잊었습니다: " + id);
+        if (gone) logLine(tr("🌐 [Web] browser forgotten: {1}", id));
         return {{"forgotten", gone ? 1 : 0}};
     }
     return {{"error", "unknown request"}};
@@ -104,7 +105,7 @@ void startControlSocket(asio::thread_pool& pool, PairingWindow& pairing, Browser
         });
     });
     if (!served)
-        logLine("⚠️ [Control] 로컬 제어 소켓을 열 수 없습니다: " + served.error());
+        logLine(tr("⚠️ [Control] the local control socket cannot be opened: {1}", served.error()));
 }
 
 }  // namespace tarsel

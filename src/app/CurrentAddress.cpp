@@ -6,6 +6,7 @@
 #include "net/LocalAddress.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -36,7 +37,7 @@ void updateCurrentIP() {
         std::string ip = getLocalIP();
         if (ip == getCurrentIP()) return;  // only ipQueue writes, so no race here
         setCurrentIP(ip);
-        logLine("📡 [네트워크 변경] IP 갱신: " + ip);
+        logLine(tr("📡 [Network change] address updated: {1}", ip));
     });
 }
 
@@ -48,7 +49,7 @@ void startNetworkPathMonitoring() {
             if (satisfied) updateCurrentIP();
         });
     });
-    logLine("📡 [Path Monitor] 네트워크 경로 모니터링 시작");
+    logLine(tr("📡 [Path Monitor] watching the network paths"));
 }
 
 }  // namespace tarsel

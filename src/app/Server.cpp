@@ -10,11 +10,12 @@
 #include "net/UdpServer.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
 
-constexpr const char* kReady = "✅ 서버 리스너 대기 중 (포트 3000)";
+constexpr const char* kReady = N_("✅ server listening (port 3000)");
 
 std::string computerName() {
     std::string name = platform().host.computerName ? platform().host.computerName() : "";
@@ -26,13 +27,13 @@ void printBanner() {
     const std::string rule(40, '=');
     logBlankLine();
     logLine(rule);
-    logLine("       " + platform().host.words.serverStarted);
+    logLine("       " + tr(platform().host.words.serverStarted.c_str()));
     logLine(rule);
-    logLine("📡 내 IP 주소: " + getCurrentIP());
-    logLine("🔒 접속 PIN : [ " + g.serverPIN + " ] (6 digits)");
-    logLine("📂 데이터 경로: " + g.appSupportDir);
+    logLine(tr("📡 This computer's address: {1}", getCurrentIP()));
+    logLine(tr("🔒 PIN: [ {1} ] (6 digits)", g.serverPIN));
+    logLine(tr("📂 Data folder: {1}", g.appSupportDir));
     logLine(rule);
-    logLine("👉 아이폰 앱에서 위 PIN 번호를 입력하세요.");
+    logLine(tr("👉 Type the PIN above into the phone app."));
     logLine(rule);
     logBlankLine();
 }
@@ -45,9 +46,9 @@ void warnOfForeignHolder(UdpServer& listener, uint16_t port) {
     if (!owner) return;
     const std::string who = describePortOwner(*owner);
     listener.noteHolder(portOwnerUser(*owner));
-    logLine("⛔️ [Security] 다른 사용자의 프로그램이 UDP 포트 " +
-            std::to_string(port) + "을 쓰고 있습니다: " + who +
-            " — 지금 연결하는 휴대폰의 PIN을 그 프로그램이 받습니다");
+    logLine(tr("⛔️ [Security] another user's program holds UDP port {1}: {2} — a phone that "
+               "connects now sends that program its PIN",
+               port, who));
     platform().mainLoop->post([who] {
         const AlertWords w = alertWords();
         platform().alerts->runModal(
@@ -68,7 +69,7 @@ void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWi
         listener = std::make_shared<UdpServer>(network, g.port, name, requests, pairing,
                                                UdpServer::Limits{});
     } catch (const std::exception&) {
-        logLine("❌ 리스너 생성 실패");
+        logLine(tr("❌ the listener could not be made"));
         return;
     }
     auto bound = listener->bind();
@@ -89,13 +90,13 @@ void startServer(asio::thread_pool& network, RequestHandler& requests, PairingWi
     g.activeListener = listener;
     listener->identify({g.serverPIN, g.serverVersion, getCurrentIP,
                         [](const std::string& ip) { recordClient(ip); }});
-    listener->start([] { logLine(kReady); });
+    listener->start([] { logLine(tr(kReady)); });
     g.bonjourService = platform().advertiser->publish("local.", "_tarsel._udp.", name, g.port);
-    logLine("📡 [mDNS] _tarsel._udp 광고 시작 (" + name + ":" + std::to_string(g.port) + ")");
     if (bound)
-        logLine(kReady);
+        logLine(tr(kReady));
     else
-        logLine("❌ 서버 시작 실패: " + bound.error() + " — 몇 초마다 다시 시도합니다");
+        logLine(tr("❌ the server could not start: {1} — trying again every few seconds",
+                   bound.error()));
 }
 
 bool isListening() {

@@ -16,6 +16,7 @@
 #include "net/UdpServer.h"
 #include "platform/Platform.h"
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -133,14 +134,15 @@ void cleanupAndExit() {
     // closes the socket and the advertisement ends with our bus connection.
     const bool settled = StartUpGate::instance().waitOpen(std::chrono::seconds(10));
     logBlankLine();
-    logLine("🛑 서버 종료 중...");
+    logLine(tr("🛑 server stopping..."));
     if (settled) stopServices();
     if (settled) FinalWork::instance().run();
-    if (!StatusBarController::shared().isUpdateRestart) {
+    if (!StatusBarController::shared().isUpdateRestart &&
+        platform().login->runByServiceManager()) {
         platform().login->unload();
-        logLine(platform().host.words.loginUnloaded);
+        logLine(tr(platform().host.words.loginUnloaded.c_str()));
     }
-    logLine("✅ 정리 완료");
+    logLine(tr("✅ clean-up done"));
     Logger::instance().flush();
     std::_Exit(0);  // no static destructor may race a worker thread
 }

@@ -13,6 +13,7 @@
 #include "input/InputQueues.h"
 #include "menubar/StatusBarController.h"
 #include "net/Pairing.h"
+#include "net/UdpServer.h"
 #include "net/RequestLines.h"
 #include "platform/Platform.h"
 #include "runtime/Files.h"
@@ -23,16 +24,24 @@
 namespace tarsel {
 namespace {
 
-// An active firewall is the usual reason a phone cannot find the computer.
-// The check may wait on D-Bus, so it runs beside the start-up.
-void reportFirewall(asio::thread_pool& pool, int port, int webPort) {
+constexpr double kFirewallHintSeconds = 60.0;
+
+// An active firewall is the usual reason a phone cannot find the computer, so
+// the hint comes once, a minute after the start, and only when no phone or
+// browser has reached the agent by then: a user who allowed the ports, or a
+// computer already in use, never reads it. The check may wait on D-Bus.
+void reportFirewall(Executors& executors, const BrowserRemote& browsers, int webPort) {
     if (!platform().host.firewallHint) return;
-    asio::post(pool, [port, webPort] {
-        const auto& hintFor = platform().host.firewallHint;
-        if (std::string hint = hintFor(port, false); !hint.empty()) logLine(hint);
-        if (webPort == 0) return;
-        if (std::string hint = hintFor(webPort, true); !hint.empty()) logLine(hint);
-    });
+    executors.timers.after(executors.global.get_executor(), Seconds(kFirewallHintSeconds),
+                           [&browsers, webPort] {
+                               auto listener = globals().activeListener;
+                               if ((listener && listener->heardFromAnyone()) ||
+                                   browsers.heardFromAnyone())
+                                   return;
+                               if (std::string hint = platform().host.firewallHint(webPort);
+                                   !hint.empty())
+                                   logLine(hint);
+                           });
 }
 
 // A start that made the PIN or was given it is the user setting a phone up;
@@ -81,7 +90,7 @@ void startUp(const std::vector<std::string>& arguments, Executors& executors,
     finishBeforeExit([&browsers] { browsers.stop(); });
     startControlSocket(executors.global, pairing, browsers);
     browsers.announce();
-    reportFirewall(executors.global, g.port, browsers.port());
+    reportFirewall(executors, browsers, browsers.port());
     StatusBarController::shared().install(executors, pairing, browsers);
     startUpComplete();
 }

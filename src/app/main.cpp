@@ -7,8 +7,10 @@
 #include "app/AgentRequests.h"
 #include "app/BrowserRemote.h"
 #include "app/Startup.h"
+#include "menubar/L10n.h"
 #include "net/Pairing.h"
 #include "platform/Platform.h"
+#include "platform/posix/GettextCatalog.h"
 #include "runtime/Queues.h"
 
 namespace {
@@ -75,6 +77,8 @@ int main(int argc, char** argv) {
     tarsel::PairingWindow pairing(tarsel::Clock::system(), executors.timers,
                                   executors.global.get_executor());
     tarsel::BrowserRemote browsers(executors);
+    // Before anything is said or shown: every text follows the user's language.
+    tarsel::installCatalog(tarsel::preferredLanguages(), tarsel::catalogDirs());
     tarsel::setPlatform(tarsel::createPlatform(argc, argv, executors));
     tarsel::restartWhenTheDisplayReturns(arguments, executors);
     tarsel::startUp(arguments, executors, requests, pairing, browsers);

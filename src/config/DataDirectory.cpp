@@ -4,6 +4,7 @@
 
 #include "runtime/Files.h"
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -30,14 +31,14 @@ void migrateDataDirectory(const std::string& from, const std::string& to) {
     auto copied =
         files::createDirectories(to, 0700).and_then([&] { return copyMissing(from, to); });
     if (!copied) {
-        logLine("⚠️ [Config] 데이터 이동 실패 (기존 위치 유지): " +
-                copied.error());
+        logLine(tr("⚠️ [Config] the data could not be moved (it stays where it was): {1}",
+                   copied.error()));
         return;
     }
     int moved = 0;
     for (const char* name : kDataFiles) moved += files::remove(files::join(from, name)) ? 1 : 0;
     (void)files::remove(from);  // only when nothing else is left in it
-    if (moved > 0) logLine("📂 [Config] 데이터를 새 위치로 옮겼습니다: " + from + " → " + to);
+    if (moved > 0) logLine(tr("📂 [Config] the data moved to its new place: {1} → {2}", from, to));
 }
 
 std::string makeAppSupportDir(const HostConstants& host) {

@@ -9,6 +9,7 @@
 #include "runtime/LogText.h"
 #include "runtime/SecureRandom.h"
 #include "runtime/Unicode.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -33,11 +34,12 @@ LoadedConfig loadConfig(const std::string& configPath) {
 void keepDamagedConfig(const std::string& configPath, const std::string& why) {
     auto aside = keepDamagedCopy(configPath);
     if (!aside) {
-        logLine("⚠️ [Config] Failed to load config: " + why + " (" + aside.error() + ")");
+        logLine(tr("⚠️ [Config] Failed to load config: {1} ({2})", why, aside.error()));
         return;
     }
-    logLine("⚠️ [Config] 손상된 설정 파일을 옮기고 새 PIN을 만듭니다 (" +
-            clipForLog(why) + "): " + *aside);
+    logLine(tr("⚠️ [Config] the damaged settings file was moved aside; a new PIN is made ({1}): "
+               "{2}",
+               clipForLog(why), *aside));
 }
 
 std::optional<std::string> storedPIN(const Json& config) {
@@ -95,7 +97,8 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
     from = PinSource::generated;
     auto generated = generatePIN();
     if (!generated) {
-        logLine("❌ [Config] 보안 난수를 얻지 못해 PIN을 만들 수 없습니다 (모든 요청 거부)");
+        logLine(tr("❌ [Config] no secure random numbers: no PIN can be made (every request is "
+                   "refused)"));
         return "";
     }
     const std::string pin = *generated;
@@ -141,8 +144,8 @@ uint16_t webPort(const std::string& configPath) {
     if (!config || !config->contains("web_port")) return kDefaultWebPort;
     auto port = jsonInteger((*config)["web_port"]);
     if (port && *port >= 0 && *port <= 65535 && *port != 3000) return static_cast<uint16_t>(*port);
-    logLine("⚠️ [Web] config.json의 web_port가 올바르지 않습니다: 기본값 " +
-            std::to_string(kDefaultWebPort) + "을 씁니다");
+    logLine(tr("⚠️ [Web] web_port in config.json is not valid: the default {1} is used",
+               kDefaultWebPort));
     return kDefaultWebPort;
 }
 

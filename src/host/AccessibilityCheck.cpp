@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "runtime/Log.h"
 #include "runtime/Process.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -32,7 +33,7 @@ void showPermissionAlert() {
         openAccessibilitySettings();
     else if (answer == 1001 && !words.forceReset.empty())
         forceResetAccessibilityPermission();
-    // else "나중에" or closed: keep running without input
+    // else Later or closed: keep running without input
 }
 
 Result<ProcessResult> runTccutil() {
@@ -48,11 +49,11 @@ Result<ProcessResult> runTccutil() {
 
 void checkAccessibilityPermission() {
     if (platform().accessibility->isTrusted()) {
-        logLine("✅ 손쉬운 사용 권한: 부여됨");
+        logLine(tr("✅ input permission: granted"));
         return;
     }
     logBlankLine();
-    for (const std::string& line : platform().host.words.permissionLog) logLine(line);
+    for (const std::string& line : platform().host.words.permissionLog) logLine(tr(line.c_str()));
     if (const std::string fix = platform().accessibility->fix(); !fix.empty())
         logLine("⚠️  " + fix);
     logBlankLine();
@@ -64,14 +65,14 @@ void openAccessibilitySettings() {
 }
 
 void forceResetAccessibilityPermission() {
-    logLine("🔧 강제 복구 시작: tccutil reset 실행");
+    logLine(tr("🔧 force reset: running tccutil reset"));
     auto reset = runTccutil();
     if (!reset)
-        logLine("❌ tccutil 실행 실패: " + reset.error());
+        logLine(tr("❌ tccutil could not run: {1}", reset.error()));
     else if (reset->status == 0)
-        logLine("✅ 권한 기록 초기화 완료");
+        logLine(tr("✅ permission record reset"));
     else
-        logLine("⚠️ tccutil 실행 결과: 종료코드 " + std::to_string(reset->status));
+        logLine(tr("⚠️ tccutil ended with status {1}", reset->status));
     openAccessibilitySettings();
     // The service manager starts the agent again, which checks afresh.
     platform().mainLoop->postAfter(std::chrono::milliseconds(500), [] {

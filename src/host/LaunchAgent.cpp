@@ -16,12 +16,12 @@ void ensureLaunchAgentInstalled() {
         host.executablePath.empty() ? kDefaultExecutablePath : host.executablePath;
     const auto installed = login.install(executable, agentLogPath(host.homeDir));
     if (!installed) {
-        logLine(platform().host.words.loginRegisterFailed + installed.error());
+        logLine(tr(platform().host.words.loginRegisterFailed.c_str(), installed.error()));
         return;
     }
     if (installed->empty()) return;  // an older install's choice, recorded as it was
-    logLine(platform().host.words.loginRegistered + *installed);
-    logLine("   → 다음 로그인·재부팅부터 자동 시작됨");
+    logLine(tr(platform().host.words.loginRegistered.c_str(), *installed));
+    logLine(tr("   → starts by itself from the next log-in or restart"));
 }
 
 }  // namespace tarsel

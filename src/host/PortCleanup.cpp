@@ -8,6 +8,7 @@
 #include "runtime/Log.h"
 #include "runtime/Process.h"
 #include "runtime/Unicode.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -29,51 +30,50 @@ bool endedWhenAsked(const std::string& pid) {
 }
 
 void killProcess(const std::string& pid, const std::string& port) {
-    logLine("⚠️  포트 " + port + "를 사용 중인 프로세스 발견: PID " + pid);
-    logLine("🔨 프로세스 " + pid + " 종료 중...");
+    logLine(tr("⚠️  a process uses port {1}: PID {2}", port, pid));
+    logLine(tr("🔨 ending process {1}...", pid));
     if (endedWhenAsked(pid)) {
-        logLine("✅ 프로세스 " + pid + " 종료 완료");
+        logLine(tr("✅ process {1} ended", pid));
         return;
     }
     auto kill = runProcess(platform().host.killPath, {"-9", pid});
     if (!kill)
-        logLine("❌ 프로세스 " + pid + " 종료 중 오류: " + kill.error());
+        logLine(tr("❌ error while ending process {1}: {2}", pid, kill.error()));
     else if (kill->status == 0)
-        logLine("✅ 프로세스 " + pid + " 종료 완료");
+        logLine(tr("✅ process {1} ended", pid));
     else
-        logLine("⚠️  프로세스 " + pid + " 종료 실패 (권한 부족 가능성)");
+        logLine(tr("⚠️  process {1} could not be ended (perhaps no permission)", pid));
 }
 
 }  // namespace
 
 void reportPortFree(uint16_t port) {
     const std::string portText = std::to_string(port);
-    logLine("🔍 포트 " + portText + " 사용 중인 프로세스 확인 중...");
-    logLine("✅ 포트 " + portText + "는 사용 가능합니다.");
+    logLine(tr("🔍 looking for processes on port {1}...", portText));
+    logLine(tr("✅ port {1} is free.", portText));
 }
 
 void killProcessOnPort(uint16_t port, bool bindFailed) {
     const std::string portText = std::to_string(port);
-    logLine("🔍 포트 " + portText + " 사용 중인 프로세스 확인 중...");
+    logLine(tr("🔍 looking for processes on port {1}...", portText));
     // Only UDP sockets bound to the port count: a web server on TCP 3000, or a
     // browser talking to one, is none of our business.
     auto lsof = runProcess(platform().host.lsofPath, lsofUdpPortArguments(port));
     if (!lsof) {
-        logLine("⚠️  포트 확인 중 오류 발생: " + lsof.error());
+        logLine(tr("⚠️  error while checking the port: {1}", lsof.error()));
         return;
     }
     if (!unicode::isValidUtf8(lsof->output)) return;
     auto pids = udpPortHolders(lsof->output, port, std::to_string(currentProcessId()));
     if (pids.empty()) {
-        logLine(bindFailed
-                    ? "⚠️  포트 " + portText +
-                          "를 쓰는 프로세스를 찾지 못했습니다 (다른 사용자의 프로세스일 수 있음)"
-                    : "✅ 포트 " + portText + "는 사용 가능합니다.");
+        logLine(bindFailed ? tr("⚠️  no process found on port {1} (it may be another user's)",
+                                portText)
+                           : tr("✅ port {1} is free.", portText));
         return;
     }
     for (const auto& pid : pids) killProcess(pid, portText);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // let the kernel free the port
-    logLine("✅ 포트 정리 완료");
+    logLine(tr("✅ port clean-up done"));
     logBlankLine();
 }
 

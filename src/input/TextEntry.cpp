@@ -24,6 +24,7 @@
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
 #include "runtime/Unicode.h"
+#include "runtime/Text.h"
 
 namespace tarsel::KeyMapProcessor {
 namespace {
@@ -91,7 +92,7 @@ asio::awaitable<void> paste(std::string text, bool hold) {
             if (read) platform().clipboard->onNextRead(ending(read));
             platform().input->postKey(chord.key, true, chord.modifiers);
             if (hold) {
-                logLine("📝 텍스트 입력: " + clipForLog(text));
+                logLine(tr("📝 text typed: {1}", clipForLog(text)));
             } else {
                 platform().input->postKey(chord.key, false, chord.modifiers);
             }
@@ -115,7 +116,7 @@ constexpr size_t kTypedBurst = 16;
 constexpr Seconds kBurstPause{0.008};
 
 asio::awaitable<void> type(std::u32string text, const std::string& utf8, bool hold) {
-    if (hold) logLine("📝 텍스트 입력: " + clipForLog(utf8));
+    if (hold) logLine(tr("📝 text typed: {1}", clipForLog(utf8)));
     const std::u32string_view all(text);
     for (size_t at = 0; at < all.size(); at += kTypedBurst) {
         if (at > 0) co_await keyQueue().pause(kBurstPause);

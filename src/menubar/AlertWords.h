@@ -1,7 +1,6 @@
 #pragma once
-// The alerts' texts. The Mac's are Korean whatever the language; a host whose
-// words say so (Linux) shows them in the menu's language, with its own advice
-// on the input permission.
+// The alerts' texts in the catalog's language; "{1}" stands for a value. A
+// host whose words say so (Linux) gives its own advice on the input permission.
 #include <string>
 
 namespace tarsel {
@@ -9,20 +8,19 @@ namespace tarsel {
 struct AlertWords {
     std::string permissionTitle, permissionText;
     std::string openSettings, forceReset, later;  // forceReset "" where nothing resets
-    std::string upToDateTitle, upToDateText;      // "{}" is the current version
+    std::string upToDateTitle, upToDateText;      // with the current version
     std::string newVersionTitle, newVersionText;  // the latest, then the current version
     std::string openDownloadPage, ok;
-    std::string installFailedTitle, installFailedText;  // "{}" is the reason
-    std::string portTakenTitle, portTakenText;          // "{}" is the holder
+    std::string installFailedTitle, installFailedText;  // with the reason
+    std::string portTakenTitle, portTakenText;          // with the holder
 
     static AlertWords mac();
-    static AlertWords linuxKorean();
-    static AlertWords linuxEnglish();
+    static AlertWords forLinux();
 };
 
 // This host's alert texts, in the user's language where the host lets them follow it.
 AlertWords alertWords();
-// `text` with its first "{}" replaced by `value`.
-std::string withValue(std::string text, const std::string& value);
+// `text` with "{1}" replaced by `value`.
+std::string withValue(const std::string& text, const std::string& value);
 
 }  // namespace tarsel

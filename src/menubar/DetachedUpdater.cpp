@@ -12,6 +12,7 @@
 #include "runtime/Files.h"
 #include "runtime/Log.h"
 #include "runtime/Process.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -48,19 +49,19 @@ void launchDetachedUpdater(StatusBarController& controller, const std::string& n
     values.selfDir = workDir;
     std::string scriptPath = workDir + "/updater.sh";
     if (!writeScript(scriptPath, updaterScript(values, scriptTools(host))))
-        return fallbackToManualDownload(controller, "업데이터 작성 실패");
+        return fallbackToManualDownload(controller, tr("the updater could not be written"));
 
     StatusBarController::isUpdateRestart = true;
     if (!startDetached(host.bashPath, scriptPath)) {
         // The login service was never touched: the agent simply keeps running.
         StatusBarController::isUpdateRestart = false;
-        return fallbackToManualDownload(controller, "업데이터 실행 실패");
+        return fallbackToManualDownload(controller, tr("the updater could not be started"));
     }
     // Only now that the updater runs may the service go down, even if going
     // down stops this very process.
     if (platform().login) platform().login->unload();
 
-    logLine("🚀 업데이터 분리 실행 완료 — 앱 종료");
+    logLine(tr("🚀 the updater runs on its own — the app quits"));
     auto& g = globals();
     if (g.activeListener) g.activeListener->cancel();
     g.bonjourService.reset();

@@ -3,81 +3,38 @@
 #include <cstdlib>
 
 #include "platform/Platform.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
-L10n L10n::korean(const std::string& host) {
-    return {"✅  연결됨",
-            "⚪️  연결 대기 중",
-            "Mac IP",
-            "PIN",
+L10n L10n::translated(const std::string& host, const HostWords& words) {
+    return {tr("✅  Connected"),
+            tr("⚪️  Waiting…"),
+            tr(words.addressLabel.c_str()),
+            tr("PIN"),
             "Tarsel",
-            "웹사이트 열기 (" + host + ")",
-            "종료",
-            "🔴  새 버전 설치",
-            "🔴  버전 {} 다운로드…",
-            "✓  최신 버전",
-            "업데이트 확인…",
-            "⏳  다운로드 중…",
-            "🔍  검증 중…",
-            "📦  설치 중… 곧 재시작",
-            "페어링 열기",
-            "페어링 중 ({})",
-            "페어링 닫기",
-            "⚠️  포트 3000 대기 실패 — 재시도 중",
-            "⚠️  포트 3000을 다른 사용자({})가 쓰는 중 — 재시도 중",
-            "⏸️  입력 일시 중지됨 (데스크톱에서 공유 중지)",
-            "입력 재개",
-            "로그인 시 시작",
-            true};
-}
-
-L10n L10n::english(const std::string& host) {
-    return {"✅  Connected",
-            "⚪️  Waiting…",
-            "Mac IP",
-            "PIN",
-            "Tarsel",
-            "Open Website (" + host + ")",
-            "Quit",
-            "🔴  Install New Version",
-            "🔴  Download Version {}…",
-            "✓  Up to date",
-            "Check for Updates…",
-            "⏳  Downloading…",
-            "🔍  Verifying…",
-            "📦  Installing… restarting soon",
-            "Open Pairing…",
-            "Pairing ({} left)",
-            "Close Pairing",
-            "⚠️  Not listening on port 3000 — retrying",
-            "⚠️  Port 3000 held by another user ({}) — retrying",
-            "⏸️  Input paused (sharing stopped on this desktop)",
-            "Resume Input",
-            "Start at Log-in",
-            false};
-}
-
-namespace {
-
-bool isKorean(const std::vector<std::string>& preferred) {
-    return !preferred.empty() && preferred.front().rfind("ko", 0) == 0;
-}
-
-}  // namespace
-
-L10n L10n::forLanguages(const std::vector<std::string>& preferred, const std::string& host) {
-    return isKorean(preferred) ? korean(host) : english(host);
+            tr("Open Website ({1})", host),
+            tr("Quit"),
+            tr("🔴  Install New Version"),
+            tr("🔴  Download Version {1}…"),
+            tr("✓  Up to date"),
+            tr("Check for Updates…"),
+            tr("⏳  Downloading…"),
+            tr("🔍  Verifying…"),
+            tr("📦  Installing… restarting soon"),
+            tr("Open Pairing…"),
+            tr("Pairing ({1} left)"),
+            tr("Close Pairing"),
+            tr("⚠️  Not listening on port 3000 — retrying"),
+            tr("⚠️  Port 3000 held by another user ({1}) — retrying"),
+            tr("⏸️  Input paused (sharing stopped on this desktop)"),
+            tr("Resume Input"),
+            tr("Start at Log-in"),
+            tr("🔄  New version installed — restart Tarsel to use it")};
 }
 
 const L10n& L10n::current() {
-    static const L10n strings = [] {
-        const HostConstants& host = platform().host;
-        const std::vector<std::string> preferred = preferredLanguages();
-        L10n s = forLanguages(preferred, host.websiteHost);
-        s.macIP = isKorean(preferred) ? host.words.addressLabelKorean : host.words.addressLabel;
-        return s;
-    }();
+    static const L10n strings = translated(platform().host.websiteHost, platform().host.words);
     return strings;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The menu's texts, Korean or English. Log lines stay Korean.
+// The menu's texts, in the language of the translation catalog.
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/HostWords.h"
 
 namespace tarsel {
 
@@ -15,28 +17,25 @@ struct L10n {
     std::string openWebsite;
     std::string quit;
     std::string newVersionAvailable;
-    std::string downloadVersion;  // where nothing installs updates; "{}" is the version
+    std::string downloadVersion;  // where nothing installs updates, with the version
     std::string upToDate;
     std::string checkForUpdates;
     std::string updDownloading;
     std::string updVerifying;
     std::string updInstalling;
     std::string openPairing;
-    std::string pairingOpen;  // "{}" stands for the time left, as m:ss
+    std::string pairingOpen;  // with the time left, as m:ss
     std::string closePairing;
     std::string notListening;
-    std::string portHeldBy;   // "{}" is the user whose program holds the port
+    std::string portHeldBy;   // with the user whose program holds the port
     std::string inputPaused;  // the desktop's user stopped remote input
     std::string resumeInput;
     std::string startAtLogin;  // a check item
-    bool inKorean = false;
+    std::string restartForNewVersion;
 
-    static L10n korean(const std::string& websiteHost);
-    static L10n english(const std::string& websiteHost);
-    // Korean when the first preferred language begins with "ko", else English.
-    static L10n forLanguages(const std::vector<std::string>& preferred,
-                             const std::string& websiteHost);
-    // Chosen once per process from the environment and the website host.
+    // In the catalog's language; "{1}" stands for the value in the texts that take one.
+    static L10n translated(const std::string& websiteHost, const HostWords& words);
+    // Made once per process, after the catalog is installed.
     static const L10n& current();
 };
 

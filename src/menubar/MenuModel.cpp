@@ -34,9 +34,8 @@ std::optional<MenuEntry> updateLine(const MenuInputs& in, const L10n& s) {
             return command(s.newVersionAvailable + " (v" + *in.latestVersion + ")",
                            MenuAction::performSelfUpdate);
         // Nothing here installs it: the item says what it does.
-        std::string title = s.downloadVersion;
-        title.replace(title.find("{}"), 2, *in.latestVersion);
-        return command(title, MenuAction::openDownloadPage);
+        return command(withValue(s.downloadVersion, *in.latestVersion),
+                       MenuAction::openDownloadPage);
     }
     if (in.checkedOnce) return label(s.upToDate);
     return std::nullopt;
@@ -47,8 +46,7 @@ void addPairing(std::vector<MenuEntry>& menu, const MenuInputs& in, const L10n& 
         menu.push_back(command(s.openPairing, MenuAction::openPairing));
         return;
     }
-    std::string title = s.pairingOpen;
-    title.replace(title.find("{}"), 2, minutesAndSeconds(*in.pairingSecondsLeft));
+    const std::string title = withValue(s.pairingOpen, minutesAndSeconds(*in.pairingSecondsLeft));
     menu.push_back(command(title, MenuAction::openPairing));  // shows the window again
     menu.push_back(command(s.closePairing, MenuAction::closePairing));
 }
@@ -73,6 +71,7 @@ std::vector<MenuEntry> buildMenuModel(const MenuInputs& in, const L10n& s) {
     if (!in.listening)
         menu.push_back(
             label(in.portHolder.empty() ? s.notListening : withValue(s.portHeldBy, in.portHolder)));
+    if (in.restartForNewVersion) menu.push_back(label(s.restartForNewVersion));
     if (in.inputPaused) {
         menu.push_back(label(s.inputPaused));
         menu.push_back(command(s.resumeInput, MenuAction::resumeInput));

@@ -43,6 +43,7 @@ struct MenuInputs {
     bool listening = true;                // the listener holds its port
     std::string portHolder;               // the user holding it instead, where known
     bool inputPaused = false;             // the desktop's user stopped remote input
+    bool restartForNewVersion = false;    // the program file was upgraded under it
     std::optional<std::string> clientIP;  // the active phone, if any
     std::string currentIP;
     std::string pin;

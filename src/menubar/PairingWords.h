@@ -1,5 +1,6 @@
 #pragma once
 // The pairing window's and the browser submenu's texts, in the menu's language.
+#include <initializer_list>
 #include <string>
 
 namespace tarsel {
@@ -8,12 +9,11 @@ struct PairingWords {
     std::string title, scan, typeAddress, timeLeft, pairApp, appPin, request, approve, deny,
         portTaken, notServing, off, pairedBrowsers, forget, forgetAll;
 
-    static PairingWords korean();
-    static PairingWords english();
-    static const PairingWords& current();  // as L10n::current() chose
+    static PairingWords translated();      // in the catalog's language
+    static const PairingWords& current();  // made once
 };
 
-// `text` with each "{}" replaced by the next of `values`, in order.
-std::string filled(std::string text, std::initializer_list<std::string> values);
+// `text` with "{1}", "{2}"… replaced by `values` in order.
+std::string filled(const std::string& text, std::initializer_list<std::string> values);
 
 }  // namespace tarsel

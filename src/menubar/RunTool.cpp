@@ -2,6 +2,7 @@
 
 #include "runtime/Process.h"
 #include "runtime/Unicode.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
@@ -11,7 +12,7 @@ ToolResult runTool(const std::string& path, const std::vector<std::string>& args
     options.mergeStderr = true;
     options.discardStderr = false;
     auto r = runProcess(path, args, options);
-    if (!r) return {-1, "실행 실패: " + r.error()};
+    if (!r) return {-1, tr("could not run: {1}", r.error())};
     if (!unicode::isValidUtf8(r->output)) r->output.clear();
     return {r->status, std::move(r->output)};
 }

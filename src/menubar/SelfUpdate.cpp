@@ -10,11 +10,12 @@
 #include "platform/Platform.h"
 #include "runtime/Log.h"
 #include "runtime/Queues.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
 
-constexpr const char* kNoInstaller = "이 플랫폼에서는 자동 설치를 지원하지 않음";
+constexpr const char* kNoInstaller = N_("this platform has no automatic install");
 
 bool isBusy(UpdateState state) {
     return state != UpdateState::idle && state != UpdateState::failed;
@@ -42,18 +43,18 @@ bool hasInstaller(const HostConstants& h) {
 }
 
 void fallbackToManualDownload(StatusBarController& controller, const std::string& reason) {
-    logLine("⚠️ 자동 업데이트 폴백: " + reason);
+    logLine(tr("⚠️ automatic update fell back to the download page: {1}", reason));
     platform().mainLoop->post([&controller, reason] { showFallbackAlert(controller, reason); });
 }
 
 void performSelfUpdate(StatusBarController& controller) {
     if (isBusy(controller.updateState)) return;
     // No installer here: say so at once rather than download what cannot be installed.
-    if (!hasInstaller(platform().host)) return fallbackToManualDownload(controller, kNoInstaller);
+    if (!hasInstaller(platform().host)) return fallbackToManualDownload(controller, tr(kNoInstaller));
     if (!controller.dmgDirectURL || controller.dmgDirectURL->empty() || !controller.latestVersion)
-        return fallbackToManualDownload(controller, "자동 설치 정보 없음");
+        return fallbackToManualDownload(controller, tr("no automatic install information"));
     if (!isTrustedDownloadAddress(*controller.dmgDirectURL, controller.websiteURL))
-        return fallbackToManualDownload(controller, "신뢰할 수 없는 다운로드 주소");
+        return fallbackToManualDownload(controller, tr("untrusted download address"));
     controller.setUpdateState(UpdateState::downloading);
     // The fields are read here, on the main thread, not by the job.
     SelfUpdateJob job;

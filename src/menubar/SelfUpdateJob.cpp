@@ -16,6 +16,7 @@
 #include "platform/Platform.h"
 #include "runtime/Files.h"
 #include "runtime/SecureRandom.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -106,26 +107,26 @@ class Job {
           paths_(newWorkDirectoryPath(host_.tempDir)) {}
 
     void run() {
-        if (paths_.work.empty()) return fallbackToManualDownload(controller_, "다운로드 실패");
-        if (!files::createDirectories(paths_.work)) return fail("다운로드 실패");
-        if (!Download(job_, paths_.dmg).run()) return fail("다운로드 실패");
-        if (!integrityHolds()) return fail("파일 무결성 검증 실패");
-        if (!files::createDirectories(paths_.mnt)) return fail("디스크 이미지 열기 실패");
+        if (paths_.work.empty()) return fallbackToManualDownload(controller_, tr("download failed"));
+        if (!files::createDirectories(paths_.work)) return fail(tr("download failed"));
+        if (!Download(job_, paths_.dmg).run()) return fail(tr("download failed"));
+        if (!integrityHolds()) return fail(tr("file integrity check failed"));
+        if (!files::createDirectories(paths_.mnt)) return fail(tr("disk image could not be opened"));
         if (runTool(host_.hdiutilPath, {"attach", paths_.dmg, "-mountpoint", paths_.mnt,
                                         "-nobrowse", "-noautoopen", "-noverify"})
                 .status != 0)
-            return fail("디스크 이미지 열기 실패");
+            return fail(tr("disk image could not be opened"));
         if (!files::exists(paths_.mountedApp)) {
             detach();
-            return fail("이미지 안에 앱 없음");
+            return fail(tr("no app inside the image"));
         }
         int copied = runTool(host_.cpPath, {"-R", paths_.mountedApp, paths_.copiedApp}).status;
         detach();
-        if (copied != 0 || !files::exists(paths_.copiedApp)) return fail("앱 추출 실패");
+        if (copied != 0 || !files::exists(paths_.copiedApp)) return fail(tr("app could not be extracted"));
         controller_.setUpdateState(UpdateState::verifying);
         SignatureTools tools{host_.codesignPath, host_.spctlPath, host_.staplerPath};
         if (!verifyExtractedApp(paths_.copiedApp, controller_.teamID, tools))
-            return fail("보안 검증 실패(서명/공증)");
+            return fail(tr("security check failed (signature/notarization)"));
         controller_.setUpdateState(UpdateState::installing);
         // The work directory stays: the updater removes it.
         if (job_.handOver) return job_.handOver(paths_.copiedApp, paths_.work);

@@ -18,6 +18,7 @@
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
 #include "runtime/Queues.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -137,8 +138,10 @@ void StatusBarController::rebuildMenu() {
     in.updateState = updateState;
     in.latestVersion = latestVersion;
     in.checkedOnce = lastCheckedAt.has_value();
-    in.canInstall = hasInstaller(platform().host);
+    const HostConstants& host = platform().host;
+    in.canInstall = hasInstaller(host);
     in.startsAtLogin = platform().login->startsAtLogin();
+    in.restartForNewVersion = host.executableReplaced && host.executableReplaced();
 
     std::vector<MenuItem> items;
     for (const MenuEntry& entry : buildMenuModel(in, strings)) items.push_back(itemFor(entry));
@@ -149,9 +152,9 @@ void StatusBarController::toggleStartAtLogin() {
     auto& login = *platform().login;
     const bool on = !login.startsAtLogin().value_or(false);
     if (auto done = login.setStartsAtLogin(on); !done)
-        logLine(platform().host.words.loginRegisterFailed + done.error());
+        logLine(tr(platform().host.words.loginRegisterFailed.c_str(), done.error()));
     else
-        logLine(on ? "✅ 로그인 시 자동 시작: 켬" : "✅ 로그인 시 자동 시작: 끔");
+        logLine(on ? tr("✅ Start at log-in: on") : tr("✅ Start at log-in: off"));
     rebuildMenu();
 }
 
@@ -226,12 +229,12 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
         auto response = platform().http->get(url, kCheckTimeoutSeconds);
         if (alive.expired()) return;
         if (!response) {
-            logLine("⚠️ 업데이트 체크 실패: " + response.error());
+            logLine(tr("⚠️ update check failed: {1}", response.error()));
             return;
         }
         std::optional<ManifestInfo> info = parseManifest(response->body, fallback);
         if (!info) {
-            logLine("⚠️ version.json 파싱 실패");
+            logLine(tr("⚠️ version.json could not be parsed"));
             return;
         }
         platform().mainLoop->post([this, alive, userInitiated, info = *info] {
@@ -243,8 +246,8 @@ void StatusBarController::checkForUpdates(bool userInitiated) {
             lastCheckedAt = globals().clock->now();
             rebuildMenu();
             if (userInitiated) showUpdateAlert(appVersion, info.latest);
-            logLine("✅ 업데이트 체크 완료: 현재 " + appVersion + ", 최신 " +
-                    clipForLog(info.latest));
+            logLine(tr("✅ update check done: current {1}, latest {2}", appVersion,
+                       clipForLog(info.latest)));
         });
     });
 }

@@ -2,6 +2,7 @@
 
 #include "menubar/RunTool.h"
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 #include <sstream>
 
@@ -26,15 +27,15 @@ bool fails(const std::string& logText) {
 bool verifyExtractedApp(const std::string& appPath, const std::string& teamID,
                         const SignatureTools& tools) {
     if (runTool(tools.codesign, {"--verify", "--deep", "--strict", appPath}).status != 0)
-        return fails("❌ codesign --verify 실패");
+        return fails(tr("❌ codesign --verify failed"));
     // Only the printed identity counts: the display mode's status says nothing.
     auto identity = runTool(tools.codesign, {"-dv", "--verbose=4", appPath});
-    if (!namesTeam(identity.output, teamID)) return fails("❌ TeamIdentifier 불일치");
+    if (!namesTeam(identity.output, teamID)) return fails(tr("❌ TeamIdentifier mismatch"));
     if (runTool(tools.spctl, {"--assess", "--type", "exec", appPath}).status != 0)
-        return fails("❌ spctl 거부");
+        return fails(tr("❌ spctl refused"));
     if (runTool(tools.stapler, {"validate", appPath}).status != 0)
-        return fails("❌ stapler validate 실패");
-    logLine("✅ 보안 검증 통과 (서명·TeamID·spctl·공증)");
+        return fails(tr("❌ stapler validate failed"));
+    logLine(tr("✅ security checks passed (signature, TeamID, spctl, notarization)"));
     return true;
 }
 

@@ -3,10 +3,11 @@
 #include <cmath>
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
-constexpr const char* kClosed = "📡 [Pairing] 페어링 닫힘: 검색 응답에 PIN을 보내지 않습니다";
+constexpr const char* kClosed = N_("📡 [Pairing] pairing closed: discovery replies no longer carry the PIN");
 }
 
 PairingWindow::PairingWindow(const Clock& clock, Timers& timers, asio::any_io_executor executor)
@@ -20,8 +21,8 @@ void PairingWindow::open(double seconds) {
     const bool wasOpen = end_.has_value();
     end_ = end;
     if (!wasOpen)
-        logLine("📡 [Pairing] 페어링 열림: " + std::to_string(static_cast<int>(seconds / 60)) +
-                "분 동안 검색 응답에 PIN을 보냅니다");
+        logLine(tr("📡 [Pairing] pairing open: discovery replies carry the PIN for {1} minutes",
+                   static_cast<int>(seconds / 60)));
     timers_.after(executor_, Seconds(seconds), [this] {
         std::lock_guard lock(mutex_);
         expireIfDue();
@@ -32,13 +33,13 @@ void PairingWindow::close() {
     std::lock_guard lock(mutex_);
     if (!end_) return;
     end_.reset();
-    logLine(kClosed);
+    logLine(tr(kClosed));
 }
 
 void PairingWindow::expireIfDue() {
     if (!end_ || clock_.monotonic() < *end_) return;
     end_.reset();
-    logLine(kClosed);
+    logLine(tr(kClosed));
 }
 
 std::optional<int> PairingWindow::secondsLeft() {

@@ -13,6 +13,7 @@
 #include "runtime/LogText.h"
 #include "runtime/Queues.h"
 #include "runtime/Unicode.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -20,7 +21,7 @@ namespace {
 constexpr std::string_view kInvalidPin = R"({"error":"invalid_pin"})";
 
 void logFailure(const std::string& ip, const std::exception& e) {
-    logLine("❌ 요청 처리 실패 (" + ip + "): " + clipForLog(e.what()));
+    logLine(tr("❌ a request failed ({1}): {2}", ip, clipForLog(e.what())));
 }
 
 Endpoint peerOf(const ConnectionContext& ctx) {
@@ -43,8 +44,7 @@ bool pinMatches(const RequestFields& request, const std::string& pin) {
 
 DropReport& refusedFetches() {
     static DropReport* report = new DropReport(Clock::system(), 10.0, [](std::size_t n) {
-        return "⚠️ [Shortcuts] 너무 잦은 단축키 요청에 응답하지 않음: " +
-               std::to_string(n) + "개";
+        return tr("⚠️ [Shortcuts] shortcut requests left unanswered for coming too often: {1}", n);
     });
     return *report;
 }
@@ -153,7 +153,7 @@ void handleRequest(const ConnectionContext& ctx, ConnectionIO& io, const Request
     if (!guard.admits(peerOf(ctx))) return;
     if (!pinMatches(request, ctx.identity.pin)) {
         if (guard.registerFailure(peerOf(ctx)))
-            logLine("⛔️ 차단됨: 잘못된 PIN 접근 (IP: " + ctx.remoteIP + ")");
+            logLine(tr("⛔️ refused: wrong PIN (IP: {1})", ctx.remoteIP));
         (void)io.send(kInvalidPin);
         return;
     }
@@ -194,7 +194,7 @@ LoopOutcome handleParsed(const ConnectionContext& ctx, ConnectionIO& io, std::st
     if (!doc.value) {
         // Not counted as a failure, so any host could fill the log at line rate.
         if (RateLimiter::parseFailureLines().allow(ctx.remoteIP))
-            logLine("⚠️  JSON 파싱 실패 (" + ctx.remoteIP + "): " + clipForLog(doc.error));
+            logLine(tr("⚠️  JSON could not be parsed ({1}): {2}", ctx.remoteIP, clipForLog(doc.error)));
         return malformed(ctx, io, LoopOutcome::Continue);
     }
     if (isScanObject(*doc.value)) {
@@ -210,7 +210,7 @@ LoopOutcome handleChecked(const ConnectionContext& ctx, ConnectionIO& io,
                           const std::optional<std::string_view>& content,
                           const std::optional<std::string>& networkError) {
     if (networkError) {
-        logLine("❌ 연결 수신 오류 (" + ctx.remoteIP + "): " + *networkError);
+        logLine(tr("❌ receive error ({1}): {2}", ctx.remoteIP, *networkError));
         io.cancel();
         return LoopOutcome::Stop;
     }

@@ -1,13 +1,13 @@
 #include "net/RequestLines.h"
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
 RequestLines::RequestLines(const Clock& clock)
     : limiter_(clock, {20.0, 20.0, 100.0, 200.0, 4096}), dropped_(clock, 10.0, [](std::size_t n) {
-          return "⚠️ 요청이 남긴 로그가 너무 많아 생략한 줄: " +
-                 std::to_string(n) + "개";
+          return tr("⚠️ log lines left out because requests wrote too many: {1}", n);
       }) {}
 
 bool RequestLines::allow(const std::string& origin) {

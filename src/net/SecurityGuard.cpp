@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
@@ -17,8 +18,7 @@ namespace {
 // use is still served.
 std::function<std::string(std::size_t)> refusalLine(std::string what) {
     return [what = std::move(what)](std::size_t n) {
-        return "⛔️ [Security] " + what + ": " + std::to_string(n) +
-               "개 (PIN을 확인한 기기는 계속 받습니다)";
+        return tr(what.c_str(), n);
     };
 }
 
@@ -32,9 +32,9 @@ SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
       budget_{budgetBurst, clock.monotonic()},
       parseBudget_{parseBurst, clock.monotonic()},
       lines_(clock, {1.0, 12.0, 20.0, 50.0, 4096}),
-      dropped_(clock, reportEvery, refusalLine("잘못된 PIN이 너무 많아 확인하지 않고 버린 요청")),
+      dropped_(clock, reportEvery, refusalLine(N_("⛔️ [Security] requests dropped unchecked after too many wrong PINs: {1} (devices that proved the PIN are still served)"))),
       unparsed_(clock, reportEvery,
-                refusalLine("PIN을 확인하지 않은 기기의 요청이 너무 많아 읽지 않고 버림")) {}
+                refusalLine(N_("⛔️ [Security] requests dropped unread from devices without the PIN, for coming too often: {1} (devices that proved the PIN are still served)"))) {}
 
 bool SecurityGuard::provenLocked(const Endpoint& peer, double now) const {
     auto it = proven_.find(peer.key());
@@ -48,7 +48,7 @@ bool SecurityGuard::isLocked(const Endpoint& peer) {
     if (clock_.now() < it->second) return !provenLocked(peer, clock_.monotonic());
     lockouts_.erase(it);
     failures_.erase(peer.ip);
-    if (lines_.allow(peer.ip)) logLine("🔓 [Security] IP " + peer.ip + " 잠금 해제됨");
+    if (lines_.allow(peer.ip)) logLine(tr("🔓 [Security] IP {1} unlocked", peer.ip));
     return false;
 }
 
@@ -86,12 +86,11 @@ bool SecurityGuard::registerFailure(const Endpoint& peer) {
     std::erase_if(list, [&](double t) { return !(now - t < window); });
     const bool logged = lines_.allow(peer.ip);
     if (logged)
-        logLine("⚠️ [Security] IP " + peer.ip + " 인증 실패 (" + std::to_string(list.size()) +
-                "/" + std::to_string(maxFailures) + ")");
+        logLine(tr("⚠️ [Security] IP {1} wrong PIN ({2}/{3})", peer.ip, list.size(), maxFailures));
     if (static_cast<int>(list.size()) < maxFailures) return logged;
     lockouts_[peer.ip] = now + lockoutDuration;
     list.clear();
-    if (logged) logLine("⛔️ [Security] IP " + peer.ip + " 차단됨 (5분간 접속 불가)");
+    if (logged) logLine(tr("⛔️ [Security] IP {1} locked out (for 5 minutes)", peer.ip));
     return logged;
 }
 
@@ -107,7 +106,7 @@ void SecurityGuard::reset(const Endpoint& peer) {
     it->second = now;
     // Rate-limited like the failure lines: one holder of the PIN opening
     // thousands of ports must not fill the log.
-    if (lines_.allow(peer.ip)) logLine("📱 [Security] 새 기기가 PIN을 확인했습니다: " + peer.key());
+    if (lines_.allow(peer.ip)) logLine(tr("📱 [Security] a new device proved the PIN: {1}", peer.key()));
     if (proven_.size() <= maxProven) return;
     // Only PIN holders get here; the longest silent goes first.
     auto oldest = std::min_element(proven_.begin(), proven_.end(),

@@ -10,6 +10,7 @@
 #include "runtime/Clock.h"
 #include "runtime/Memory.h"
 #include "runtime/Queues.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
@@ -33,8 +34,7 @@ UdpServer::UdpServer(asio::thread_pool& network, uint16_t port, std::string comp
       storage_(new char[kBatch * kLargestDatagram]),
       slots_(kBatch),
       droppedSyncs_(Clock::system(), 10.0, [](std::size_t n) {
-          return "⚠️ [Shortcuts] 너무 잦은 단축키 저장을 버림: " +
-                 std::to_string(n) + "개";
+          return tr("⚠️ [Shortcuts] shortcut saves dropped for coming too often: {1}", n);
       }) {
     for (std::size_t i = 0; i < kBatch; ++i) {
         slots_[i].data = storage_.get() + i * kLargestDatagram;
@@ -128,6 +128,7 @@ bool UdpServer::receiveBatch() {
         if (cancelled_) return false;
         n = receiveWaiting(socket_.native_handle(), slots_);
     }
+    if (n > 0) heard_ = true;
     for (std::size_t i = 0; i < n; ++i)
         deliver(slots_[i].from, std::string_view(slots_[i].data, slots_[i].size));
     return n == slots_.size();

@@ -42,6 +42,8 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     // `retrySeconds` and calls `onBound` once it has.
     void start(std::function<void()> onBound);
     bool listening() const { return bound_; }
+    // Whether any datagram (a scan, a request) has arrived since the start.
+    bool heardFromAnyone() const { return heard_; }
     // Who holds the port while it cannot be bound; forgotten once it is.
     void noteHolder(std::string who);
     std::string holder() const;
@@ -95,6 +97,7 @@ class UdpServer : public std::enable_shared_from_this<UdpServer> {
     DropReport droppedSyncs_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> bound_{false};
+    std::atomic<bool> heard_{false};
     static constexpr double retrySeconds = 3.0;
 };
 

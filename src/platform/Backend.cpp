@@ -32,6 +32,7 @@
 #include "platform/qt/QtMainLoop.h"
 #include "platform/qt/QtPairingView.h"
 #include "platform/qt/QtStatusItem.h"
+#include "runtime/Text.h"
 #endif
 
 namespace tarsel {
@@ -106,8 +107,8 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors);
 std::unique_ptr<Platform> wayland(int& argc, char** argv, Executors& executors) {
     if (!waylandDisplayReachable()) {
         const bool x11Reachable = !env("DISPLAY").empty() && x11DisplayReachable();
-        logLine("⚠️ [Wayland] 컴포지터 " + env("WAYLAND_DISPLAY") + "에 연결할 수 없어 " +
-                (x11Reachable ? "X11" : "headless") + "로 실행합니다");
+        logLine(tr("⚠️ [Wayland] the compositor {1} cannot be reached: running as {2}",
+                   env("WAYLAND_DISPLAY"), x11Reachable ? "X11" : "headless"));
         return x11Reachable ? x11(argc, argv, executors) : headless();
     }
     auto p = headless();
@@ -141,8 +142,7 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     // Qt aborts the process on a display it cannot open; the headless shell
     // still serves the phone and warns about the missing input permission.
     if (!x11DisplayReachable()) {
-        logLine("⚠️ [X11] 디스플레이 " + env("DISPLAY") +
-                "에 연결할 수 없어 headless로 실행합니다");
+        logLine(tr("⚠️ [X11] the display {1} cannot be reached: running headless", env("DISPLAY")));
         return env("WAYLAND_DISPLAY").empty() ? headless() : wayland(argc, argv, executors);
     }
     auto p = headless();
@@ -176,7 +176,7 @@ std::unique_ptr<Platform> createPlatform(int& argc, char** argv, Executors& exec
     if (kind == "x11") return x11(argc, argv, executors);
     if (kind == "wayland") return wayland(argc, argv, executors);
     if (kind != "headless")
-        logLine("⚠️ 알 수 없는 TARSEL_BACKEND: " + kind + " (headless 사용)");
+        logLine(tr("⚠️ unknown TARSEL_BACKEND: {1} (headless is used)", kind));
     return headless();
 }
 

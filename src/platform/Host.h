@@ -52,8 +52,9 @@ struct HostConstants {
     std::string installPath;
 
     std::function<std::string()> computerName;  // empty when the system has none
-    // A line saying how to let UDP (or TCP) `port` through an active firewall, or "".
-    std::function<std::string(int port, bool tcp)> firewallHint;
+    // A line saying how to let the phone's ports (the page's TCP `webPort`
+    // among them) through an active firewall, or "".
+    std::function<std::string(int webPort)> firewallHint;
     // IPv4 address of one interface ("" when it has none), interface candidates
     // in order of preference, and every address of the host.
     std::function<std::optional<std::string>(const std::string&)> interfaceAddress;
@@ -66,6 +67,9 @@ struct HostConstants {
     std::function<std::optional<PortOwner>(uint16_t port)> foreignTcpPortOwner;
     // The host name the network knows it by (its ".local" name); "" when none.
     std::function<std::string()> hostName;
+    // The program file was replaced since this process started it (a package
+    // upgrade); empty where the system cannot tell.
+    std::function<bool()> executableReplaced;
 };
 
 }  // namespace tarsel

@@ -21,6 +21,10 @@ class LoginService {
     [[nodiscard]] virtual Result<std::string> install(const std::string& executablePath,
                                                       const std::string& logPath) = 0;
 
+    // Whether the service manager started this process (so the orderly end
+    // must keep it from restarting it).
+    virtual bool runByServiceManager() { return true; }
+
     // Whether the agent starts at log-in now; none where nothing here can
     // start it. The tray's check item and `tarselctl autostart` change it.
     virtual std::optional<bool> startsAtLogin() { return std::nullopt; }

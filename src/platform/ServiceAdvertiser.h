@@ -4,12 +4,21 @@
 #include <memory>
 #include <string>
 
+#include "runtime/Log.h"
+#include "runtime/Text.h"
+
 namespace tarsel {
 
 class Advertisement {
   public:
     virtual ~Advertisement() = default;
 };
+
+// Said by an advertiser once the service is really published (the daemon
+// accepted it), never merely because it was asked to.
+inline void logAdvertised(const std::string& name, uint16_t port) {
+    logLine(tr("📡 [mDNS] _tarsel._udp advertising started ({1}:{2})", name, port));
+}
 
 class ServiceAdvertiser {
   public:

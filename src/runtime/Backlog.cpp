@@ -1,4 +1,5 @@
 #include "runtime/Backlog.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
@@ -17,8 +18,7 @@ const std::string& Backlog::Ticket::origin() const {
 
 Backlog::Backlog(const Clock& clock, Limits limits)
     : limits_(limits), refused_(clock, 10.0, [](std::size_t n) {
-          return "⚠️ [Input] 입력 대기열이 가득 차 버린 명령: " +
-                 std::to_string(n) + "개";
+          return tr("⚠️ [Input] commands dropped because the input queue was full: {1}", n);
       }) {}
 
 bool Backlog::fits(const Usage& used, std::size_t textBytes) const {

@@ -5,6 +5,7 @@
 #include "runtime/Log.h"
 #include "shortcuts/ShortcutResponses.h"
 #include "shortcuts/ShortcutStore.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -85,7 +86,7 @@ void ShortcutLibrary::saveBatch(Json uploaded) {
     std::lock_guard lock(mutex_);
     reloadForSync();
     if (!database_) {
-        logLine("❌ 단축키 저장 실패: 읽을 수 없는 " + path_ + " 은(는) 덮어쓰지 않습니다");
+        logLine(tr("❌ shortcuts not saved: {1} cannot be read and is not overwritten", path_));
         return;
     }
     mergeLocked(std::move(batch));

@@ -7,6 +7,7 @@
 #include "runtime/Log.h"
 #include "runtime/Unicode.h"
 #include "shortcuts/ShortcutLibrary.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -74,7 +75,7 @@ std::string answerPad(ShortcutLibrary& library, const std::string& type, const J
     auto buttons = padButtons(request.value("buttons", Json()), why);
     const std::string edited = request.value("revision", "");
     if (!buttons) {
-        logLine("⚠️ [Web] 버튼 저장 거부: " + why);
+        logLine(tr("⚠️ [Web] buttons not saved: {1}", why));
         return toCompactJson(reply("pad_refused", edited));
     }
     if (auto saved = library.replaceSection(kPadSection, edited, *buttons, padRevision)) {
@@ -82,7 +83,7 @@ std::string answerPad(ShortcutLibrary& library, const std::string& type, const J
         answer["buttons"] = std::move(*buttons);
         return toCompactJson(answer);
     }
-    logLine("⚠️ [Web] 버튼 저장 거부: 다른 화면에서 먼저 바뀌었습니다");
+    logLine(tr("⚠️ [Web] buttons not saved: another screen changed them first"));
     return toCompactJson(reply("pad_refused", padRevision(library.section(kPadSection))));
 }
 

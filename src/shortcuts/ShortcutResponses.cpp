@@ -8,6 +8,7 @@
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
 #include "runtime/Unicode.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -57,9 +58,10 @@ Json sendableSections(Json batch) {
             kept[name] = std::move(items);
             continue;
         }
-        logLine("⚠️ [Shortcuts] 섹션 [" + clipForLog(name) + "]은(는) 한 데이터그램(" +
-                std::to_string(kLargestChunk) + " bytes)에 담을 수 없어 저장하지 않습니다: " +
-                (chunk ? std::to_string(bytes) + " bytes" : std::string("UTF-8이 아님")));
+        logLine(tr("⚠️ [Shortcuts] section [{1}] is not saved: it does not fit in one datagram "
+                   "({2} bytes): {3}",
+                   clipForLog(name), kLargestChunk,
+                   chunk ? tr("{1} bytes", bytes) : tr("not UTF-8")));
     }
     return kept;
 }

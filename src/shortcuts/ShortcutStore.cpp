@@ -12,12 +12,12 @@
 #include "runtime/LogText.h"
 #include "runtime/Unicode.h"
 #include "shortcuts/ShortcutResponses.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
 
 constexpr int kFileMode = 0600;  // the layout is the user's own data
-constexpr const char* kFailure = "❌ 단축키 저장 실패: ";
 
 std::size_t itemCount(const Json& section) {
     return section.is_array() ? section.size() : 0;
@@ -40,8 +40,6 @@ std::mutex& saveMutex() {
     return mutex;
 }
 
-constexpr const char* kSetAside =
-    "⚠️ [Shortcuts] 손상된 단축키 파일을 옮기고 빈 목록으로 시작합니다 (";
 
 // A layout that does not parse is kept for the user to mend, never silently
 // replaced by the next sync. False (after a line) when it could not be moved:
@@ -49,10 +47,13 @@ constexpr const char* kSetAside =
 bool setAsideDamaged(const std::string& path, const std::string& why) {
     auto aside = keepDamagedCopy(path);
     if (!aside) {
-        logLine(std::string(kFailure) + "손상된 파일을 옮기지 못했습니다: " + aside.error());
+        logLine(tr("❌ shortcuts not saved: the damaged file could not be moved aside: {1}",
+                   aside.error()));
         return false;
     }
-    logLine(kSetAside + clipForLog(why) + "): " + *aside);
+    logLine(tr("⚠️ [Shortcuts] the damaged shortcuts file was moved aside; starting with an "
+               "empty list ({1}): {2}",
+               clipForLog(why), *aside));
     return true;
 }
 
@@ -62,7 +63,7 @@ std::optional<Json> loadShortcutsDatabase(const std::string& path) {
     if (!files::exists(path)) return Json::object();
     auto read = files::readAll(path);
     if (!read) {
-        logLine(kFailure + read.error());
+        logLine(tr("❌ shortcuts not saved: {1}", read.error()));
         return std::nullopt;
     }
     auto doc = parseJsonDocument(*read);
@@ -78,7 +79,7 @@ void mergeShortcutsBatch(Json& database, Json batch) {
 bool writeShortcutsDatabase(const std::string& path, const std::string& text,
                             files::Identity* identity) {
     auto written = files::writeAtomic(path, text, kFileMode, true, identity);
-    if (!written) logLine(kFailure + written.error());
+    if (!written) logLine(tr("❌ shortcuts not saved: {1}", written.error()));
     return written.has_value();
 }
 
@@ -91,11 +92,11 @@ void logShortcutsSaved(const Json& batch, const Json& database) {
     std::size_t total = 0;
     for (const auto& [name, items] : batch.items()) total += itemCount(items);
     const auto sections = std::to_string(batchNames.size());
-    logLine("✅ Batch saved " + sections + " sections: " + joined(batchNames));
-    logLine("   Total sections in DB: " + joined(allNames));
-    logLine("✅ 단축키 저장 완료: " + sections + "개 섹션, 총 " + std::to_string(total) + "개 항목");
+    logLine(tr("✅ Batch saved {1} sections: {2}", sections, joined(batchNames)));
+    logLine(tr("   Total sections in DB: {1}", joined(allNames)));
+    logLine(tr("✅ shortcuts saved: {1} sections, {2} items in all", sections, total));
     for (const auto& [name, items] : batch.items())
-        logLine("   - " + clipForLog(name) + ": " + std::to_string(itemCount(items)) + "개");
+        logLine(tr("   - {1}: {2}", clipForLog(name), itemCount(items)));
 }
 
 void saveShortcutsBatch(const std::string& path, const Json& uploaded) {

@@ -5,10 +5,11 @@
 #include "runtime/Log.h"
 #include "runtime/SecureRandom.h"
 #include "web/PairingKeys.h"
+#include "runtime/Text.h"
 
 namespace tarsel::web {
 namespace {
-constexpr const char* kClosed = "🌐 [Web] 브라우저 페어링 닫힘";
+constexpr const char* kClosed = N_("🌐 [Web] browser pairing closed");
 }
 
 BrowserPairing::BrowserPairing(const Clock& clock, Timers& timers, asio::any_io_executor executor)
@@ -21,12 +22,11 @@ void BrowserPairing::open(double seconds) {
         const double end = clock_.monotonic() + seconds;
         if (end_ && *end_ >= end) return;
         if (!end_ && !makeToken()) {
-            logLine("❌ [Web] 페어링 토큰을 만들 수 없습니다 (안전한 난수 없음)");
+            logLine(tr("❌ [Web] no pairing token can be made (no secure random numbers)"));
             return;
         }
         if (!end_)
-            logLine("🌐 [Web] 브라우저 페어링 열림: " +
-                    std::to_string(static_cast<int>(seconds / 60)) + "분");
+            logLine(tr("🌐 [Web] browser pairing open: {1} minutes", static_cast<int>(seconds / 60)));
         end_ = end;
     }
     timers_.after(executor_, Seconds(seconds), [this] {
@@ -49,7 +49,7 @@ void BrowserPairing::close() {
         token_.clear();
         pairId_.clear();
         waiting = takePending();
-        logLine(kClosed);
+        logLine(tr(kClosed));
     }
     if (waiting) waiting->answer(false, "closed");
     changed();
@@ -60,7 +60,7 @@ bool BrowserPairing::expireIfDue() {
     end_.reset();
     token_.clear();
     pairId_.clear();
-    logLine(kClosed);
+    logLine(tr(kClosed));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "runtime/Json.h"
 #include "runtime/Log.h"
 #include "runtime/SecureRandom.h"
+#include "runtime/Text.h"
 
 namespace tarsel::web {
 namespace {
@@ -62,8 +63,11 @@ void BrowserStore::load() {
                            : nullptr;
     if (!list || !list->is_array()) {
         auto aside = keepDamagedCopy(path_);
-        logLine("⚠️ [Web] 브라우저 목록을 읽을 수 없습니다 (" + path_ +
-                "): 페어링된 브라우저 없음" + (aside ? " — 사본: " + *aside : std::string()));
+        logLine(aside ? tr("⚠️ [Web] the list of browsers cannot be read ({1}): no paired browsers "
+                           "— copy: {2}",
+                           path_, *aside)
+                      : tr("⚠️ [Web] the list of browsers cannot be read ({1}): no paired browsers",
+                           path_));
         return;
     }
     for (const auto& entry : *list)
@@ -144,7 +148,7 @@ void BrowserStore::save() {
     Json list = Json::array();
     for (const auto& b : browsers_) list.push_back(toJson(b));
     auto saved = files::writeAtomic(path_, toCompactJson({{"browsers", list}}), 0600);
-    if (!saved) logLine("⚠️ [Web] 브라우저 목록 저장 실패: " + saved.error());
+    if (!saved) logLine(tr("⚠️ [Web] the list of browsers could not be saved: {1}", saved.error()));
 }
 
 }  // namespace tarsel::web

@@ -5,6 +5,7 @@
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
 #include "runtime/SecureRandom.h"
+#include "runtime/Text.h"
 
 namespace tarsel::web {
 namespace {
@@ -95,7 +96,7 @@ Handshake::Step Handshake::approved(bool approved, const char* why) {
     auto id = c_.store.add(name_, key_, c_.address);
     if (!id) return refuse("no id");
     id_ = *id;
-    logLine("🌐 [Web] 새 브라우저 페어링: " + escapeLogText(name_) + " (" + c_.address + ")");
+    logLine(tr("🌐 [Web] new browser paired: {1} ({2})", escapeLogText(name_), c_.address));
     return challenge();
 }
 
@@ -116,7 +117,7 @@ Handshake::Step Handshake::proof(const Json& m) {
         auto id = c_.store.add(name_, key_, c_.address);
         if (!id) return refuse("no id");
         id_ = *id;
-        logLine("🌐 [Web] 새 브라우저 페어링: " + escapeLogText(name_) + " (" + c_.address + ")");
+        logLine(tr("🌐 [Web] new browser paired: {1} ({2})", escapeLogText(name_), c_.address));
     } else {
         c_.store.used(id_, c_.address);
     }

@@ -9,6 +9,7 @@
 #include "runtime/LogText.h"
 #include "web/HttpResponses.h"
 #include "web/WebServer.h"
+#include "runtime/Text.h"
 
 namespace tarsel::web {
 namespace {
@@ -276,8 +277,7 @@ void WebConnection::submitCommand(std::function<void()> task) {
 
 void WebConnection::refuse(int status, const std::string& why) {
     if (!why.empty() && refusalLines().allow(address_))
-        logLine("⛔️ [Web] 요청 거절 (" + address_ + "): " + std::to_string(status) + " " +
-                escapeLogText(why));
+        logLine(tr("⛔️ [Web] request refused ({1}): {2} {3}", address_, status, escapeLogText(why)));
     output(refusalResponse(status));
     closeAfterWrite_ = true;
     watch(kClosingSeconds);
@@ -286,7 +286,7 @@ void WebConnection::refuse(int status, const std::string& why) {
 
 void WebConnection::refuseSocket(uint16_t code, const std::string& why) {
     if (refusalLines().allow(address_))
-        logLine("⛔️ [Web] 연결 거절 (" + address_ + "): " + escapeLogText(why));
+        logLine(tr("⛔️ [Web] connection refused ({1}): {2}", address_, escapeLogText(why)));
     closeAfter(code);
 }
 

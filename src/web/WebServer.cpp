@@ -4,6 +4,7 @@
 
 #include "runtime/Log.h"
 #include "web/WebConnection.h"
+#include "runtime/Text.h"
 
 namespace tarsel::web {
 namespace {
@@ -93,6 +94,7 @@ void WebServer::acceptNext() {
 // The oldest connection still proving itself gives way to a newcomer.
 void WebServer::accepted(asio::ip::tcp::socket socket) {
     const std::string address = addressOf(socket);
+    heard_ = true;
     if (address.empty() || !newConnections_.allow(address)) return;
     // A pong or an acknowledgement must not wait for the browser's delayed ACK.
     asio::error_code ec;
@@ -144,7 +146,7 @@ void WebServer::disconnect(const std::string& browserId) {
     asio::post(network_, [self = shared_from_this(), browserId] {
         for (auto& weak : std::list(self->connections_))
             if (auto c = weak.lock(); c && c->isProven() && c->browserId() == browserId) {
-                logLine("🌐 [Web] 잊은 브라우저의 연결을 닫습니다 (" + c->address() + ")");
+                logLine(tr("🌐 [Web] closing a forgotten browser's connection ({1})", c->address()));
                 c->close(1008);
             }
     });

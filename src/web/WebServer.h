@@ -56,6 +56,8 @@ class WebServer : public std::enable_shared_from_this<WebServer> {
     void start(std::function<void()> onBound);
     void cancel();
     bool listening() const { return bound_; }
+    // Whether any browser has connected since the start.
+    bool heardFromAnyone() const { return heard_; }
     uint16_t port() const { return port_; }
     void noteHolder(std::string who);
     std::string holder() const;
@@ -83,7 +85,7 @@ class WebServer : public std::enable_shared_from_this<WebServer> {
     RateLimiter newConnections_, approvalRequests_;
     mutable std::mutex holderMutex_;
     std::string holder_;
-    std::atomic<bool> bound_{false}, cancelled_{false};
+    std::atomic<bool> bound_{false}, cancelled_{false}, heard_{false};
     static constexpr double kRetrySeconds = 3.0;
 };
 

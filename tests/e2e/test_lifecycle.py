@@ -16,8 +16,8 @@ import pytest
 import tarsel_harness
 from tarsel_harness import CTL, READY, SERVER, Agent, Phone, require, track, wait_until
 
-def started(home=None):
-    a = Agent(home=home)
+def started(home=None, env=None):
+    a = Agent(home=home, env=env)
     a.wait_for(READY)
     return a
 
@@ -221,11 +221,12 @@ def test_an_existing_unit_is_left_untouched_and_nothing_is_logged():
 
 
 SHUTDOWN = ["", "🛑 서버 종료 중...", "✅ 사용자 서비스 내림 (자동 재시작 차단)", "✅ 정리 완료"]
+AS_UNIT = {"TARSEL_RECORD_UNIT": "1"}  # as if its systemd unit had started it
 
 
 @pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
 def test_signal_runs_the_shutdown_and_exits_zero(sig):
-    a = started()
+    a = started(env=AS_UNIT)
     # A click's hold, a key's hold and a screenshot's timeline still pending.
     phone = Phone()
     for command in ("click", "copy", "screenshot_part"):
@@ -239,16 +240,18 @@ def test_signal_runs_the_shutdown_and_exits_zero(sig):
 
 
 def test_a_second_signal_during_the_shutdown_changes_nothing():
-    a = started()
+    a = started(env=AS_UNIT)
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGTERM):
         a.proc.send_signal(sig)
     assert a.stop() == 0
     assert a.lines()[-4:] == SHUTDOWN
     assert a.log().count("🛑 서버 종료 중...") == 1
     assert len(a.effects("login")) == 1
-    second = started()  # the port is free again
+    second = started()  # the port is free again; started by hand, no service to stop
     assert "✅ 포트 3000는 사용 가능합니다." in second.lines()
     assert second.stop() == 0
+    assert second.lines()[-3:] == [SHUTDOWN[0], SHUTDOWN[1], SHUTDOWN[3]]
+    assert second.effects("login") == []
 
 
 def test_other_signals_keep_their_default_action():

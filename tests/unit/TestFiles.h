@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 namespace tarsel::testing {
@@ -15,7 +16,7 @@ class TempDir {
   public:
     explicit TempDir(const std::string& name = "tarsel-test") {
         path_ = (std::filesystem::temp_directory_path() / (name + "-XXXXXX")).string();
-        mkdtemp(path_.data());
+        if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp " + path_);
     }
     ~TempDir() {
         std::error_code ec;

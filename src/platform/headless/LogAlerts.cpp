@@ -1,6 +1,7 @@
 #include "platform/headless/LogAlerts.h"
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
@@ -15,7 +16,7 @@ int LogAlerts::runModal(const AlertSpec& alert) {
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    logLine(buttons + "(화면이 없어 닫힘으로 처리)");
+    logLine(tr("{1}(no screen: taken as closed)", buttons));
     return kAlertDismissed;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -35,8 +36,7 @@ class AvahiAdvertisement : public Advertisement {
         client_ = avahi_client_new(avahi_threaded_poll_get(poll_), AVAHI_CLIENT_NO_FAIL,
                                    &AvahiAdvertisement::onClient, this, &error);
         if (!client_) {
-            logLine(std::string("⚠️ [mDNS] Avahi 클라이언트 생성 실패: ") +
-                    avahi_strerror(error));
+            logLine(tr("⚠️ [mDNS] the Avahi client could not be made: {1}", avahi_strerror(error)));
             return false;
         }
         return avahi_threaded_poll_start(poll_) == 0;
@@ -62,18 +62,29 @@ class AvahiAdvertisement : public Advertisement {
             addService();
         } else if (state == AVAHI_CLIENT_S_COLLISION || state == AVAHI_CLIENT_S_REGISTERING) {
             if (group_) avahi_entry_group_reset(group_);
-        } else if (state == AVAHI_CLIENT_CONNECTING && group_) {
-            // The daemon went away; its groups went with it. Publish afresh when it is back.
-            avahi_entry_group_free(group_);
+        } else if (state == AVAHI_CLIENT_CONNECTING) {
+            // The daemon is not running, or went away with its groups. Publish
+            // afresh when it is back.
+            if (!saidWaiting_)
+                logLine(tr("⚠️ [mDNS] avahi-daemon is not running: advertising starts once it "
+                           "runs (the phone app can still find this computer by its address)"));
+            saidWaiting_ = true;
+            if (group_) avahi_entry_group_free(group_);
             group_ = nullptr;
         } else if (state == AVAHI_CLIENT_FAILURE) {
-            logLine(std::string("⚠️ [mDNS] Avahi 오류: ") +
-                    avahi_strerror(avahi_client_errno(c)));
+            logLine(tr("⚠️ [mDNS] Avahi error: {1}", avahi_strerror(avahi_client_errno(c))));
         }
     }
 
-    void groupChanged(AvahiEntryGroup*, AvahiEntryGroupState state) {
-        if (state == AVAHI_ENTRY_GROUP_COLLISION) rename();
+    void groupChanged(AvahiEntryGroup* g, AvahiEntryGroupState state) {
+        if (state == AVAHI_ENTRY_GROUP_COLLISION) return rename();
+        if (state == AVAHI_ENTRY_GROUP_ESTABLISHED) {
+            saidWaiting_ = false;
+            return logAdvertised(name_, port_);
+        }
+        if (state == AVAHI_ENTRY_GROUP_FAILURE)
+            logLine(tr("⚠️ [mDNS] Avahi refused the advertisement: {1}",
+                       avahi_strerror(avahi_client_errno(avahi_entry_group_get_client(g)))));
     }
 
     void rename() {
@@ -101,6 +112,7 @@ class AvahiAdvertisement : public Advertisement {
     AvahiThreadedPoll* poll_ = nullptr;
     AvahiClient* client_ = nullptr;
     AvahiEntryGroup* group_ = nullptr;
+    bool saidWaiting_ = false;  // once per absence of the daemon
 };
 
 }  // namespace

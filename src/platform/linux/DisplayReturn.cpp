@@ -16,6 +16,7 @@
 #include "platform/linux/DesktopPorts.h"
 #include "runtime/Log.h"
 #include "runtime/Queues.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -25,7 +26,7 @@ constexpr auto kCheckEvery = std::chrono::seconds(3);
 // exec replaces the process: its threads, and its sockets (which Asio opens
 // without close-on-exec, so they are closed here first).
 void startAgain(const std::vector<std::string>& arguments) {
-    logLine("🔄 [Wayland] 컴포지터가 돌아와 다시 시작합니다");
+    logLine(tr("🔄 [Wayland] the compositor is back: starting again"));
     std::vector<char*> argv{const_cast<char*>("tarsel-server")};
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

@@ -12,8 +12,9 @@ struct FirewallPaths {
     std::string firewallCmd = "/usr/bin/firewall-cmd";
 };
 
-// One log line saying how to allow UDP (or TCP) `port`, or "" when no active
-// firewall is known to stand in the way.
-std::string firewallHint(int port, bool tcp = false, const FirewallPaths& paths = {});
+// One log line saying how to let the phone's ports in (UDP 3000, mDNS's UDP
+// 5353 and the page's TCP `webPort`, none when 0) with the profile the package
+// installs, or "" when no active firewall is known to stand in the way.
+std::string firewallHint(int webPort, const FirewallPaths& paths = {});
 
 }  // namespace tarsel

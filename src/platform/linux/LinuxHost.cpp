@@ -127,20 +127,17 @@ std::string configHome(const std::string& home) {
 // Start at log-in is a systemd user unit here, and the computer is no Mac.
 HostWords linuxWords() {
     HostWords w;
-    w.serverStarted = "🚀 Tarsel 서버가 실행되었습니다";
-    w.loginRegistered = "✅ 자동 시작 등록 (systemd 사용자 유닛): ";
-    w.loginRegisterFailed = "⚠️ 자동 시작 등록 실패: ";
-    w.loginUnloaded = "✅ 사용자 서비스 내림 (자동 재시작 차단)";
-    w.addressLabel = "Computer IP";
-    w.addressLabelKorean = "컴퓨터 IP";
+    w.serverStarted = N_("🚀 Tarsel server started");
+    w.loginRegistered = N_("✅ Start at log-in registered (systemd user unit): {1}");
+    w.loginRegisterFailed = N_("⚠️ Start at log-in could not be registered: {1}");
+    w.loginUnloaded = N_("✅ User service stopped (no automatic restart)");
+    w.addressLabel = N_("Computer IP");
     w.permissionLog = {
-        "⚠️  ===== 키보드·마우스 제어를 사용할 수 없습니다 =====",
-        "⚠️  휴대폰의 키와 포인터 이동이 이 데스크톱에 전달되지 "
-        "않습니다.",
-        "⚠️  아래 원인을 해결한 뒤 다시 시작하세요 (도움말: "
-        "TROUBLESHOOTING.md)",
+        N_("⚠️  ===== Keyboard and mouse control is unavailable ====="),
+        N_("⚠️  Keys and pointer moves from the phone do not reach this desktop."),
+        N_("⚠️  Fix the cause below, then restart (help: TROUBLESHOOTING.md)"),
         "⚠️  ====================================="};
-    w.alertsFollowLanguage = true;
+    w.macAlerts = false;
     return w;
 }
 
@@ -164,7 +161,7 @@ HostConstants linuxHostConstants() {
     h.bashPath = "/bin/bash";
     // No launchd, tccutil, hdiutil, codesign, spctl, stapler and no installer here.
     h.computerName = computerName;
-    h.firewallHint = [](int port, bool tcp) { return firewallHint(port, tcp); };
+    h.firewallHint = [](int webPort) { return firewallHint(webPort); };
     h.interfaceAddress = interfaceAddress;
     h.preferredInterfaces = preferredInterfaces;
     h.hostAddresses = hostAddresses;
@@ -174,6 +171,8 @@ HostConstants linuxHostConstants() {
         char name[256] = {};
         return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
     };
+    // The kernel marks the link of a program whose file was unlinked.
+    h.executableReplaced = [] { return executablePath().ends_with(" (deleted)"); };
     return h;
 }
 

@@ -1,5 +1,8 @@
 #include "platform/linux/SystemdLoginService.h"
 
+#include <fstream>
+#include <sstream>
+
 #include "runtime/Files.h"
 #include "runtime/Process.h"
 
@@ -99,6 +102,14 @@ Result<std::string> SystemdLoginService::install(const std::string& executablePa
         return tl::unexpected(enabled.error());
     }
     return enabled.map([&] { return autostart.unitPath(); });
+}
+
+// systemd puts a unit's processes in the unit's own control group.
+bool SystemdLoginService::runByServiceManager() {
+    std::ifstream cgroup("/proc/self/cgroup");
+    std::stringstream text;
+    text << cgroup.rdbuf();
+    return text.str().find(std::string("/") + kSystemdUnitName) != std::string::npos;
 }
 
 std::optional<bool> SystemdLoginService::startsAtLogin() {

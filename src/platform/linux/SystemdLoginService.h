@@ -28,6 +28,7 @@ class SystemdLoginService : public LoginService {
     std::string registrationPath() override;
     Result<std::string> install(const std::string& executablePath,
                                 const std::string& logPath) override;
+    bool runByServiceManager() override;
     std::optional<bool> startsAtLogin() override;
     Result<> setStartsAtLogin(bool on) override;
     std::vector<std::string> unloadCommand() override;

@@ -13,6 +13,7 @@
 
 #include "platform/qt/KeyboardIcon.h"
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -52,16 +53,14 @@ bool QtStatusItem::install() {
         showTrayIcon();
         return true;
     }
-    logLine(
-        "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 "
-        "실행합니다");
+    logLine(tr("⚠️ [Tray] no system tray: running on without the menu icon"));
     // Started at log-in, the agent may come up before the panel does.
     trayWatch_ = std::make_unique<QTimer>();
     QObject::connect(trayWatch_.get(), &QTimer::timeout, [this] {
         if (!trayAvailable()) return;
         trayWatch_->stop();
         showTrayIcon();
-        logLine("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다");
+        logLine(tr("✅ [Tray] a system tray appeared: the menu icon is shown"));
     });
     trayWatch_->start(kTrayWatchMilliseconds);
     return false;
@@ -167,7 +166,7 @@ void QtStatusItem::popUpForDebugging() {
         at = QPoint(area.right() - menu_->sizeHint().width(), area.top());
     }
     menu_->popup(at);
-    logLine("🔧 [Tray] 메뉴를 열었습니다 (TARSEL_DEBUG_OPEN_MENU)");
+    logLine(tr("🔧 [Tray] the menu was opened (TARSEL_DEBUG_OPEN_MENU)"));
 }
 
 }  // namespace tarsel

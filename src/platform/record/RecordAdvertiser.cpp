@@ -21,6 +21,7 @@ std::unique_ptr<Advertisement> RecordAdvertiser::publish(const std::string& doma
                                                          const std::string& name, uint16_t port) {
     Json fields = {{"domain", domain}, {"type", type}, {"name", name}, {"port", port}};
     recorder_->write("advertise", fields);
+    logAdvertised(name, port);  // recorded is published, here
     return std::make_unique<RecordedAdvertisement>(recorder_, fields);
 }
 

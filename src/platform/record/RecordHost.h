@@ -33,6 +33,8 @@ class RecordLoginService : public LoginService {
                                 const std::string& logPath) override {
         return real_->install(executablePath, logPath);
     }
+    // TARSEL_RECORD_UNIT=1 plays an agent its unit started.
+    bool runByServiceManager() override;
     std::optional<bool> startsAtLogin() override { return real_->startsAtLogin(); }
     Result<> setStartsAtLogin(bool on) override { return real_->setStartsAtLogin(on); }
     std::vector<std::string> unloadCommand() override { return real_->unloadCommand(); }

@@ -1,6 +1,7 @@
 #include "platform/record/RecordStatusItem.h"
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
@@ -63,7 +64,7 @@ void RecordStatusItem::choose(const std::string& title) {
         action();
         return;
     }
-    logLine("⚠️ [record] 선택할 수 없는 메뉴 항목: " + title);
+    logLine(tr("⚠️ [record] no such menu item to choose: {1}", title));
 }
 
 }  // namespace tarsel

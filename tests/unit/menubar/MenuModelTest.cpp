@@ -4,6 +4,10 @@
 #include <map>
 #include <tuple>
 
+#include "LogCapture.h"
+#include "TestFiles.h"
+
+#include "Language.h"
 #include "menubar/AlertWords.h"
 #include "menubar/MenuModel.h"
 
@@ -12,7 +16,11 @@ namespace {
 
 using V = std::vector<std::string>;
 
-const L10n kEnglish = L10n::english("tarsel.example");
+const HostWords kMac;
+L10n english(const std::string& host = "tarsel.example") {
+    return testing::inLanguage("en", [&] { return L10n::translated(host, kMac); });
+}
+const L10n kEnglish = english();
 
 MenuInputs base() {
     MenuInputs in;
@@ -65,7 +73,7 @@ TEST(MenuModel, UpdateLineForEveryStateAndVersion) {
     noInstaller.latestVersion = "1.0.17";
     noInstaller.canInstall = false;
     EXPECT_EQ(updateLine(noInstaller), "🔴  Download Version 1.0.17…");
-    EXPECT_EQ(updateLine(noInstaller, L10n::korean("h")), "🔴  버전 1.0.17 다운로드…");
+    EXPECT_EQ(updateLine(noInstaller, L10n::translated("h", kMac)), "🔴  버전 1.0.17 다운로드…");
     MenuInputs never = base();
     EXPECT_EQ(updateLine(never), "");
     never.updateState = S::failed;
@@ -83,7 +91,7 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
                  "Open Pairing…", "---", "Tarsel v1.0.16", "✓  Up to date", "Check for Updates…",
                  "Open Website (tarsel.example)", "---", "Quit"}));
     in.pairingSecondsLeft = 65;
-    auto korean = buildMenuModel(in, L10n::korean("tarsel.example"));
+    auto korean = buildMenuModel(in, L10n::translated("tarsel.example", kMac));
     EXPECT_EQ(titles(korean),
               (V{"⚪️  연결 대기 중", "---", "Mac IP:  192.168.1.20", "PIN:  246810",
                  "페어링 중 (1:05)", "페어링 닫기", "---", "Tarsel v1.0.16", "✓  최신 버전",
@@ -107,7 +115,7 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
               "⚠️  Not listening on port 3000 — retrying");
     EXPECT_EQ(buildMenuModel(in, kEnglish)[1].title, "⚪️  Waiting…");
     in.portHolder = "bob";  // whose program holds it, where the agent can tell
-    EXPECT_EQ(buildMenuModel(in, L10n::korean("x"))[0].title,
+    EXPECT_EQ(buildMenuModel(in, L10n::translated("x", kMac))[0].title,
               "⚠️  포트 3000을 다른 사용자(bob)가 쓰는 중 — 재시도 중");
     in.inputPaused = true;  // the desktop's user stopped input: said, with the way back
     const auto paused = buildMenuModel(in, kEnglish);
@@ -116,23 +124,53 @@ TEST(MenuModel, WithoutAPhoneInBothLanguages) {
                  "⚪️  Waiting…"}));
     EXPECT_EQ(std::pair(paused[1].enabled, paused[2].action),
               std::pair(false, MenuAction::resumeInput));
+    in.restartForNewVersion = true;  // upgraded under it: said until it restarts
+    EXPECT_EQ(buildMenuModel(in, kEnglish)[1].title,
+              "🔄  New version installed — restart Tarsel to use it");
+    in.startsAtLogin = false;  // a check item, unticked, just above Quit
+    const auto withLogin = buildMenuModel(in, kEnglish);
+    const MenuEntry& login = withLogin[withLogin.size() - 2];
+    EXPECT_EQ(std::tuple(login.title, login.checked, login.action),
+              std::tuple("Start at Log-in", std::optional(false), MenuAction::toggleStartAtLogin));
 }
 
+// The first preferred language picks the catalog: "ko…" is Korean; anything
+// else, a language nobody translated or one whose catalog is missing or
+// damaged, is English.
 TEST(L10nSelection, KoreanOnlyWhenTheFirstLanguageBeginsWithKo) {
-    EXPECT_EQ(L10n::forLanguages({"ko-KR"}, "tarsel.example").quit, "종료");
-    EXPECT_EQ(L10n::forLanguages({"ko_KR.UTF-8"}, "tarsel.example").quit, "종료");
-    EXPECT_EQ(L10n::forLanguages({"ko"}, "tarsel.example").quit, "종료");
-    EXPECT_EQ(L10n::forLanguages({"en-US", "ko-KR"}, "tarsel.example").quit, "Quit");
-    EXPECT_EQ(L10n::forLanguages({"ja-JP"}, "tarsel.example").quit, "Quit");
-    EXPECT_EQ(L10n::forLanguages({"KO-KR"}, "tarsel.example").quit, "Quit");  // case matters
-    EXPECT_EQ(L10n::forLanguages({}, "tarsel.example").quit, "Quit");
+    const testing::TempDir dir;
+    const std::string damaged = dir / "ko/LC_MESSAGES/tarsel.mo";
+    testing::writeText(damaged, "not a catalog");
+    struct Case {
+        std::vector<std::string> preferred;
+        std::vector<std::string> dirs;
+        const char* quit;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"ko-KR"}, {TARSEL_TEST_LOCALEDIR}, "종료"},
+             {{"ko_KR.UTF-8"}, {TARSEL_TEST_LOCALEDIR}, "종료"},
+             {{"ko"}, {dir.path(), TARSEL_TEST_LOCALEDIR}, "Quit"},  // the first one found
+             {{"en-US", "ko-KR"}, {TARSEL_TEST_LOCALEDIR}, "Quit"},
+             {{"ja-JP"}, {TARSEL_TEST_LOCALEDIR}, "Quit"},
+             {{"KO-KR"}, {TARSEL_TEST_LOCALEDIR}, "Quit"},  // case matters
+             {{"C"}, {TARSEL_TEST_LOCALEDIR}, "Quit"},
+             {{}, {TARSEL_TEST_LOCALEDIR}, "Quit"},
+             {{"ko"}, {dir / "none"}, "Quit"}}) {
+        testing::LogCapture log;
+        installCatalog(c.preferred, c.dirs);
+        EXPECT_EQ(L10n::translated("h", kMac).quit, c.quit) << c.dirs.front();
+        // Only a Korean catalog that is missing or damaged is worth a line.
+        EXPECT_EQ(log.lines().size(), c.dirs.front() == TARSEL_TEST_LOCALEDIR ? 0u : 1u);
+    }
+    testing::useLanguage("ko");
 }
 
 // Linux's alerts never send the user to a Mac setting, the English ones have
 // no Korean left in them, and nothing offers to reset what Linux has not.
 TEST(AlertWords, LinuxAlertsNameNoMacSettingAndEnglishIsEnglish) {
-    for (const auto& [w, english] : {std::pair{AlertWords::linuxKorean(), false},
-                                     std::pair{AlertWords::linuxEnglish(), true}}) {
+    const AlertWords inEnglish = testing::inLanguage("en", [] { return AlertWords::forLinux(); });
+    for (const auto& [w, english] :
+         {std::pair{AlertWords::forLinux(), false}, std::pair{inEnglish, true}}) {
         for (const std::string& text :
              {w.permissionTitle, w.permissionText, w.openSettings, w.later, w.upToDateTitle,
               w.upToDateText, w.newVersionTitle, w.newVersionText, w.openDownloadPage, w.ok,
@@ -147,8 +185,7 @@ TEST(AlertWords, LinuxAlertsNameNoMacSettingAndEnglishIsEnglish) {
         }
         EXPECT_TRUE(w.forceReset.empty());
     }
-    EXPECT_EQ(withValue(AlertWords::linuxEnglish().newVersionTitle, "1.2"),
-              "Version 1.2 is available");
+    EXPECT_EQ(withValue(inEnglish.newVersionTitle, "1.2"), "Version 1.2 is available");
     const AlertWords mac = AlertWords::mac();
     EXPECT_EQ((V{mac.openSettings, mac.forceReset, mac.later}),
               (V{"시스템 설정 열기", "강제 복구", "나중에"}));
