@@ -1,15 +1,26 @@
 #include "net/SecurityGuard.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "runtime/Log.h"
 #include "runtime/Text.h"
 
 namespace tarsel {
 
-SecurityGuard& SecurityGuard::shared() {
-    static SecurityGuard* guard = new SecurityGuard();
+namespace {
+std::unique_ptr<SecurityGuard>& sharedGuard() {
+    static auto* guard = new std::unique_ptr<SecurityGuard>(std::make_unique<SecurityGuard>());
     return *guard;
+}
+}  // namespace
+
+SecurityGuard& SecurityGuard::shared() {
+    return *sharedGuard();
+}
+
+void SecurityGuard::resetShared() {
+    sharedGuard() = std::make_unique<SecurityGuard>();
 }
 
 namespace {

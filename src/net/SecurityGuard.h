@@ -30,6 +30,9 @@ class SecurityGuard {
     static constexpr std::size_t kDefaultCapacity = 16384;
 
     static SecurityGuard& shared();
+    // Tests begin each case with a fresh one: the budgets refill only with
+    // real time. Never while requests are handled.
+    static void resetShared();
     explicit SecurityGuard(const Clock& clock = Clock::system(),
                            std::size_t capacity = kDefaultCapacity);
 

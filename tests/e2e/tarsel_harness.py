@@ -16,6 +16,7 @@ SERVER = BUILD / "tarsel-server"
 CTL = BUILD / "tarselctl"
 PIN = "246810"
 READY = "✅ 서버 리스너 대기 중 (포트 3000)"
+READY_EN = "✅ server listening (port 3000)"  # under an English locale
 
 
 def require(condition, what):
@@ -62,8 +63,11 @@ def agent_env(home, backend="record", env=None):
     """The environment of an agent whose home is `home`."""
     # The data folder is ~/.config/tarsel; Avahi must never publish on this machine's LAN.
     # The control socket goes under the home too, never beside a real agent's.
+    # The agent's texts are Korean unless a test names a language.
     full_env = {k: v for k, v in os.environ.items()
-                if k not in ("DISPLAY", "XDG_CONFIG_HOME", "XDG_STATE_HOME")}
+                if k not in ("DISPLAY", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "LANGUAGE", "LC_ALL",
+                             "LC_MESSAGES", "LANG")}
+    full_env["LANGUAGE"] = "ko"
     (home / "run").mkdir(mode=0o700, exist_ok=True)
     full_env.update(HOME=str(home), TARSEL_BACKEND=backend, TARSEL_RECORD=str(home / "effects.jsonl"),
                     TARSEL_WEBSITE_HOST="127.0.0.1:9", XDG_RUNTIME_DIR=str(home / "run"))

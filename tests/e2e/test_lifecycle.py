@@ -94,6 +94,8 @@ def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
     home = pathlib.Path(tempfile.mkdtemp(prefix="tarsel-nobody-"))
     server = home / "tarsel-server"  # the build tree may be closed to nobody
     shutil.copy2(SERVER, server)
+    shutil.copytree(SERVER.parent / "locale", home / "locale")
+ # its catalogs beside it
     wrapper = home / "as-nobody"
     wrapper.write_text("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups "
                        f'"{server}" "$@"\n')
@@ -113,10 +115,10 @@ def test_a_port_another_user_holds_is_retried_until_it_is_free(monkeypatch):
     assert ("⛔️ [Security] 다른 사용자의 프로그램이 UDP 포트 3000을 쓰고 있습니다: root — "
             "지금 연결하는 휴대폰의 PIN을 그 프로그램이 받습니다") in a.lines()
     assert (a.wait_effects("menu", 1)[0]["items"][0]["title"]
-            == "⚠️  Port 3000 held by another user (root) — retrying")
+            == "⚠️  포트 3000을 다른 사용자(root)가 쓰는 중 — 재시도 중")
     alert = a.wait_effects("alert", 1)[-1]
-    assert alert["message"] == "Another user holds UDP port 3000" and "A program of root," in \
-        alert["informative"], alert
+    assert alert["message"] == "다른 사용자가 UDP 포트 3000을 쓰고 있습니다" and \
+        "다른 사용자 root의 프로그램이" in alert["informative"], alert
     a.wait_for("⛔️ [Security] 다른 사용자의 프로그램이 TCP 포트 3090을 쓰고 있습니다: root — "
                "그 프로그램에 브라우저를 페어링하지 마세요")
     ctl = home / "tarselctl"
@@ -181,6 +183,7 @@ def test_unit_is_written_enabled_accepted_by_systemd_and_logged_once(monkeypatch
     server = home / "my apps & 50%" / "tarsel-server"
     server.parent.mkdir()
     shutil.copy2(SERVER, server)
+    shutil.copytree(SERVER.parent / "locale", server.parent / "locale")  # its catalogs beside it
     monkeypatch.setattr(tarsel_harness, "SERVER", server)
     lines = run_once(home)
     unit = home / UNIT

@@ -1,19 +1,20 @@
 """The tray menu, the update check and the install item, end to end: the real
 agent under the record backend fetches the manifest from a local HTTPS server,
-and menu choices come in through the record backend's actions file."""
+and menu choices come in through the record backend's actions file. The
+server's environment chooses English, so the log is English too."""
 import json
 
 import pytest
 
 from https_fixture import ManifestServer, make_cert
-from tarsel_harness import PIN, READY, Agent, Phone, track, wait_until
+from tarsel_harness import PIN, READY, READY_EN, Agent, Phone, track, wait_until
 
 NEWER = json.dumps({"mac": {"latest": "1.0.17", "url": "https://x/get",
                             "dmg_url": "https://x/t.dmg", "sha256": "00" * 32}})
 INSTALL = "🔴  Download Version 1.0.17…"  # nothing installs updates on Linux
-PARSE_FAILED = "⚠️ version.json 파싱 실패"
-CHECK_FAILED = "⚠️ 업데이트 체크 실패: "
-CHECK_DONE = "✅ 업데이트 체크 완료: "
+PARSE_FAILED = "⚠️ version.json could not be parsed"
+CHECK_FAILED = "⚠️ update check failed: "
+CHECK_DONE = "✅ update check done: "
 
 
 @pytest.fixture
@@ -35,7 +36,7 @@ def wait_menu(agent, predicate):
 
 def start(env, tmp_path, **extra):
     agent = Agent(env={**env, "TARSEL_RECORD_ACTIONS": str(tmp_path / "actions"), **extra})
-    agent.wait_for(READY)
+    agent.wait_for(READY if env.get("LANGUAGE", "ko").startswith("ko") else READY_EN)
     return agent
 
 
@@ -79,8 +80,8 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
                        True]
     assert [i.get("checked") for i in menu["items"] if "checked" in i] == [True]
     assert [i.get("key") for i in menu["items"] if "key" in i] == ["q"]
-    agent.wait_for(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17")  # logged just after the menu
-    assert agent.lines().count(f"{CHECK_DONE}현재 1.0.16, 최신 1.0.17") == 1
+    agent.wait_for(f"{CHECK_DONE}current 1.0.16, latest 1.0.17")  # logged just after the menu
+    assert agent.lines().count(f"{CHECK_DONE}current 1.0.16, latest 1.0.17") == 1
     assert update_lines(agent)[0] == ""  # nothing before the first check
 
     # This host has no installer: the item opens the download page, asks
@@ -97,7 +98,7 @@ def test_connected_phone_newer_version_and_the_install_item(server, tmp_path):
 
     choose(tmp_path, "Close Pairing")
     wait_menu(agent, lambda t: "Open Pairing…" in t)
-    agent.wait_for("📡 [Pairing] 페어링 닫힘: 검색 응답에 PIN을 보내지 않습니다")
+    agent.wait_for("📡 [Pairing] pairing closed: discovery replies no longer carry the PIN")
 
     # Start at Log-in, unticked: the unit's link goes and the choice is kept.
     link = agent.home / ".config/systemd/user/graphical-session.target.wants/tarsel-server.service"
@@ -119,7 +120,7 @@ def window(agent, predicate):
 
 def test_open_pairing_shows_the_window_and_the_tray_forgets_browsers(tmp_path):
     from web_client import WebClient
-    agent = start({}, tmp_path)
+    agent = start({"LANGUAGE": "en"}, tmp_path)
     choose(tmp_path, "Close Pairing")
     wait_menu(agent, lambda t: "Open Pairing…" in t)
     choose(tmp_path, "Open Pairing…")
@@ -216,5 +217,5 @@ def test_korean_menu_and_quit_from_the_menu(server, tmp_path):
     choose(tmp_path, "Quit")  # an English title is not in a Korean menu
     choose(tmp_path, "종료")
     assert agent.proc.wait(10) == 0
-    assert "선택할 수 없는 메뉴 항목: Quit" in agent.log()
+    assert "선택할 수 없는 메뉴 항목: Quit" in agent.log()  # the log is Korean too
     assert "✅ 정리 완료" in agent.log()

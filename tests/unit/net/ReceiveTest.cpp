@@ -45,6 +45,7 @@ struct FakeRequests : RequestHandler {
 class ReceiveLoopTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        SecurityGuard::resetShared();
         ctx.remoteIP = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         ctx.computerName = "Desk";
     }
@@ -131,21 +132,6 @@ TEST_F(ReceiveLoopTest, AnythingButTheRightPinEndsAProvenEndpointsExemption) {
         EXPECT_TRUE(io.sent.empty()) << forged[i];
     }
     EXPECT_EQ(requests.calls, V{});
-}
-
-// Strangers share the parse budget: two of the largest datagrams are parsed
-// at once (each a parse failure here, logged), a third is dropped unparsed.
-TEST_F(ReceiveLoopTest, StrangersLargeDatagramsBeyondTheParseBudgetAreNotParsed) {
-    const std::string large(65000, '[');
-    const std::string base = ctx.remoteIP;
-    for (int i = 0; i < 3; ++i) {
-        ctx.remoteIP = base + std::to_string(i);
-        feed(large);
-    }
-    auto lines = log.lines();
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](auto& l) { return l.rfind("⚠️  JSON 파싱 실패", 0) == 0; }),
-              2);
 }
 
 // Queued commands of one endpoint beyond its backlog (here 2 items, 10 bytes
@@ -301,6 +287,21 @@ TEST(LocalAddress, InterfacesFirstThenFirstPrivateHostAddress) {
               "172.20.0.5");
     EXPECT_EQ(chooseLocalIP(Answers{}, {"8.8.8.8", "::1"}), "127.0.0.1");
     EXPECT_EQ(chooseLocalIP(Answers{}, {}), "127.0.0.1");
+}
+
+// Strangers share the parse budget: two of the largest datagrams are parsed
+// at once (each a parse failure here, logged), a third is dropped unparsed.
+TEST_F(ReceiveLoopTest, StrangersLargeDatagramsBeyondTheParseBudgetAreNotParsed) {
+    const std::string large(65000, '[');
+    const std::string base = ctx.remoteIP;
+    for (int i = 0; i < 3; ++i) {
+        ctx.remoteIP = base + std::to_string(i);
+        feed(large);
+    }
+    auto lines = log.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](auto& l) { return l.rfind("⚠️  JSON 파싱 실패", 0) == 0; }),
+              2);
 }
 
 }  // namespace
