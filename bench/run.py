@@ -44,7 +44,8 @@ class Agent:
         if web_port is not None:
             (self.home / ".config/tarsel").mkdir(parents=True, exist_ok=True)
             (self.home / ".config/tarsel/config.json").write_text(json.dumps({"web_port": web_port}))
-        env = dict(os.environ, HOME=str(self.home), TARSEL_BACKEND="record",
+        # The agent speaks Korean here, as in the tests.
+        env = dict(os.environ, LANGUAGE="ko", HOME=str(self.home), TARSEL_BACKEND="record",
                    TARSEL_RECORD=str(self.record), TARSEL_WEBSITE_HOST="127.0.0.1:9",
                    XDG_RUNTIME_DIR=str(self.home / "run"))
         if count:

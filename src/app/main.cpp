@@ -32,7 +32,9 @@ constexpr const char* kUsage =
     "browsers.json with the paired browsers). Log: standard output (the journal\n"
     "under systemd: journalctl --user -u tarsel-server).\n"
     "Environment: TARSEL_BACKEND=auto|x11|wayland|headless|record,\n"
-    "TARSEL_INPUT=mutter|wlroots|kwin|uinput|xtest, TARSEL_WEBSITE_HOST.\n";
+    "TARSEL_INPUT=mutter|wlroots|kwin|uinput|xtest, TARSEL_WEBSITE_HOST; the language\n"
+    "of the log and the menu: the first of LANGUAGE, LC_ALL, LC_MESSAGES, LANG\n"
+    "(\"ko...\" Korean, anything else English).\n";
 
 constexpr int kUsageError = 64;  // EX_USAGE
 

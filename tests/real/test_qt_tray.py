@@ -8,11 +8,18 @@ import re
 import subprocess
 import time
 
+import pytest
+
 import xvfb_display as xvfb
-from tarsel_harness import CTL, READY, Agent, Phone, track, wait_until
+from tarsel_harness import CTL, READY, READY_EN, Agent, Phone, track, wait_until
 
 OUT = pathlib.Path(__file__).resolve().parents[1] / "out"
 NO_TRAY = "⚠️ [Tray] 시스템 트레이가 없어 메뉴 아이콘 없이 계속 실행합니다"
+# The log and the menu in the user's language: Korean, and English.
+LINES = {"ko": (READY, NO_TRAY, "🔧 [Tray] 메뉴를 열었습니다",
+                "✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다"),
+         "en": (READY_EN, "⚠️ [Tray] no system tray: running on without the menu icon",
+                "🔧 [Tray] the menu was opened", "✅ [Tray] a system tray appeared: the menu icon is shown")}
 WINDOW = re.compile(r'"[^"]*": \("tarsel-server" "tarsel-server"\)\s+'
                     r'(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
 
@@ -25,18 +32,20 @@ def windows(env, small):
     return [w for w in found if (1 < w[0] <= 64 and w[1] <= 64 if small else w[1] >= 100)]
 
 
-def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn():
+@pytest.mark.parametrize("language", ["en", "ko"])
+def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn(language):
+    ready, no_tray, opened, appeared = LINES[language]
     display = xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify", "trayer"),
                                 "Xvfb, x11-utils, imagemagick and trayer")
     env = dict(os.environ, DISPLAY=display)
     agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb",
-                       "TARSEL_DEBUG_OPEN_MENU": "1", "LANGUAGE": "en"}, backend="x11")
+                       "TARSEL_DEBUG_OPEN_MENU": "1", "LANGUAGE": language}, backend="x11")
     phone = Phone()
-    agent.wait_for(READY)
-    agent.wait_for(NO_TRAY)
+    agent.wait_for(ready)
+    agent.wait_for(no_tray)
     phone.request("ping")  # no tray: still serving, the menu still built
     assert phone.recv() == "pong"
-    agent.wait_for("🔧 [Tray] 메뉴를 열었습니다", timeout=15)
+    agent.wait_for(opened, timeout=15)
     menu = wait_until(lambda: windows(env, small=False), 15)
     assert menu and not windows(env, small=True)
     # A refresh (every 5 s; the pairing countdown changes) updates the open menu in place.
@@ -45,7 +54,7 @@ def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn():
     assert [w[0] for w in still] == [menu[0][0]], "the menu closed at a refresh"
     menu = still
     OUT.mkdir(exist_ok=True)
-    shot = OUT / "qt_tray_menu.png"
+    shot = OUT / f"qt_tray_menu-{language}.png"
     width, height, x, y = menu[0]
     subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
                     str(shot)], env=env, check=True)
@@ -56,9 +65,11 @@ def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn():
     track(subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
                              "request", "--height", "24", "--SetDockType", "true"], env=env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-    agent.wait_for("✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다", timeout=15)
+    agent.wait_for(appeared, timeout=15)
     assert wait_until(lambda: windows(env, small=True), 15)
-    assert agent.log().count(NO_TRAY) == 1
+    assert agent.log().count(no_tray) == 1
+    if language == "en":
+        assert not [l for l in agent.lines() if any("\uac00" <= c <= "\ud7a3" for c in l)]
     assert agent.stop() == 0
 
 
@@ -68,7 +79,7 @@ def test_the_menu_entry_shows_the_pairing_window_with_its_qr_code():
     env = dict(os.environ, DISPLAY=display)
     agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb", "LANGUAGE": "en"},
                   backend="x11")
-    agent.wait_for("🌐 [Web] 휴대폰 브라우저 페이지")
+    agent.wait_for("🌐 [Web] the phone's browser page")
     shown = subprocess.run([str(CTL), "show"], env=agent.env, capture_output=True, text=True,
                            timeout=10)
     assert shown.returncode == 0 and shown.stdout == "", shown

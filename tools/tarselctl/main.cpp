@@ -13,6 +13,7 @@
 #include "AutostartCommand.h"
 #include "LocalCommands.h"
 #include "UdpClient.h"
+#include "input/CommandNames.h"
 #include "runtime/LogText.h"
 
 using nlohmann::json;
@@ -24,6 +25,10 @@ constexpr const char* kUsage =
     "  scan HOST                        discovery reply\n"
     "  ping HOST --pin PIN              prints pong\n"
     "  send HOST --pin PIN TYPE [--dx N --dy N --val N]\n"
+    "                                   TYPE a command (see `commands`), a key (f5) or a\n"
+    "                                   chord (ctrl+c); another word is refused (exit 64)\n"
+    "                                   unless --text says to type it\n"
+    "  commands                         the command names, by family\n"
     "  text HOST --pin PIN TEXT         pastes TEXT\n"
     "  sync HOST --pin PIN FILE         uploads a layout ({\"3x3\":[...],...})\n"
     "  fetch HOST --pin PIN [--raw]     prints the stored layout\n"
@@ -51,7 +56,7 @@ struct Options {
     std::map<std::string, long long> numbers;  // --dx --dy --val
     int port = 3000;
     double timeout = 2.0;
-    bool broadcast = false, raw = false, close = false, app = false, all = false;
+    bool broadcast = false, raw = false, close = false, app = false, all = false, text = false;
     std::string approve, deny;
     // --timeout bounds the whole command, and what it prints stops at 1 MiB:
     // no answer, however long or endless, keeps it running or fills a terminal.
@@ -110,6 +115,8 @@ Options parse(int argc, char** argv) {
             o.broadcast = true;
         else if (a == "--raw")
             o.raw = true;
+        else if (a == "--text")
+            o.text = true;
         else if (a == "--close")
             o.close = true;
         else if (a == "--app")
@@ -132,7 +139,8 @@ Options parse(int argc, char** argv) {
     const bool local =
         !o.positional.empty() && (o.positional[0] == "pair" || o.positional[0] == "web" ||
                                   o.positional[0] == "show" || o.positional[0] == "input" ||
-                                  o.positional[0] == "autostart");
+                                  o.positional[0] == "autostart" ||
+                                  o.positional[0] == "commands");
     const std::size_t named = local ? 1 : 2;
     if (o.positional.size() < named) usage("");
     o.command = o.positional[0];
@@ -245,11 +253,33 @@ int sync(tarselctl::UdpClient& c, const Options& o) {
     return sendQuiet(c, o, body);
 }
 
+int listCommands() {
+    for (const auto& family : tarsel::commandFamilies()) {
+        std::string line = std::string(family.title) + ":";
+        for (const char* name : family.names) line += std::string(" ") + name;
+        std::puts(line.c_str());
+    }
+    std::puts("keys: a-z, 0-9, f1-f20, enter, esc, tab, space, up, down, left, right, … and "
+              "chords such as ctrl+c or cmd+shift+t");
+    return 0;
+}
+
+// The agent types any other word as text: a mistyped command would be typed.
+int notACommand(const std::string& word) {
+    std::string message = "not a command: " + tarsel::escapeLogText(word);
+    const auto near = tarsel::closestCommands(word);
+    for (std::size_t i = 0; i < near.size(); ++i) message += (i == 0 ? "; did you mean " : ", ") + near[i];
+    if (!near.empty()) message += "?";
+    message += " (tarselctl commands lists them; --text types the word)";
+    return fail(message, 64);
+}
+
 int run(Options o) {
     o.deadline = std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                      std::chrono::duration<double>(std::max(o.timeout, 0.0)));
     if (o.command == "autostart") return tarselctl::autostartCommand(o.positional);
+    if (o.command == "commands") return listCommands();
     if (o.command == "input")
         return tarselctl::inputCommand(
             {within(o, o.timeout), false, false, false, "", "", o.positional});
@@ -277,6 +307,7 @@ int run(Options o) {
     }
     if (o.command == "send") {
         if (o.positional.empty()) usage("send needs TYPE");
+        if (!o.text && !tarsel::isCommand(o.positional[0])) return notACommand(o.positional[0]);
         json body = request(o, o.positional[0]);
         for (auto& [k, v] : o.numbers) body[k] = v;
         return sendQuiet(client, o, body);

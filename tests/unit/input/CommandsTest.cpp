@@ -7,6 +7,7 @@
 
 #include "InputTest.h"
 #include "LogCapture.h"
+#include "input/CommandNames.h"
 #include "input/KeyMap.h"
 #include "input/KeyTable.h"
 
@@ -147,6 +148,25 @@ TEST_F(Commands, EachNameHasItsEffectWhateverValSays) {
         {"📂 Opening Finder", 1}};  // "explorer" logs nothing
     for (auto [line, times] : logged)
         EXPECT_EQ(std::count(lines.begin(), lines.end(), line), times) << line;
+}
+
+// The names tarselctl lists are the dispatcher's own: none of them is typed
+// as text. A word that is no command gets the nearest names instead.
+TEST_F(Commands, EveryListedNameIsACommandAndOthersGetSuggestions) {
+    tarsel::testing::LogCapture log;
+    for (const auto& family : tarsel::commandFamilies())
+        for (const char* name : family.names) {
+            EXPECT_TRUE(tarsel::isCommand(name)) << name;
+            handleCommand(name, std::nullopt, std::nullopt);
+        }
+    tarsel::testing::settle();
+    for (const std::string& line : log.lines()) EXPECT_EQ(line.find("📝"), std::string::npos) << line;
+    for (const char* word : {"F5", "ctrl+c", "36", " Enter "}) EXPECT_TRUE(tarsel::isCommand(word));
+    for (const char* word : {"left_click", "", "300", "hello world"})
+        EXPECT_FALSE(tarsel::isCommand(word)) << word;
+    EXPECT_EQ(tarsel::closestCommands("left_click"), (V{"right_click", "click"}));
+    EXPECT_EQ(tarsel::closestCommands("volup", 1), V{"vol_up"});
+    EXPECT_EQ(tarsel::closestCommands("qwertyuiopasdfgh"), V{});
 }
 
 TEST_F(Commands, UnknownCombinationsAndTypedTextAreLogged) {
