@@ -7,8 +7,8 @@
 #include "platform/Platform.h"
 #include "runtime/Files.h"
 #include "runtime/Log.h"
-#include "web/WebServer.h"
 #include "runtime/Text.h"
+#include "web/WebServer.h"
 
 namespace tarsel {
 namespace {
@@ -62,9 +62,10 @@ void BrowserRemote::start(asio::thread_pool& network, RequestHandler& requests,
     store_->onForget([server = server_](const std::string& id) { server->disconnect(id); });
     auto bound = server_->bind();
     if (!bound) {
-        logLine(tr("❌ [Web] the web port {1} cannot be opened: {2} — trying again every few "
-                   "seconds",
-                   port, bound.error()));
+        logLine(
+            tr("❌ [Web] the web port {1} cannot be opened: {2} — trying again every few "
+               "seconds",
+               port, bound.error()));
         warnOfForeignHolder();
     }
     server_->start([port] { logLine(tr("🌐 [Web] listening on the web port {1}", port)); });
@@ -80,9 +81,10 @@ void BrowserRemote::warnOfForeignHolder() {
     auto owner = ownerOf ? ownerOf(port_) : std::nullopt;
     if (!owner) return;
     server_->noteHolder(portOwnerUser(*owner));
-    logLine(tr("⛔️ [Security] another user's program holds TCP port {1}: {2} — do not pair a "
-               "browser with that program",
-               port_, describePortOwner(*owner)));
+    logLine(
+        tr("⛔️ [Security] another user's program holds TCP port {1}: {2} — do not pair a "
+           "browser with that program",
+           port_, describePortOwner(*owner)));
 }
 
 void BrowserRemote::stop() {

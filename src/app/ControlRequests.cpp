@@ -105,7 +105,8 @@ void startControlSocket(asio::thread_pool& pool, PairingWindow& pairing, Browser
         });
     });
     if (!served)
-        logLine(tr("⚠️ [Control] the local control socket cannot be opened: {1}", served.error()));
+        logLine(
+            tr("⚠️ [Control] the local control socket cannot be opened: {1}", served.error()));
 }
 
 }  // namespace tarsel

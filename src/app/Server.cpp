@@ -46,9 +46,10 @@ void warnOfForeignHolder(UdpServer& listener, uint16_t port) {
     if (!owner) return;
     const std::string who = describePortOwner(*owner);
     listener.noteHolder(portOwnerUser(*owner));
-    logLine(tr("⛔️ [Security] another user's program holds UDP port {1}: {2} — a phone that "
-               "connects now sends that program its PIN",
-               port, who));
+    logLine(
+        tr("⛔️ [Security] another user's program holds UDP port {1}: {2} — a phone that "
+           "connects now sends that program its PIN",
+           port, who));
     platform().mainLoop->post([who] {
         const AlertWords w = alertWords();
         platform().alerts->runModal(

@@ -137,8 +137,7 @@ void cleanupAndExit() {
     logLine(tr("🛑 server stopping..."));
     if (settled) stopServices();
     if (settled) FinalWork::instance().run();
-    if (!StatusBarController::shared().isUpdateRestart &&
-        platform().login->runByServiceManager()) {
+    if (!StatusBarController::shared().isUpdateRestart && platform().login->runByServiceManager()) {
         platform().login->unload();
         logLine(tr(platform().host.words.loginUnloaded.c_str()));
     }

@@ -13,8 +13,8 @@
 #include "input/InputQueues.h"
 #include "menubar/StatusBarController.h"
 #include "net/Pairing.h"
-#include "net/UdpServer.h"
 #include "net/RequestLines.h"
+#include "net/UdpServer.h"
 #include "platform/Platform.h"
 #include "runtime/Files.h"
 #include "runtime/Log.h"
@@ -32,16 +32,13 @@ constexpr double kFirewallHintSeconds = 60.0;
 // computer already in use, never reads it. The check may wait on D-Bus.
 void reportFirewall(Executors& executors, const BrowserRemote& browsers, int webPort) {
     if (!platform().host.firewallHint) return;
-    executors.timers.after(executors.global.get_executor(), Seconds(kFirewallHintSeconds),
-                           [&browsers, webPort] {
-                               auto listener = globals().activeListener;
-                               if ((listener && listener->heardFromAnyone()) ||
-                                   browsers.heardFromAnyone())
-                                   return;
-                               if (std::string hint = platform().host.firewallHint(webPort);
-                                   !hint.empty())
-                                   logLine(hint);
-                           });
+    executors.timers.after(
+        executors.global.get_executor(), Seconds(kFirewallHintSeconds), [&browsers, webPort] {
+            auto listener = globals().activeListener;
+            if ((listener && listener->heardFromAnyone()) || browsers.heardFromAnyone()) return;
+            if (std::string hint = platform().host.firewallHint(webPort); !hint.empty())
+                logLine(hint);
+        });
 }
 
 // A start that made the PIN or was given it is the user setting a phone up;

@@ -8,8 +8,8 @@
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
 #include "runtime/SecureRandom.h"
-#include "runtime/Unicode.h"
 #include "runtime/Text.h"
+#include "runtime/Unicode.h"
 
 namespace tarsel {
 namespace {
@@ -37,9 +37,10 @@ void keepDamagedConfig(const std::string& configPath, const std::string& why) {
         logLine(tr("⚠️ [Config] Failed to load config: {1} ({2})", why, aside.error()));
         return;
     }
-    logLine(tr("⚠️ [Config] the damaged settings file was moved aside; a new PIN is made ({1}): "
-               "{2}",
-               clipForLog(why), *aside));
+    logLine(
+        tr("⚠️ [Config] the damaged settings file was moved aside; a new PIN is made ({1}): "
+           "{2}",
+           clipForLog(why), *aside));
 }
 
 std::optional<std::string> storedPIN(const Json& config) {
@@ -97,8 +98,9 @@ std::string loadOrCreatePIN(const std::vector<std::string>& arguments,
     from = PinSource::generated;
     auto generated = generatePIN();
     if (!generated) {
-        logLine(tr("❌ [Config] no secure random numbers: no PIN can be made (every request is "
-                   "refused)"));
+        logLine(
+            tr("❌ [Config] no secure random numbers: no PIN can be made (every request is "
+               "refused)"));
         return "";
     }
     const std::string pin = *generated;

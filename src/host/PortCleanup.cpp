@@ -7,8 +7,8 @@
 #include "platform/Platform.h"
 #include "runtime/Log.h"
 #include "runtime/Process.h"
-#include "runtime/Unicode.h"
 #include "runtime/Text.h"
+#include "runtime/Unicode.h"
 
 namespace tarsel {
 namespace {

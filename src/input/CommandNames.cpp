@@ -11,16 +11,15 @@ namespace tarsel {
 
 const std::vector<CommandFamily>& commandFamilies() {
     static const std::vector<CommandFamily> families = {
-        {"pointer",
-         {"move", "click", "right_click", "middle_click", "scroll", "smooth_scroll"}},
+        {"pointer", {"move", "click", "right_click", "middle_click", "scroll", "smooth_scroll"}},
         {"media and volume",
          {"play_pause", "play", "pause", "next_video", "prev_video", "forward_5", "forward_10",
-          "rewind_5", "rewind_10", "fast_forward", "rewind", "fullscreen", "vol_up",
-          "vol_down", "mute", "brightness_up", "brightness_down"}},
+          "rewind_5", "rewind_10", "fast_forward", "rewind", "fullscreen", "vol_up", "vol_down",
+          "mute", "brightness_up", "brightness_down"}},
         {"windows and desktops",
          {"switch_app", "app_expose", "mission_control", "mission_ctrl", "desktop", "show_desktop",
-          "force_quit", "new_window", "new_tab", "close_tab", "reopen_tab", "prev_tab",
-          "next_tab", "zoom_in", "zoom_out"}},
+          "force_quit", "new_window", "new_tab", "close_tab", "reopen_tab", "prev_tab", "next_tab",
+          "zoom_in", "zoom_out"}},
         {"apps",
          {"browser", "browser_chrome", "browser_safari", "finder", "explorer", "terminal", "notes",
           "new_text_document", "launchpad", "taskmgr"}},
@@ -57,8 +56,8 @@ std::size_t editDistance(const std::string& a, const std::string& b) {
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
             const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1,
-                               diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = above;
         }
     }
@@ -71,7 +70,8 @@ std::vector<std::string> closestCommands(const std::string& word, std::size_t co
     const std::string name = unicode::toLower(word);
     std::vector<std::pair<std::size_t, std::string>> ranked;
     for (const auto& family : commandFamilies())
-        for (const char* known : family.names) ranked.emplace_back(editDistance(name, known), known);
+        for (const char* known : family.names)
+            ranked.emplace_back(editDistance(name, known), known);
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::string> out;

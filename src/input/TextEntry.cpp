@@ -23,8 +23,8 @@
 #include "platform/Platform.h"
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
-#include "runtime/Unicode.h"
 #include "runtime/Text.h"
+#include "runtime/Unicode.h"
 
 namespace tarsel::KeyMapProcessor {
 namespace {

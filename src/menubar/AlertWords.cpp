@@ -1,7 +1,7 @@
 #include "menubar/AlertWords.h"
 
-#include "runtime/Text.h"
 #include "platform/Platform.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {

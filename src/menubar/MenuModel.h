@@ -53,8 +53,8 @@ struct MenuInputs {
     std::string appVersion;
     UpdateState updateState = UpdateState::idle;
     std::optional<std::string> latestVersion;
-    bool checkedOnce = false;  // a check has succeeded
-    bool canInstall = true;    // the platform installs updates itself
+    bool checkedOnce = false;           // a check has succeeded
+    bool canInstall = true;             // the platform installs updates itself
     std::optional<bool> startsAtLogin;  // none where nothing starts the agent at log-in
 };
 

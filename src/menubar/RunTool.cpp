@@ -1,8 +1,8 @@
 #include "menubar/RunTool.h"
 
 #include "runtime/Process.h"
-#include "runtime/Unicode.h"
 #include "runtime/Text.h"
+#include "runtime/Unicode.h"
 
 namespace tarsel {
 

@@ -50,7 +50,8 @@ void fallbackToManualDownload(StatusBarController& controller, const std::string
 void performSelfUpdate(StatusBarController& controller) {
     if (isBusy(controller.updateState)) return;
     // No installer here: say so at once rather than download what cannot be installed.
-    if (!hasInstaller(platform().host)) return fallbackToManualDownload(controller, tr(kNoInstaller));
+    if (!hasInstaller(platform().host))
+        return fallbackToManualDownload(controller, tr(kNoInstaller));
     if (!controller.dmgDirectURL || controller.dmgDirectURL->empty() || !controller.latestVersion)
         return fallbackToManualDownload(controller, tr("no automatic install information"));
     if (!isTrustedDownloadAddress(*controller.dmgDirectURL, controller.websiteURL))

@@ -107,11 +107,13 @@ class Job {
           paths_(newWorkDirectoryPath(host_.tempDir)) {}
 
     void run() {
-        if (paths_.work.empty()) return fallbackToManualDownload(controller_, tr("download failed"));
+        if (paths_.work.empty())
+            return fallbackToManualDownload(controller_, tr("download failed"));
         if (!files::createDirectories(paths_.work)) return fail(tr("download failed"));
         if (!Download(job_, paths_.dmg).run()) return fail(tr("download failed"));
         if (!integrityHolds()) return fail(tr("file integrity check failed"));
-        if (!files::createDirectories(paths_.mnt)) return fail(tr("disk image could not be opened"));
+        if (!files::createDirectories(paths_.mnt))
+            return fail(tr("disk image could not be opened"));
         if (runTool(host_.hdiutilPath, {"attach", paths_.dmg, "-mountpoint", paths_.mnt,
                                         "-nobrowse", "-noautoopen", "-noverify"})
                 .status != 0)
@@ -122,7 +124,8 @@ class Job {
         }
         int copied = runTool(host_.cpPath, {"-R", paths_.mountedApp, paths_.copiedApp}).status;
         detach();
-        if (copied != 0 || !files::exists(paths_.copiedApp)) return fail(tr("app could not be extracted"));
+        if (copied != 0 || !files::exists(paths_.copiedApp))
+            return fail(tr("app could not be extracted"));
         controller_.setUpdateState(UpdateState::verifying);
         SignatureTools tools{host_.codesignPath, host_.spctlPath, host_.staplerPath};
         if (!verifyExtractedApp(paths_.copiedApp, controller_.teamID, tools))

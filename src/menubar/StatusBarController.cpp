@@ -84,8 +84,8 @@ void StatusBarController::scheduleRefresh() {
 }
 
 MenuItem StatusBarController::itemFor(const MenuEntry& entry) {
-    MenuItem item{entry.title, entry.enabled, entry.separator, entry.keyEquivalent,
-                  {},          {},            entry.checked};
+    MenuItem item{entry.title, entry.enabled, entry.separator, entry.keyEquivalent, {},
+                  {},          entry.checked};
     for (const MenuEntry& sub : entry.submenu) item.submenu.push_back(itemFor(sub));
     if (entry.action == MenuAction::none) return item;
     std::weak_ptr<int> alive = alive_;

@@ -7,7 +7,8 @@
 
 namespace tarsel {
 namespace {
-constexpr const char* kClosed = N_("📡 [Pairing] pairing closed: discovery replies no longer carry the PIN");
+constexpr const char* kClosed =
+    N_("📡 [Pairing] pairing closed: discovery replies no longer carry the PIN");
 }
 
 PairingWindow::PairingWindow(const Clock& clock, Timers& timers, asio::any_io_executor executor)

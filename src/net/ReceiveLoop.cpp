@@ -12,8 +12,8 @@
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
 #include "runtime/Queues.h"
-#include "runtime/Unicode.h"
 #include "runtime/Text.h"
+#include "runtime/Unicode.h"
 
 namespace tarsel {
 namespace {
@@ -44,7 +44,8 @@ bool pinMatches(const RequestFields& request, const std::string& pin) {
 
 DropReport& refusedFetches() {
     static DropReport* report = new DropReport(Clock::system(), 10.0, [](std::size_t n) {
-        return tr("⚠️ [Shortcuts] shortcut requests left unanswered for coming too often: {1}", n);
+        return tr("⚠️ [Shortcuts] shortcut requests left unanswered for coming too often: {1}",
+                  n);
     });
     return *report;
 }
@@ -194,7 +195,8 @@ LoopOutcome handleParsed(const ConnectionContext& ctx, ConnectionIO& io, std::st
     if (!doc.value) {
         // Not counted as a failure, so any host could fill the log at line rate.
         if (RateLimiter::parseFailureLines().allow(ctx.remoteIP))
-            logLine(tr("⚠️  JSON could not be parsed ({1}): {2}", ctx.remoteIP, clipForLog(doc.error)));
+            logLine(tr("⚠️  JSON could not be parsed ({1}): {2}", ctx.remoteIP,
+                       clipForLog(doc.error)));
         return malformed(ctx, io, LoopOutcome::Continue);
     }
     if (isScanObject(*doc.value)) {

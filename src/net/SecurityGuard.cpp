@@ -28,9 +28,7 @@ namespace {
 // A refusal count's line: what was refused, how many, and that the phone in
 // use is still served.
 std::function<std::string(std::size_t)> refusalLine(std::string what) {
-    return [what = std::move(what)](std::size_t n) {
-        return tr(what.c_str(), n);
-    };
+    return [what = std::move(what)](std::size_t n) { return tr(what.c_str(), n); };
 }
 
 }  // namespace
@@ -43,9 +41,13 @@ SecurityGuard::SecurityGuard(const Clock& clock, std::size_t capacity)
       budget_{budgetBurst, clock.monotonic()},
       parseBudget_{parseBurst, clock.monotonic()},
       lines_(clock, {1.0, 12.0, 20.0, 50.0, 4096}),
-      dropped_(clock, reportEvery, refusalLine(N_("⛔️ [Security] requests dropped unchecked after too many wrong PINs: {1} (devices that proved the PIN are still served)"))),
+      dropped_(clock, reportEvery,
+               refusalLine(N_("⛔️ [Security] requests dropped unchecked after too many wrong "
+                              "PINs: {1} (devices that proved the PIN are still served)"))),
       unparsed_(clock, reportEvery,
-                refusalLine(N_("⛔️ [Security] requests dropped unread from devices without the PIN, for coming too often: {1} (devices that proved the PIN are still served)"))) {}
+                refusalLine(N_(
+                    "⛔️ [Security] requests dropped unread from devices without the PIN, for "
+                    "coming too often: {1} (devices that proved the PIN are still served)"))) {}
 
 bool SecurityGuard::provenLocked(const Endpoint& peer, double now) const {
     auto it = proven_.find(peer.key());
@@ -97,7 +99,8 @@ bool SecurityGuard::registerFailure(const Endpoint& peer) {
     std::erase_if(list, [&](double t) { return !(now - t < window); });
     const bool logged = lines_.allow(peer.ip);
     if (logged)
-        logLine(tr("⚠️ [Security] IP {1} wrong PIN ({2}/{3})", peer.ip, list.size(), maxFailures));
+        logLine(
+            tr("⚠️ [Security] IP {1} wrong PIN ({2}/{3})", peer.ip, list.size(), maxFailures));
     if (static_cast<int>(list.size()) < maxFailures) return logged;
     lockouts_[peer.ip] = now + lockoutDuration;
     list.clear();
@@ -117,7 +120,8 @@ void SecurityGuard::reset(const Endpoint& peer) {
     it->second = now;
     // Rate-limited like the failure lines: one holder of the PIN opening
     // thousands of ports must not fill the log.
-    if (lines_.allow(peer.ip)) logLine(tr("📱 [Security] a new device proved the PIN: {1}", peer.key()));
+    if (lines_.allow(peer.ip))
+        logLine(tr("📱 [Security] a new device proved the PIN: {1}", peer.key()));
     if (proven_.size() <= maxProven) return;
     // Only PIN holders get here; the longest silent goes first.
     auto oldest = std::min_element(proven_.begin(), proven_.end(),

@@ -142,7 +142,8 @@ std::unique_ptr<Platform> x11(int& argc, char** argv, Executors& executors) {
     // Qt aborts the process on a display it cannot open; the headless shell
     // still serves the phone and warns about the missing input permission.
     if (!x11DisplayReachable()) {
-        logLine(tr("⚠️ [X11] the display {1} cannot be reached: running headless", env("DISPLAY")));
+        logLine(
+            tr("⚠️ [X11] the display {1} cannot be reached: running headless", env("DISPLAY")));
         return env("WAYLAND_DISPLAY").empty() ? headless() : wayland(argc, argv, executors);
     }
     auto p = headless();

@@ -12,7 +12,7 @@ namespace tarsel {
 
 struct HostWords {
     std::string serverStarted = N_("🚀 Mac server started");
-    std::string loginRegistered = N_("✅ LaunchAgent registered: {1}");           // the path
+    std::string loginRegistered = N_("✅ LaunchAgent registered: {1}");  // the path
     std::string loginRegisterFailed = N_("⚠️ LaunchAgent registration failed: {1}");  // why
     std::string loginUnloaded = N_("✅ LaunchAgent unloaded (KeepAlive restarts stopped)");
     std::string addressLabel = N_("Mac IP");  // the menu's address line
@@ -22,8 +22,7 @@ struct HostWords {
         N_("⚠️  ===== Accessibility permission needed ====="),
         N_("⚠️  To control the keyboard and mouse, grant the permission:"),
         N_("⚠️  System Settings → Privacy & Security → Accessibility"),
-        N_("⚠️  → turn on TarselServer"),
-        "⚠️  ====================================="};
+        N_("⚠️  → turn on TarselServer"), "⚠️  ====================================="};
     bool macAlerts = true;  // the permission alert speaks of the Mac's settings
 };
 

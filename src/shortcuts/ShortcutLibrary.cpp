@@ -3,9 +3,9 @@
 #include <asio/post.hpp>
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 #include "shortcuts/ShortcutResponses.h"
 #include "shortcuts/ShortcutStore.h"
-#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 #include "runtime/Unicode.h"
 #include "shortcuts/ShortcutLibrary.h"
-#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {

@@ -7,8 +7,8 @@
 #include "runtime/Json.h"
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
-#include "runtime/Unicode.h"
 #include "runtime/Text.h"
+#include "runtime/Unicode.h"
 
 namespace tarsel {
 namespace {
@@ -58,10 +58,10 @@ Json sendableSections(Json batch) {
             kept[name] = std::move(items);
             continue;
         }
-        logLine(tr("⚠️ [Shortcuts] section [{1}] is not saved: it does not fit in one datagram "
-                   "({2} bytes): {3}",
-                   clipForLog(name), kLargestChunk,
-                   chunk ? tr("{1} bytes", bytes) : tr("not UTF-8")));
+        logLine(
+            tr("⚠️ [Shortcuts] section [{1}] is not saved: it does not fit in one datagram "
+               "({2} bytes): {3}",
+               clipForLog(name), kLargestChunk, chunk ? tr("{1} bytes", bytes) : tr("not UTF-8")));
     }
     return kept;
 }

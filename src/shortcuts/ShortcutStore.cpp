@@ -10,9 +10,9 @@
 #include "runtime/Files.h"
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
+#include "runtime/Text.h"
 #include "runtime/Unicode.h"
 #include "shortcuts/ShortcutResponses.h"
-#include "runtime/Text.h"
 
 namespace tarsel {
 namespace {
@@ -40,7 +40,6 @@ std::mutex& saveMutex() {
     return mutex;
 }
 
-
 // A layout that does not parse is kept for the user to mend, never silently
 // replaced by the next sync. False (after a line) when it could not be moved:
 // then it must not be written over either.
@@ -51,9 +50,10 @@ bool setAsideDamaged(const std::string& path, const std::string& why) {
                    aside.error()));
         return false;
     }
-    logLine(tr("⚠️ [Shortcuts] the damaged shortcuts file was moved aside; starting with an "
-               "empty list ({1}): {2}",
-               clipForLog(why), *aside));
+    logLine(
+        tr("⚠️ [Shortcuts] the damaged shortcuts file was moved aside; starting with an "
+           "empty list ({1}): {2}",
+           clipForLog(why), *aside));
     return true;
 }
 

@@ -4,8 +4,8 @@
 
 #include "runtime/Log.h"
 #include "runtime/SecureRandom.h"
-#include "web/PairingKeys.h"
 #include "runtime/Text.h"
+#include "web/PairingKeys.h"
 
 namespace tarsel::web {
 namespace {
@@ -26,7 +26,8 @@ void BrowserPairing::open(double seconds) {
             return;
         }
         if (!end_)
-            logLine(tr("🌐 [Web] browser pairing open: {1} minutes", static_cast<int>(seconds / 60)));
+            logLine(
+                tr("🌐 [Web] browser pairing open: {1} minutes", static_cast<int>(seconds / 60)));
         end_ = end;
     }
     timers_.after(executor_, Seconds(seconds), [this] {

@@ -63,11 +63,12 @@ void BrowserStore::load() {
                            : nullptr;
     if (!list || !list->is_array()) {
         auto aside = keepDamagedCopy(path_);
-        logLine(aside ? tr("⚠️ [Web] the list of browsers cannot be read ({1}): no paired browsers "
-                           "— copy: {2}",
-                           path_, *aside)
-                      : tr("⚠️ [Web] the list of browsers cannot be read ({1}): no paired browsers",
-                           path_));
+        logLine(
+            aside ? tr("⚠️ [Web] the list of browsers cannot be read ({1}): no paired browsers "
+                       "— copy: {2}",
+                       path_, *aside)
+                  : tr("⚠️ [Web] the list of browsers cannot be read ({1}): no paired browsers",
+                       path_));
         return;
     }
     for (const auto& entry : *list)
@@ -148,7 +149,8 @@ void BrowserStore::save() {
     Json list = Json::array();
     for (const auto& b : browsers_) list.push_back(toJson(b));
     auto saved = files::writeAtomic(path_, toCompactJson({{"browsers", list}}), 0600);
-    if (!saved) logLine(tr("⚠️ [Web] the list of browsers could not be saved: {1}", saved.error()));
+    if (!saved)
+        logLine(tr("⚠️ [Web] the list of browsers could not be saved: {1}", saved.error()));
 }
 
 }  // namespace tarsel::web

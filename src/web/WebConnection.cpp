@@ -7,9 +7,9 @@
 #include "runtime/Clock.h"
 #include "runtime/Log.h"
 #include "runtime/LogText.h"
+#include "runtime/Text.h"
 #include "web/HttpResponses.h"
 #include "web/WebServer.h"
-#include "runtime/Text.h"
 
 namespace tarsel::web {
 namespace {
@@ -277,7 +277,8 @@ void WebConnection::submitCommand(std::function<void()> task) {
 
 void WebConnection::refuse(int status, const std::string& why) {
     if (!why.empty() && refusalLines().allow(address_))
-        logLine(tr("⛔️ [Web] request refused ({1}): {2} {3}", address_, status, escapeLogText(why)));
+        logLine(tr("⛔️ [Web] request refused ({1}): {2} {3}", address_, status,
+                   escapeLogText(why)));
     output(refusalResponse(status));
     closeAfterWrite_ = true;
     watch(kClosingSeconds);

@@ -3,8 +3,8 @@
 #include <asio/post.hpp>
 
 #include "runtime/Log.h"
-#include "web/WebConnection.h"
 #include "runtime/Text.h"
+#include "web/WebConnection.h"
 
 namespace tarsel::web {
 namespace {

@@ -139,8 +139,7 @@ Options parse(int argc, char** argv) {
     const bool local =
         !o.positional.empty() && (o.positional[0] == "pair" || o.positional[0] == "web" ||
                                   o.positional[0] == "show" || o.positional[0] == "input" ||
-                                  o.positional[0] == "autostart" ||
-                                  o.positional[0] == "commands");
+                                  o.positional[0] == "autostart" || o.positional[0] == "commands");
     const std::size_t named = local ? 1 : 2;
     if (o.positional.size() < named) usage("");
     o.command = o.positional[0];
@@ -259,8 +258,9 @@ int listCommands() {
         for (const char* name : family.names) line += std::string(" ") + name;
         std::puts(line.c_str());
     }
-    std::puts("keys: a-z, 0-9, f1-f20, enter, esc, tab, space, up, down, left, right, … and "
-              "chords such as ctrl+c or cmd+shift+t");
+    std::puts(
+        "keys: a-z, 0-9, f1-f20, enter, esc, tab, space, up, down, left, right, … and "
+        "chords such as ctrl+c or cmd+shift+t");
     return 0;
 }
 
@@ -268,7 +268,8 @@ int listCommands() {
 int notACommand(const std::string& word) {
     std::string message = "not a command: " + tarsel::escapeLogText(word);
     const auto near = tarsel::closestCommands(word);
-    for (std::size_t i = 0; i < near.size(); ++i) message += (i == 0 ? "; did you mean " : ", ") + near[i];
+    for (std::size_t i = 0; i < near.size(); ++i)
+        message += (i == 0 ? "; did you mean " : ", ") + near[i];
     if (!near.empty()) message += "?";
     message += " (tarselctl commands lists them; --text types the word)";
     return fail(message, 64);

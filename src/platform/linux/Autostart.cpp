@@ -75,8 +75,9 @@ std::string Autostart::userUnitPath() const {
     return files::join(places_.configHome, std::string("systemd/user/") + kAutostartUnitName);
 }
 std::string Autostart::linkPath() const {
-    return files::join(places_.configHome, std::string("systemd/user/graphical-session.target.wants/") +
-                                               kAutostartUnitName);
+    return files::join(
+        places_.configHome,
+        std::string("systemd/user/graphical-session.target.wants/") + kAutostartUnitName);
 }
 std::string Autostart::hiddenEntryPath() const {
     return files::join(places_.configHome, std::string("autostart/") + kAutostartEntryName);
@@ -96,27 +97,34 @@ AutostartWay Autostart::way() const {
 
 bool Autostart::enabled() const {
     switch (way()) {
-        case AutostartWay::unit: return linkThere(linkPath());
-        case AutostartWay::entry: return !files::exists(hiddenEntryPath());
-        case AutostartWay::none: break;
+        case AutostartWay::unit:
+            return linkThere(linkPath());
+        case AutostartWay::entry:
+            return !files::exists(hiddenEntryPath());
+        case AutostartWay::none:
+            break;
     }
     return false;
 }
 
 std::string Autostart::describe() const {
     switch (way()) {
-        case AutostartWay::unit: return "systemd user unit " + unitPath();
+        case AutostartWay::unit:
+            return "systemd user unit " + unitPath();
         case AutostartWay::entry:
-            return "autostart entry " + files::join(places_.systemAutostartDir, kAutostartEntryName);
-        case AutostartWay::none: break;
+            return "autostart entry " +
+                   files::join(places_.systemAutostartDir, kAutostartEntryName);
+        case AutostartWay::none:
+            break;
     }
     return "nothing";
 }
 
 Result<> Autostart::set(bool on) {
     if (way() == AutostartWay::none)
-        return failure(std::string("no way to start the agent at log-in here: no systemd user unit ") +
-                       kAutostartUnitName + " and no autostart entry");
+        return failure(
+            std::string("no way to start the agent at log-in here: no systemd user unit ") +
+            kAutostartUnitName + " and no autostart entry");
     // Both ways change together: a session without a user manager runs the
     // entry, one with it the unit, and a user may log in to either.
     return (on ? switchOn() : switchOff()).and_then([&] { return record(on); });

@@ -17,8 +17,8 @@ inline constexpr const char* kAutostartUnitName = "tarsel-server.service";
 inline constexpr const char* kAutostartEntryName = "tarsel-server.desktop";
 
 struct AutostartPlaces {
-    std::string configHome;   // ${XDG_CONFIG_HOME:-~/.config}
-    std::string stateHome;    // ${XDG_STATE_HOME:-~/.local/state}
+    std::string configHome;  // ${XDG_CONFIG_HOME:-~/.config}
+    std::string stateHome;   // ${XDG_STATE_HOME:-~/.local/state}
     std::string packagedUnitDir = "/usr/lib/systemd/user";
     std::string systemAutostartDir = "/etc/xdg/autostart";
 
@@ -42,9 +42,9 @@ class Autostart {
     // predates the state file).
     [[nodiscard]] Result<> recordCurrent();
 
-    std::string statePath() const;    // the recorded choice, "on" or "off"
-    std::string userUnitPath() const;  // ~/.config/systemd/user/tarsel-server.service
-    std::string linkPath() const;      // its link in graphical-session.target.wants
+    std::string statePath() const;        // the recorded choice, "on" or "off"
+    std::string userUnitPath() const;     // ~/.config/systemd/user/tarsel-server.service
+    std::string linkPath() const;         // its link in graphical-session.target.wants
     std::string hiddenEntryPath() const;  // ~/.config/autostart/tarsel-server.desktop
     // The unit the link points at: the packaged one where it exists.
     std::string unitPath() const;

@@ -36,7 +36,8 @@ class AvahiAdvertisement : public Advertisement {
         client_ = avahi_client_new(avahi_threaded_poll_get(poll_), AVAHI_CLIENT_NO_FAIL,
                                    &AvahiAdvertisement::onClient, this, &error);
         if (!client_) {
-            logLine(tr("⚠️ [mDNS] the Avahi client could not be made: {1}", avahi_strerror(error)));
+            logLine(
+                tr("⚠️ [mDNS] the Avahi client could not be made: {1}", avahi_strerror(error)));
             return false;
         }
         return avahi_threaded_poll_start(poll_) == 0;
@@ -66,8 +67,9 @@ class AvahiAdvertisement : public Advertisement {
             // The daemon is not running, or went away with its groups. Publish
             // afresh when it is back.
             if (!saidWaiting_)
-                logLine(tr("⚠️ [mDNS] avahi-daemon is not running: advertising starts once it "
-                           "runs (the phone app can still find this computer by its address)"));
+                logLine(
+                    tr("⚠️ [mDNS] avahi-daemon is not running: advertising starts once it "
+                       "runs (the phone app can still find this computer by its address)"));
             saidWaiting_ = true;
             if (group_) avahi_entry_group_free(group_);
             group_ = nullptr;

@@ -83,18 +83,20 @@ bool firewalldBlocks(int webPort, const FirewallPaths& paths) {
 }  // namespace
 
 std::string firewallHint(int webPort, const FirewallPaths& paths) {
-    const std::string ports = webPort == 0 ? "UDP 3000, UDP 5353"
-                                           : "UDP 3000, UDP 5353, TCP " + std::to_string(webPort);
+    const std::string ports =
+        webPort == 0 ? "UDP 3000, UDP 5353" : "UDP 3000, UDP 5353, TCP " + std::to_string(webPort);
     if (ufwBlocks(webPort, paths))
-        return tr("⚠️ [Firewall] ufw is on and no phone has reached this computer yet; it may "
-                  "block {1}. To allow them: {2}",
-                  ports, "sudo ufw allow Tarsel");
+        return tr(
+            "⚠️ [Firewall] ufw is on and no phone has reached this computer yet; it may "
+            "block {1}. To allow them: {2}",
+            ports, "sudo ufw allow Tarsel");
     if (firewalldBlocks(webPort, paths))
-        return tr("⚠️ [Firewall] firewalld is on and no phone has reached this computer yet; it "
-                  "may block {1}. To allow them: {2}",
-                  ports,
-                  "sudo firewall-cmd --permanent --add-service=tarsel && sudo firewall-cmd "
-                  "--reload");
+        return tr(
+            "⚠️ [Firewall] firewalld is on and no phone has reached this computer yet; it "
+            "may block {1}. To allow them: {2}",
+            ports,
+            "sudo firewall-cmd --permanent --add-service=tarsel && sudo firewall-cmd "
+            "--reload");
     return "";
 }
 

@@ -90,8 +90,9 @@ Result<std::string> SystemdLoginService::install(const std::string& executablePa
                 "systemd cannot start a program from this path (a quote, backslash or line "
                 "break): " +
                 executablePath);
-        if (auto written = files::createDirectories(files::parentOf(own))
-                               .and_then([&] { return files::writeAtomic(own, unit, 0644); });
+        if (auto written = files::createDirectories(files::parentOf(own)).and_then([&] {
+                return files::writeAtomic(own, unit, 0644);
+            });
             !written)
             return tl::unexpected(written.error());
     }

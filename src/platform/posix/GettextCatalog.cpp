@@ -23,7 +23,8 @@ std::string catalogPath(const std::string& dir, const std::string& language) {
 
 std::vector<std::string> catalogDirs(const std::string& executablePath) {
     std::vector<std::string> dirs;
-    if (!executablePath.empty()) dirs.push_back(files::join(files::parentOf(executablePath), "locale"));
+    if (!executablePath.empty())
+        dirs.push_back(files::join(files::parentOf(executablePath), "locale"));
     dirs.push_back("/usr/share/locale");
     return dirs;
 }
@@ -68,7 +69,7 @@ void installCatalog(const std::vector<std::string>& preferred,
     Catalog::instance().install(
         [messages](const char* english) {
             return std::use_facet<boost::locale::message_format<char>>(messages).get(0, nullptr,
-                                                                                    english);
+                                                                                     english);
         },
         language);
 }

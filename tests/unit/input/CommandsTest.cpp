@@ -160,7 +160,8 @@ TEST_F(Commands, EveryListedNameIsACommandAndOthersGetSuggestions) {
             handleCommand(name, std::nullopt, std::nullopt);
         }
     tarsel::testing::settle();
-    for (const std::string& line : log.lines()) EXPECT_EQ(line.find("📝"), std::string::npos) << line;
+    for (const std::string& line : log.lines())
+        EXPECT_EQ(line.find("📝"), std::string::npos) << line;
     for (const char* word : {"F5", "ctrl+c", "36", " Enter "}) EXPECT_TRUE(tarsel::isCommand(word));
     for (const char* word : {"left_click", "", "300", "hello world"})
         EXPECT_FALSE(tarsel::isCommand(word)) << word;
