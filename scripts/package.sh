@@ -66,6 +66,9 @@ done
 # as `systemctl --user enable` links it, and the choice recorded.
 link="$home/.config/systemd/user/graphical-session.target.wants/tarsel-server.service"
 [ "$(readlink "$link")" = /usr/lib/systemd/user/tarsel-server.service ]
+runtime=$(mktemp -d)
+XDG_RUNTIME_DIR="$runtime" systemd-analyze --user verify "$link" >/dev/null
+rm -rf "$runtime"
 [ "$(cat "$home/.local/state/tarsel/autostart")" = on ]
 [ "$(as_user /usr/bin/tarselctl autostart status)" = \
   "start at log-in: on (systemd user unit /usr/lib/systemd/user/tarsel-server.service)" ]
@@ -78,6 +81,6 @@ wait "$agent" 2>/dev/null || true
 agent=""
 grep -q "✅ 정리 완료" "$home/agent.log"
 apt-get purge -y -qq tarsel >/dev/null  # the maintainer scripts run here too
-left=$(while read -r f; do [ -f "$f" ] && echo "$f"; done <"$PWD/build/package-files.txt")
+left=$(while read -r f; do if [ -f "$f" ]; then echo "$f"; fi; done <"$PWD/build/package-files.txt")
 if [ -n "$left" ]; then echo "left after purge: $left" >&2; exit 1; fi
 echo "== removed: the agent stopped in order; purged: no file of the package left"
