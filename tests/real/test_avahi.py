@@ -18,7 +18,8 @@ def test_advertisement_is_found_by_avahi_browse(tmp_path):
     try:
         subprocess.run(["ip", "netns", "exec", ns, "unshare", "--mount", "--propagation", "private",
                         os.path.join(HERE, "avahi_netns.sh"), str(SERVER), str(tmp_path),
-                        str(tmp_path)], check=True, timeout=60)
+                        str(tmp_path)], check=True, timeout=60,
+                       env=dict(os.environ, LANGUAGE="ko"))  # the agent's lines in Korean
     finally:
         subprocess.run(["ip", "netns", "del", ns], check=False)
     log = (tmp_path / "agent.log").read_text()
