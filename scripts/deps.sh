@@ -7,7 +7,8 @@ BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
   libasio-dev nlohmann-json3-dev libexpected-dev libicu-dev libavahi-client-dev
   libx11-dev libxtst-dev libevdev-dev libcurl4-openssl-dev
   libwayland-dev libwayland-bin libxkbcommon-dev libsystemd-dev
-  qt6-base-dev libgl-dev libwslay-dev libqrencode-dev libssl-dev)
+  qt6-base-dev libgl-dev libwslay-dev libqrencode-dev libssl-dev
+  libboost-locale-dev gettext)
 RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins qt6-wayland wl-clipboard)
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   xvfb xauth x11-utils x11-xkb-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
