@@ -2,7 +2,7 @@
 # build/tarsel_<version>_<arch>.deb.
 install(TARGETS tarsel-server tarselctl RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.service DESTINATION lib/systemd/user)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server.desktop
+install(FILES ${TRANSLATED_MENU_ENTRY}
   ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-kwin.desktop DESTINATION share/applications)
 # The GNOME Shell extension in the format of the distribution's shell: modules
 # from GNOME 45 on, the older format before (Debian 12, Ubuntu 22.04).
@@ -35,11 +35,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-server-autostart.desktop
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/70-tarsel-uinput.rules DESTINATION lib/udev/rules.d)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel-uinput.conf DESTINATION lib/modules-load.d
         RENAME tarsel.conf)
-# The permission alert's settings button opens the README.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_SOURCE_DIR}/README.md
         ${CMAKE_SOURCE_DIR}/SECURITY.md DESTINATION share/doc/tarsel)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs DESTINATION share/doc/tarsel)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/TROUBLESHOOTING.md DESTINATION share/tarsel)
 # Firewalls that know applications by name: ufw and firewalld.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tarsel.ufw DESTINATION /etc/ufw/applications.d
         RENAME tarsel)

@@ -8,12 +8,12 @@ BUILD_PKGS=(build-essential cmake ninja-build pkg-config ccache
   libx11-dev libxtst-dev libevdev-dev libcurl4-openssl-dev
   libwayland-dev libwayland-bin libxkbcommon-dev libsystemd-dev
   qt6-base-dev libgl-dev libwslay-dev libqrencode-dev libssl-dev
-  libboost-locale-dev gettext)
+  libboost-locale-dev gettext python3 python3-polib cmark)
 RUN_PKGS=(lsof procps iproute2 xdg-utils qt6-qpa-plugins qt6-wayland wl-clipboard)
 TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
   xvfb xauth x11-utils x11-xkb-utils xdotool xclip x11-apps avahi-daemon avahi-utils dbus
   openssl shellcheck systemd clang libclang-rt-14-dev imagemagick trayer
-  dpkg-dev lintian desktop-file-utils clang-format clang-tidy-14 sway
+  dpkg-dev lintian desktop-file-utils clang-format clang-tidy-14 sway fonts-nanum fonts-noto-color-emoji
   xterm python3-gi gir1.2-gtk-4.0 gir1.2-vte-3.91
   python3-websocket python3-cryptography chromium chromium-driver python3-selenium)
 

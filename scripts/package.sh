@@ -40,9 +40,10 @@ rm -rf "$runtime"
 [ -f /usr/lib/udev/rules.d/70-tarsel-uinput.rules ] && [ -f /usr/lib/modules-load.d/tarsel.conf ]
 # Man pages, the documentation, the firewall profiles.
 [ -f /usr/share/man/man1/tarsel-server.1.gz ] && [ -f /usr/share/man/man1/tarselctl.1.gz ]
-[ -f /usr/share/doc/tarsel/docs/LINUX_INPUT.md ] && [ -f /usr/share/tarsel/TROUBLESHOOTING.md ] &&
+[ -f /usr/share/doc/tarsel/docs/LINUX_INPUT.md ] && [ -f /usr/share/tarsel/help/en.html ] && [ -f /usr/share/tarsel/help/ko.html ] &&
   [ -f /etc/ufw/applications.d/tarsel ]
 python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' /usr/lib/firewalld/services/tarsel.xml
+grep -q "^Comment\[ko\]=" /usr/share/applications/tarsel-server.desktop  # translated
 desktop-file-validate /usr/share/applications/tarsel-server.desktop \
   /usr/share/applications/tarsel-server-kwin.desktop \
   /etc/xdg/autostart/tarsel-server.desktop

@@ -5,112 +5,62 @@ import { Session, savedBrowser } from "./session.js";
 import { Touchpad } from "./touchpad.js";
 import { Keyboard } from "./keyboard.js";
 
-// The page's texts in the browser's language: Korean where the browser puts
-// Korean first, else English. (Here rather than in a file of their own: the
-// page loads in at most eight requests.)
-const TEXTS = {
-  en: {
-    connecting: "Connecting…",
-    connected: "Connected",
-    reconnecting: "Reconnecting…",
-    notPaired: "Not paired",
-    waitingApproval: "Waiting for approval…",
-    unknown: "This browser was forgotten",
-    expired: "This QR code was already used",
-    denied: "Pairing was denied",
-    closed: "Pairing is closed",
-    replaced: "A newer request replaced this one",
-    notPairedText: "This browser is not paired with the computer yet.",
-    howToPair: "On the computer, choose Open Pairing… in the Tarsel menu (or run tarselctl pair) and scan the QR code with this phone's camera.",
-    noCamera: "No camera? Pairing is open now:",
-    pairButton: "Pair this browser",
-    checkCode: "Check that the computer shows this code, then approve it there:",
-    moved: "The computer does not answer at {0}. If its address changed, scan the QR code again (Open Pairing… in its Tarsel menu); a DHCP reservation in the router keeps the address.",
-    safari: "Safari forgets this pairing after 7 days without use unless the page is on the Home Screen (Share → Add to Home Screen).",
-    touchpad: "Touchpad",
-    padHint: "Move with one finger · tap to click · two fingers to scroll or right-click · hold, then drag",
-    left: "Left",
-    right: "Right",
-    keys: "Keys",
-    typeHere: "Type here",
-    backspace: "Backspace",
-    enter: "Enter",
-    shortcuts: "Shortcuts",
-    media: "Media and volume",
-    windows: "Windows and desktops",
-    apps: "Apps",
-    editing: "Editing",
-    system: "System",
-    mine: "My buttons",
-    edit: "Edit",
-    done: "Done",
-    label: "Label",
-    command: "Command or keys (ctrl+shift+t)",
-    add: "Add",
-    padStale: "These buttons were changed on another screen; here they are as they are now.",
-    confirm: "{0}: are you sure?",
-    phoneSection: "Phone app: {0}",
-  },
-  ko: {
-    connecting: "연결 중…",
-    connected: "연결됨",
-    reconnecting: "다시 연결 중…",
-    notPaired: "페어링 안 됨",
-    waitingApproval: "승인을 기다리는 중…",
-    unknown: "이 브라우저는 잊혔습니다",
-    expired: "이미 사용한 QR 코드입니다",
-    denied: "페어링이 거부되었습니다",
-    closed: "페어링이 닫혀 있습니다",
-    replaced: "새 요청이 이 요청을 대신했습니다",
-    notPairedText: "이 브라우저는 아직 컴퓨터와 페어링되지 않았습니다.",
-    howToPair: "컴퓨터의 Tarsel 메뉴에서 페어링 열기를 고르고(또는 tarselctl pair 실행) 이 휴대폰 카메라로 QR 코드를 찍으세요.",
-    noCamera: "카메라가 없나요? 지금 페어링이 열려 있습니다:",
-    pairButton: "이 브라우저 페어링",
-    checkCode: "컴퓨터에 이 코드가 보이는지 확인한 뒤 컴퓨터에서 승인하세요:",
-    moved: "{0}에서 컴퓨터가 응답하지 않습니다. 주소가 바뀌었다면 QR 코드를 다시 찍으세요(Tarsel 메뉴의 페어링 열기). 공유기의 DHCP 예약으로 주소를 고정할 수 있습니다.",
-    safari: "Safari는 7일 동안 쓰지 않으면 이 페어링을 잊습니다. 홈 화면에 추가하면 유지됩니다(공유 → 홈 화면에 추가).",
-    touchpad: "터치패드",
-    padHint: "한 손가락으로 이동 · 탭하면 클릭 · 두 손가락으로 스크롤 또는 오른쪽 클릭 · 길게 누른 뒤 드래그",
-    left: "왼쪽",
-    right: "오른쪽",
-    keys: "키",
-    typeHere: "여기에 입력",
-    backspace: "지우기",
-    enter: "엔터",
-    shortcuts: "단축키",
-    media: "미디어와 볼륨",
-    windows: "창과 데스크톱",
-    apps: "앱",
-    editing: "편집",
-    system: "시스템",
-    mine: "내 버튼",
-    edit: "편집",
-    done: "완료",
-    label: "이름",
-    command: "명령 또는 키 (ctrl+shift+t)",
-    add: "추가",
-    padStale: "다른 화면에서 버튼이 바뀌어 지금 상태로 다시 불러왔습니다.",
-    confirm: "{0}: 정말 실행할까요?",
-    phoneSection: "휴대폰 앱: {0}",
-  },
+// Translations of the page's English texts, by language: the build fills
+// them in from po/*.po (the agent's own catalogs), here rather than in a file
+// of their own because the page loads in at most eight requests.
+const CATALOGS = /*@catalogs*/{};
+
+// The first of the browser's languages that has a catalog; else English.
+const wanted = navigator.languages?.length ? navigator.languages : [navigator.language || "en"];
+export const lang = wanted.map((l) => l.toLowerCase().split("-")[0])
+  .find((l) => l === "en" || Object.hasOwn(CATALOGS, l)) ?? "en";
+
+// `tr("… {1} …", value)`: the text in the page's language, {n} the n-th value.
+export const tr = (english, ...values) =>
+  (CATALOGS[lang]?.[english] || english).replace(/\{([1-9])\}/g, (_, i) => String(values[i - 1]));
+// Marks a text for translation where it is only named, not shown.
+export const N_ = (english) => english;
+
+// The page's own elements' texts, by their data-t or data-t-label key.
+const ELEMENT_TEXTS = {
+  touchpad: N_("Touchpad"),
+  shortcuts: N_("Shortcuts"),
+  notPairedText: N_("This browser is not paired with the computer yet."),
+  howToPair: N_("On the computer, choose Open Pairing… in the Tarsel menu (or run tarselctl pair) and scan the QR code with this phone's camera."),
+  noCamera: N_("No camera? Pairing is open now:"),
+  pairButton: N_("Pair this browser"),
+  checkCode: N_("Check that the computer shows this code, then approve it there:"),
+  padHint: N_("Move with one finger · tap to click · two fingers to scroll or right-click · hold, then drag"),
+  left: N_("Left"),
+  right: N_("Right"),
+  keys: N_("Keys"),
+  leftArrow: N_("Left arrow"),
+  upArrow: N_("Up arrow"),
+  downArrow: N_("Down arrow"),
+  rightArrow: N_("Right arrow"),
+  typeHere: N_("Type here"),
+  backspace: N_("Backspace"),
+  enter: N_("Enter"),
+  safari: N_("Safari forgets this pairing after 7 days without use unless the page is on the Home Screen (Share → Add to Home Screen)."),
 };
-
-const first = (navigator.languages?.[0] || navigator.language || "en").toLowerCase();
-export const lang = first.startsWith("ko") ? "ko" : "en";
-
-export const t = (key, ...args) =>
-  TEXTS[lang][key].replace(/\{(\d)\}/g, (_, i) => String(args[Number(i)]));
 
 // Fills [data-t] elements' text and [data-t-label] aria-labels; always as
 // text, never as HTML.
 export function translate(root = document) {
   document.documentElement.lang = lang;
-  for (const el of root.querySelectorAll("[data-t]")) el.textContent = t(el.dataset.t);
-  for (const el of root.querySelectorAll("[data-t-label]")) el.setAttribute("aria-label", t(el.dataset.tLabel));
+  for (const el of root.querySelectorAll("[data-t]")) el.textContent = tr(ELEMENT_TEXTS[el.dataset.t]);
+  for (const el of root.querySelectorAll("[data-t-label]")) el.setAttribute("aria-label", tr(ELEMENT_TEXTS[el.dataset.tLabel]));
 }
 
 const $ = (id) => document.getElementById(id);
-const REFUSALS = ["unknown", "expired", "denied", "closed", "replaced"];
+// Why the agent closed the connection, as the page says it.
+const REFUSALS = {
+  unknown: N_("This browser was forgotten"),
+  expired: N_("This QR code was already used"),
+  denied: N_("Pairing was denied"),
+  closed: N_("Pairing is closed"),
+  replaced: N_("A newer request replaced this one"),
+};
 const MOVED_AFTER_MS = 6000;  // unanswered this long: the computer may have moved
 
 let session = null;
@@ -131,7 +81,7 @@ function show(state, text) {
 function connect(how = {}) {
   clearTimeout(retryTimer);
   if (session) { session.events.onClose = () => {}; session.close(); }
-  if (!ready) show(savedBrowser() ? "connecting" : "unpaired", t(savedBrowser() ? "connecting" : "notPaired"));
+  if (!ready) show(savedBrowser() ? "connecting" : "unpaired", savedBrowser() ? tr("Connecting…") : tr("Not paired"));
   session = new Session(how, {
     onReady(computer) {
       ready = true;
@@ -140,21 +90,21 @@ function connect(how = {}) {
       $("computer").textContent = computer;
       $("moved").hidden = true;
       pad.connected();
-      show("ready", t("connected"));
+      show("ready", tr("Connected"));
       if (!performance.getEntriesByName("connected").length) performance.mark("connected");
       shortcuts?.poll();
       shortcuts?.fetchPhoneSections();
     },
     onStatus({ pairing }) {
       ready = false;
-      show("unpaired", t("notPaired"));
+      show("unpaired", tr("Not paired"));
       $("pair-here").hidden = !pairing;
     },
     onCode(code) {
       $("code").textContent = code.replace(/(\d{3})(\d{3})/, "$1 $2");
       $("code-box").hidden = false;
       $("pair-here").hidden = true;
-      show("unpaired", t("waitingApproval"));
+      show("unpaired", tr("Waiting for approval…"));
     },
     onAck(counter) { heardAt = performance.now(); pad.acknowledged(counter); },
     onMessage(text) {
@@ -169,18 +119,18 @@ function connect(how = {}) {
 // restarting is back within a second or two).
 function closed(why, opened) {
   $("code-box").hidden = true;
-  if (REFUSALS.includes(why)) {
+  if (Object.hasOwn(REFUSALS, why)) {
     ready = false;
-    show("unpaired", t(why));
+    show("unpaired", tr(REFUSALS[why]));
     retryTimer = setTimeout(() => connect(), 1000);
     return;
   }
-  if (!savedBrowser()) return show("unpaired", t("notPaired"));
+  if (!savedBrowser()) return show("unpaired", tr("Not paired"));
   ready = false;
-  show("reconnecting", t("reconnecting"));
+  show("reconnecting", tr("Reconnecting…"));
   if (!opened) unansweredSince ||= Date.now();
   if (unansweredSince && Date.now() - unansweredSince > MOVED_AFTER_MS) {
-    $("moved").textContent = t("moved", location.host);
+    $("moved").textContent = tr("The computer does not answer at {1}. If its address changed, scan the QR code again (Open Pairing… in its Tarsel menu); a DHCP reservation in the router keeps the address.", location.host);
     $("moved").hidden = false;
   }
   retryTimer = setTimeout(() => connect(), Math.min(250 * 2 ** retry++, 1000));

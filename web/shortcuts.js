@@ -2,37 +2,37 @@
 // user's own buttons (kept on the computer, edited here, in step with every
 // other open page within a second) and the phone app's sections, read-only.
 // Labels are text, never HTML.
-import { lang, t } from "./app.js";
+import { N_, tr } from "./app.js";
 
 const GROUPS = [
-  ["media", ["play_pause", "prev_video", "next_video", "rewind_10", "forward_10", "fullscreen",
+  [N_("Media and volume"), ["play_pause", "prev_video", "next_video", "rewind_10", "forward_10", "fullscreen",
     "vol_down", "vol_up", "mute"]],
-  ["windows", ["switch_app", "mission_control", "desktop", "new_window", "new_tab", "close_tab",
+  [N_("Windows and desktops"), ["switch_app", "mission_control", "desktop", "new_window", "new_tab", "close_tab",
     "prev_tab", "next_tab", "back", "forward", "refresh"]],
-  ["apps", ["terminal", "browser", "finder", "notes", "taskmgr"]],
-  ["editing", ["copy", "cut", "paste", "undo", "redo", "select_all", "find", "save", "zoom_in",
+  [N_("Apps"), ["terminal", "browser", "finder", "notes", "taskmgr"]],
+  [N_("Editing"), ["copy", "cut", "paste", "undo", "redo", "select_all", "find", "save", "zoom_in",
     "zoom_out", "screenshot", "screenshot_part"]],
-  ["system", ["lock", "sleep", "restart", "shutdown"]],
+  [N_("System"), ["lock", "sleep", "restart", "shutdown"]],
 ];
 // The commands' names on the shortcut pad.
 const LABELS = {
-  play_pause: ["Play/Pause", "재생/일시정지"], prev_video: ["Previous", "이전"], next_video: ["Next", "다음"],
-  rewind_10: ["Back 10 s", "10초 뒤로"], forward_10: ["Ahead 10 s", "10초 앞으로"],
-  fullscreen: ["Full screen", "전체 화면"], vol_down: ["Volume −", "볼륨 −"], vol_up: ["Volume +", "볼륨 +"],
-  mute: ["Mute", "음소거"], switch_app: ["Switch app", "앱 전환"], mission_control: ["All windows", "모든 창"],
-  desktop: ["Show desktop", "바탕 화면"], new_window: ["New window", "새 창"], new_tab: ["New tab", "새 탭"],
-  close_tab: ["Close tab", "탭 닫기"], prev_tab: ["Previous tab", "이전 탭"], next_tab: ["Next tab", "다음 탭"],
-  back: ["Back", "뒤로"], forward: ["Forward", "앞으로"], refresh: ["Reload", "새로 고침"],
-  terminal: ["Terminal", "터미널"], browser: ["Browser", "브라우저"], finder: ["Files", "파일"],
-  notes: ["Notes", "메모"], taskmgr: ["System monitor", "작업 관리자"], copy: ["Copy", "복사"],
-  cut: ["Cut", "잘라내기"], paste: ["Paste", "붙여넣기"], undo: ["Undo", "실행 취소"], redo: ["Redo", "다시 실행"],
-  select_all: ["Select all", "모두 선택"], find: ["Find", "찾기"], save: ["Save", "저장"],
-  zoom_in: ["Zoom in", "확대"], zoom_out: ["Zoom out", "축소"], screenshot: ["Screenshot", "스크린샷"],
-  screenshot_part: ["Screenshot of an area", "영역 스크린샷"], lock: ["Lock", "잠금"],
-  sleep: ["Sleep", "잠자기"], restart: ["Restart", "다시 시작"], shutdown: ["Shut down", "종료"],
+  play_pause: N_("Play/Pause"), prev_video: N_("Previous"), next_video: N_("Next"),
+  rewind_10: N_("Back 10 s"), forward_10: N_("Ahead 10 s"),
+  fullscreen: N_("Full screen"), vol_down: N_("Volume −"), vol_up: N_("Volume +"),
+  mute: N_("Mute"), switch_app: N_("Switch app"), mission_control: N_("All windows"),
+  desktop: N_("Show desktop"), new_window: N_("New window"), new_tab: N_("New tab"),
+  close_tab: N_("Close tab"), prev_tab: N_("Previous tab"), next_tab: N_("Next tab"),
+  back: N_("Back"), forward: N_("Forward"), refresh: N_("Reload"),
+  terminal: N_("Terminal"), browser: N_("Browser"), finder: N_("Files"),
+  notes: N_("Notes"), taskmgr: N_("System monitor"), copy: N_("Copy"),
+  cut: N_("Cut"), paste: N_("Paste"), undo: N_("Undo"), redo: N_("Redo"),
+  select_all: N_("Select all"), find: N_("Find"), save: N_("Save"),
+  zoom_in: N_("Zoom in"), zoom_out: N_("Zoom out"), screenshot: N_("Screenshot"),
+  screenshot_part: N_("Screenshot of an area"), lock: N_("Lock"),
+  sleep: N_("Sleep"), restart: N_("Restart"), shutdown: N_("Shut down"),
 };
 
-const label = (command) => LABELS[command]?.[lang === "ko" ? 1 : 0] ?? command;
+const label = (command) => (Object.hasOwn(LABELS, command) ? tr(LABELS[command]) : command);
 
 const CONFIRM = new Set(["lock", "lock_screen", "sleep", "restart", "shutdown"]);
 export const COMMANDS = GROUPS.flatMap(([, names]) => names);
@@ -64,7 +64,7 @@ export class ShortcutPad {
       this.revision = message.revision;
       if (message.buttons) { this.buttons = message.buttons; this.render(); }
     } else if (message.type === "pad_refused") {
-      this.notice = t("padStale");
+      this.notice = tr("These buttons were changed on another screen; here they are as they are now.");
       this.revision = "";
       this.poll();  // the list as it is now
     } else if (message.type === "shortcuts_sync") {
@@ -74,7 +74,7 @@ export class ShortcutPad {
   }
 
   run(command) {
-    if (CONFIRM.has(command) && !confirm(t("confirm", label(command)))) return;
+    if (CONFIRM.has(command) && !confirm(tr("{1}: are you sure?", label(command)))) return;
     this.out.send({ type: command });
   }
 
@@ -85,10 +85,10 @@ export class ShortcutPad {
   }
 
   render() {
-    const sections = [this.mine(), ...GROUPS.map(([group, names]) => this.section(t(group),
+    const sections = [this.mine(), ...GROUPS.map(([group, names]) => this.section(tr(group),
       names.map((name) => this.button(label(name), () => this.run(name)))))];
     for (const [name, items] of Object.entries(this.phone))
-      sections.push(this.section(t("phoneSection", name), phoneButtons(items, (c) => this.run(c))));
+      sections.push(this.section(tr("Phone app: {1}", name), phoneButtons(items, (c) => this.run(c))));
     if (this.notice) sections.unshift(element("p", { className: "notice", textContent: this.notice }));
     this.notice = "";
     this.root.replaceChildren(...sections);
@@ -108,12 +108,12 @@ export class ShortcutPad {
   mine() {
     const own = this.buttons.map((b, i) => this.editing ? this.editable(b, i)
       : this.button(b.label, () => this.run(b.command)));
-    const edit = this.button(t(this.editing ? "done" : "edit"), () => {
+    const edit = this.button(this.editing ? tr("Done") : tr("Edit"), () => {
       this.editing = !this.editing;
       this.render();
     });
     edit.className = "edit";
-    const group = this.section(t("mine"), own);
+    const group = this.section(tr("My buttons"), own);
     group.querySelector("h2").append(edit);
     if (this.editing) group.append(this.addForm());
     return group;
@@ -133,11 +133,11 @@ export class ShortcutPad {
   }
 
   addForm() {
-    const name = element("input", { placeholder: t("label"), maxLength: 40, required: true });
-    const command = element("input", { placeholder: t("command"), maxLength: 200, required: true });
+    const name = element("input", { placeholder: tr("Label"), maxLength: 40, required: true });
+    const command = element("input", { placeholder: tr("Command or keys (ctrl+shift+t)"), maxLength: 200, required: true });
     command.setAttribute("list", "commands");
     const form = element("form", { className: "add" }, name, command,
-      element("button", { type: "submit", textContent: t("add") }));
+      element("button", { type: "submit", textContent: tr("Add") }));
     form.addEventListener("submit", (e) => {
       e.preventDefault();
       this.save([...this.buttons, { label: name.value.trim(), command: command.value.trim() }]);

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "runtime/Text.h"
+
 namespace tarsel {
 namespace {
 
@@ -56,23 +58,27 @@ const char* inputPathName(InputPath path) {
 std::string inputFix(const SessionFacts& s, InputPath tried, const std::string& failure) {
     if (failure.empty()) return "";
     if (isWayland(s) && s.desktop.find("KDE") != std::string::npos && !s.fakeInput)
-        return "Install tarsel-server-kwin.desktop so that KWin offers this program its fake input "
-               "(the package does; from a build tree, see docs/LINUX_INPUT.md), then restart the "
-               "agent.";
+        return tr(
+            "Install tarsel-server-kwin.desktop so that KWin offers this program its fake "
+            "input (the package does; from a build tree, see docs/LINUX_INPUT.md), then "
+            "restart the agent.");
     if (isWayland(s) && s.desktop.find("GNOME") != std::string::npos && !s.mutter)
-        return "Start the agent inside your GNOME session, where DBUS_SESSION_BUS_ADDRESS reaches "
-               "the session bus that offers Mutter's remote desktop (the package's log-in unit "
-               "does), then restart the agent.";
+        return tr(
+            "Start the agent inside your GNOME session, where DBUS_SESSION_BUS_ADDRESS "
+            "reaches the session bus that offers Mutter's remote desktop (the package's "
+            "log-in unit does), then restart the agent.");
     if (tried == InputPath::uinput)
-        return "Give your user write access to /dev/uinput: sudo modprobe uinput, and the udev "
-               "rule "
-               "70-tarsel-uinput.rules (the package installs both), then log in again (" +
-               failure + ").";
+        return tr(
+            "Give your user write access to /dev/uinput: sudo modprobe uinput, and the udev "
+            "rule 70-tarsel-uinput.rules (the package installs both), then log in again "
+            "({1}).",
+            failure);
     if (tried == InputPath::xtest)
-        return "Start the agent inside your desktop session, where DISPLAY names your display (" +
-               failure + ").";
-    return std::string("The desktop refused its input path (") + failure +
-           "); see docs/LINUX_INPUT.md.";
+        return tr(
+            "Start the agent inside your desktop session, where DISPLAY names your display "
+            "({1}).",
+            failure);
+    return tr("The desktop refused its input path ({1}); see docs/LINUX_INPUT.md.", failure);
 }
 
 InputPath fallbackFor(InputPath path) {

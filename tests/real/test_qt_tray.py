@@ -24,6 +24,28 @@ WINDOW = re.compile(r'"[^"]*": \("tarsel-server" "tarsel-server"\)\s+'
                     r'(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
 
 
+def screenshot(env, name, width, height, x, y):
+    """Leaves that part of the screen as tests/out/<name>.png for people to look
+    at; its mean brightness (0 black, 1 white)."""
+    OUT.mkdir(exist_ok=True)
+    shot = OUT / f"{name}.png"
+    subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
+                    str(shot)], env=env, check=True)
+    return float(subprocess.run(["identify", "-format", "%[fx:mean]", str(shot)],
+                                capture_output=True, text=True, check=True).stdout)
+
+
+def named_window(env, title):
+    """(width, height, x, y) of the agent's window titled `title`, once mapped."""
+    pattern = re.compile(rf'"{re.escape(title)}": \("tarsel-server" "tarsel-server"\)\s+'
+                         r'(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+    tree = lambda: subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
+                                  text=True).stdout
+    assert wait_until(lambda: pattern.findall(tree()), 10), tree()
+    time.sleep(0.5)  # placed and drawn
+    return tuple(map(int, pattern.findall(tree())[0]))
+
+
 def windows(env, small):
     """(width, height, x, y) of the agent's tray icons (small) or menus."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
@@ -52,15 +74,7 @@ def test_tray_icon_appears_when_a_tray_comes_and_the_menu_is_drawn(language):
     time.sleep(6)
     still = windows(env, small=False)
     assert [w[0] for w in still] == [menu[0][0]], "the menu closed at a refresh"
-    menu = still
-    OUT.mkdir(exist_ok=True)
-    shot = OUT / f"qt_tray_menu-{language}.png"
-    width, height, x, y = menu[0]
-    subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}",
-                    str(shot)], env=env, check=True)
-    mean = subprocess.run(["identify", "-format", "%[fx:mean]", str(shot)],
-                          capture_output=True, text=True, check=True).stdout
-    assert 0.05 < float(mean) < 0.99  # drawn, neither black nor blank
+    assert 0.05 < screenshot(env, f"qt_tray_menu-{language}", *still[0]) < 0.99  # drawn
 
     track(subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype",
                              "request", "--height", "24", "--SetDockType", "true"], env=env,
@@ -83,24 +97,31 @@ def test_the_menu_entry_shows_the_pairing_window_with_its_qr_code():
     shown = subprocess.run([str(CTL), "show"], env=agent.env, capture_output=True, text=True,
                            timeout=10)
     assert shown.returncode == 0 and shown.stdout == "", shown
-    named = re.compile(r'"Pair a Phone": \("tarsel-server" "tarsel-server"\)\s+(\d+)x(\d+)'
-                       r'\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
-    tree = lambda: subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
-                                  text=True).stdout
-    found = wait_until(lambda: named.findall(tree()), 10)
-    assert found, tree()
-    width, height, x, y = map(int, found[0])
+    width, height, x, y = named_window(env, "Pair a Phone")
     assert width >= 300 and height >= 400
-    OUT.mkdir(exist_ok=True)
-    shot = OUT / "qt_pairing_window.png"
-    time.sleep(0.5)  # drawn
-    subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", str(shot)],
-                   env=env, check=True)
-    mean = subprocess.run(["identify", "-format", "%[fx:mean]", str(shot)], capture_output=True,
-                          text=True, check=True).stdout
-    assert 0.05 < float(mean) < 0.99
+    assert 0.05 < screenshot(env, "qt_pairing_window", width, height, x, y) < 0.99
     subprocess.run([str(CTL), "pair", "--close"], env=agent.env, timeout=10, check=True)
     state = lambda: subprocess.run(["xwininfo", "-name", "Pair a Phone"], env=env,
                                    capture_output=True, text=True).stdout
     assert wait_until(lambda: "IsUnMapped" in state(), 10), "the window closes with pairing"
+    assert agent.stop() == 0
+
+
+# The alert that keys cannot reach the desktop, as a real Qt window: an X
+# server without XTEST leaves the agent no input path.
+ALERT_LOG = {"ko": "⚠️  ===== 키보드·마우스 제어를 사용할 수 없습니다 =====",
+             "en": "⚠️  ===== Keyboard and mouse control is unavailable ====="}
+
+
+@pytest.mark.parametrize("language", ["en", "ko"])
+def test_the_input_alert_is_drawn_in_the_users_language(language):
+    display = xvfb.xvfb_display(("Xvfb", "xwininfo", "import", "identify"),
+                                "Xvfb, x11-utils and imagemagick", extra=("-extension", "XTEST"))
+    env = dict(os.environ, DISPLAY=display)
+    agent = Agent(env={"DISPLAY": display, "QT_QPA_PLATFORM": "xcb", "LANGUAGE": language,
+                       "TARSEL_INPUT": "xtest"}, backend="x11")
+    agent.wait_for(ALERT_LOG[language])
+    width, height, x, y = named_window(env, "Tarsel")
+    assert width >= 200
+    assert 0.05 < screenshot(env, f"qt_input_alert-{language}", width, height, x, y) < 0.99
     assert agent.stop() == 0

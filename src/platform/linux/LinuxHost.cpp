@@ -135,7 +135,7 @@ HostWords linuxWords() {
     w.permissionLog = {
         N_("⚠️  ===== Keyboard and mouse control is unavailable ====="),
         N_("⚠️  Keys and pointer moves from the phone do not reach this desktop."),
-        N_("⚠️  Fix the cause below, then restart (help: TROUBLESHOOTING.md)"),
+        N_("⚠️  Fix the cause below, then restart (help: the alert's Open Help button)"),
         "⚠️  ====================================="};
     w.macAlerts = false;
     return w;

@@ -9,6 +9,7 @@
 #include "runtime/Files.h"
 #include "runtime/Log.h"
 #include "runtime/Process.h"
+#include "runtime/Text.h"
 
 namespace tarsel {
 
@@ -32,17 +33,17 @@ bool X11Accessibility::isTrusted() {
 }
 
 std::string X11Accessibility::settingsTarget() const {
-    // A build tree sits one level below the source tree's docs; the package
-    // installs the page with its data (never under /usr/share/doc, which may
-    // be left out).
-    std::vector<std::string> candidates;
-    if (!executablePath_.empty()) {
-        const std::string dir = files::parentOf(executablePath_);
-        candidates = {files::join(files::parentOf(dir), "docs/TROUBLESHOOTING.md")};
-    }
-    candidates.push_back("/usr/share/tarsel/TROUBLESHOOTING.md");
-    for (const auto& candidate : candidates)
-        if (files::exists(candidate)) return candidate;
+    // The help page in the user's language, else in English: beside a build
+    // tree's binary, or where the package installs it with its data (never
+    // under /usr/share/doc, which may be left out).
+    std::vector<std::string> folders;
+    if (!executablePath_.empty())
+        folders.push_back(files::join(files::parentOf(executablePath_), "help"));
+    folders.emplace_back("/usr/share/tarsel/help");
+    for (const std::string& language : {Catalog::instance().language(), std::string("en")})
+        for (const auto& folder : folders)
+            if (const auto page = files::join(folder, language + ".html"); files::exists(page))
+                return page;
     return "https://" + websiteHost_ + "/#troubleshooting";
 }
 

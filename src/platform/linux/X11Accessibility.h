@@ -20,7 +20,8 @@ class X11Accessibility : public Accessibility {
     bool isTrusted() override;
     void openSettings() override;
     std::string fix() override { return fix_; }
-    // What openSettings() opens: the first README found, else the website's help.
+    // What openSettings() opens: the help page in the user's language, else the
+    // website's help.
     std::string settingsTarget() const;
 
   private:

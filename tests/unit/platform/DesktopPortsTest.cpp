@@ -5,9 +5,11 @@
 
 #include <filesystem>
 
+#include "Language.h"
 #include "TestFiles.h"
 #include "platform/linux/TerminalApps.h"
 #include "platform/linux/X11Accessibility.h"
+#include "runtime/Text.h"
 #ifdef TARSEL_WITH_QT
 #include <QApplication>
 #include <QMessageBox>
@@ -20,15 +22,42 @@
 namespace tarsel {
 namespace {
 
-TEST(X11Accessibility, HelpOpensTheTroubleshootingPageOfTheSourceTree) {
+// The help page beside the binary, in the user's language where there is one.
+TEST(X11Accessibility, HelpOpensThePageInTheUsersLanguageElseEnglish) {
     testing::TempDir dir;
-    std::filesystem::create_directory(dir / "docs");
-    testing::writeText(dir / "docs/TROUBLESHOOTING.md", "# Troubleshooting\n");
+    std::filesystem::create_directories(dir / "build/help");
+    testing::writeText(dir / "build/help/en.html", "<h1>Help</h1>\n");
     X11Accessibility inBuildTree("/usr/bin/xdg-open", dir / "build/tarsel-server", "example.org");
-    EXPECT_EQ(inBuildTree.settingsTarget(), dir / "docs/TROUBLESHOOTING.md");
-    X11Accessibility elsewhere("/usr/bin/xdg-open", dir / "a/b/tarsel-server", "example.org");
-    if (!std::filesystem::exists("/usr/share/tarsel/TROUBLESHOOTING.md")) {  // else the installed
+    EXPECT_EQ(inBuildTree.settingsTarget(), dir / "build/help/en.html");  // no Korean page
+    testing::writeText(dir / "build/help/ko.html", "<h1>도움말</h1>\n");
+    EXPECT_EQ(inBuildTree.settingsTarget(), dir / "build/help/ko.html");
+    EXPECT_EQ(testing::inLanguage("en", [&] { return inBuildTree.settingsTarget(); }),
+              dir / "build/help/en.html");
+    X11Accessibility elsewhere("/usr/bin/xdg-open", dir / "a/tarsel-server", "example.org");
+    if (!std::filesystem::exists("/usr/share/tarsel/help")) {  // else the installed page
         EXPECT_EQ(elsewhere.settingsTarget(), "https://example.org/#troubleshooting");
+    }
+}
+
+// Each help page quotes the alert and the menu as they read in its language,
+// so a changed text cannot leave the help naming one the user never sees.
+TEST(HelpPages, QuoteTheAlertAndTheMenuInTheirOwnLanguage) {
+    const char* shown[] = {"Tarsel cannot control the keyboard and mouse",
+                           "Open Pairing…",
+                           "Paired Browsers",
+                           "Start at Log-in",
+                           "Quit",
+                           "Computer IP",
+                           "Pairing is closed",
+                           "Pair this browser",
+                           "Approve"};
+    for (const std::string language : {"en", "ko"}) {
+        const std::string page = testing::readText(TARSEL_TEST_HELPDIR "/" + language + ".html");
+        testing::inLanguage(language, [&] {
+            for (const char* text : shown)
+                EXPECT_NE(page.find(tr(text)), std::string::npos) << language << ": " << text;
+            return 0;
+        });
     }
 }
 

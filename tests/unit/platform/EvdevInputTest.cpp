@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "Language.h"
 #include "platform/InputChoice.h"
 #include "platform/linux/EvdevInput.h"
 
@@ -192,7 +193,8 @@ TEST(InputChoiceTable, TheFixNamesTheStepForThePathThatFailed) {
         {facts("", "wayland-0", "", "KDE"), InputPath::uinput, "", ""},  // nothing failed
     };
     for (const auto& [session, tried, failure, named] : cases) {
-        const std::string fix = inputFix(session, tried, failure);
+        const std::string fix =
+            testing::inLanguage("en", [&] { return inputFix(session, tried, failure); });
         EXPECT_EQ(fix.empty(), named.empty()) << fix;
         EXPECT_NE(fix.find(named), std::string::npos) << fix;
     }
