@@ -19,7 +19,7 @@ TEST_PKGS=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
 
 # Making the package (cpack's dpkg-shlibdeps), and checking it (package.sh --check).
 PACKAGE_PKGS=(dpkg-dev)
-PACKAGE_CHECK_PKGS=(dpkg-dev lintian desktop-file-utils systemd python3)
+PACKAGE_CHECK_PKGS=(dpkg-dev lintian desktop-file-utils systemd python3 ufw)
 
 # The desktops the Wayland tests start headless (about 300 packages, 4 minutes).
 WAYLAND_PKGS=(mutter kwin-wayland libkf5service-bin libglib2.0-bin wev foot)

@@ -42,6 +42,7 @@ rm -rf "$runtime"
 [ -f /usr/share/man/man1/tarsel-server.1.gz ] && [ -f /usr/share/man/man1/tarselctl.1.gz ]
 [ -f /usr/share/doc/tarsel/docs/LINUX_INPUT.md ] && [ -f /usr/share/tarsel/help/en.html ] && [ -f /usr/share/tarsel/help/ko.html ] &&
   [ -f /etc/ufw/applications.d/tarsel ]
+ufw app info Tarsel | grep -q '3090/tcp'  # the name the README and the log print
 python3 -c 'import sys, xml.dom.minidom as m; m.parse(sys.argv[1])' /usr/lib/firewalld/services/tarsel.xml
 grep -q "^Comment\[ko\]=" /usr/share/applications/tarsel-server.desktop  # translated
 desktop-file-validate /usr/share/applications/tarsel-server.desktop \
