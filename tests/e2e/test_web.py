@@ -10,7 +10,7 @@ import time
 import pytest
 import websocket
 
-from tarsel_harness import CTL, PIN, READY, Agent, Phone, wait_until
+from tarsel_harness import BUILD, CTL, PIN, READY, Agent, Phone, wait_until
 from web_client import WEB_PORT, WebClient, b64u, token_keys, unb64u
 
 WEB = pathlib.Path(__file__).resolve().parents[2] / "web"
@@ -63,7 +63,9 @@ def test_the_page_is_served_with_its_security_headers_and_refusals(agent):
     etag = re.search(r"ETag: (\S+)", head).group(1)
     head, body = http(f"GET /app.js HTTP/1.1\r\nHost: localhost:{WEB_PORT}\r\n"
                       "Connection: close\r\n\r\n")
-    assert head.startswith("HTTP/1.1 200") and body == (WEB / "app.js").read_bytes()
+    # app.js as the build wrote it, with the catalogs' page texts
+    assert head.startswith("HTTP/1.1 200") and body == (BUILD / "web/app.js").read_bytes()
+    assert '"Connected":"연결됨"' in body.decode()
     head, _ = http(f"GET / HTTP/1.1\r\nHost: 127.0.0.1:{WEB_PORT}\r\nIf-None-Match: {etag}\r\n"
                    "Connection: close\r\n\r\n")
     assert head.startswith("HTTP/1.1 304")
