@@ -46,6 +46,19 @@ def motions(lines):
     return [tuple(map(float, l.split()[1:3])) for l in lines if l.startswith("MOTION ")]
 
 
+def settled_motion(probe, quiet=0.3, within=3):
+    """The pointer's last position once no motion has come for `quiet` seconds:
+    one move can reach the window as several motions."""
+    last, deadline = motions(probe.lines())[-1], time.monotonic() + within
+    while time.monotonic() < deadline:
+        time.sleep(quiet)
+        now = motions(probe.lines())[-1]
+        if now == last:
+            break
+        last = now
+    return last
+
+
 def reader(out):
     """The line reader into `out`, after a first line START."""
     return ["sh", "-c", f'echo START >> "{out}"; exec sh "{READER}" "{out}"']

@@ -15,7 +15,7 @@ import time
 import pytest
 
 from native_probe import (Probe, check_smooth_scroll, check_wheel_steps, lines, motions,
-                          pointer_into, reader, start_vte, wait_until_reading)
+                          pointer_into, reader, settled_motion, start_vte, wait_until_reading)
 from tarsel_harness import PIN, READY, SERVER, Agent, Phone, require, track, wait_until
 
 TEXT = "안녕하세요 👋🏽 wayland"
@@ -186,10 +186,10 @@ def check_native_input(session, path, front_most=None):
         phone.request("move", dx=60, dy=40)
         if wait_until(lambda: motions(probe.lines()), 2):
             break
-    x0, y0 = motions(probe.lines())[-1]
+    x0, y0 = settled_motion(probe)
     phone.request("move", dx=10, dy=4)
     assert wait_until(lambda: motions(probe.lines())[-1] != (x0, y0)), probe.lines()
-    x1, y1 = motions(probe.lines())[-1]
+    x1, y1 = settled_motion(probe)
     assert (round(x1 - x0), round(y1 - y0)) == (15, 6), probe.lines()  # 1.5 times the delta
     phone.request("click")
     probe.wait("CLICK 1")
