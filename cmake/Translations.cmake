@@ -1,6 +1,7 @@
-# The translation catalogs: the English texts in the agent's sources and the
-# phone page's scripts (tr("…"), N_("…")) are gathered by xgettext; each po/<language>.po must translate every one of
-# them (msgcmp fails the build otherwise), and msgfmt compiles it to
+# The translation catalogs: the English texts in the agent's sources, the phone
+# page's scripts (tr("…"), N_("…")) and the menu entry are gathered by xgettext;
+# each po/<language>.po must translate every one of them (msgcmp fails the
+# build otherwise), and msgfmt compiles it to
 # <build>/locale/<language>/LC_MESSAGES/tarsel.mo, where the agent finds it
 # beside its binary; the package installs it under /usr/share/locale.
 find_program(XGETTEXT xgettext REQUIRED)
@@ -30,8 +31,10 @@ add_custom_command(OUTPUT ${TARSEL_POT} ${PAGE_POT}
   COMMENT "Gathering the texts to translate")
 file(GLOB TARSEL_PO_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/po/*.po)
 set(TARSEL_MO_FILES)
+set(TARSEL_LANGUAGES)  # the languages shipped, for the line about a missing catalog
 foreach(po ${TARSEL_PO_FILES})
   get_filename_component(language ${po} NAME_WE)
+  list(APPEND TARSEL_LANGUAGES ${language})
   set(mo ${CMAKE_BINARY_DIR}/locale/${language}/LC_MESSAGES/tarsel.mo)
   add_custom_command(OUTPUT ${mo}
     COMMAND ${MSGCMP} ${po} ${TARSEL_POT}
@@ -42,18 +45,13 @@ foreach(po ${TARSEL_PO_FILES})
   install(FILES ${mo} DESTINATION share/locale/${language}/LC_MESSAGES)
 endforeach()
 add_custom_target(translations ALL DEPENDS ${TARSEL_MO_FILES})
-# The languages the agent ships, for its line about a missing catalog.
-set(TARSEL_LANGUAGES)
-foreach(po ${TARSEL_PO_FILES})
-  get_filename_component(language ${po} NAME_WE)
-  list(APPEND TARSEL_LANGUAGES ${language})
-endforeach()
 list(JOIN TARSEL_LANGUAGES " " TARSEL_LANGUAGES)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/platform/posix/GettextCatalog.cpp
   PROPERTIES COMPILE_DEFINITIONS "TARSEL_LANGUAGES=\"${TARSEL_LANGUAGES}\"")
 
 # The applications menu's entry with every language's GenericName, Comment and
-# Keywords, one language merged in after the other.
+# Keywords, one language merged in after the other. It and the page wait for the
+# catalogs, whose build checks each .po first.
 set(entry ${MENU_ENTRY})
 set(step 0)
 set(merge_commands)

@@ -20,8 +20,16 @@ LINES = {"ko": (READY, NO_TRAY, "🔧 [Tray] 메뉴를 열었습니다",
                 "✅ [Tray] 시스템 트레이가 나타나 메뉴 아이콘을 표시합니다"),
          "en": (READY_EN, "⚠️ [Tray] no system tray: running on without the menu icon",
                 "🔧 [Tray] the menu was opened", "✅ [Tray] a system tray appeared: the menu icon is shown")}
-WINDOW = re.compile(r'"[^"]*": \("tarsel-server" "tarsel-server"\)\s+'
-                    r'(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+# An agent's window in `xwininfo -root -tree`: its title, then width, height, x, y.
+WINDOW = (r'"{}": \("tarsel-server" "tarsel-server"\)\s+'
+          r'(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+
+
+def agent_windows(env, title='[^"]*'):
+    """(width, height, x, y) of the agent's windows whose title matches `title`."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
+                          text=True).stdout
+    return [tuple(map(int, m)) for m in re.findall(WINDOW.format(title), tree)]
 
 
 def screenshot(env, name, width, height, x, y):
@@ -37,21 +45,15 @@ def screenshot(env, name, width, height, x, y):
 
 def named_window(env, title):
     """(width, height, x, y) of the agent's window titled `title`, once mapped."""
-    pattern = re.compile(rf'"{re.escape(title)}": \("tarsel-server" "tarsel-server"\)\s+'
-                         r'(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
-    tree = lambda: subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
-                                  text=True).stdout
-    assert wait_until(lambda: pattern.findall(tree()), 10), tree()
+    assert wait_until(lambda: agent_windows(env, re.escape(title)), 10), f"no window {title!r}"
     time.sleep(0.5)  # placed and drawn
-    return tuple(map(int, pattern.findall(tree())[0]))
+    return agent_windows(env, re.escape(title))[0]
 
 
 def windows(env, small):
     """(width, height, x, y) of the agent's tray icons (small) or menus."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
-                          text=True).stdout
-    found = [tuple(map(int, m)) for m in WINDOW.findall(tree)]
-    return [w for w in found if (1 < w[0] <= 64 and w[1] <= 64 if small else w[1] >= 100)]
+    return [w for w in agent_windows(env)
+            if (1 < w[0] <= 64 and w[1] <= 64 if small else w[1] >= 100)]
 
 
 @pytest.mark.parametrize("language", ["en", "ko"])
